@@ -1,0 +1,56 @@
+#pragma once
+
+#include "app/commands.h"
+#include "app/login.h"
+#include "app/operator.h"
+#include "store/datasrc.h"
+
+#include <QObject>
+#include <QString>
+
+namespace tallyport {
+
+inline const QString kCannotCreateDirectory = QStringLiteral("Cannot create directory: ");
+
+// The console without its windows: the data module, the commands and the login, and the
+// start-up and shutdown steps that hold no widget. The main window and the headless runner
+// both drive it in the same order.
+class Console : public QObject {
+    Q_OBJECT
+public:
+    Console(Operator& op, const QString& dataFolder, QObject* parent = nullptr);
+    ~Console() override;
+
+    Tdsrc& data() { return m_data; }
+    Commands& commands() { return m_commands; }
+    LoginController& login() { return m_login; }
+    Operator& op() { return m_op; }
+
+    // Start-up: the data folder (a new installation is created), the databases. False when
+    // the program must end; the remaining steps are still run by the caller.
+    bool StartUp();
+    // Creation: logged out, the photo folder. False when the photo folder cannot be made
+    // (shown in the general error box); the rest of the creation is then skipped.
+    bool CreationStep();
+    // Shutdown: databases closed (readers first), timers stopped.
+    void Shutdown();
+
+    bool endRequested() const { return m_endRequested; }
+    bool hideOnStartup() const;
+    void setHideOnStartup(bool hide);
+
+    QString recordCountText();
+
+Q_SIGNALS:
+    void logChanged();
+
+private:
+    Operator& m_op;
+    Tdsrc m_data;
+    Commands m_commands;
+    LoginController m_login;
+    bool m_endRequested = false;
+    bool m_shutDown = false;
+};
+
+}  // namespace tallyport

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "app/error.h"
+#include "app/operator.h"
+#include "store/log_record.h"
+#include "store/sqlcipher_db.h"
+
+#include <QString>
+#include <functional>
+#include <optional>
+
+namespace tallyport {
+
+// The data module: owns the connections to the log ("attend.db") and the system database
+// ("sysdat.db") for the whole run, and the small data operations many parts of the console use.
+// Lives on the user-interface thread; other threads open read-only connections of their own.
+class Tdsrc {
+public:
+    explicit Tdsrc(Operator& op) : m_op(op) {}
+
+    // The folder that holds the database files, templates and the photo folder.
+    void setDataFolder(const QString& folder);
+    const QString& dataFolder() const { return m_folder; }
+    QString filePath(const QString& name) const;
+    QString photoFolder() const;
+
+    // A folder holding none of the database files is a new installation: the templates are
+    // made from the schema and the live files copied from them.
+    Result<bool> PrepareDataFolder();
+
+    // Opens both files, showing "System Error: Cannot open …" for each that fails.
+    // False when the program must end.
+    bool OpenDatabases();
+    // Runs the close hook (readers are disconnected first), then closes both connections.
+    void CloseDatabases();
+    // Opens again and runs the reopen hook (readers configured, log shown again).
+    bool ReopenDatabases();
+    bool isOpen() const { return m_att.isOpen() && m_src.isOpen(); }
+
+    // True when the file opens with the key and holds the tables of its kind; otherwise shows
+    // "Invalid Database".
+    bool CheckDatabaseFile(const QString& path, const QByteArray& key);
+
+    void setCloseHook(std::function<void()> f) { m_onClose = std::move(f); }
+    void setReopenHook(std::function<void()> f) { m_onReopen = std::move(f); }
+
+    Database& att() { return m_att; }
+    Database& src() { return m_src; }
+
+    // Key/value store.
+    std::pair<bool, QString> GetKeyValue(const QString& key);
+    int GetKeyInt(const QString& key);
+    bool SetKeyValue(const QString& key, const QString& value);
+    bool SetKeyInt(const QString& key, int value);
+
+    // Fills rec for a card; false (name "[card]", no group) when the card or its group is unknown.
+    bool LookupStaff(int cardNo, TStaffRec& rec);
+    // The card of the first holder, in name order, whose name begins with text; 0 when none.
+    int CardByName(const QString& text);
+
+    // The log: its kept row count and its newest row.
+    qint64 LogCount();
+    std::optional<LogRecord> NewestLog();
+
+private:
+    bool openLog();
+    bool openSystem();
+
+    Operator& m_op;
+    QString m_folder;
+    Database m_att;
+    Database m_src;
+    std::function<void()> m_onClose;
+    std::function<void()> m_onReopen;
+};
+
+// Reads a log row from a statement whose columns are rowid, SYSTIME, CARDNO, MODE, READER, LOCK.
+LogRecord LogRecordFromRow(const Statement& st);
+inline const QString kLogColumns =
+    QStringLiteral("rowid, SYSTIME, CARDNO, MODE, READER, LOCK");
+
+}  // namespace tallyport

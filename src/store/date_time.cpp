@@ -1,0 +1,38 @@
+#include "store/date_time.h"
+
+namespace tallyport {
+
+QString DateTimeText(const QDateTime& t) {
+    const QString base = t.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    const int ms = t.time().msec();
+    return ms == 0 ? base : base + QStringLiteral(".%1").arg(ms, 3, 10, QLatin1Char('0'));
+}
+
+QDateTime ParseDateTimeText(const QString& text) {
+    const QString format = text.size() > 19 ? QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")
+                                            : QStringLiteral("yyyy-MM-dd HH:mm:ss");
+    return QDateTime::fromString(text, format);
+}
+
+QString TimeOfDayText(const QTime& t) { return t.toString(QStringLiteral("HH:mm:ss")); }
+
+QTime ParseTimeOfDayText(const QString& text) {
+    return QTime::fromString(text, QStringLiteral("HH:mm:ss"));
+}
+
+QDateTime WholeSeconds(const QDateTime& t) {
+    QDateTime out = t;
+    const QTime time = t.time();
+    out.setTime(QTime(time.hour(), time.minute(), time.second()));
+    return out;
+}
+
+QString SqlDate(const QDate& d) { return d.toString(QStringLiteral("yyyy-MM-dd")); }
+
+std::pair<QString, QString> WholeDayRange(const QDate& first, const QDate& last) {
+    // Built from the dates alone: a midnight that a clock change skips still bounds the day.
+    const QString midnight = QStringLiteral(" 00:00:00");
+    return {SqlDate(first) + midnight, SqlDate(last.addDays(1)) + midnight};
+}
+
+}  // namespace tallyport

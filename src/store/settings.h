@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <QTime>
+
+namespace tallyport {
+
+// The per-user settings store: "$XDG_CONFIG_HOME/ZOLT/TallyportTime.conf", section
+// [TallyportTime], one text value per name. Every access opens the file, does one thing and
+// closes it again, so a value written anywhere is seen by the next read everywhere.
+// Reads never fail: an absent or unreadable value is the caller's default.
+// Writes answer false when the value could not be stored; the stored value stays as it was.
+
+bool ReadSettingBool(const QString& name, bool def);
+bool WriteSettingBool(const QString& name, bool value);
+int ReadSettingInt(const QString& name, int def);
+bool WriteSettingInt(const QString& name, int value);
+QString ReadSettingText(const QString& name, const QString& def);
+bool WriteSettingText(const QString& name, const QString& value);
+QTime ReadSettingTime(const QString& name, const QTime& def);
+bool WriteSettingTime(const QString& name, const QTime& value);
+
+// The text a time of day is stored as, and its reading ("9:0:0" and "09:00:00" alike);
+// an invalid QTime when the text is no time of day.
+QString TimeSettingText(const QTime& t);
+QTime ParseTimeSetting(const QString& text);
+
+// Where the store lives (for messages and tests).
+QString SettingsFilePath();
+
+}  // namespace tallyport

@@ -1,0 +1,195 @@
+#include "store/sqlcipher_db.h"
+
+#include <sqlite3.h>
+
+namespace tallyport {
+namespace {
+
+// Pages of 4096 bytes, set on every open: a file written with another size does not open.
+constexpr const char* kPageSize = "PRAGMA cipher_page_size = 4096";
+constexpr int kBusyTimeoutMs = 5000;
+
+QString errorText(sqlite3* db, const QString& what) {
+    return what + QStringLiteral(": ") +
+           (db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory"));
+}
+
+}  // namespace
+
+// ---- Statement
+
+Statement::Statement(Statement&& o) noexcept : m_db(o.m_db), m_stmt(o.m_stmt) {
+    o.m_stmt = nullptr;
+}
+
+Statement& Statement::operator=(Statement&& o) noexcept {
+    if (this != &o) {
+        sqlite3_finalize(m_stmt);
+        m_db = o.m_db;
+        m_stmt = o.m_stmt;
+        o.m_stmt = nullptr;
+    }
+    return *this;
+}
+
+Statement::~Statement() { sqlite3_finalize(m_stmt); }
+
+Statement& Statement::bind(int index, std::nullptr_t) {
+    sqlite3_bind_null(m_stmt, index);
+    return *this;
+}
+
+Statement& Statement::bind(int index, qint64 value) {
+    sqlite3_bind_int64(m_stmt, index, value);
+    return *this;
+}
+
+Statement& Statement::bind(int index, double value) {
+    sqlite3_bind_double(m_stmt, index, value);
+    return *this;
+}
+
+Statement& Statement::bind(int index, const QString& value) {
+    const QByteArray utf8 = value.toUtf8();
+    sqlite3_bind_text(m_stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+    return *this;
+}
+
+Statement& Statement::bind(int index, const QByteArray& blob) {
+    if (blob.isNull())
+        sqlite3_bind_null(m_stmt, index);
+    else
+        sqlite3_bind_blob(m_stmt, index, blob.constData(), int(blob.size()), SQLITE_TRANSIENT);
+    return *this;
+}
+
+Result<bool> Statement::step() {
+    const int rc = sqlite3_step(m_stmt);
+    if (rc == SQLITE_ROW) return true;
+    if (rc == SQLITE_DONE) return false;
+    return fail(errorText(m_db, QStringLiteral("Query failed")));
+}
+
+Result<void> Statement::reset() {
+    sqlite3_reset(m_stmt);
+    sqlite3_clear_bindings(m_stmt);
+    return {};
+}
+
+int Statement::columnCount() const { return sqlite3_column_count(m_stmt); }
+
+int Statement::columnIndex(const QString& name) const {
+    for (int i = 0; i < columnCount(); ++i)
+        if (columnName(i).compare(name, Qt::CaseInsensitive) == 0) return i;
+    return -1;
+}
+
+QString Statement::columnName(int i) const {
+    return QString::fromUtf8(sqlite3_column_name(m_stmt, i));
+}
+
+bool Statement::isNull(int i) const { return sqlite3_column_type(m_stmt, i) == SQLITE_NULL; }
+qint64 Statement::int64(int i) const { return sqlite3_column_int64(m_stmt, i); }
+double Statement::real(int i) const { return sqlite3_column_double(m_stmt, i); }
+
+QString Statement::text(int i) const {
+    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, i));
+    return p ? QString::fromUtf8(p, sqlite3_column_bytes(m_stmt, i)) : QString();
+}
+
+QByteArray Statement::blob(int i) const {
+    const void* p = sqlite3_column_blob(m_stmt, i);
+    return p ? QByteArray(static_cast<const char*>(p), sqlite3_column_bytes(m_stmt, i))
+             : QByteArray();
+}
+
+// ---- Database
+
+Database::Database(Database&& o) noexcept : m_db(o.m_db), m_path(std::move(o.m_path)) {
+    o.m_db = nullptr;
+}
+
+Database& Database::operator=(Database&& o) noexcept {
+    if (this != &o) {
+        close();
+        m_db = o.m_db;
+        m_path = std::move(o.m_path);
+        o.m_db = nullptr;
+    }
+    return *this;
+}
+
+Database::~Database() { close(); }
+
+void Database::close() {
+    if (m_db) sqlite3_close_v2(m_db);
+    m_db = nullptr;
+}
+
+Result<Database> Database::open(const QString& path, const QByteArray& key, Mode mode) {
+    int flags = SQLITE_OPEN_FULLMUTEX;
+    if (mode == Mode::ReadOnly)
+        flags |= SQLITE_OPEN_READONLY;
+    else
+        flags |= SQLITE_OPEN_READWRITE | (mode == Mode::Create ? SQLITE_OPEN_CREATE : 0);
+    Database db;
+    db.m_path = path;
+    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db.m_db, flags, nullptr);
+    if (rc != SQLITE_OK) return fail(errorText(db.m_db, QStringLiteral("Cannot open ") + path));
+    sqlite3_busy_timeout(db.m_db, kBusyTimeoutMs);
+    if (sqlite3_key(db.m_db, key.constData(), int(key.size())) != SQLITE_OK)
+        return fail(QStringLiteral("Cannot key ") + path);
+    if (auto r = db.exec(QString::fromLatin1(kPageSize)); !r) return std::unexpected(r.error());
+    // Without the cipher the key would be ignored and the data written in clear.
+    auto version = db.prepare(QStringLiteral("PRAGMA cipher_version"));
+    if (!version || !version->step().value_or(false) || version->text(0).isEmpty())
+        return fail(QStringLiteral("The database engine has no encryption: ") + path);
+    // The first read of a page tells whether the key opens the file.
+    if (auto r = db.scalarInt(QStringLiteral("SELECT count(*) FROM sqlite_master")); !r)
+        return fail(QStringLiteral("Not a database of this kind or wrong key: ") + path);
+    if (mode != Mode::ReadOnly)
+        if (auto r = db.exec(QStringLiteral("PRAGMA journal_mode = WAL")); !r)
+            return std::unexpected(r.error());
+    return db;
+}
+
+Result<void> Database::exec(const QString& sql) {
+    char* msg = nullptr;
+    const int rc = sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &msg);
+    if (rc == SQLITE_OK) return {};
+    QString text = msg ? QString::fromUtf8(msg) : QStringLiteral("error %1").arg(rc);
+    sqlite3_free(msg);
+    return fail(text);
+}
+
+Result<Statement> Database::prepare(const QString& sql) {
+    if (!m_db) return fail(QStringLiteral("Database is closed"));
+    sqlite3_stmt* st = nullptr;
+    const QByteArray utf8 = sql.toUtf8();
+    if (sqlite3_prepare_v2(m_db, utf8.constData(), int(utf8.size()), &st, nullptr) != SQLITE_OK)
+        return fail(errorText(m_db, QStringLiteral("Query failed")));
+    return Statement(m_db, st);
+}
+
+qint64 Database::lastInsertRowId() const { return sqlite3_last_insert_rowid(m_db); }
+int Database::changes() const { return sqlite3_changes(m_db); }
+QString Database::lastError() const { return QString::fromUtf8(sqlite3_errmsg(m_db)); }
+
+// ---- Transaction
+
+Transaction::Transaction(Database& db) : m_db(db) {
+    m_begun = m_db.exec(QStringLiteral("BEGIN IMMEDIATE")).has_value();
+}
+
+Transaction::~Transaction() {
+    if (m_begun && !m_done) (void)m_db.exec(QStringLiteral("ROLLBACK"));
+}
+
+Result<void> Transaction::commit() {
+    if (!m_begun) return fail(QStringLiteral("No transaction"));
+    auto r = m_db.exec(QStringLiteral("COMMIT"));
+    if (r) m_done = true;
+    return r;
+}
+
+}  // namespace tallyport

@@ -1,0 +1,134 @@
+#pragma once
+
+#include "app/error.h"
+
+#include <QByteArray>
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace tallyport {
+
+// A prepared statement. Values are bound by position, from 1; columns are read by index or
+// by name (names compare without regard to case, as the store's names do).
+class Statement {
+public:
+    Statement() = default;
+    Statement(Statement&&) noexcept;
+    Statement& operator=(Statement&&) noexcept;
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+    ~Statement();
+
+    Statement& bind(int index, std::nullptr_t);
+    Statement& bind(int index, int value) { return bind(index, qint64(value)); }
+    Statement& bind(int index, qint64 value);
+    Statement& bind(int index, bool value) { return bind(index, qint64(value ? 1 : 0)); }
+    Statement& bind(int index, double value);
+    Statement& bind(int index, const QString& value);
+    Statement& bind(int index, const QByteArray& blob);
+    template <typename... Args>
+    Statement& bindAll(const Args&... args) {
+        int i = 0;
+        (bind(++i, args), ...);
+        return *this;
+    }
+
+    // Next row: true when a row is there, false at the end.
+    Result<bool> step();
+    Result<void> reset();
+
+    int columnCount() const;
+    int columnIndex(const QString& name) const;  // -1 when absent
+    QString columnName(int i) const;
+    bool isNull(int i) const;
+    qint64 int64(int i) const;
+    int integer(int i) const { return int(int64(i)); }
+    bool yesNo(int i) const { return int64(i) != 0; }
+    double real(int i) const;
+    QString text(int i) const;
+    QByteArray blob(int i) const;
+
+private:
+    friend class Database;
+    Statement(sqlite3* db, sqlite3_stmt* stmt) : m_db(db), m_stmt(stmt) {}
+    sqlite3* m_db = nullptr;
+    sqlite3_stmt* m_stmt = nullptr;
+};
+
+// One connection to a keyed SQLCipher file. Opening checks that the cipher answers and that
+// the key opens the file; a file that does not open with the key is reported as an error.
+class Database {
+public:
+    enum class Mode { ReadWrite, ReadOnly, Create };
+
+    Database() = default;
+    Database(Database&&) noexcept;
+    Database& operator=(Database&&) noexcept;
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+    ~Database();
+
+    static Result<Database> open(const QString& path, const QByteArray& key, Mode mode);
+
+    bool isOpen() const { return m_db != nullptr; }
+    void close();
+    const QString& path() const { return m_path; }
+
+    Result<void> exec(const QString& sql);
+    Result<Statement> prepare(const QString& sql);
+
+    // Runs a statement with its values bound; for writes.
+    template <typename... Args>
+    Result<void> run(const QString& sql, const Args&... args) {
+        auto st = prepare(sql);
+        if (!st) return std::unexpected(st.error());
+        st->bindAll(args...);
+        auto r = st->step();
+        if (!r) return std::unexpected(r.error());
+        return {};
+    }
+
+    // The first column of the first row, or nothing when no row answers.
+    template <typename... Args>
+    Result<std::optional<qint64>> scalarInt(const QString& sql, const Args&... args) {
+        auto st = prepare(sql);
+        if (!st) return std::unexpected(st.error());
+        st->bindAll(args...);
+        auto r = st->step();
+        if (!r) return std::unexpected(r.error());
+        if (!*r || st->isNull(0)) return std::optional<qint64>{};
+        return std::optional<qint64>{st->int64(0)};
+    }
+
+    qint64 lastInsertRowId() const;
+    int changes() const;
+    QString lastError() const;
+
+private:
+    sqlite3* m_db = nullptr;
+    QString m_path;
+};
+
+// Commits when told to; rolls back when left without a commit (a failure half-way leaves
+// the file as it was).
+class Transaction {
+public:
+    explicit Transaction(Database& db);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    bool begun() const { return m_begun; }
+    Result<void> commit();
+
+private:
+    Database& m_db;
+    bool m_begun = false;
+    bool m_done = false;
+};
+
+}  // namespace tallyport
