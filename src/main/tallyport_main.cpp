@@ -1,8 +1,51 @@
+// The console's entry: arguments, the single-instance guard, then the desktop or headless run.
+#include "app/command_line.h"
+#include "app/headless.h"
+#include "app/headless_operator.h"
+#include "app/instance_guard.h"
 #include "version.h"
 
+#include <QCoreApplication>
 #include <cstdio>
 
-int main() {
-    std::printf("%s %s\n", TALLYPORT_PRODUCT, TALLYPORT_VERSION);
-    return 0;
+using namespace tallyport;
+
+namespace {
+
+QStringList arguments(int argc, char** argv) {
+    QStringList out;
+    for (int i = 1; i < argc; ++i) out << QString::fromLocal8Bit(argv[i]);
+    return out;
+}
+
+int runHeadless(int argc, char** argv, const CommandLine& cl) {
+    QCoreApplication app(argc, argv);
+    app.setApplicationName(QStringLiteral(TALLYPORT_PRODUCT));
+    InstanceGuard guard;
+    if (!guard.acquired()) {
+        HeadlessOperator().information(kAnotherInstance);
+        return 0;
+    }
+    return RunHeadless(cl.dataDir);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const CommandLine cl = ParseCommandLine(arguments(argc, argv));
+    if (!cl.error.isEmpty()) {
+        std::fprintf(stderr, "%s\n\n%s", qPrintable(cl.error), qPrintable(UsageText()));
+        return 2;
+    }
+    if (cl.help) {
+        std::printf("%s", qPrintable(UsageText()));
+        return 0;
+    }
+    if (cl.version) {
+        std::printf("%s %s\n", TALLYPORT_PRODUCT, TALLYPORT_VERSION);
+        return 0;
+    }
+    if (!cl.headless && NoDisplayAvailable())
+        std::fprintf(stderr, "No display available: running headless.\n");
+    return runHeadless(argc, argv, cl);
 }

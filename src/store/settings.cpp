@@ -1,19 +1,22 @@
 #include "store/settings.h"
 
 #include <QSettings>
+#include <QStandardPaths>
 #include <optional>
 
 namespace tallyport {
 namespace {
 
-const QString kOrganisation = QStringLiteral("ZOLT");
-const QString kApplication = QStringLiteral("TallyportTime");
 const QString kSection = QStringLiteral("TallyportTime");
+
+QString filePath() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/ZOLT/TallyportTime.conf");
+}
 
 // A fresh handle per access: the settings are never cached between reads.
 std::unique_ptr<QSettings> open() {
-    auto s = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
-                                         kOrganisation, kApplication);
+    auto s = std::make_unique<QSettings>(filePath(), QSettings::IniFormat);
     s->beginGroup(kSection);
     return s;
 }
@@ -44,7 +47,7 @@ std::optional<int> parseDecimal(const QString& text) {
 
 }  // namespace
 
-QString SettingsFilePath() { return open()->fileName(); }
+QString SettingsFilePath() { return filePath(); }
 
 int ReadSettingInt(const QString& name, int def) {
     const auto raw = readRaw(name);

@@ -1,7 +1,10 @@
 #include <QApplication>
 #include <gtest/gtest.h>
 
+#include "isolation.h"
+
 int main(int argc, char** argv) {
+    TestIsolation isolation;
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -1,0 +1,61 @@
+#include "app/command_line.h"
+
+#include <QDir>
+#include <QStandardPaths>
+
+namespace tallyport {
+
+QString DefaultDataFolder() {
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
+        .filePath(QStringLiteral("Tallyport"));
+}
+
+QString UsageText() {
+    return QStringLiteral(
+        "Usage: tallyport [--data-dir DIR] [--headless] [--help] [--version]\n"
+        "\n"
+        "Time-attendance and access-control console for up to eight networked card readers.\n"
+        "\n"
+        "  --data-dir DIR  folder of the databases, templates and photos\n"
+        "                  (default: ~/.local/share/Tallyport)\n"
+        "  --headless      run without any window; texts for the operator go to standard\n"
+        "                  error, questions get the safe answer; SIGINT/SIGTERM stop it\n"
+        "  --help          show this text\n"
+        "  --version       show the version\n");
+}
+
+CommandLine ParseCommandLine(const QStringList& args) {
+    CommandLine cl;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (a == QLatin1String("--headless")) {
+            cl.headless = true;
+        } else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+            cl.help = true;
+        } else if (a == QLatin1String("--version")) {
+            cl.version = true;
+        } else if (a == QLatin1String("--data-dir") && i + 1 < args.size()) {
+            cl.dataDir = args[++i];
+        } else if (a.startsWith(QLatin1String("--data-dir="))) {
+            cl.dataDir = a.mid(11);
+        } else {
+            cl.error = a == QLatin1String("--data-dir")
+                           ? QStringLiteral("--data-dir needs a folder")
+                           : QStringLiteral("Unknown option: ") + a;
+            return cl;
+        }
+    }
+    if (cl.dataDir.isEmpty()) cl.dataDir = DefaultDataFolder();
+    cl.dataDir = QDir(cl.dataDir).absolutePath();
+    return cl;
+}
+
+bool NoDisplayAvailable() {
+    const QString platform = qEnvironmentVariable("QT_QPA_PLATFORM");
+    if (!platform.isEmpty() && !platform.startsWith(QLatin1String("xcb")) &&
+        !platform.startsWith(QLatin1String("wayland")))
+        return false;  // offscreen, vnc, eglfs … need no display server
+    return qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+}  // namespace tallyport

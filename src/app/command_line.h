@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace tallyport {
+
+struct CommandLine {
+    QString dataDir;  // absolute; the default folder when not given
+    bool headless = false;
+    bool help = false;
+    bool version = false;
+    QString error;  // not empty when the arguments are wrong
+};
+
+CommandLine ParseCommandLine(const QStringList& args);  // args without the program name
+QString DefaultDataFolder();
+QString UsageText();
+// True when no window system can be reached from here.
+bool NoDisplayAvailable();
+
+}  // namespace tallyport

@@ -1,0 +1,37 @@
+#include "app/headless.h"
+
+#include "app/console.h"
+#include "app/headless_operator.h"
+#include "app/signal_watcher.h"
+#include "version.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+
+namespace tallyport {
+
+QString ReadyLine(const QString& dataFolder) {
+    return QStringLiteral(TALLYPORT_PRODUCT " " TALLYPORT_VERSION " ready: ") + dataFolder;
+}
+
+int RunHeadless(const QString& dataFolder) {
+    HeadlessOperator op;
+    Console console(op, dataFolder);
+    const bool started = console.StartUp();
+    if (!started) return 1;
+    console.CreationStep();
+    SignalWatcher signals;
+    QObject::connect(&signals, &SignalWatcher::stopRequested, qApp, [](int sig) {
+        HeadlessOperator::log(QStringLiteral("information"),
+                              QStringLiteral("Stopping on signal %1").arg(sig));
+        QCoreApplication::quit();
+    });
+    HeadlessOperator::log(QStringLiteral("information"), console.recordCountText());
+    std::printf("%s\n", qPrintable(ReadyLine(console.data().dataFolder())));
+    std::fflush(stdout);
+    const int rc = QCoreApplication::exec();
+    console.Shutdown();
+    return rc;
+}
+
+}  // namespace tallyport
