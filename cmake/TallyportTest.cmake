@@ -25,9 +25,9 @@ function(tallyport_add_gtest)
   add_executable(${T_NAME} ${T_SOURCES})
   target_include_directories(${T_NAME} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest)
-  tallyport_test_env_list(${T_NAME} env)
+  # The test main sets the environment itself (tests/main/isolation.h).
   gtest_discover_tests(${T_NAME} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-                       PROPERTIES ENVIRONMENT "${env}" TIMEOUT ${T_TIMEOUT})
+                       PROPERTIES TIMEOUT ${T_TIMEOUT})
 endfunction()
 
 # For tests added with add_test directly (scripts, end-to-end runs).
