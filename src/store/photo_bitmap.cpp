@@ -117,7 +117,7 @@ Result<BitmapHeader> readHeader(const Bytes& in) {
     if (!in.has(0, kFileHeaderSize + 4) || in.u8(0) != 'B' || in.u8(1) != 'M')
         return fail(QStringLiteral("The file is not a bitmap."));
     const std::int64_t headerSize = in.u32(kFileHeaderSize);
-    if (!in.has(kFileHeaderSize, std::min(headerSize, kInfoHeaderSize)))
+    if (!in.has(kFileHeaderSize, headerSize))
         return fail(QStringLiteral("The bitmap header is cut short."));
     BitmapHeader h;
     if (auto ok = readSizes(in, headerSize, h); !ok) return std::unexpected(ok.error());

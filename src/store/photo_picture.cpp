@@ -8,6 +8,7 @@ namespace tallyport {
 Picture::Picture(int width, int height, std::uint8_t blue, std::uint8_t green, std::uint8_t red)
     : m_width(width), m_height(height) {
     m_bytes.resize(stride() * static_cast<std::size_t>(height));
+    if (m_bytes.empty()) return;
     if (blue == green && green == red) {
         std::memset(m_bytes.data(), blue, m_bytes.size());
         return;

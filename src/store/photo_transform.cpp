@@ -85,18 +85,38 @@ Result<void> ResizePicture(Picture& picture, int width, int height) {
     return {};
 }
 
+namespace {
+
+// Source rows are turned in bands: each destination row then gets a run of pixels at a time
+// instead of one, which keeps the writes in cache. Progress still counts every source row.
+void rotateBand(const Picture& source, int firstRow, int endRow, Picture& rotated) {
+    const int ws = source.width();
+    const std::size_t stride = source.stride();
+    const std::uint8_t* column = source.row(firstRow);
+    for (int xs = 0; xs < ws; ++xs, column += 3) {
+        std::uint8_t* out = rotated.row(ws - 1 - xs) + 3 * static_cast<std::size_t>(firstRow);
+        const std::uint8_t* in = column;
+        for (int ys = firstRow; ys < endRow; ++ys, out += 3, in += stride) {
+            out[0] = in[0];
+            out[1] = in[1];
+            out[2] = in[2];
+        }
+    }
+}
+
+}  // namespace
+
 void RotatePicture(Operator& op, Picture& picture) {
-    const int ws = picture.width();
+    constexpr int kBandRows = 16;
     const int hs = picture.height();
-    Picture rotated(hs, ws);
+    Picture rotated(hs, picture.width());
     if (!picture.isEmpty()) {
         // The window closes when `progress` goes, however this ends.
         const auto progress = op.progress(kRotatingCaption, hs - 1);
-        for (int ys = 0; ys < hs; ++ys) {
-            const std::uint8_t* in = picture.row(ys);
-            for (int xs = 0; xs < ws; ++xs, in += 3)
-                std::copy_n(in, 3, rotated.row(ws - 1 - xs) + 3 * static_cast<std::size_t>(ys));
-            progress->step();
+        for (int first = 0; first < hs; first += kBandRows) {
+            const int end = std::min(hs, first + kBandRows);
+            rotateBand(picture, first, end, rotated);
+            for (int ys = first; ys < end; ++ys) progress->step();
         }
     }
     picture = std::move(rotated);

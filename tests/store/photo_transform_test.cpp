@@ -148,6 +148,21 @@ TEST(PhotoRotate, QuarterTurnAnticlockwiseWithProgress) {
     EXPECT_EQ(picture, source);
 }
 
+TEST(PhotoRotate, OddSizesMapEveryPixel) {
+    test::ScriptedOperator op;
+    for (auto [w, h] : {std::pair{37, 21}, std::pair{1, 5}, std::pair{5, 1}, std::pair{17, 33}}) {
+        const Picture source = patterned(w, h);
+        Picture picture = source;
+        RotatePicture(op, picture);
+        ASSERT_EQ(picture.width(), h);
+        ASSERT_EQ(picture.height(), w);
+        for (int ys = 0; ys < h; ++ys)
+            for (int xs = 0; xs < w; ++xs)
+                ASSERT_EQ(rgbAt(picture, ys, w - 1 - xs), rgbAt(source, xs, ys))
+                    << w << "x" << h << " at " << xs << "," << ys;
+    }
+}
+
 TEST(PhotoRotate, EmptyPictureShowsNoWindow) {
     test::ScriptedOperator op;
     Picture empty;
