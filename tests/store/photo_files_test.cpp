@@ -176,6 +176,13 @@ QByteArray jpegClaiming(int width, int height) {
     return jpeg;
 }
 
+TEST(PhotoJpeg, RefusesAnAbsurdSizeBeforeDecoding) {
+    EXPECT_EQ(decodeJpeg(jpegClaiming(60000, 60000)).error().text,
+              QStringLiteral("The picture is too large (60000 x 60000 pixels)."));
+    EXPECT_EQ(decodeJpeg(jpegClaiming(9000, 9000)).error().text,
+              QStringLiteral("The picture is too large (9000 x 9000 pixels)."));
+}
+
 class PhotoFile : public ::testing::Test {
 protected:
     QString place(const char* name, const QByteArray& bytes) {
