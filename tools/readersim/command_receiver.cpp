@@ -15,9 +15,15 @@ QList<ReceivedFrame> CommandReceiver::feed(const QByteArray& bytes) {
                     m_state = State::Length;
                 }
                 break;
-            case State::Length: onLength(b); break;
-            case State::Body: onBody(b); break;
-            case State::End: onEnd(b, out); break;
+            case State::Length:
+                onLength(b);
+                break;
+            case State::Body:
+                onBody(b);
+                break;
+            case State::End:
+                onEnd(b, out);
+                break;
         }
     }
     return out;

@@ -48,10 +48,11 @@ const std::map<QString, ControlInterpreter::Command>& ControlInterpreter::comman
         {"hex", {&C::sendFrame, true, "hex HEX...                send raw bytes"}},
         {"garbage", {&C::sendFrame, true, "garbage N [seed=S]        send noise"}},
         {"join", {&C::join, true, "join FRAME ; FRAME ...    several frames in one write"}},
-        {"split", {&C::split, true,
-                   "split SIZE MS FRAME [; FRAME ...]  writes of SIZE bytes, MS apart"}},
-        {"every", {&C::every, false,
-                   "every SECONDS FRAME [; FRAME ...] | every off  repeat, one frame in turn"}},
+        {"split",
+         {&C::split, true, "split SIZE MS FRAME [; FRAME ...]  writes of SIZE bytes, MS apart"}},
+        {"every",
+         {&C::every, false,
+          "every SECONDS FRAME [; FRAME ...] | every off  repeat, one frame in turn"}},
         {"close", {&C::close, true, "close                     close the connection (FIN)"}},
         {"reset", {&C::reset, true, "reset                     reset the connection (RST)"}},
         {"silent", {&C::silent, false, "silent                    stop answering commands"}},
@@ -70,7 +71,8 @@ QString ControlInterpreter::help() {
     QString text = QStringLiteral(
         "Control lines (standard input or the control port), answered by data lines and then\n"
         "\"ok\" or \"error TEXT\". \"@PORT\" first addresses that reader, else the first one:\n");
-    for (const auto& [name, command] : commands()) text += QStringLiteral("  ") + command.usage + u'\n';
+    for (const auto& [name, command] : commands())
+        text += QStringLiteral("  ") + command.usage + u'\n';
     return text + QString::fromLatin1(kFrameSpecHelp);
 }
 
@@ -122,7 +124,8 @@ Result<QStringList> ControlInterpreter::every(const Context& c) {
     }
     bool ok = false;
     const double secs = c.args.isEmpty() ? 0 : c.args[0].toDouble(&ok);
-    if (!ok || secs < 0.01 || secs > 86400) return fail(QStringLiteral("usage: every SECONDS FRAME"));
+    if (!ok || secs < 0.01 || secs > 86400)
+        return fail(QStringLiteral("usage: every SECONDS FRAME"));
     auto makers = parseFrameSpecs(c.args.mid(1));
     if (!makers) return std::unexpected(makers.error());
     auto turn = std::make_shared<size_t>(0);

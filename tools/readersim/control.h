@@ -23,10 +23,10 @@ public:
 
 private:
     struct Context {
-        ReaderLink* link;   // the reader addressed by "@PORT", else the first one
-        bool addressed;     // "@PORT" was given
-        QStringList args;   // the words after the command
-        QString name;       // the command itself
+        ReaderLink* link;  // the reader addressed by "@PORT", else the first one
+        bool addressed;    // "@PORT" was given
+        QStringList args;  // the words after the command
+        QString name;      // the command itself
     };
     using Handler = Result<QStringList> (ControlInterpreter::*)(const Context&);
     struct Command {

@@ -3,11 +3,11 @@
 #include "control.h"
 #include "simulator.h"
 
+#include <unistd.h>
 #include <QHostAddress>
 #include <QSocketNotifier>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <unistd.h>
 
 namespace tallyport::readersim {
 
@@ -40,7 +40,9 @@ TcpControl::TcpControl(ControlInterpreter& interpreter, QObject* parent)
 
 bool TcpControl::listen(quint16 port, QString* error) {
     if (!m_server->listen(QHostAddress::LocalHost, port)) {
-        *error = QStringLiteral("cannot listen on 127.0.0.1:%1: %2").arg(port).arg(m_server->errorString());
+        *error = QStringLiteral("cannot listen on 127.0.0.1:%1: %2")
+                     .arg(port)
+                     .arg(m_server->errorString());
         return false;
     }
     printLine(QStringLiteral("readersim control 127.0.0.1:%1").arg(m_server->serverPort()));

@@ -42,7 +42,8 @@ Result<bool> applyCardOption(const QString& opt, CardRead& read) {
         if (!read.stamp) return fail(QStringLiteral("stamp must be a 32-bit number"));
     } else if (opt.startsWith(u"time=")) {
         const QDateTime t = QDateTime::fromString(value, Qt::ISODate);
-        if (!t.isValid() || t.date().year() < 2000) return fail(QStringLiteral("bad time ") + value);
+        if (!t.isValid() || t.date().year() < 2000)
+            return fail(QStringLiteral("bad time ") + value);
         read.stamp = encodeStamp(t);
     } else {
         return fail(QStringLiteral("unknown card option ") + opt);
@@ -53,10 +54,14 @@ Result<bool> applyCardOption(const QString& opt, CardRead& read) {
 Result<FrameMaker> parseCard(const QStringList& args) {
     if (args.size() < 2) return fail(QStringLiteral("usage: card 6|11|13 CARD [options]"));
     CardRead read;
-    if (args[0] == u"6") read.form = CardForm::Short6;
-    else if (args[0] == u"11") read.form = CardForm::Stamped11;
-    else if (args[0] == u"13") read.form = CardForm::Long13;
-    else return fail(QStringLiteral("card form must be 6, 11 or 13"));
+    if (args[0] == u"6")
+        read.form = CardForm::Short6;
+    else if (args[0] == u"11")
+        read.form = CardForm::Stamped11;
+    else if (args[0] == u"13")
+        read.form = CardForm::Long13;
+    else
+        return fail(QStringLiteral("card form must be 6, 11 or 13"));
     const auto card = parseNumber(args[1], kMaxCard);
     if (!card) return fail(QStringLiteral("card must be 0..16777215"));
     read.card = *card;
@@ -68,8 +73,9 @@ Result<FrameMaker> parseCard(const QStringList& args) {
 Result<FrameMaker> parseCode(const QStringList& args) {
     if (args.size() != 1) return fail(QStringLiteral("usage: code C"));
     const QString& c = args[0];
-    const auto code = c.size() == 1 && c[0].unicode() < 0x80 ? std::optional<uint32_t>(c[0].unicode())
-                                                             : parseNumber(c, 0xFF);
+    const auto code = c.size() == 1 && c[0].unicode() < 0x80
+                          ? std::optional<uint32_t>(c[0].unicode())
+                          : parseNumber(c, 0xFF);
     if (!code || (c.size() > 1 && !c.startsWith(u"0x", Qt::CaseInsensitive)))
         return fail(QStringLiteral("code must be one character or 0xNN"));
     return [b = uint8_t(*code)](const SimReader&) { return codeFrame(b); };
@@ -83,7 +89,8 @@ Result<FrameMaker> parseEcho(const QStringList& args) {
 Result<FrameMaker> parseHexBytes(const QStringList& args, bool asReplyBody) {
     const auto bytes = fromHex(args.join(u' '));
     if (!bytes || (bytes->isEmpty() && !asReplyBody)) return fail(QStringLiteral("bad hex bytes"));
-    if (asReplyBody && bytes->size() > 125) return fail(QStringLiteral("a reply body holds at most 125 bytes"));
+    if (asReplyBody && bytes->size() > 125)
+        return fail(QStringLiteral("a reply body holds at most 125 bytes"));
     const QByteArray wire = asReplyBody ? replyFrame(*bytes) : *bytes;
     return [wire](const SimReader&) { return wire; };
 }
@@ -91,10 +98,12 @@ Result<FrameMaker> parseHexBytes(const QStringList& args, bool asReplyBody) {
 Result<FrameMaker> parseGarbage(const QStringList& args) {
     static uint32_t nextSeed = 1;
     const auto count = args.isEmpty() ? std::nullopt : parseNumber(args[0], 65536);
-    if (!count || *count == 0 || args.size() > 2) return fail(QStringLiteral("usage: garbage N [seed=S]"));
+    if (!count || *count == 0 || args.size() > 2)
+        return fail(QStringLiteral("usage: garbage N [seed=S]"));
     uint32_t seed = nextSeed++;
     if (args.size() == 2) {
-        const auto s = args[1].startsWith(u"seed=") ? parseNumber(args[1].mid(5), 0xFFFFFFFFu) : std::nullopt;
+        const auto s =
+            args[1].startsWith(u"seed=") ? parseNumber(args[1].mid(5), 0xFFFFFFFFu) : std::nullopt;
         if (!s) return fail(QStringLiteral("usage: garbage N [seed=S]"));
         seed = *s;
     }

@@ -9,7 +9,9 @@ void appendBigEndian(QByteArray& out, uint32_t value, int bytes) {
         out.append(char((value >> shift) & 0xFF));
 }
 
-uint8_t modeByte(const CardRead& read) { return uint8_t((read.mode & 0x7F) | (read.offline ? 0x80 : 0)); }
+uint8_t modeByte(const CardRead& read) {
+    return uint8_t((read.mode & 0x7F) | (read.offline ? 0x80 : 0));
+}
 
 // Event frames: start, type code, the bytes after it with their checksum, end.
 QByteArray eventFrame(uint8_t type, QByteArray content) {
@@ -32,9 +34,13 @@ uint8_t checksumOf(const QByteArray& bytes) {
     return uint8_t(-sum);
 }
 
-uint8_t toBcd(int value) { return uint8_t(((value / 10) % 10) << 4 | (value % 10)); }
+uint8_t toBcd(int value) {
+    return uint8_t(((value / 10) % 10) << 4 | (value % 10));
+}
 
-int fromBcd(uint8_t byte) { return (byte >> 4) * 10 + (byte & 0x0F); }
+int fromBcd(uint8_t byte) {
+    return (byte >> 4) * 10 + (byte & 0x0F);
+}
 
 uint32_t encodeStamp(const QDateTime& t) {
     const QDate d = t.date();
@@ -69,7 +75,9 @@ QByteArray cardFrame(const CardRead& read, uint32_t readerStamp) {
     return {};
 }
 
-QByteArray codeFrame(uint8_t code) { return eventFrame(2, QByteArray(1, char(code))); }
+QByteArray codeFrame(uint8_t code) {
+    return eventFrame(2, QByteArray(1, char(code)));
+}
 
 QByteArray replyFrame(const QByteArray& body) {
     QByteArray covered = char(body.size() + 2) + body;
@@ -93,7 +101,9 @@ QByteArray garbageBytes(int count, uint32_t seed) {
     return out;
 }
 
-QString toHex(const QByteArray& bytes) { return QString::fromLatin1(bytes.toHex(' ').toUpper()); }
+QString toHex(const QByteArray& bytes) {
+    return QString::fromLatin1(bytes.toHex(' ').toUpper());
+}
 
 std::optional<QByteArray> fromHex(const QString& text) {
     QByteArray out;

@@ -35,7 +35,7 @@ struct CardRead {
 };
 
 QByteArray cardFrame(const CardRead& read, uint32_t readerStamp);
-QByteArray codeFrame(uint8_t code);  // key/status code: 'C', 'R', 'P', 'p', '0'...
+QByteArray codeFrame(uint8_t code);                 // key/status code: 'C', 'R', 'P', 'p', '0'...
 QByteArray replyFrame(const QByteArray& body);      // L = body length + 2
 QByteArray longReplyFrame(const QByteArray& body);  // L = 0, body padded/cut to 269
 

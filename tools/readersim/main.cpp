@@ -32,7 +32,8 @@ int main(int argc, char** argv) {
     if (!sim.listen(options->ports, &error)) return failStart(error);
     ControlInterpreter interpreter(sim);
     TcpControl tcpControl(interpreter);
-    if (options->controlPort && !tcpControl.listen(*options->controlPort, &error)) return failStart(error);
+    if (options->controlPort && !tcpControl.listen(*options->controlPort, &error))
+        return failStart(error);
     for (const QString& line : options->execLines)
         for (const QString& answer : interpreter.execute(line))
             if (answer.startsWith(u"error")) return failStart(line + QStringLiteral(": ") + answer);

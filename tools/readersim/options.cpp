@@ -48,16 +48,25 @@ Result<bool> applyPortCount(Options& o, const QString& countText) {
 
 }  // namespace
 
-QString usageText() { return QString::fromLatin1(kOptionsHelp) + ControlInterpreter::help(); }
+QString usageText() {
+    return QString::fromLatin1(kOptionsHelp) + ControlInterpreter::help();
+}
 
 Result<Options> parseOptions(const QStringList& arguments) {
     Options o;
     std::optional<QString> portCount;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString& a = arguments[i];
-        if (a == u"--help" || a == u"-h") { o.helpOnly = true; continue; }
-        if (a == u"--verbose") { o.verbose = true; continue; }
-        if (i + 1 >= arguments.size()) return fail(QStringLiteral("unknown option or missing value: ") + a);
+        if (a == u"--help" || a == u"-h") {
+            o.helpOnly = true;
+            continue;
+        }
+        if (a == u"--verbose") {
+            o.verbose = true;
+            continue;
+        }
+        if (i + 1 >= arguments.size())
+            return fail(QStringLiteral("unknown option or missing value: ") + a);
         const QString& v = arguments[++i];
         if (a == u"--port") {
             auto p = portValue(v);

@@ -12,7 +12,7 @@ struct Options {
     QList<quint16> ports;                // 0: a free port
     std::optional<quint16> controlPort;  // no control port when absent
     QString recordFile;
-    QStringList execLines;               // control lines run once all ports listen
+    QStringList execLines;  // control lines run once all ports listen
     bool verbose = false;
     bool helpOnly = false;
 };

@@ -1,9 +1,9 @@
 #include "reader_link.h"
 
+#include <sys/socket.h>
 #include <QHostAddress>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <sys/socket.h>
 
 namespace tallyport::readersim {
 
@@ -25,7 +25,9 @@ bool ReaderLink::listen(quint16 port, QString* error) {
     return false;
 }
 
-quint16 ReaderLink::port() const { return m_server->serverPort(); }
+quint16 ReaderLink::port() const {
+    return m_server->serverPort();
+}
 
 void ReaderLink::accept() {
     while (QTcpSocket* next = m_server->nextPendingConnection()) {
@@ -77,9 +79,13 @@ void ReaderLink::sendSplit(const QByteArray& bytes, int pieceSize, int delayMs) 
         enqueue({Step::Kind::Write, bytes.mid(at, pieceSize), at == 0 ? 0 : delayMs});
 }
 
-void ReaderLink::closeGracefully() { enqueue({Step::Kind::Close, {}, 0}); }
+void ReaderLink::closeGracefully() {
+    enqueue({Step::Kind::Close, {}, 0});
+}
 
-void ReaderLink::resetConnection() { enqueue({Step::Kind::Reset, {}, 0}); }
+void ReaderLink::resetConnection() {
+    enqueue({Step::Kind::Reset, {}, 0});
+}
 
 void ReaderLink::repeat(int intervalMs, std::function<QByteArray()> next) {
     m_repeatTimer.stop();

@@ -12,7 +12,9 @@ constexpr int kLogRecordSize = 8;
 constexpr int kLogBlockHeader = 5;
 
 // Day of the week as the reader counts it: 1 Sunday .. 7 Saturday.
-int readerDayOfWeek(const QDate& d) { return d.dayOfWeek() % 7 + 1; }
+int readerDayOfWeek(const QDate& d) {
+    return d.dayOfWeek() % 7 + 1;
+}
 
 }  // namespace
 
@@ -35,13 +37,19 @@ QByteArray SimReader::answer(const ReceivedFrame& frame) {
     return it == handlers().end() ? acknowledge(frame.body) : (this->*it->second)(frame.body);
 }
 
-QDateTime SimReader::now() const { return QDateTime::currentDateTime().addSecs(m_clockOffsetSecs); }
+QDateTime SimReader::now() const {
+    return QDateTime::currentDateTime().addSecs(m_clockOffsetSecs);
+}
 
-uint32_t SimReader::stamp() const { return encodeStamp(now()); }
+uint32_t SimReader::stamp() const {
+    return encodeStamp(now());
+}
 
 // Every command the reader knows nothing more about is answered with its own code, so the
 // console always gets a well-formed reply.
-QByteArray SimReader::acknowledge(const QByteArray& body) { return replyFrame(body.left(2)); }
+QByteArray SimReader::acknowledge(const QByteArray& body) {
+    return replyFrame(body.left(2));
+}
 
 QByteArray SimReader::setLock(const QByteArray& body) {
     if (body.size() >= 3) m_locked = body[2] != 0;
@@ -51,9 +59,11 @@ QByteArray SimReader::setLock(const QByteArray& body) {
 QByteArray SimReader::getClock(const QByteArray& body) {
     const QDateTime t = now();
     QByteArray reply = body.left(2);
-    for (int v : {t.time().second(), t.time().minute(), t.time().hour()}) reply.append(char(toBcd(v)));
+    for (int v : {t.time().second(), t.time().minute(), t.time().hour()})
+        reply.append(char(toBcd(v)));
     reply.append(char(readerDayOfWeek(t.date())));
-    for (int v : {t.date().day(), t.date().month(), t.date().year() % 100}) reply.append(char(toBcd(v)));
+    for (int v : {t.date().day(), t.date().month(), t.date().year() % 100})
+        reply.append(char(toBcd(v)));
     return replyFrame(reply);
 }
 
