@@ -1,6 +1,6 @@
 #include "control.h"
 
-#include "frame_spec.h"
+#include "frame_description.h"
 #include "frames.h"
 #include "simulator.h"
 
@@ -20,7 +20,7 @@ QStringList words(QString line) {
 }
 
 Result<QByteArray> renderAll(const QStringList& args, const SimReader& reader) {
-    auto makers = parseFrameSpecs(args);
+    auto makers = parseFrameDescriptions(args);
     if (!makers) return std::unexpected(makers.error());
     QByteArray bytes;
     for (const FrameMaker& make : *makers) bytes += make(reader);
@@ -73,7 +73,7 @@ QString ControlInterpreter::help() {
         "\"ok\" or \"error TEXT\". \"@PORT\" first addresses that reader, else the first one:\n");
     for (const auto& [name, command] : commands())
         text += QStringLiteral("  ") + command.usage + u'\n';
-    return text + QString::fromLatin1(kFrameSpecHelp);
+    return text + QString::fromLatin1(kFrameHelp);
 }
 
 QStringList ControlInterpreter::execute(const QString& line) {
@@ -126,7 +126,7 @@ Result<QStringList> ControlInterpreter::every(const Context& c) {
     const double secs = c.args.isEmpty() ? 0 : c.args[0].toDouble(&ok);
     if (!ok || secs < 0.01 || secs > 86400)
         return fail(QStringLiteral("usage: every SECONDS FRAME"));
-    auto makers = parseFrameSpecs(c.args.mid(1));
+    auto makers = parseFrameDescriptions(c.args.mid(1));
     if (!makers) return std::unexpected(makers.error());
     auto turn = std::make_shared<size_t>(0);
     ReaderLink* link = c.link;

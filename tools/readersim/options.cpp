@@ -1,7 +1,7 @@
 #include "options.h"
 
 #include "control.h"
-#include "frame_spec.h"
+#include "frame_description.h"
 
 namespace tallyport::readersim {
 

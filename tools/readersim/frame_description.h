@@ -17,13 +17,13 @@ class SimReader;
 using FrameMaker = std::function<QByteArray(const SimReader&)>;
 
 // One frame description, e.g. {"card", "11", "12345", "mode=1"}.
-Result<FrameMaker> parseFrameSpec(const QStringList& tokens);
+Result<FrameMaker> parseFrameDescription(const QStringList& tokens);
 // Descriptions separated by ";" tokens.
-Result<std::vector<FrameMaker>> parseFrameSpecs(const QStringList& tokens);
+Result<std::vector<FrameMaker>> parseFrameDescriptions(const QStringList& tokens);
 
 // Decimal, or hexadecimal after 0x; nullopt when not a number or above max.
 std::optional<uint32_t> parseNumber(const QString& text, uint32_t max);
 
-extern const char* const kFrameSpecHelp;
+extern const char* const kFrameHelp;
 
 }  // namespace tallyport::readersim

@@ -1,4 +1,4 @@
-#include "frame_spec.h"
+#include "frame_description.h"
 
 #include "frames.h"
 #include "sim_reader.h"
@@ -7,7 +7,7 @@
 
 namespace tallyport::readersim {
 
-const char* const kFrameSpecHelp =
+const char* const kFrameHelp =
     "Frames (FRAME below):\n"
     "  card 6|11|13 CARD [mode=M] [offline] [time=YYYY-MM-DDTHH:MM:SS | stamp=N]\n"
     "      a card read: 6 bytes without time, 11 bytes or 13 bytes (type 12) with the\n"
@@ -125,14 +125,14 @@ const std::map<QString, Parser>& parsers() {
 
 }  // namespace
 
-Result<FrameMaker> parseFrameSpec(const QStringList& tokens) {
+Result<FrameMaker> parseFrameDescription(const QStringList& tokens) {
     if (tokens.isEmpty()) return fail(QStringLiteral("missing frame"));
     const auto it = parsers().find(tokens[0]);
     if (it == parsers().end()) return fail(QStringLiteral("unknown frame ") + tokens[0]);
     return it->second(tokens.mid(1));
 }
 
-Result<std::vector<FrameMaker>> parseFrameSpecs(const QStringList& tokens) {
+Result<std::vector<FrameMaker>> parseFrameDescriptions(const QStringList& tokens) {
     std::vector<FrameMaker> makers;
     QStringList current;
     for (qsizetype i = 0; i <= tokens.size(); ++i) {
@@ -140,7 +140,7 @@ Result<std::vector<FrameMaker>> parseFrameSpecs(const QStringList& tokens) {
             current.append(tokens[i]);
             continue;
         }
-        auto maker = parseFrameSpec(current);
+        auto maker = parseFrameDescription(current);
         if (!maker) return std::unexpected(maker.error());
         makers.push_back(std::move(*maker));
         current.clear();
