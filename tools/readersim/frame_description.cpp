@@ -70,14 +70,16 @@ Result<FrameMaker> parseCard(const QStringList& args) {
     return [read](const SimReader& r) { return cardFrame(read, r.stamp()); };
 }
 
+// One ASCII character stands for itself ("0" is 0x30), anything longer must be 0xNN.
 Result<FrameMaker> parseCode(const QStringList& args) {
-    if (args.size() != 1) return fail(QStringLiteral("usage: code C"));
-    const QString& c = args[0];
-    const auto code = c.size() == 1 && c[0].unicode() < 0x80
-                          ? std::optional<uint32_t>(c[0].unicode())
-                          : parseNumber(c, 0xFF);
-    if (!code || (c.size() > 1 && !c.startsWith(u"0x", Qt::CaseInsensitive)))
-        return fail(QStringLiteral("code must be one character or 0xNN"));
+    const QString c = args.value(0);
+    std::optional<uint32_t> code;
+    if (c.size() == 1 && c[0].unicode() < 0x80)
+        code = c[0].unicode();
+    else if (c.startsWith(u"0x", Qt::CaseInsensitive))
+        code = parseNumber(c, 0xFF);
+    if (args.size() != 1 || !code)
+        return fail(QStringLiteral("usage: code C (one character or 0xNN)"));
     return [b = uint8_t(*code)](const SimReader&) { return codeFrame(b); };
 }
 
