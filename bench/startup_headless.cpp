@@ -1,0 +1,80 @@
+// Launch of `tallyport --headless` on a log of 2,000,000 rows: time to the ready line, the
+// console's peak memory, and whether the log is left as it was.
+#include "app/operator.h"
+#include "app/headless_operator.h"
+#include "store/datasrc.h"
+#include "test_paths.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <cstdio>
+
+using namespace tallyport;
+
+namespace {
+
+constexpr int kRows = 2'000'000;
+
+// Generated inside the engine: two million rows of 37-second steps from 2020-01-01 07:00.
+bool fillLog(Tdsrc& data) {
+    Transaction tx(data.att());
+    const auto r = data.att().run(QStringLiteral(
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < ?) "
+        "INSERT INTO recorder(SYSTIME, CARDNO, MODE, READER, LOCK) "
+        "SELECT datetime('2020-01-01 07:00:00', '+' || (i * 37) || ' seconds'), "
+        "1000 + i % 500, 1 + i % 2, 1 + i % 8, 0 FROM n"), kRows);
+    return r && tx.commit();
+}
+
+long peakKb(qint64 pid) {
+    QFile f(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!f.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').value(0).toLong();
+    return -1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QTemporaryDir dir, runtime;
+    HeadlessOperator op;
+    Tdsrc data(op);
+    data.setDataFolder(dir.path());
+    if (!data.PrepareDataFolder() || !data.OpenDatabases() || !fillLog(data)) return 1;
+    const qint64 rows = data.LogCount();
+    data.CloseDatabases();
+    const QByteArray before = [&] {
+        QFile f(data.filePath(QStringLiteral("attend.db")));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }();
+
+    QProcess p;
+    auto env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    p.setProcessEnvironment(env);
+    QElapsedTimer timer;
+    timer.start();
+    p.start(QStringLiteral(TALLYPORT_BINARY_DIR "/tallyport"),
+            {QStringLiteral("--headless"), QStringLiteral("--data-dir"), dir.path()});
+    QByteArray out;
+    while (!out.contains(" ready: ") && p.state() != QProcess::NotRunning && timer.elapsed() < 60000)
+        if (p.waitForReadyRead(50)) out += p.readAllStandardOutput();
+    const qint64 readyMs = timer.elapsed();
+    const long peak = peakKb(p.processId());
+    p.terminate();
+    p.waitForFinished(30000);
+
+    data.OpenDatabases();
+    const bool same = data.LogCount() == rows;
+    std::printf("log rows: %lld\n", static_cast<long long>(rows));
+    std::printf("launch to ready: %lld ms (target < 1000)\n", static_cast<long long>(readyMs));
+    std::printf("peak memory at ready: %.1f MB (target < 100)\n", peak / 1024.0);
+    std::printf("log untouched: %s (rows %s, file bytes %s before the WAL)\n", same ? "yes" : "NO",
+                same ? "same" : "differ", before.size() > 0 ? "read" : "unread");
+    return out.contains(" ready: ") && same ? 0 : 1;
+}
