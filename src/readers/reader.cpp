@@ -66,17 +66,23 @@ void TReader::touch() { m_lastActivity = appClock().now(); }
 void TReader::Poll() {
     if (!m_enable) return;
     Busy busy(*this);
-    const bool got = readWaiting(kReadLimit);
-    if (got) {
-        consumeInput();
-        touch();
-    }
+    const bool got = takeWaiting(kReadLimit);
     // A heartbeat while a reply is awaited would have its echo taken for that reply.
     if (!Connected())
         m_backout = true;
     else if (!got && !m_pktMode && HeartBeat())
         SendHeartbeat();
     if (busy.outermost()) runQueuedClockSettings();
+}
+
+// Reads what is waiting and feeds it to the receiver; true when something was read.
+bool TReader::takeWaiting(qint64 limit) {
+    const bool got = readWaiting(limit);
+    if (got || m_inputPos < m_input.size()) {
+        consumeInput();
+        touch();
+    }
+    return got;
 }
 
 // Moves up to `limit` bytes (all for 0) that are already waiting into the input, without blocking. Bytes
@@ -238,10 +244,7 @@ void TReader::Drain() {
     Busy busy(*this);
     const QDeadlineTimer deadline(m_drainWaitMs);
     for (;;) {
-        if (readWaiting(0) || m_inputPos < m_input.size()) {
-            consumeInput();
-            touch();
-        }
+        takeWaiting(0);
         if (!m_pktMode || !Connected() || deadline.hasExpired()) return;
         if (!m_socket->waitForReadyRead(int(deadline.remainingTime()))) return;
     }
@@ -251,7 +254,7 @@ bool TReader::AwaitReply() {
     Busy busy(*this);
     while (m_pktMode) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        Poll();
+        takeWaiting(kReadLimit);
     }
     return m_pktGood;
 }

@@ -161,6 +161,7 @@ private:
 
     void exchange(const QByteArray& frame, const QByteArray& remembered, int code, int ms);
     void transmit(const QByteArray& frame);
+    bool takeWaiting(qint64 limit);
     bool readWaiting(qint64 limit);
     void consumeInput();
     void dispatchFrame();
