@@ -4,16 +4,16 @@
 #include "readers/protocol.h"
 #include "readers/reader.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <arpa/inet.h>
-#include <atomic>
-#include <cstdio>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
-#include <thread>
 #include <unistd.h>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <atomic>
+#include <cstdio>
+#include <thread>
 
 using namespace tallyport;
 
@@ -57,8 +57,7 @@ private:
     // Splits command frames by their length byte and answers each with (00, its code).
     static void answer(int conn, QByteArray& pending) {
         while (pending.size() >= 6 && quint8(pending[1]) + 2 <= pending.size()) {
-            const QByteArray reply =
-                *readers::frameCommand(QByteArray("\x00", 1) + pending[3]);
+            const QByteArray reply = *readers::frameCommand(QByteArray("\x00", 1) + pending[3]);
             pending.remove(0, quint8(pending[1]) + 2);
             if (::write(conn, reply.constData(), size_t(reply.size())) < 0) return;
         }

@@ -70,11 +70,13 @@ int main() {
     const double mb = double(stream.size()) / (1 << 20);
     const Run framing = best(stream, false);
     const Run decoding = best(stream, true);
-    std::printf("receiver_throughput: %.0f MB/s framing only (%.0f MB of frames and stray bytes, "
-                "%ld frames, best of 5)\n",
-                mb / framing.seconds, mb, framing.frames);
-    std::printf("receiver_throughput_decoded: %.0f MB/s, %.2f M frames/s with every frame "
-                "decoded as an event\n",
-                mb / decoding.seconds, double(decoding.frames) / decoding.seconds / 1e6);
+    std::printf(
+        "receiver_throughput: %.0f MB/s framing only (%.0f MB of frames and stray bytes, "
+        "%ld frames, best of 5)\n",
+        mb / framing.seconds, mb, framing.frames);
+    std::printf(
+        "receiver_throughput_decoded: %.0f MB/s, %.2f M frames/s with every frame "
+        "decoded as an event\n",
+        mb / decoding.seconds, double(decoding.frames) / decoding.seconds / 1e6);
     return 0;
 }

@@ -27,9 +27,13 @@ std::optional<QByteArray> frameLongCommand(QByteArrayView body) {
     return frame;
 }
 
-quint8 encodeBcd(int value) { return quint8(((value / 10) % 10) << 4 | (value % 10)); }
+quint8 encodeBcd(int value) {
+    return quint8(((value / 10) % 10) << 4 | (value % 10));
+}
 
-int decodeBcd(quint8 byte) { return (byte >> 4) * 10 + (byte & 0x0F); }
+int decodeBcd(quint8 byte) {
+    return (byte >> 4) * 10 + (byte & 0x0F);
+}
 
 QDateTime DecodeStamp(quint32 t) {
     const int s = int(t % 60);
@@ -48,24 +52,22 @@ QDateTime DecodeStamp(quint32 t) {
 }
 
 std::optional<quint32> encodeStamp(const QDateTime& dt) {
-    if (!dt.isValid()) return std::nullopt;
+    if (!dt.isValid() || dt.date().year() < 2000) return std::nullopt;
     const QDate d = dt.date();
     const QTime tm = dt.time();
-    const quint64 years = quint64(d.year() - 2000);
-    if (d.year() < 2000) return std::nullopt;
-    const quint64 t =
-        ((((years * 13 + quint64(d.month())) * 32 + quint64(d.day())) * 24 + quint64(tm.hour())) *
-             60 +
-         quint64(tm.minute())) *
-            60 +
-        quint64(tm.second());
+    // The mixed radices of DecodeStamp, from the year down to the second.
+    const std::pair<int, int> fields[] = {
+        {13, d.month()}, {32, d.day()}, {24, tm.hour()}, {60, tm.minute()}, {60, tm.second()}};
+    quint64 t = quint64(d.year() - 2000);
+    for (auto [radix, value] : fields) t = t * quint64(radix) + quint64(value);
     if (t > 0xFFFFFFFFull) return std::nullopt;
     return quint32(t);
 }
 
 LogRecord DecodeLogRecord(std::span<const quint8, 8> r) {
     LogRecord rec;
-    const quint32 t = quint32(r[4]) | quint32(r[5]) << 8 | quint32(r[6]) << 16 | quint32(r[7]) << 24;
+    const quint32 t =
+        quint32(r[4]) | quint32(r[5]) << 8 | quint32(r[6]) << 16 | quint32(r[7]) << 24;
     rec.time = DecodeStamp(t);
     rec.valid = rec.time.isValid();
     const int kind = r[0] >> 6;
@@ -84,7 +86,9 @@ AccessEntry DecodeAccessEntry(std::span<const quint8, 22> e) {
     return entry;
 }
 
-QByteArray heartbeatBody() { return QByteArray::fromRawData("\x00\x0C", 2); }
+QByteArray heartbeatBody() {
+    return QByteArray::fromRawData("\x00\x0C", 2);
+}
 
 QByteArray lockBody(bool locked, int pin) {
     QByteArray body("\x00\x00", 2);

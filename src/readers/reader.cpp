@@ -61,7 +61,9 @@ bool TReader::HeartBeat() {
     return true;
 }
 
-void TReader::touch() { m_lastActivity = appClock().now(); }
+void TReader::touch() {
+    m_lastActivity = appClock().now();
+}
 
 void TReader::Poll() {
     if (!m_enable) return;
@@ -85,8 +87,8 @@ bool TReader::takeWaiting(qint64 limit) {
     return got;
 }
 
-// Moves up to `limit` bytes (all for 0) that are already waiting into the input, without blocking. Bytes
-// a reader sent just before it dropped the line are still taken.
+// Moves up to `limit` bytes (all for 0) that are already waiting into the input, without blocking.
+// Bytes a reader sent just before it dropped the line are still taken.
 bool TReader::readWaiting(qint64 limit) {
     if (m_socket->bytesAvailable() == 0 && m_socket->state() == QAbstractSocket::ConnectedState)
         m_socket->waitForReadyRead(0);
@@ -127,14 +129,27 @@ void TReader::dispatchFrame() {
 
 void TReader::dispatchCode(char code) {
     switch (code) {
-        case '0': m_model = QStringLiteral("RX305"); break;
-        case '1': m_model = QStringLiteral("KT11"); break;
-        case '2': m_model = QStringLiteral("KT12"); break;
-        case 'C': return queueClockSetting(false);
-        case 'R': return queueClockSetting(true);
-        case 'P': Q_EMIT OnBypass(m_portNo, 0); return;
-        case 'p': Q_EMIT OnBypass(m_portNo, 1); return;
-        default: break;
+        case '0':
+            m_model = QStringLiteral("RX305");
+            break;
+        case '1':
+            m_model = QStringLiteral("KT11");
+            break;
+        case '2':
+            m_model = QStringLiteral("KT12");
+            break;
+        case 'C':
+            return queueClockSetting(false);
+        case 'R':
+            return queueClockSetting(true);
+        case 'P':
+            Q_EMIT OnBypass(m_portNo, 0);
+            return;
+        case 'p':
+            Q_EMIT OnBypass(m_portNo, 1);
+            return;
+        default:
+            break;
     }
     m_responsed = true;
     m_acknowledged = code != 'B';
@@ -193,7 +208,9 @@ void TReader::exchange(const QByteArray& frame, const QByteArray& remembered, in
 }
 
 namespace {
-int commandCode(const QByteArray& body) { return body.size() > 1 ? quint8(body[1]) : 0; }
+int commandCode(const QByteArray& body) {
+    return body.size() > 1 ? quint8(body[1]) : 0;
+}
 }  // namespace
 
 void TReader::SendCommand(const QByteArray& body) {
@@ -227,7 +244,9 @@ void TReader::SetControl(bool locked) {
     SendCommand(lockBody(locked, m_controlPin ? m_controlPin() : 0));
 }
 
-void TReader::SetControlPin(int pin) { SendCommand(lockBody(true, pin)); }
+void TReader::SetControlPin(int pin) {
+    SendCommand(lockBody(true, pin));
+}
 
 void TReader::SyncClock() {
     Busy busy(*this);
@@ -236,7 +255,9 @@ void TReader::SyncClock() {
     SetControl(false);
 }
 
-void TReader::SendHeartbeat() { SendFrame(*frameCommand(heartbeatBody())); }
+void TReader::SendHeartbeat() {
+    SendFrame(*frameCommand(heartbeatBody()));
+}
 
 // Waits only while the last command's reply may still come; what is waiting besides is fed
 // to the receiver like any read (a late reply fails the event rules; a card read is kept).
@@ -285,8 +306,7 @@ QTime TReader::FrameTimeOfDay(int position) const {
 
 LogRecord TReader::logRecordAt(int position) const {
     if (position < 0 || position + 8 > FrameReceiver::kBufferSize) return {};
-    return readers::DecodeLogRecord(
-        std::span<const quint8, 8>(m_rx.buffer().data() + position, 8));
+    return readers::DecodeLogRecord(std::span<const quint8, 8>(m_rx.buffer().data() + position, 8));
 }
 
 bool TReader::CheckLogIndex(int index) const {

@@ -96,7 +96,7 @@ public:
     // answer makes now the last activity, so it is true at most once a minute.
     bool HeartBeat();
 
-    QString Model() const { return m_model; }       // "RX305", "KT11", "KT12" or empty
+    QString Model() const { return m_model; }  // "RX305", "KT11", "KT12" or empty
     bool Acknowledged() const { return m_acknowledged; }
     QByteArray LastCommand() const { return m_lastCommand; }
     int LastCommandCode() const { return m_lastCode; }
@@ -112,7 +112,9 @@ public:
     void SetRetryDelays(int firstMs, int maxMs);
     void SetDrainWait(int ms) { m_drainWaitMs = ms; }
     // Where the stored control PIN comes from; without one the PIN is 0.
-    void SetControlPinProvider(std::function<int()> provider) { m_controlPin = std::move(provider); }
+    void SetControlPinProvider(std::function<int()> provider) {
+        m_controlPin = std::move(provider);
+    }
     // Who shows Reconnect's failure box; without one it is only reported by statusChanged.
     void SetOperator(Operator* op) { m_operator = op; }
 

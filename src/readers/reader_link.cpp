@@ -9,7 +9,8 @@
 namespace tallyport {
 
 namespace {
-const QString kConnectFailedText = QStringLiteral("Failed to connect reader (%1). Please retry later!");
+const QString kConnectFailedText =
+    QStringLiteral("Failed to connect reader (%1). Please retry later!");
 const QString kConnectedText = QStringLiteral("Reader (%1) connected.");
 const QString kLinkLostText = QStringLiteral("Reader (%1) lost its connection.");
 const QString kRetryText = QStringLiteral("Reader (%1) not reachable; next try in %2 s.");
@@ -22,7 +23,9 @@ std::optional<quint16> portNumber(const QString& text) {
 }
 }  // namespace
 
-bool TReader::Connected() const { return m_socket->state() == QAbstractSocket::ConnectedState; }
+bool TReader::Connected() const {
+    return m_socket->state() == QAbstractSocket::ConnectedState;
+}
 
 void TReader::SetEnable(bool on) {
     m_enable = on;

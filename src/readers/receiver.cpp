@@ -85,8 +85,15 @@ EventFrame stampedCard(const FrameReceiver& rx, int modeAt, int stampAt, int car
 
 EventFrame statusCode(quint8 c) {
     switch (c) {
-        case '0': case '1': case '2': case 'B': case 'G':
-        case 'C': case 'R': case 'P': case 'p':
+        case '0':
+        case '1':
+        case '2':
+        case 'B':
+        case 'G':
+        case 'C':
+        case 'R':
+        case 'P':
+        case 'p':
             return StatusCode{char(c)};
         default:
             return {};

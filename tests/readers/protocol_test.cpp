@@ -42,7 +42,8 @@ TEST(Framing, BodiesThatDoNotFitAreRefused) {
 }
 
 TEST(Bcd, PacksTensAndUnitsIntoNibbles) {
-    const std::pair<int, quint8> table[] = {{0, 0x00}, {9, 0x09}, {23, 0x23}, {59, 0x59}, {99, 0x99}};
+    const std::pair<int, quint8> table[] = {
+        {0, 0x00}, {9, 0x09}, {23, 0x23}, {59, 0x59}, {99, 0x99}};
     for (auto [value, byte] : table) {
         EXPECT_EQ(encodeBcd(value), byte) << value;
         EXPECT_EQ(decodeBcd(byte), value) << value;
@@ -81,8 +82,8 @@ TEST(LogRecord, CardIsBigEndianAndStampLittleEndian) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.bytes);
         const QByteArray b = hex(c.bytes);
-        const LogRecord r =
-            DecodeLogRecord(std::span<const quint8, 8>(reinterpret_cast<const quint8*>(b.data()), 8));
+        const LogRecord r = DecodeLogRecord(
+            std::span<const quint8, 8>(reinterpret_cast<const quint8*>(b.data()), 8));
         EXPECT_EQ(r.valid, c.valid);
         EXPECT_EQ(r.mode, c.mode);
         EXPECT_EQ(r.sequence, c.sequence);
@@ -95,8 +96,8 @@ TEST(LogRecord, CardIsBigEndianAndStampLittleEndian) {
 
 TEST(AccessEntry, ReadsFlagsCardSignedWordAndSixteenCharacters) {
     const QByteArray b = hex("07 01 E2 40 FE FF") + QByteArray("Ann Smith\0\0\0\0\0\0\0", 16);
-    const AccessEntry e =
-        DecodeAccessEntry(std::span<const quint8, 22>(reinterpret_cast<const quint8*>(b.data()), 22));
+    const AccessEntry e = DecodeAccessEntry(
+        std::span<const quint8, 22>(reinterpret_cast<const quint8*>(b.data()), 22));
     EXPECT_EQ(e.flags, 7);
     EXPECT_EQ(e.card, 123456);
     EXPECT_EQ(e.value, -2);

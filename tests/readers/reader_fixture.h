@@ -4,8 +4,8 @@
 #include "readers/peer_reader.h"
 #include "readers/reader.h"
 
-#include <QTest>
 #include <gtest/gtest.h>
+#include <QTest>
 
 namespace tallyport::test {
 

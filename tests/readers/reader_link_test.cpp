@@ -2,12 +2,12 @@
 #include "readers/reader_fixture.h"
 #include "support/scripted_operator.h"
 
-#include <QElapsedTimer>
-#include <QSignalSpy>
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <QElapsedTimer>
+#include <QSignalSpy>
 
 using namespace tallyport;
 using namespace tallyport::test;
@@ -54,7 +54,7 @@ bool sawText(const QSignalSpy& spy, const QString& part) {
 TEST_F(ReaderOverTcp, DroppedLineIsNoticedAndReconnectedInTheBackground) {
     using Drop = void (PeerReader::*)();
     const std::pair<const char*, Drop> drops[] = {{"end of stream", &PeerReader::closeConnection},
-                                                 {"reset", &PeerReader::resetConnection}};
+                                                  {"reset", &PeerReader::resetConnection}};
     connectReader();
     reader->SetEnable(true);
     reader->SetRetryDelays(100, 400);
@@ -113,7 +113,8 @@ TEST_F(ReaderOverTcp, ReaderAbsentAtStartIsRetriedUntilItAppears) {
     QSignalSpy status(reader.get(), &TReader::statusChanged);
     EXPECT_FALSE(reader->Reconnect(true));
     EXPECT_FALSE(reader->Enable());
-    EXPECT_EQ(op.shown(), QStringList{"error: Failed to connect reader (Front door). Please retry later!"});
+    EXPECT_EQ(op.shown(),
+              QStringList{"error: Failed to connect reader (Front door). Please retry later!"});
     ASSERT_TRUE(QTest::qWaitFor([&] { return sawText(status, "next try in"); }, 2000));
     peer.listenAgain();
     ASSERT_TRUE(QTest::qWaitFor([&] { return reader->Connected(); }, 3000));
@@ -158,7 +159,8 @@ TEST(ReaderLink, UnansweredConnectIsBoundedByTheTimeout) {
     took.restart();
     reader.StartConnect();
     EXPECT_LT(took.elapsed(), 100);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return sawText(status, "Reader (Gate) not reachable"); }, 2000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return sawText(status, "Reader (Gate) not reachable"); }, 2000));
     EXPECT_LT(took.elapsed(), 1500);
     EXPECT_FALSE(reader.Connected());
 }

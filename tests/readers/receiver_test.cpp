@@ -4,8 +4,8 @@
 
 #include "readers/hex.h"
 
-#include <QStringList>
 #include <gtest/gtest.h>
+#include <QStringList>
 
 using namespace tallyport::readers;
 using tallyport::test::hex;
@@ -47,25 +47,32 @@ TEST(Receiver, EventFramesAsTheReaderSendsThem) {
     } cases[] = {
         {"card 12345", "F5 06 00 00 00 30 39 97 FA", {"card 12345 mode -1 online console-time"}},
         {"card 0", "F5 06 00 00 00 00 00 00 FA", {"ignored"}},
-        {"offline, mode 1", "F5 0B 81 33 F0 6E 0D 00 00 00 30 39 78 FA",
+        {"offline, mode 1",
+         "F5 0B 81 33 F0 6E 0D 00 00 00 30 39 78 FA",
          {"card 12345 mode 1 offline 2024-03-05 14:07:09"}},
-        {"stamp that does not decode", "F5 0B 81 00 00 00 00 00 00 00 30 39 16 FA",
+        {"stamp that does not decode",
+         "F5 0B 81 00 00 00 00 00 00 00 30 39 16 FA",
          {"card 12345 mode 1 offline no-time"}},
-        {"long form", "F5 0C 00 0D 01 33 F0 6E 0D 00 00 00 30 39 EB FA",
+        {"long form",
+         "F5 0C 00 0D 01 33 F0 6E 0D 00 00 00 30 39 EB FA",
          {"card 12345 mode 1 online 2024-03-05 14:07:09"}},
-        {"long form of another layout", "F5 0C 00 0E 01 33 F0 6E 0D 00 00 00 30 39 EA FA",
+        {"long form of another layout",
+         "F5 0C 00 0E 01 33 F0 6E 0D 00 00 00 30 39 EA FA",
          {"ignored"}},
-        {"codes", "F5 02 43 BD FA F5 02 50 B0 FA F5 02 70 90 FA F5 02 58 A8 FA",
+        {"codes",
+         "F5 02 43 BD FA F5 02 50 B0 FA F5 02 70 90 FA F5 02 58 A8 FA",
          {"code C", "code P", "code p", "ignored"}},
         {"heartbeat echo", "F5 04 00 0C F0 FA", {"echo"}},
         {"echo of another code", "F5 04 00 0D EF FA", {"ignored"}},
-        {"two frames in one read", "F5 06 00 00 00 30 39 97 FA F5 06 00 00 00 30 3A 96 FA",
+        {"two frames in one read",
+         "F5 06 00 00 00 30 39 97 FA F5 06 00 00 00 30 3A 96 FA",
          {"card 12345 mode -1 online console-time", "card 12346 mode -1 online console-time"}},
         {"bad checksum, then a good frame",
          "F5 06 00 00 00 30 39 98 FA F5 06 00 00 00 30 39 97 FA",
          {"card 12345 mode -1 online console-time"}},
         {"missing end byte", "F5 06 00 00 00 30 39 97 00 FA", {}},
-        {"garbage around a frame", "00 FA 13 F5 F5 99 F5 02 47 B9 FA 77",
+        {"garbage around a frame",
+         "00 FA 13 F5 F5 99 F5 02 47 B9 FA 77",
          {"code G"}},  // F5 as a length is dropped, not taken for a start byte
         {"unknown length", "F5 07 00 00 00 00 00 00 00 FA", {}},
     };
