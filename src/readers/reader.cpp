@@ -1,0 +1,320 @@
+#include "readers/reader.h"
+
+#include "app/clock.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QTcpSocket>
+
+namespace tallyport {
+
+using namespace readers;
+
+namespace {
+constexpr qint64 kReadLimit = 2048;  // one read per poll, the size of the reader's own buffer
+constexpr size_t kMaxQueuedClockSettings = 8;
+
+QDateTime wholeSeconds(QDateTime t) {
+    t.setTime(QTime(t.time().hour(), t.time().minute(), t.time().second()));
+    return t;
+}
+}  // namespace
+
+// Counts the client's own operations on the stack, so that a clock setting asked for by a
+// frame runs only from a poll that nothing else of this client is inside.
+class TReader::Busy {
+public:
+    explicit Busy(TReader& r) : m_r(r) { ++m_r.m_busy; }
+    ~Busy() { --m_r.m_busy; }
+    bool outermost() const { return m_r.m_busy == 1; }
+
+private:
+    TReader& m_r;
+};
+
+TReader::TReader(QObject* owner)
+    : QObject(owner), m_socket(new QTcpSocket(this)), m_lastActivity(appClock().now()) {
+    m_replyTimer.setSingleShot(true);
+    m_retryTimer.setSingleShot(true);
+    m_connectTimer.setSingleShot(true);
+    connect(&m_replyTimer, &QTimer::timeout, this, &TReader::onReplyTimeout);
+    connect(&m_retryTimer, &QTimer::timeout, this, &TReader::StartConnect);
+    connect(&m_connectTimer, &QTimer::timeout, this, &TReader::onConnectTimeout);
+    connect(m_socket, &QTcpSocket::connected, this, &TReader::onSocketConnected);
+    connect(m_socket, &QTcpSocket::disconnected, this, &TReader::onSocketDropped);
+    connect(m_socket, &QTcpSocket::errorOccurred, this,
+            [this](QAbstractSocket::SocketError e) { onSocketError(int(e)); });
+}
+
+TReader::~TReader() {
+    m_socket->disconnect(this);  // no link-lost report from our own teardown
+    m_socket->abort();
+}
+
+bool TReader::HeartBeat() {
+    const QDateTime now = appClock().now();
+    const auto minuteOf = [](const QDateTime& t) {
+        return std::tuple(t.date(), t.time().hour(), t.time().minute());
+    };
+    if (minuteOf(now) == minuteOf(m_lastActivity)) return false;
+    m_lastActivity = now;
+    return true;
+}
+
+void TReader::touch() {
+    m_lastActivity = appClock().now();
+}
+
+void TReader::Poll() {
+    if (!m_enable) return;
+    Busy busy(*this);
+    const bool got = takeWaiting(kReadLimit);
+    // A heartbeat while a reply is awaited would have its echo taken for that reply.
+    if (!Connected())
+        m_backout = true;
+    else if (!got && !m_pktMode && HeartBeat())
+        SendHeartbeat();
+    if (busy.outermost()) runQueuedClockSettings();
+}
+
+// Reads what is waiting and feeds it to the receiver; true when something was read.
+bool TReader::takeWaiting(qint64 limit) {
+    const bool got = readWaiting(limit);
+    if (got || m_inputPos < m_input.size()) {
+        consumeInput();
+        touch();
+    }
+    return got;
+}
+
+// Moves up to `limit` bytes (all for 0) that are already waiting into the input, without blocking.
+// Bytes a reader sent just before it dropped the line are still taken.
+bool TReader::readWaiting(qint64 limit) {
+    if (m_socket->bytesAvailable() == 0 && m_socket->state() == QAbstractSocket::ConnectedState)
+        m_socket->waitForReadyRead(0);
+    const QByteArray bytes = limit > 0 ? m_socket->read(limit) : m_socket->readAll();
+    m_input.append(bytes);
+    return !bytes.isEmpty();
+}
+
+// Feeds every byte read, in order, dispatching each frame it completes. Nested calls (a signal
+// handler that sends a command) go on from the same position, so no byte is fed twice.
+void TReader::consumeInput() {
+    while (m_inputPos < m_input.size()) {
+        const auto byte = quint8(m_input[m_inputPos++]);
+        if (m_rx.push(byte, m_pktMode)) dispatchFrame();
+    }
+    m_input.clear();
+    m_inputPos = 0;
+}
+
+void TReader::dispatchFrame() {
+    if (m_rx.frameIsReply()) {
+        if (!m_pktMode) return;  // its time ran out meanwhile
+        m_pktGood = true;
+        m_pktMode = false;
+        m_replyTimer.stop();
+        return;
+    }
+    const EventFrame ev = decodeEventFrame(m_rx);
+    if (const auto* card = std::get_if<CardRead>(&ev)) {
+        const QDateTime stamp = card->stamped ? card->stamp : wholeSeconds(appClock().now());
+        Q_EMIT OnCardCode(card->offline, m_portNo, card->card, stamp, card->mode);
+    } else if (const auto* code = std::get_if<StatusCode>(&ev)) {
+        dispatchCode(code->code);
+    } else if (std::holds_alternative<HeartbeatEcho>(ev)) {
+        m_backout = false;
+    }
+}
+
+void TReader::dispatchCode(char code) {
+    switch (code) {
+        case '0':
+            m_model = QStringLiteral("RX305");
+            break;
+        case '1':
+            m_model = QStringLiteral("KT11");
+            break;
+        case '2':
+            m_model = QStringLiteral("KT12");
+            break;
+        case 'C':
+            return queueClockSetting(false);
+        case 'R':
+            return queueClockSetting(true);
+        case 'P':
+            Q_EMIT OnBypass(m_portNo, 0);
+            return;
+        case 'p':
+            Q_EMIT OnBypass(m_portNo, 1);
+            return;
+        default:
+            break;
+    }
+    m_responsed = true;
+    m_acknowledged = code != 'B';
+}
+
+// The clock is set after the read that asked for it has been fed: the sends it takes read
+// from the same connection, and must not run inside the dispatch of a frame.
+void TReader::queueClockSetting(bool powerup) {
+    if (!powerup && !m_clockQueue.empty()) return;  // a setting already queued answers it
+    if (m_clockQueue.size() >= kMaxQueuedClockSettings) return;
+    m_clockQueue.push_back(powerup);
+}
+
+void TReader::runQueuedClockSettings() {
+    if (m_syncing) return;
+    m_syncing = true;
+    // Not while a command's reply is awaited: its caller still has to read it.
+    while (!m_clockQueue.empty() && !m_pktMode) {
+        const bool powerup = m_clockQueue.front();
+        m_clockQueue.pop_front();
+        SyncClock();
+        if (powerup) Q_EMIT OnPowerup(m_portNo);
+    }
+    m_syncing = false;
+}
+
+void TReader::SendFrame(const QByteArray& frame) {
+    Busy busy(*this);
+    Poll();
+    transmit(frame);
+    Poll();
+}
+
+void TReader::transmit(const QByteArray& frame) {
+    if (!Connected()) return;
+    // A failed send is reported by the socket's error signal, which notices the lost link.
+    m_socket->write(frame);
+    m_socket->flush();
+}
+
+void TReader::exchange(const QByteArray& frame, const QByteArray& remembered, int code, int ms) {
+    Busy busy(*this);
+    m_responsed = false;
+    if (!Connected()) return;
+    Drain();
+    if (!Connected()) return;
+    m_replyTimer.stop();
+    m_lastCommand = remembered;
+    m_lastCode = code;
+    m_pktMode = true;
+    m_pktTimeout = false;
+    m_pktGood = false;
+    ResetParser();
+    m_replyTimer.start(ms);
+    SendFrame(frame);
+}
+
+namespace {
+int commandCode(const QByteArray& body) {
+    return body.size() > 1 ? quint8(body[1]) : 0;
+}
+}  // namespace
+
+void TReader::SendCommand(const QByteArray& body) {
+    const auto frame = frameCommand(body);
+    if (!frame) {
+        m_responsed = false;  // too long to frame: nothing is sent
+        return;
+    }
+    exchange(*frame, body, commandCode(body), kReplyTimeMs);
+}
+
+void TReader::SendCommandTimed(const QByteArray& body, int ms) {
+    const auto frame = frameCommand(body);
+    if (!frame) {
+        m_responsed = false;
+        return;
+    }
+    exchange(*frame, *frame, commandCode(body), ms < 1 ? kReplyTimeMs : ms);
+}
+
+void TReader::SendBlock(const QByteArray& body) {
+    const auto frame = frameLongCommand(body);
+    if (!frame) {
+        m_responsed = false;
+        return;
+    }
+    exchange(*frame, body, commandCode(body), kBlockReplyTimeMs);
+}
+
+void TReader::SetControl(bool locked) {
+    SendCommand(lockBody(locked, m_controlPin ? m_controlPin() : 0));
+}
+
+void TReader::SetControlPin(int pin) {
+    SendCommand(lockBody(true, pin));
+}
+
+void TReader::SyncClock() {
+    Busy busy(*this);
+    SetControl(true);
+    SendCommand(setClockBody(appClock().now()));
+    SetControl(false);
+}
+
+void TReader::SendHeartbeat() {
+    SendFrame(*frameCommand(heartbeatBody()));
+}
+
+// Waits only while the last command's reply may still come; what is waiting besides is fed
+// to the receiver like any read (a late reply fails the event rules; a card read is kept).
+void TReader::Drain() {
+    Busy busy(*this);
+    const QDeadlineTimer deadline(m_drainWaitMs);
+    for (;;) {
+        takeWaiting(0);
+        if (!m_pktMode || !Connected() || deadline.hasExpired()) return;
+        if (!m_socket->waitForReadyRead(int(deadline.remainingTime()))) return;
+    }
+}
+
+bool TReader::AwaitReply() {
+    Busy busy(*this);
+    while (m_pktMode) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        takeWaiting(kReadLimit);
+    }
+    return m_pktGood;
+}
+
+void TReader::onReplyTimeout() {
+    m_replyTimer.stop();
+    m_pktTimeout = true;
+    m_pktMode = false;
+}
+
+quint16 TReader::FrameWord(int position) const {
+    return quint16(m_rx.at(position) + 256 * m_rx.at(position + 1));
+}
+
+QString TReader::FrameText(int position) const {
+    QString text;
+    for (int i = 0; i < 16; ++i) text.append(QChar(m_rx.at(position + i)));
+    return text;
+}
+
+QTime TReader::FrameTimeOfDay(int position) const {
+    int hours = decodeBcd(m_rx.at(position));
+    int minutes = decodeBcd(m_rx.at(position + 1));
+    if (hours >= 24) hours = 0;
+    if (minutes >= 60) minutes = 0;
+    return QTime(hours, minutes, 0);
+}
+
+LogRecord TReader::logRecordAt(int position) const {
+    if (position < 0 || position + 8 > FrameReceiver::kBufferSize) return {};
+    return readers::DecodeLogRecord(std::span<const quint8, 8>(m_rx.buffer().data() + position, 8));
+}
+
+bool TReader::CheckLogIndex(int index) const {
+    return index % 32 == (m_rx.at(5 + 8 * index) & 0x1F);
+}
+
+AccessEntry TReader::DecodeAccessEntry() const {
+    return readers::DecodeAccessEntry(std::span<const quint8, 22>(m_rx.buffer().data() + 6, 22));
+}
+
+}  // namespace tallyport

@@ -1,0 +1,235 @@
+#pragma once
+
+#include "readers/protocol.h"
+#include "readers/receiver.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <deque>
+#include <functional>
+
+class QTcpSocket;
+
+namespace tallyport {
+
+class Operator;
+
+// The console's end of the link to one card reader: its settings, the TCP connection, the
+// receiver, the events it raises and the commands it sends. Everything runs on the thread that
+// owns the object (the user-interface thread); nothing blocks longer than the connect timeout
+// (Reconnect) or the short wait for an outstanding reply (Drain).
+class TReader : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(bool Enable READ Enable WRITE SetEnable)
+    Q_PROPERTY(int PortNo READ PortNo WRITE SetPortNo)
+    Q_PROPERTY(int ID READ PortNo WRITE SetPortNo)
+    Q_PROPERTY(QString Desc READ Desc WRITE SetDesc)
+    Q_PROPERTY(QString Port READ Port)
+    Q_PROPERTY(int Mode READ Mode WRITE SetMode)
+    Q_PROPERTY(int LockTime READ LockTime WRITE SetLockTime)
+    Q_PROPERTY(bool Capture READ Capture WRITE SetCapture)
+    Q_PROPERTY(int Lock READ Lock WRITE SetLock)
+    Q_PROPERTY(int Bypass READ Bypass WRITE SetBypass)
+    Q_PROPERTY(bool APB READ APB WRITE SetAPB)
+    Q_PROPERTY(int Motion READ Motion WRITE SetMotion)
+    Q_PROPERTY(bool MotionCapture READ MotionCapture WRITE SetMotionCapture)
+    Q_PROPERTY(bool MultipleShot READ MultipleShot WRITE SetMultipleShot)
+    Q_PROPERTY(bool Backout READ Backout)
+    Q_PROPERTY(bool Responsed READ Responsed)
+    Q_PROPERTY(bool PktMode READ PktMode)
+    Q_PROPERTY(bool PktGood READ PktGood)
+    Q_PROPERTY(bool PktTimeout READ PktTimeout)
+
+public:
+    static constexpr int kReplyTimeMs = 3000;
+    static constexpr int kBlockReplyTimeMs = 4000;
+    static constexpr int kConnectTimeoutMs = 3000;
+    static constexpr int kDrainWaitMs = 200;
+    static constexpr int kFirstRetryMs = 1000;
+    static constexpr int kMaxRetryMs = 60000;
+
+    explicit TReader(QObject* owner = nullptr);
+    ~TReader() override;
+
+    // The reader's address, as text like the rest of the settings.
+    QString RemoteHost() const { return m_host; }
+    void SetRemoteHost(const QString& host) { m_host = host; }
+    QString RemotePort() const { return m_remotePort; }
+    void SetRemotePort(const QString& port) { m_remotePort = port; }
+
+    bool Enable() const { return m_enable; }
+    void SetEnable(bool on);
+    int PortNo() const { return m_portNo; }
+    void SetPortNo(int port) { m_portNo = port; }
+    int ID() const { return m_portNo; }
+    QString Desc() const { return m_desc; }
+    void SetDesc(const QString& desc) { m_desc = desc; }
+    QString Port() const { return QStringLiteral("COM%1").arg(m_portNo); }
+    int Mode() const { return m_mode; }
+    void SetMode(int mode) { m_mode = mode; }
+    int LockTime() const { return m_lockTime; }
+    void SetLockTime(int secs) { m_lockTime = secs; }
+    bool Capture() const { return m_capture; }
+    void SetCapture(bool on) { m_capture = on; }
+    int Lock() const { return m_lock; }
+    void SetLock(int port) { m_lock = port; }
+    int Bypass() const { return m_bypass; }
+    void SetBypass(int port) { m_bypass = port; }
+    bool APB() const { return m_apb; }
+    void SetAPB(bool on) { m_apb = on; }
+    int Motion() const { return m_motion; }
+    void SetMotion(int secs) { m_motion = secs; }
+    bool MotionCapture() const { return m_motionCapture; }
+    void SetMotionCapture(bool on) { m_motionCapture = on; }
+    bool MultipleShot() const { return m_multipleShot; }
+    void SetMultipleShot(bool on) { m_multipleShot = on; }
+
+    bool Backout() const { return m_backout; }
+    bool Responsed() const { return m_responsed; }
+    bool PktMode() const { return m_pktMode; }
+    bool PktGood() const { return m_pktGood; }
+    bool PktTimeout() const { return m_pktTimeout; }
+    // True when the console clock's minute differs from that of the last activity; a true
+    // answer makes now the last activity, so it is true at most once a minute.
+    bool HeartBeat();
+
+    QString Model() const { return m_model; }  // "RX305", "KT11", "KT12" or empty
+    bool Acknowledged() const { return m_acknowledged; }
+    QByteArray LastCommand() const { return m_lastCommand; }
+    int LastCommandCode() const { return m_lastCode; }
+    int ReplyTime() const { return m_replyTimer.interval(); }
+
+    // The link beyond the published properties.
+    bool Connected() const;
+    int ConnectTimeout() const { return m_connectTimeoutMs; }
+    void SetConnectTimeout(int ms) { m_connectTimeoutMs = ms; }
+    // Keep trying to connect in the background while not connected (the reader is in use).
+    bool AutoReconnect() const { return m_autoReconnect; }
+    void SetAutoReconnect(bool on);
+    void SetRetryDelays(int firstMs, int maxMs);
+    void SetDrainWait(int ms) { m_drainWaitMs = ms; }
+    // Where the stored control PIN comes from; without one the PIN is 0.
+    void SetControlPinProvider(std::function<int()> provider) {
+        m_controlPin = std::move(provider);
+    }
+    // Who shows Reconnect's failure box; without one it is only reported by statusChanged.
+    void SetOperator(Operator* op) { m_operator = op; }
+
+    void Poll();
+    // Closes and connects again, waiting at most the connect timeout. Enable <- connected.
+    bool Reconnect(bool showError);
+    // Starts a connect without waiting; the outcome comes as connectedChanged/statusChanged.
+    void StartConnect();
+    // The reader is no longer in use: Enable and AutoReconnect off, the connection closed.
+    void Disconnect();
+
+    void SendFrame(const QByteArray& frame);
+    void SendCommand(const QByteArray& body);
+    void SendCommandTimed(const QByteArray& body, int ms);
+    void SendBlock(const QByteArray& body);
+    void SetControl(bool locked);
+    void SetControlPin(int pin);
+    void SyncClock();
+    void SendHeartbeat();
+    void Drain();
+    void ResetParser() { m_rx.reset(); }
+    void ReleaseLock() {}  // the readers have no door command
+    // Lets the event loop run until the reply of the last command arrives or its time runs
+    // out; true when it arrived. The reply stays in the frame buffer.
+    bool AwaitReply();
+
+    quint8 FrameByte(int position) const { return m_rx.at(position); }
+    quint16 FrameWord(int position) const;
+    QString FrameText(int position) const;
+    QTime FrameTimeOfDay(int position) const;
+    readers::LogRecord DecodeLogRecord() const { return logRecordAt(6); }
+    readers::LogRecord DecodeLogRecord(int index) const { return logRecordAt(5 + 8 * index); }
+    bool CheckLogIndex(int index) const;
+    readers::AccessEntry DecodeAccessEntry() const;
+
+Q_SIGNALS:
+    void OnCardCode(bool offline, int port, int code, const QDateTime& stamp, qint8 cmode);
+    void OnBypass(int port, int state);
+    void OnPowerup(int port);
+    void connectedChanged(bool connected);
+    // A line for the operator's status view or the headless log, never a message box.
+    void statusChanged(const QString& text);
+
+private:
+    class Busy;
+
+    void exchange(const QByteArray& frame, const QByteArray& remembered, int code, int ms);
+    void transmit(const QByteArray& frame);
+    bool takeWaiting(qint64 limit);
+    bool readWaiting(qint64 limit);
+    void consumeInput();
+    void dispatchFrame();
+    void dispatchCode(char code);
+    void queueClockSetting(bool powerup);
+    void runQueuedClockSettings();
+    void touch();
+    void onReplyTimeout();
+    readers::LogRecord logRecordAt(int position) const;
+
+    // reader_link.cpp
+    bool connectNow();
+    void onSocketConnected();
+    void onSocketDropped();
+    void onSocketError(int error);
+    void onConnectTimeout();
+    void attemptFailed();
+    void scheduleRetry();
+    bool wantsLink() const { return m_enable || m_autoReconnect; }
+
+    QTcpSocket* m_socket;
+    QTimer m_replyTimer;
+    QTimer m_retryTimer;
+    QTimer m_connectTimer;
+    readers::FrameReceiver m_rx;
+    QByteArray m_input;  // bytes read but not yet fed to the receiver
+    qsizetype m_inputPos = 0;
+    QDateTime m_lastActivity;
+    std::deque<bool> m_clockQueue;  // clock settings asked for; true: then raise OnPowerup
+    int m_busy = 0;
+    bool m_syncing = false;
+
+    QString m_host;
+    QString m_remotePort;
+    bool m_enable = false;
+    int m_portNo = 0;
+    QString m_desc;
+    int m_mode = 2;
+    int m_lockTime = 1;
+    bool m_capture = false;
+    int m_lock = 0;
+    int m_bypass = 0;
+    bool m_apb = false;
+    int m_motion = 0;
+    bool m_motionCapture = false;
+    bool m_multipleShot = false;
+    bool m_backout = false;
+    bool m_responsed = false;
+    bool m_pktMode = false;
+    bool m_pktGood = false;
+    bool m_pktTimeout = false;
+    QString m_model;
+    bool m_acknowledged = false;
+    QByteArray m_lastCommand;
+    int m_lastCode = 0;
+
+    bool m_linkUp = false;
+    bool m_attempt = false;  // a background connect is under way
+    bool m_autoReconnect = false;
+    int m_connectTimeoutMs = kConnectTimeoutMs;
+    int m_drainWaitMs = kDrainWaitMs;
+    int m_firstRetryMs = kFirstRetryMs;
+    int m_maxRetryMs = kMaxRetryMs;
+    int m_retryMs = kFirstRetryMs;
+    std::function<int()> m_controlPin;
+    Operator* m_operator = nullptr;
+};
+
+}  // namespace tallyport

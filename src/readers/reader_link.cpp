@@ -1,0 +1,149 @@
+// The connection of a reader client: bounded connects, noticing a dropped line, and the
+// background reconnect of a reader that is in use.
+#include "app/operator.h"
+#include "readers/reader.h"
+
+#include <QTcpSocket>
+#include <algorithm>
+
+namespace tallyport {
+
+namespace {
+const QString kConnectFailedText =
+    QStringLiteral("Failed to connect reader (%1). Please retry later!");
+const QString kConnectedText = QStringLiteral("Reader (%1) connected.");
+const QString kLinkLostText = QStringLiteral("Reader (%1) lost its connection.");
+const QString kRetryText = QStringLiteral("Reader (%1) not reachable; next try in %2 s.");
+
+std::optional<quint16> portNumber(const QString& text) {
+    bool ok = false;
+    const uint port = text.trimmed().toUInt(&ok);
+    if (!ok || port == 0 || port > 65535) return std::nullopt;
+    return quint16(port);
+}
+}  // namespace
+
+bool TReader::Connected() const {
+    return m_socket->state() == QAbstractSocket::ConnectedState;
+}
+
+void TReader::SetEnable(bool on) {
+    m_enable = on;
+    if (!wantsLink()) m_retryTimer.stop();
+}
+
+void TReader::SetAutoReconnect(bool on) {
+    m_autoReconnect = on;
+    if (!wantsLink()) m_retryTimer.stop();
+}
+
+void TReader::SetRetryDelays(int firstMs, int maxMs) {
+    m_firstRetryMs = std::max(1, firstMs);
+    m_maxRetryMs = std::max(m_firstRetryMs, maxMs);
+    m_retryMs = m_firstRetryMs;
+}
+
+bool TReader::Reconnect(bool showError) {
+    m_retryTimer.stop();
+    const bool ok = connectNow();
+    m_enable = ok;
+    if (ok) return true;
+    const QString text = kConnectFailedText.arg(m_desc);
+    if (showError && m_operator) m_operator->error(text);
+    Q_EMIT statusChanged(text);
+    scheduleRetry();
+    return false;
+}
+
+// Blocks for at most the connect timeout: an absent reader must not freeze the console.
+bool TReader::connectNow() {
+    m_connectTimer.stop();
+    m_attempt = false;
+    m_linkUp = false;
+    m_socket->abort();
+    const auto port = portNumber(m_remotePort);
+    if (!port || m_host.isEmpty()) return false;
+    m_socket->connectToHost(m_host, *port);
+    if (m_socket->waitForConnected(m_connectTimeoutMs)) return true;
+    m_socket->abort();
+    return false;
+}
+
+void TReader::StartConnect() {
+    if (Connected() || m_attempt) return;
+    const auto port = portNumber(m_remotePort);
+    m_socket->abort();
+    if (!port || m_host.isEmpty()) return attemptFailed();
+    m_attempt = true;
+    m_connectTimer.start(m_connectTimeoutMs);
+    m_socket->connectToHost(m_host, *port);
+}
+
+void TReader::Disconnect() {
+    m_enable = false;
+    m_autoReconnect = false;
+    m_retryTimer.stop();
+    m_connectTimer.stop();
+    m_attempt = false;
+    m_linkUp = false;
+    m_socket->abort();
+}
+
+void TReader::onSocketConnected() {
+    const bool background = m_attempt;
+    m_connectTimer.stop();
+    m_attempt = false;
+    m_linkUp = true;
+    m_retryMs = m_firstRetryMs;
+    m_backout = false;  // a fresh line: nothing is owed from the old one
+    if (background) m_enable = true;
+    Q_EMIT connectedChanged(true);
+    Q_EMIT statusChanged(kConnectedText.arg(m_desc));
+}
+
+// End of stream, reset or a failed send. Only flags change here: the socket is inside its
+// own signal, and the reconnect runs later from the event loop.
+void TReader::onSocketDropped() {
+    if (!m_linkUp) return;
+    m_linkUp = false;
+    m_backout = true;
+    if (m_pktMode) {  // the reply cannot come any more; do not keep the caller waiting
+        m_replyTimer.stop();
+        m_pktMode = false;
+        m_pktTimeout = true;
+    }
+    Q_EMIT connectedChanged(false);
+    Q_EMIT statusChanged(kLinkLostText.arg(m_desc));
+    scheduleRetry();
+}
+
+void TReader::onSocketError(int error) {
+    if (error == QAbstractSocket::SocketTimeoutError) return;  // a readiness test found nothing
+    if (m_attempt) {
+        m_connectTimer.stop();
+        m_attempt = false;
+        return attemptFailed();
+    }
+    if (m_linkUp && m_socket->state() != QAbstractSocket::ConnectedState) onSocketDropped();
+}
+
+void TReader::onConnectTimeout() {
+    if (!m_attempt) return;
+    m_attempt = false;
+    m_socket->abort();
+    attemptFailed();
+}
+
+void TReader::attemptFailed() {
+    if (!wantsLink()) return;
+    Q_EMIT statusChanged(kRetryText.arg(m_desc).arg((m_retryMs + 999) / 1000));
+    scheduleRetry();
+}
+
+void TReader::scheduleRetry() {
+    if (!wantsLink() || m_retryTimer.isActive()) return;
+    m_retryTimer.start(m_retryMs);
+    m_retryMs = std::min(m_retryMs * 2, m_maxRetryMs);
+}
+
+}  // namespace tallyport

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "app/clock.h"
+#include "readers/peer_reader.h"
+#include "readers/reader.h"
+
+#include <gtest/gtest.h>
+#include <QTest>
+
+namespace tallyport::test {
+
+// A reader client on port 4, connected to a PeerReader, with the console's clock in hand.
+class ReaderOverTcp : public ::testing::Test {
+protected:
+    ReaderOverTcp() : clock(QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9, 123))) {
+        setAppClock(&clock);
+        reader = std::make_unique<TReader>();
+        reader->SetPortNo(4);
+        reader->SetDesc("Front door");
+        reader->SetRemoteHost("127.0.0.1");
+        reader->SetRemotePort(QString::number(peer.port()));
+        reader->SetDrainWait(2000);  // long enough never to cut an answer short on a busy host
+    }
+    ~ReaderOverTcp() override {
+        reader.reset();
+        setAppClock(nullptr);
+    }
+
+    void connectReader() {
+        ASSERT_TRUE(reader->Reconnect(false));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return peer.connected(); }, 2000));
+    }
+    // Polls as the console's timer would until `done` holds (2 s at most).
+    template <typename F>
+    bool pollUntil(F done, int ms = 2000) {
+        return QTest::qWaitFor(
+            [&] {
+                reader->Poll();
+                return done();
+            },
+            ms);
+    }
+    bool peerGot(int frames) {
+        return QTest::qWaitFor([&] { return peer.frames().size() >= frames; }, 2000);
+    }
+
+    ManualClock clock;
+    PeerReader peer;
+    std::unique_ptr<TReader> reader;
+};
+
+}  // namespace tallyport::test

@@ -1,0 +1,256 @@
+#include "readers/hex.h"
+#include "readers/reader_fixture.h"
+
+#include <QSignalSpy>
+
+using namespace tallyport;
+using namespace tallyport::test;
+
+namespace {
+const char* kCard12345 = "F5 06 00 00 00 30 39 97 FA";
+const char* kCard12346 = "F5 06 00 00 00 30 3A 96 FA";
+const char* kLock = "F5 05 00 00 01 FA FA";
+const char* kUnlock = "F5 05 00 00 00 FB FA";
+const char* kSetClock = "F5 0B 00 02 09 07 14 03 05 03 24 A0 FA";  // 2024-03-05 14:07:09, Tuesday
+const char* kHeartbeat = "F5 04 00 0C F0 FA";
+
+QStringList hexFrames(const QList<QByteArray>& frames) {
+    QStringList out;
+    for (const QByteArray& f : frames) out << toHex(f);
+    return out;
+}
+}  // namespace
+
+TEST(ReaderProperties, StartAsDocumented) {
+    TReader r;
+    r.SetPortNo(7);
+    EXPECT_EQ(r.Port(), "COM7");
+    EXPECT_EQ(r.ID(), 7);
+    EXPECT_FALSE(r.Enable());
+    EXPECT_EQ(r.Mode(), 2);
+    EXPECT_EQ(r.LockTime(), 1);
+    EXPECT_FALSE(r.Backout() || r.Responsed() || r.PktMode() || r.PktGood() || r.PktTimeout());
+    EXPECT_FALSE(r.Connected());
+    EXPECT_EQ(r.property("Port").toString(), "COM7");
+}
+
+TEST(ReaderProperties, CommandToAnUnconnectedClientSendsNothingAndKeepsTheReplyState) {
+    TReader r;
+    r.SetEnable(true);
+    r.SendCommand(hex("00 30"));
+    r.SendBlock(hex("00 31"));
+    EXPECT_FALSE(r.PktMode());
+    EXPECT_FALSE(r.Responsed());
+    EXPECT_TRUE(r.LastCommand().isEmpty());
+    r.Poll();
+    EXPECT_TRUE(r.Backout());  // polled while enabled but not connected
+}
+
+TEST_F(ReaderOverTcp, CardFrameRaisesOneEventWithTheConsoleTimeInWholeSeconds) {
+    connectReader();
+    QSignalSpy cards(reader.get(), &TReader::OnCardCode);
+    peer.send(hex(kCard12345));
+    ASSERT_TRUE(pollUntil([&] { return cards.size() == 1; }));
+    const QList<QVariant> args = cards.takeFirst();
+    EXPECT_EQ(args[0].toBool(), false);
+    EXPECT_EQ(args[1].toInt(), 4);
+    EXPECT_EQ(args[2].toInt(), 12345);
+    EXPECT_EQ(args[3].toDateTime(), QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9)));
+    EXPECT_EQ(args[4].value<qint8>(), -1);
+}
+
+TEST_F(ReaderOverTcp, TwoFramesInOneWriteAreTwoEvents) {
+    connectReader();
+    QSignalSpy cards(reader.get(), &TReader::OnCardCode);
+    peer.send(hex(kCard12345) + hex("00 13") + hex(kCard12346));
+    ASSERT_TRUE(pollUntil([&] { return cards.size() == 2; }));
+    EXPECT_EQ(cards[0][2].toInt(), 12345);
+    EXPECT_EQ(cards[1][2].toInt(), 12346);
+}
+
+TEST_F(ReaderOverTcp, FrameSplitOverWritesIsOneEvent) {
+    connectReader();
+    QSignalSpy cards(reader.get(), &TReader::OnCardCode);
+    const QByteArray frame = hex(kCard12345);
+    peer.send(frame.left(4));
+    pollUntil([] { return false; }, 100);
+    EXPECT_EQ(cards.size(), 0);
+    peer.send(frame.mid(4));
+    ASSERT_TRUE(pollUntil([&] { return cards.size() == 1; }));
+    EXPECT_EQ(cards[0][2].toInt(), 12345);
+}
+
+TEST_F(ReaderOverTcp, BypassInputFromPortFour) {
+    connectReader();
+    QSignalSpy bypass(reader.get(), &TReader::OnBypass);
+    peer.send(hex("F5 02 50 B0 FA F5 02 70 90 FA"));
+    ASSERT_TRUE(pollUntil([&] { return bypass.size() == 2; }));
+    EXPECT_EQ(bypass[0], (QList<QVariant>{4, 0}));
+    EXPECT_EQ(bypass[1], (QList<QVariant>{4, 1}));
+}
+
+TEST_F(ReaderOverTcp, ModelAndAcknowledgementCodes) {
+    connectReader();
+    peer.send(hex("F5 02 31 CF FA"));
+    ASSERT_TRUE(pollUntil([&] { return reader->Responsed(); }));
+    EXPECT_EQ(reader->Model(), "KT11");
+    EXPECT_TRUE(reader->Acknowledged());
+    peer.send(hex("F5 02 42 BE FA"));
+    ASSERT_TRUE(pollUntil([&] { return !reader->Acknowledged(); }));
+}
+
+TEST_F(ReaderOverTcp, ClockRequestSetsTheClockBetweenLockAndUnlock) {
+    struct Case {
+        int pin;
+        QStringList wire;
+    } cases[] = {
+        {0, {kLock, kSetClock, kUnlock}},
+        {0x1234, {"F5 07 00 00 01 34 12 B2 FA", kSetClock, "F5 07 00 00 00 34 12 B3 FA"}},
+    };
+    peer.setAutoReply(true);
+    connectReader();
+    int seen = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pin);
+        reader->SetControlPinProvider([pin = c.pin] { return pin; });
+        peer.send(hex("F5 02 43 BD FA"));
+        ASSERT_TRUE(pollUntil([&] { return peer.frames().size() >= seen + 3; }));
+        EXPECT_EQ(hexFrames(peer.frames().mid(seen)), c.wire);
+        seen += 3;
+    }
+}
+
+TEST_F(ReaderOverTcp, PowerUpSetsTheClockThenRaisesTheEvent) {
+    peer.setAutoReply(true);
+    connectReader();
+    QSignalSpy powerups(reader.get(), &TReader::OnPowerup);
+    QByteArray lastSentAtPowerup;
+    QObject::connect(reader.get(), &TReader::OnPowerup,
+                     [&] { lastSentAtPowerup = reader->LastCommand(); });
+    peer.send(hex("F5 02 52 AE FA") + hex(kCard12345));
+    QSignalSpy cards(reader.get(), &TReader::OnCardCode);
+    ASSERT_TRUE(pollUntil([&] { return powerups.size() == 1; }));
+    EXPECT_EQ(powerups[0][0].toInt(), 4);
+    EXPECT_EQ(toHex(lastSentAtPowerup), "00 00 00");  // the unlock went out first
+    ASSERT_TRUE(peerGot(3));
+    EXPECT_EQ(hexFrames(peer.frames()), (QStringList{kLock, kSetClock, kUnlock}));
+    EXPECT_EQ(cards.size(), 1);  // the frame behind the request is not lost
+}
+
+TEST_F(ReaderOverTcp, HeartbeatGoesOutOnceWhenTheMinuteTurns) {
+    peer.setAutoReply(true);
+    clock.set(QDateTime(QDate(2024, 3, 5), QTime(10, 5, 59)));
+    reader = std::make_unique<TReader>();  // last activity: its creation
+    reader->SetRemoteHost("127.0.0.1");
+    reader->SetRemotePort(QString::number(peer.port()));
+    connectReader();
+    const auto pollAt = [&](QTime t) {
+        clock.set(QDateTime(QDate(2024, 3, 5), t));
+        pollUntil([] { return false; }, 60);
+    };
+    pollAt(QTime(10, 5, 59));
+    EXPECT_TRUE(peer.frames().isEmpty());
+    pollAt(QTime(10, 6, 0));
+    ASSERT_TRUE(peerGot(1));
+    EXPECT_EQ(toHex(peer.frames()[0]), kHeartbeat);
+
+    QSignalSpy cards(reader.get(), &TReader::OnCardCode);
+    clock.set(QDateTime(QDate(2024, 3, 5), QTime(10, 6, 30)));
+    peer.send(hex(kCard12345));
+    ASSERT_TRUE(pollUntil([&] { return cards.size() == 1; }));
+    pollAt(QTime(10, 6, 59));
+    EXPECT_EQ(peer.frames().size(), 1);
+    pollAt(QTime(10, 7, 0));
+    ASSERT_TRUE(peerGot(2));
+    EXPECT_EQ(toHex(peer.frames()[1]), kHeartbeat);
+
+    reader->SetEnable(false);  // a disabled client sends nothing however often it is polled
+    pollAt(QTime(10, 9, 0));
+    pollAt(QTime(10, 10, 0));
+    EXPECT_EQ(peer.frames().size(), 2);
+    EXPECT_FALSE(reader->Backout());
+}
+
+TEST_F(ReaderOverTcp, ReplyTimes) {
+    reader->SetDrainWait(20);  // the peer stays silent
+    connectReader();
+    reader->SendCommandTimed(hex("00 30"), 0);
+    EXPECT_EQ(reader->ReplyTime(), 3000);
+    EXPECT_EQ(toHex(reader->LastCommand()), "F5 04 00 30 CC FA");  // the whole frame
+    reader->SendCommandTimed(hex("00 30"), 750);
+    EXPECT_EQ(reader->ReplyTime(), 750);
+    reader->SendBlock(hex("00 31 05"));
+    EXPECT_EQ(reader->ReplyTime(), 4000);
+    EXPECT_EQ(reader->LastCommandCode(), 0x31);
+    reader->SendCommand(hex("00 32"));
+    EXPECT_EQ(reader->ReplyTime(), 3000);
+    EXPECT_EQ(toHex(reader->LastCommand()), "00 32");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return peer.received().size() >= 6 + 6 + 7 + 6; }, 2000));
+    EXPECT_TRUE(peer.received().contains(hex("F5 00 00 31 05 CA FA")));
+}
+
+TEST_F(ReaderOverTcp, ReplyArrivesAndStaysInTheFrameBuffer) {
+    connectReader();
+    reader->SendCommand(hex("00 40"));
+    ASSERT_TRUE(peerGot(1));
+    peer.send(hex("F5 08 00 40 25 61 08 30 FA FA"));
+    ASSERT_TRUE(reader->AwaitReply());
+    EXPECT_TRUE(reader->PktGood());
+    EXPECT_FALSE(reader->PktMode() || reader->PktTimeout());
+    EXPECT_EQ(reader->FrameByte(2), 0x40);
+    EXPECT_EQ(reader->FrameWord(3), 0x6125);
+    EXPECT_EQ(reader->FrameTimeOfDay(3), QTime(0, 0));  // 25 h and 61 min are out of range
+    EXPECT_EQ(reader->FrameTimeOfDay(5), QTime(8, 30));
+}
+
+TEST_F(ReaderOverTcp, HeartbeatEchoWhileAReplyIsAwaitedIsTheReply) {
+    connectReader();
+    reader->SendCommand(hex("00 40"));
+    peer.send(hex(kHeartbeat));
+    ASSERT_TRUE(reader->AwaitReply());
+    EXPECT_EQ(reader->FrameByte(2), 0x0C);
+}
+
+TEST_F(ReaderOverTcp, SilentReaderTimesOut) {
+    connectReader();
+    reader->SendCommandTimed(hex("00 40"), 100);
+    EXPECT_FALSE(reader->AwaitReply());
+    EXPECT_TRUE(reader->PktTimeout());
+    EXPECT_FALSE(reader->PktMode() || reader->PktGood());
+}
+
+TEST_F(ReaderOverTcp, LongReplyOverTwoWritesCarriesLogRecords) {
+    connectReader();
+    QByteArray body(269, '\0');
+    body.replace(5, 8, hex("00 00 30 39 0D 6E F0 33"));   // record 0: IN, number 0
+    body.replace(13, 8, hex("41 00 30 3A 0D 6E F0 33"));  // record 1: OUT, number 1
+    body.replace(21, 8, hex("47 00 30 3B 0D 6E F0 33"));  // record 2: numbered 7, out of turn
+    const QByteArray frame = *readers::frameLongCommand(body);
+    reader->SendBlock(hex("00 33 00 00"));
+    peer.send(frame.left(100));
+    peer.send(frame.mid(100));
+    ASSERT_TRUE(reader->AwaitReply());
+    const readers::LogRecord first = reader->DecodeLogRecord(0);
+    EXPECT_TRUE(first.valid);
+    EXPECT_EQ(first.mode, 1);
+    EXPECT_EQ(first.card, 12345);
+    EXPECT_EQ(first.time, QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9)));
+    EXPECT_EQ(reader->DecodeLogRecord(1).mode, 2);
+    EXPECT_TRUE(reader->CheckLogIndex(0));
+    EXPECT_TRUE(reader->CheckLogIndex(1));
+    EXPECT_FALSE(reader->CheckLogIndex(2));
+    EXPECT_FALSE(reader->DecodeLogRecord(3).valid);
+}
+
+TEST_F(ReaderOverTcp, CardArrivingBetweenCommandsIsNotDrainedAway) {
+    peer.setAutoReply(true);
+    connectReader();
+    QSignalSpy cards(reader.get(), &TReader::OnCardCode);
+    reader->SendCommand(hex("00 40"));
+    ASSERT_TRUE(reader->AwaitReply());
+    peer.send(hex(kCard12345));
+    QTest::qWait(50);
+    reader->SendCommand(hex("00 41"));  // its drain takes the card frame
+    ASSERT_TRUE(reader->AwaitReply());
+    EXPECT_EQ(cards.size(), 1);
+}
