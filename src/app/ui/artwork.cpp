@@ -42,7 +42,9 @@ QPixmap emblem(int size, qreal angle) {
 
 }  // namespace
 
-QPixmap AppPicture(int size) { return emblem(size, 60); }
+QPixmap AppPicture(int size) {
+    return emblem(size, 60);
+}
 
 QIcon AppIcon() {
     QIcon icon;

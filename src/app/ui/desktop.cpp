@@ -32,6 +32,8 @@ int RunDesktop(const QString& dataFolder) {
     return QApplication::exec();
 }
 
-void ShowAnotherInstance() { GuiOperator().information(kAnotherInstance); }
+void ShowAnotherInstance() {
+    GuiOperator().information(kAnotherInstance);
+}
 
 }  // namespace tallyport

@@ -20,10 +20,14 @@ QString columnName(const QString& prefix, int column) {
 
 int widthForKind(FieldKind kind) {
     switch (kind) {
-        case FieldKind::Text: return 200;
-        case FieldKind::YesNo: return 50;
-        case FieldKind::DateTime: return 150;
-        case FieldKind::Other: break;
+        case FieldKind::Text:
+            return 200;
+        case FieldKind::YesNo:
+            return 50;
+        case FieldKind::DateTime:
+            return 150;
+        case FieldKind::Other:
+            break;
     }
     return 100;
 }
@@ -72,7 +76,8 @@ void RestoreGridColumns(const QString& prefix, QTableView* grid) {
     for (int i = 0; i < columns; ++i) {
         const int width = ReadSettingInt(columnName(prefix, i), DefaultColumnWidth(grid, i));
         // A negative width cannot be shown; the column keeps its default then.
-        grid->horizontalHeader()->resizeSection(i, width >= 0 ? width : DefaultColumnWidth(grid, i));
+        grid->horizontalHeader()->resizeSection(i,
+                                                width >= 0 ? width : DefaultColumnWidth(grid, i));
     }
 }
 

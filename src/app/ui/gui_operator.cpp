@@ -68,8 +68,7 @@ std::optional<QString> GuiOperator::chooseOpenFile(const QString& caption, const
     return chosen(QFileDialog::getOpenFileName(owner(), caption, folder, filter));
 }
 
-std::optional<QString> GuiOperator::chooseSaveFile(const QString& caption,
-                                                   const QString& suggested,
+std::optional<QString> GuiOperator::chooseSaveFile(const QString& caption, const QString& suggested,
                                                    const QString& filter) {
     return chosen(QFileDialog::getSaveFileName(owner(), caption, suggested, filter));
 }
@@ -94,6 +93,8 @@ std::unique_ptr<Progress> GuiOperator::progress(const QString& caption, int maxi
     return std::make_unique<ProgressWindow>(caption, maximum);
 }
 
-std::unique_ptr<WaitCursor> GuiOperator::waitCursor() { return std::make_unique<OverrideCursor>(); }
+std::unique_ptr<WaitCursor> GuiOperator::waitCursor() {
+    return std::make_unique<OverrideCursor>();
+}
 
 }  // namespace tallyport

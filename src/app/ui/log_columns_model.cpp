@@ -13,13 +13,17 @@ const std::array<LogColumn, 5>& LogColumns() {
     return columns;
 }
 
-int LogColumnsModel::rowCount(const QModelIndex&) const { return 0; }
+int LogColumnsModel::rowCount(const QModelIndex&) const {
+    return 0;
+}
 
 int LogColumnsModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(LogColumns().size());
 }
 
-QVariant LogColumnsModel::data(const QModelIndex&, int) const { return {}; }
+QVariant LogColumnsModel::data(const QModelIndex&, int) const {
+    return {};
+}
 
 QVariant LogColumnsModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || section < 0 || section >= columnCount()) return {};

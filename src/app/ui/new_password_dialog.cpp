@@ -36,10 +36,18 @@ TDlgNewPass::TDlgNewPass(QWidget* parent) : QDialog(parent) {
     setMinimumWidth(300);
 }
 
-QString TDlgNewPass::password() const { return m_password->text(); }
-QString TDlgNewPass::retyped() const { return m_retype->text(); }
-void TDlgNewPass::setPassword(const QString& text) { m_password->setText(text); }
-void TDlgNewPass::setRetyped(const QString& text) { m_retype->setText(text); }
+QString TDlgNewPass::password() const {
+    return m_password->text();
+}
+QString TDlgNewPass::retyped() const {
+    return m_retype->text();
+}
+void TDlgNewPass::setPassword(const QString& text) {
+    m_password->setText(text);
+}
+void TDlgNewPass::setRetyped(const QString& text) {
+    m_retype->setText(text);
+}
 
 void TDlgNewPass::OKBtnClick() {
     if (!m_check || m_check(m_password->text(), m_retype->text())) {

@@ -20,7 +20,8 @@ QDialogButtonBox* OkCancelButtons(QDialog* dialog, const std::function<void()>& 
     QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
     ok->setObjectName(QStringLiteral("OKBtn"));
     ok->setDefault(true);
-    QPushButton* cancel = buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
+    QPushButton* cancel =
+        buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
     cancel->setObjectName(QStringLiteral("CancelBtn"));
     QObject::connect(ok, &QPushButton::clicked, dialog, onOk);
     QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
@@ -44,9 +45,13 @@ TPasswordDlg::TPasswordDlg(QWidget* parent) : QDialog(parent) {
     setMinimumWidth(260);
 }
 
-QString TPasswordDlg::password() const { return m_password->text(); }
+QString TPasswordDlg::password() const {
+    return m_password->text();
+}
 
-void TPasswordDlg::setPassword(const QString& text) { m_password->setText(text); }
+void TPasswordDlg::setPassword(const QString& text) {
+    m_password->setText(text);
+}
 
 void TPasswordDlg::OKBtnClick() {
     const bool accepted = !m_check || m_check(m_password->text());

@@ -33,9 +33,15 @@ void ProgressWindow::setPosition(int value) {
     m_bar->repaint();
 }
 
-void ProgressWindow::step() { setPosition(m_bar->value() + 1); }
+void ProgressWindow::step() {
+    setPosition(m_bar->value() + 1);
+}
 
-int ProgressWindow::position() const { return m_bar->value(); }
-int ProgressWindow::maximum() const { return m_bar->maximum(); }
+int ProgressWindow::position() const {
+    return m_bar->value();
+}
+int ProgressWindow::maximum() const {
+    return m_bar->maximum();
+}
 
 }  // namespace tallyport

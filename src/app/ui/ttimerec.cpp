@@ -22,12 +22,12 @@ QString StatusClockText(const QDateTime& t) {
     const QLocale locale;
     const QTime time = t.time();
     const int hour12 = time.hour() % 12 == 0 ? 12 : time.hour() % 12;
-    return locale.toString(t.date(), QStringLiteral("dd/MMM/yyyy ddd"))
-           + (time.hour() < 12 ? QStringLiteral("  AM ") : QStringLiteral("  PM "))
-           + QStringLiteral("%1:%2:%3")
-                 .arg(hour12, 2, 10, QLatin1Char('0'))
-                 .arg(time.minute(), 2, 10, QLatin1Char('0'))
-                 .arg(time.second(), 2, 10, QLatin1Char('0'));
+    return locale.toString(t.date(), QStringLiteral("dd/MMM/yyyy ddd")) +
+           (time.hour() < 12 ? QStringLiteral("  AM ") : QStringLiteral("  PM ")) +
+           QStringLiteral("%1:%2:%3")
+               .arg(hour12, 2, 10, QLatin1Char('0'))
+               .arg(time.minute(), 2, 10, QLatin1Char('0'))
+               .arg(time.second(), 2, 10, QLatin1Char('0'));
 }
 
 TTimeRec::TTimeRec(Console& console, QWidget* parent) : QMainWindow(parent), m_console(console) {
@@ -51,9 +51,13 @@ TTimeRec::TTimeRec(Console& console, QWidget* parent) : QMainWindow(parent), m_c
     Timer2Timer();  // the clock shows from the start, not a second later
 }
 
-TTimeRec::~TTimeRec() { shutdown(); }
+TTimeRec::~TTimeRec() {
+    shutdown();
+}
 
-bool TTimeRec::endRequested() const { return m_console.endRequested(); }
+bool TTimeRec::endRequested() const {
+    return m_console.endRequested();
+}
 
 // A failed start-up has shown its message; the remaining steps still run and the program
 // ends before its event loop.
@@ -110,7 +114,9 @@ void TTimeRec::hideMainWindow() {
         showMinimized();
 }
 
-void TTimeRec::showRecordCount() { m_logs->setTitle(m_console.recordCountText()); }
+void TTimeRec::showRecordCount() {
+    m_logs->setTitle(m_console.recordCountText());
+}
 
 void TTimeRec::showAbout() {
     TAboutBox box(isVisible() ? this : nullptr);

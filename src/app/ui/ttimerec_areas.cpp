@@ -56,7 +56,8 @@ QWidget* TTimeRec::buildWebcamColumn() {
     auto* layout = new QVBoxLayout(m_pancap);
     layout->setContentsMargins(0, 0, 0, 0);
     QGroupBox* web = group(QStringLiteral("Webcam"), "gbweb", named(new QWidget, "webview"));
-    QGroupBox* cap = group(QStringLiteral("Capture"), "gbcap", picture("imgcapture", 160, 120, false));
+    QGroupBox* cap =
+        group(QStringLiteral("Capture"), "gbcap", picture("imgcapture", 160, 120, false));
     web->hide();
     cap->hide();  // shown with a snapshot
     layout->addWidget(web);

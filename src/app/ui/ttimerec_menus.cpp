@@ -35,9 +35,9 @@ void TTimeRec::buildActions() {
     for (const CommandInfo& c : AllCommands()) {
         const QString name = QString::fromLatin1(c.name);
         const auto caption = menuCaptions().find(name);
-        auto* a = new QAction(caption != menuCaptions().end() ? caption->second
-                                                              : QString::fromLatin1(c.caption),
-                              this);
+        auto* a = new QAction(
+            caption != menuCaptions().end() ? caption->second : QString::fromLatin1(c.caption),
+            this);
         a->setObjectName(name);
         a->setEnabled(m_console.commands().isEnabled(name));
         addAction(a);  // commands outside the menus exist all the same
@@ -95,7 +95,8 @@ void TTimeRec::connectActions() {
     const auto login = [this, showMe] { m_console.login().Login(showMe); };
     connect(action(cmd::actLogin), &QAction::triggered, this, login);
     connect(action(cmd::popLogin), &QAction::triggered, this, login);
-    connect(action(cmd::actLogout), &QAction::triggered, this, [this] { m_console.login().Logout(); });
+    connect(action(cmd::actLogout), &QAction::triggered, this,
+            [this] { m_console.login().Logout(); });
     connect(action(cmd::actsetpasswd), &QAction::triggered, this,
             [this] { m_console.login().SetPassword(); });
     connect(action(cmd::acthide), &QAction::triggered, this, &TTimeRec::hideMainWindow);

@@ -29,8 +29,8 @@ void TTimeRec::buildTray() {
     connect(menuEntry(m_trayMenu, QStringLiteral("About me"), "popAbout"), &QAction::triggered,
             this, &TTimeRec::showAbout);
     m_trayMenu->addAction(action(cmd::popLogin));
-    connect(menuEntry(m_trayMenu, QStringLiteral("Show me"), "popShow"), &QAction::triggered,
-            this, &TTimeRec::showMainWindow);
+    connect(menuEntry(m_trayMenu, QStringLiteral("Show me"), "popShow"), &QAction::triggered, this,
+            &TTimeRec::showMainWindow);
     connect(menuEntry(m_trayMenu, QStringLiteral("Exit"), "popExit"), &QAction::triggered, this,
             &QWidget::close);
     m_tray->setContextMenu(m_trayMenu);
