@@ -63,6 +63,25 @@ TEST(Desktop, RunsUntilTheMainWindowIsClosed) {
     EXPECT_TRUE(QFile::exists(data.file(QStringLiteral("attend.db"))));
 }
 
+// Without a notification area a hidden console could not be reached: it starts minimised.
+TEST(Desktop, HiddenStartWithoutANotificationAreaMinimises) {
+    ClearSettings();
+    WriteSettingBool(QStringLiteral("HideOnStartup"), true);
+    TempDataDir data;
+    bool visible = false, minimised = false;
+    QTimer::singleShot(300, [&] {
+        TTimeRec* w = mainWindow();
+        ASSERT_NE(w, nullptr);
+        ASSERT_FALSE(w->trayAvailable());  // the offscreen platform has none
+        visible = w->isVisible();
+        minimised = w->isMinimized();
+        w->close();
+    });
+    EXPECT_EQ(RunDesktop(data.path()), 0);
+    EXPECT_TRUE(visible);
+    EXPECT_TRUE(minimised);
+}
+
 TEST(Desktop, SecondInstanceIsTold) {
     BoxCloser boxes;
     ShowAnotherInstance();

@@ -209,7 +209,7 @@ TEST_F(MainWindow, HideToSystrayHidesOnlyWhereTheIconCanBringItBack) {
     w.setTrayAvailable(true);
     w.action(cmd::acthide)->trigger();
     EXPECT_FALSE(w.isVisible());
-    w.showMainWindow();
+    Q_EMIT w.trayIcon()->activated(QSystemTrayIcon::DoubleClick);
     EXPECT_TRUE(w.isVisible());
 
     w.setTrayAvailable(false);
