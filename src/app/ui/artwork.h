@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QIcon>
+#include <QPixmap>
+#include <vector>
+
+namespace tallyport {
+
+// The console's pictures, drawn at run time: a card in front of a clock face.
+QPixmap AppPicture(int size);
+QIcon AppIcon();
+// The 32x32 frames of the notification-area animation: the clock's hand goes round.
+std::vector<QIcon> TrayFrames();
+// The splash picture with the product name and version.
+QPixmap SplashPicture();
+
+}  // namespace tallyport

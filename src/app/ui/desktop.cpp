@@ -1,0 +1,39 @@
+#include "app/ui/desktop.h"
+
+#include "app/console.h"
+#include "app/instance_guard.h"
+#include "app/ui/artwork.h"
+#include "app/ui/gui_operator.h"
+#include "app/ui/splash.h"
+#include "app/ui/ttimerec.h"
+#include "version.h"
+
+#include <QApplication>
+
+namespace tallyport {
+
+int RunDesktop(const QString& dataFolder) {
+    // A dialog closed while the window hides in the notification area must not end the
+    // program: only closing the main window does.
+    QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setWindowIcon(AppIcon());
+    auto splash = ShowSplash();
+    GuiOperator op;
+    Console console(op, dataFolder);
+    TTimeRec window(console);
+    splash->close();
+    splash.reset();
+    if (window.endRequested()) return 1;
+    QObject::connect(&window, &TTimeRec::closed, qApp, &QCoreApplication::quit);
+    if (window.showAtStart())
+        window.showMainWindow();
+    else if (!window.trayAvailable())
+        window.showMinimized();  // no notification area to come back from
+    return QApplication::exec();
+}
+
+void ShowAnotherInstance() {
+    GuiOperator().information(kAnotherInstance);
+}
+
+}  // namespace tallyport

@@ -1,0 +1,133 @@
+#include "app/ui/ttimerec.h"
+
+#include "app/clock.h"
+#include "app/console.h"
+#include "app/ui/about_dialog.h"
+#include "app/ui/artwork.h"
+#include "app/ui/form_layout.h"
+#include "store/setting_names.h"
+#include "store/settings.h"
+#include "version.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLocale>
+#include <QTimer>
+
+namespace tallyport {
+
+QString StatusClockText(const QDateTime& t) {
+    const QLocale locale;
+    const QTime time = t.time();
+    const int hour12 = time.hour() % 12 == 0 ? 12 : time.hour() % 12;
+    return locale.toString(t.date(), QStringLiteral("dd/MMM/yyyy ddd")) +
+           (time.hour() < 12 ? QStringLiteral("  AM ") : QStringLiteral("  PM ")) +
+           QStringLiteral("%1:%2:%3")
+               .arg(hour12, 2, 10, QLatin1Char('0'))
+               .arg(time.minute(), 2, 10, QLatin1Char('0'))
+               .arg(time.second(), 2, 10, QLatin1Char('0'));
+}
+
+TTimeRec::TTimeRec(Console& console, QWidget* parent) : QMainWindow(parent), m_console(console) {
+    setObjectName(QStringLiteral("TimeRec"));
+    setWindowTitle(QStringLiteral(TALLYPORT_PRODUCT));
+    setWindowIcon(AppIcon());
+    setMinimumSize(320, 504);
+    resize(602, 504);
+    buildActions();
+    buildMenus();
+    buildAreas();
+    connectActions();
+    buildTray();
+    m_timer2 = new QTimer(this);
+    m_timer2->setObjectName(QStringLiteral("Timer2"));
+    m_timer2->setInterval(1000);
+    connect(m_timer2, &QTimer::timeout, this, &TTimeRec::Timer2Timer);
+    connect(&m_console, &Console::logChanged, this, &TTimeRec::showRecordCount);
+    StartUpStep();
+    CreationStep();
+    Timer2Timer();  // the clock shows from the start, not a second later
+}
+
+TTimeRec::~TTimeRec() {
+    shutdown();
+}
+
+bool TTimeRec::endRequested() const {
+    return m_console.endRequested();
+}
+
+// A failed start-up has shown its message; the remaining steps still run and the program
+// ends before its event loop.
+void TTimeRec::StartUpStep() {
+    m_console.StartUp();
+    const bool hide = ReadSettingBool(setting::HideOnStartup, false);
+    action(cmd::actHideIt)->setChecked(hide);
+    RestoreFormLayout(setting::MainForm, this);
+    RestoreGridColumns(setting::InfoGrid, m_info);
+    m_showAtStart = !hide;
+    showRecordCount();
+}
+
+void TTimeRec::CreationStep() {
+    if (endRequested()) {
+        m_console.login().Logout();  // nothing else is set up for a program that ends
+        return;
+    }
+    m_iopanel->setVisible(ReadSettingBool(setting::AutoInOut, false));
+    if (!m_console.CreationStep()) return;
+    m_pancap->setVisible(ReadSettingBool(setting::CamEnable, false));
+}
+
+void TTimeRec::shutdown() {
+    if (m_shutDown) return;
+    m_shutDown = true;
+    m_console.Shutdown();
+    m_timer2->stop();
+    m_trayTimer->stop();
+    WriteSettingBool(setting::HideOnStartup, action(cmd::actHideIt)->isChecked());
+    SaveFormLayout(setting::MainForm, this);
+    SaveGridColumns(setting::InfoGrid, m_info);
+    m_tray->hide();
+}
+
+void TTimeRec::closeEvent(QCloseEvent* event) {
+    shutdown();
+    event->accept();
+    Q_EMIT closed();
+}
+
+void TTimeRec::showMainWindow() {
+    showRecordCount();
+    if (isMinimized()) setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+}
+
+void TTimeRec::hideMainWindow() {
+    if (m_trayAvailable)
+        hide();
+    else
+        showMinimized();
+}
+
+void TTimeRec::showRecordCount() {
+    m_logs->setTitle(m_console.recordCountText());
+}
+
+void TTimeRec::showAbout() {
+    TAboutBox box(isVisible() ? this : nullptr);
+    box.exec();
+}
+
+// Stopped while it works, so a slow tick never queues a second one behind it.
+void TTimeRec::Timer2Timer() {
+    m_timer2->stop();
+    m_panels[0]->setText(StatusClockText(appClock().now()));
+    if (!m_shutDown) m_timer2->start();
+}
+
+}  // namespace tallyport

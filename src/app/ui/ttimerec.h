@@ -1,0 +1,105 @@
+#pragma once
+
+#include <QDateTime>
+#include <QMainWindow>
+#include <QSystemTrayIcon>
+#include <initializer_list>
+#include <map>
+#include <vector>
+
+class QAction;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QTableView;
+class QTimer;
+
+namespace tallyport {
+
+class Console;
+
+// The status bar clock: "dd/mmm/yyyy ddd  AM/PM hh:mm:ss" with 12-hour hours.
+QString StatusClockText(const QDateTime& t);
+
+// The main window: menus built from the command table, the live areas, the notification-area
+// icon and the status bar clock. It drives the console through start-up (while it is built)
+// and shutdown (when it is closed or destroyed).
+class TTimeRec : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TTimeRec(Console& console, QWidget* parent = nullptr);
+    ~TTimeRec() override;
+
+    // Start-up failed and its messages were shown: the program must end.
+    bool endRequested() const;
+    // False when "Hide On Startup" was checked: only the icon shows at start.
+    bool showAtStart() const { return m_showAtStart; }
+
+    // Without a notification area a hidden window could not be reached again; hiding then
+    // minimises instead.
+    bool trayAvailable() const { return m_trayAvailable; }
+    void setTrayAvailable(bool available);
+
+    QAction* action(const QString& name) const;
+    QTableView* logGrid() const { return m_info; }
+    QGroupBox* logsGroup() const { return m_logs; }
+    QLabel* statusPanel(int index) const;
+    QSystemTrayIcon* trayIcon() const { return m_tray; }
+    QMenu* trayMenu() const { return m_trayMenu; }
+
+public Q_SLOTS:
+    void showMainWindow();
+    void hideMainWindow();
+    void showRecordCount();
+    void showAbout();
+
+Q_SIGNALS:
+    // The window was closed: the console has shut down and the program ends.
+    void closed();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // ttimerec_areas.cpp
+    void buildAreas();
+    QWidget* buildWebcamColumn();
+    QWidget* buildClockArea();
+    QWidget* buildRightColumn();
+    QWidget* buildLogs();
+    void buildStatusBar();
+    // ttimerec_menus.cpp
+    void buildActions();
+    void bindCommands();
+    void buildMenus();
+    void fillMenu(QMenu* menu, std::initializer_list<const char*> names);
+    void connectActions();
+    // ttimerec_tray.cpp
+    void buildTray();
+    void animateTray();
+    void trayActivated(QSystemTrayIcon::ActivationReason reason);
+    // ttimerec.cpp
+    void StartUpStep();
+    void CreationStep();
+    void shutdown();
+    void Timer2Timer();
+
+    Console& m_console;
+    std::map<QString, QAction*> m_actions;
+    QTableView* m_info = nullptr;
+    QGroupBox* m_logs = nullptr;
+    QWidget* m_pancap = nullptr;
+    QLabel* m_iopanel = nullptr;
+    QLabel* m_panels[2] = {nullptr, nullptr};
+    QTimer* m_timer2 = nullptr;
+    QSystemTrayIcon* m_tray = nullptr;
+    QMenu* m_trayMenu = nullptr;
+    QTimer* m_trayTimer = nullptr;
+    std::vector<QIcon> m_trayFrames;
+    size_t m_trayFrame = 0;
+    bool m_trayAvailable = false;
+    bool m_showAtStart = true;
+    bool m_shutDown = false;
+};
+
+}  // namespace tallyport
