@@ -10,6 +10,14 @@ namespace tallyport {
 Console::Console(Operator& op, const QString& dataFolder, QObject* parent)
     : QObject(parent), m_op(op), m_data(op), m_commands(this), m_login(m_data, m_commands, op) {
     m_data.setDataFolder(dataFolder);
+    // Closing the databases disconnects the readers first; reopening configures them again.
+    m_data.setCloseHook([this] {
+        if (m_readers) m_readers->DisconnectReaders();
+    });
+    m_data.setReopenHook([this] {
+        if (m_readers && m_data.isOpen()) m_readers->ConfigureReaders();
+        Q_EMIT logChanged();
+    });
 }
 
 Console::~Console() { Shutdown(); }
@@ -21,6 +29,9 @@ bool Console::StartUp() {
         return false;
     }
     if (!m_data.OpenDatabases()) m_endRequested = true;
+    m_readers = std::make_unique<ReaderBank>(m_data, m_op);
+    connect(m_readers.get(), &ReaderBank::readerStatus, this, &Console::readerStatus);
+    if (!m_endRequested) m_readers->ConfigureReaders();
     return !m_endRequested;
 }
 
@@ -38,6 +49,7 @@ void Console::Shutdown() {
     if (m_shutDown) return;
     m_shutDown = true;
     m_data.CloseDatabases();
+    m_readers.reset();
 }
 
 bool Console::hideOnStartup() const { return ReadSettingBool(setting::HideOnStartup, false); }

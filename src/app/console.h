@@ -3,10 +3,12 @@
 #include "app/commands.h"
 #include "app/login.h"
 #include "app/operator.h"
+#include "app/reader_config.h"
 #include "store/datasrc.h"
 
 #include <QObject>
 #include <QString>
+#include <memory>
 
 namespace tallyport {
 
@@ -25,9 +27,11 @@ public:
     Commands& commands() { return m_commands; }
     LoginController& login() { return m_login; }
     Operator& op() { return m_op; }
+    // The eight reader clients; they exist from the start-up on.
+    ReaderBank& readers() { return *m_readers; }
 
-    // Start-up: the data folder (a new installation is created), the databases. False when
-    // the program must end; the remaining steps are still run by the caller.
+    // Start-up: the data folder (a new installation is created), the databases, the eight
+    // reader clients configured from the `reader` table. False when the program must end.
     bool StartUp();
     // Creation: logged out, the photo folder. False when the photo folder cannot be made
     // (shown in the general error box); the rest of the creation is then skipped.
@@ -43,12 +47,15 @@ public:
 
 Q_SIGNALS:
     void logChanged();
+    // A reader's connection came or went: a line for the status view or the headless log.
+    void readerStatus(int port, const QString& text);
 
 private:
     Operator& m_op;
     Tdsrc m_data;
     Commands m_commands;
     LoginController m_login;
+    std::unique_ptr<ReaderBank> m_readers;
     bool m_endRequested = false;
     bool m_shutDown = false;
 };

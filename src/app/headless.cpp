@@ -17,6 +17,9 @@ QString ReadyLine(const QString& dataFolder) {
 int RunHeadless(const QString& dataFolder) {
     HeadlessOperator op;
     Console console(op, dataFolder);
+    QObject::connect(&console, &Console::readerStatus, [](int, const QString& text) {
+        HeadlessOperator::log(QStringLiteral("reader"), text);
+    });
     const bool started = console.StartUp();
     if (!started) return 1;
     console.CreationStep();

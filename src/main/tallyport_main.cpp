@@ -3,8 +3,10 @@
 #include "app/headless.h"
 #include "app/headless_operator.h"
 #include "app/instance_guard.h"
+#include "app/ui/desktop.h"
 #include "version.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <cstdio>
 
@@ -29,6 +31,17 @@ int runHeadless(int argc, char** argv, const CommandLine& cl) {
     return RunHeadless(cl.dataDir);
 }
 
+int runDesktop(int argc, char** argv, const CommandLine& cl) {
+    QApplication app(argc, argv);
+    app.setApplicationName(QStringLiteral(TALLYPORT_PRODUCT));
+    InstanceGuard guard;
+    if (!guard.acquired()) {
+        ShowAnotherInstance();
+        return 0;
+    }
+    return RunDesktop(cl.dataDir);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -45,7 +58,10 @@ int main(int argc, char** argv) {
         std::printf("%s %s\n", TALLYPORT_PRODUCT, TALLYPORT_VERSION);
         return 0;
     }
-    if (!cl.headless && NoDisplayAvailable())
+    if (cl.headless) return runHeadless(argc, argv, cl);
+    if (NoDisplayAvailable()) {
         std::fprintf(stderr, "No display available: running headless.\n");
-    return runHeadless(argc, argv, cl);
+        return runHeadless(argc, argv, cl);
+    }
+    return runDesktop(argc, argv, cl);
 }

@@ -1,7 +1,9 @@
 // The console as a person runs it: `tallyport --headless` on a data folder.
 #include "support/console_process.h"
+#include "support/sim_process.h"
 #include "support/temp_data.h"
 
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QProcess>
 #include <gtest/gtest.h>
@@ -102,6 +104,49 @@ TEST(HeadlessConsole, OptionsHelpVersionAndAWrongOption) {
     ASSERT_TRUE(p.waitForFinished(10000));
     EXPECT_EQ(p.exitCode(), 2);
     EXPECT_TRUE(p.readAllStandardError().contains("Unknown option: --frobnicate"));
+}
+
+}  // namespace
+
+namespace {
+
+// Sets reader 1 of a data folder made by an earlier start to the given address.
+bool pointReaderOne(const QString& folder, quint16 port) {
+    QProcess p;
+    p.start(QStringLiteral("sqlcipher"), {QStringLiteral("-batch"), folder + QStringLiteral("/sysdat.db")});
+    p.write(QStringLiteral("PRAGMA key = 'Rk4p.zx'; PRAGMA cipher_page_size = 4096;\n"
+                           "UPDATE reader SET enable = 1, ipaddr = '127.0.0.1', ipport = %1, "
+                           "\"desc\" = 'Front door' WHERE PortNo = 1;\n")
+                .arg(port)
+                .toUtf8());
+    p.closeWriteChannel();
+    return p.waitForFinished(10000) && p.exitCode() == 0 && p.readAllStandardError().isEmpty();
+}
+
+TEST(HeadlessConsole, ConnectsItsEnabledReadersAndLogsTheirState) {
+    tallyport::testing::SimProcess sim;
+    ASSERT_TRUE(sim.ready());
+    TempDataDir dir;
+    {
+        ConsoleProcess setup(dir.path());
+        ASSERT_TRUE(setup.start());
+        ASSERT_EQ(setup.terminate(), 0);
+    }
+    ASSERT_TRUE(pointReaderOne(dir.path(), sim.port()));
+    ConsoleProcess console(dir.path());
+    ASSERT_TRUE(console.start());
+    EXPECT_TRUE(sim.waitForEvent(QStringLiteral("readersim connected %1").arg(sim.port()), 5000));
+    ASSERT_TRUE(sim.ok(QStringLiteral("close")));
+    QDeadlineTimer deadline(8000);
+    while (!console.standardError().contains(QStringLiteral("lost its connection")) &&
+           !deadline.hasExpired())
+        console.process().waitForReadyRead(100);
+    EXPECT_TRUE(sim.waitForEvent(QStringLiteral("readersim connected %1").arg(sim.port()), 8000));
+    EXPECT_EQ(console.terminate(), 0);
+    const QString err = console.standardError();
+    EXPECT_TRUE(err.contains(QStringLiteral("reader: Reader (Front door) connected."))) << err.toStdString();
+    EXPECT_TRUE(err.contains(QStringLiteral("reader: Reader (Front door) lost its connection.")));
+    EXPECT_TRUE(sim.waitForEvent(QStringLiteral("readersim disconnected %1").arg(sim.port()), 5000));
 }
 
 }  // namespace

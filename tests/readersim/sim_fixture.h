@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sim_process.h"
+#include "support/sim_process.h"
 
 #include <gtest/gtest.h>
 

@@ -46,6 +46,8 @@ TTimeRec::TTimeRec(Console& console, QWidget* parent) : QMainWindow(parent), m_c
     m_timer2->setInterval(1000);
     connect(m_timer2, &QTimer::timeout, this, &TTimeRec::Timer2Timer);
     connect(&m_console, &Console::logChanged, this, &TTimeRec::showRecordCount);
+    connect(&m_console, &Console::readerStatus, m_readerLine,
+            [this](int, const QString& text) { m_readerLine->setText(text); });
     StartUpStep();
     CreationStep();
     Timer2Timer();  // the clock shows from the start, not a second later

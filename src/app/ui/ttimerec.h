@@ -90,6 +90,7 @@ private:
     QGroupBox* m_logs = nullptr;
     QWidget* m_pancap = nullptr;
     QLabel* m_iopanel = nullptr;
+    QLabel* m_readerLine = nullptr;  // the last change of a reader's connection
     QLabel* m_panels[2] = {nullptr, nullptr};
     QTimer* m_timer2 = nullptr;
     QSystemTrayIcon* m_tray = nullptr;

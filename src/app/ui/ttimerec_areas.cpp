@@ -135,6 +135,9 @@ void TTimeRec::buildStatusBar() {
         m_panels[i]->setFixedWidth(widths[i]);
         bar->addWidget(m_panels[i]);
     }
+    m_readerLine = new QLabel;
+    m_readerLine->setObjectName(QStringLiteral("ReaderStatus"));
+    bar->addWidget(m_readerLine, 1);
     setStatusBar(bar);
 }
 
