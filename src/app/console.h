@@ -4,6 +4,7 @@
 #include "app/login.h"
 #include "app/operator.h"
 #include "app/reader_config.h"
+#include "peripherals/peripherals.h"
 #include "store/datasrc.h"
 
 #include <QObject>
@@ -27,6 +28,12 @@ public:
     Commands& commands() { return m_commands; }
     LoginController& login() { return m_login; }
     Operator& op() { return m_op; }
+    // The camera, voice and beep; silent stand-ins until the program installs real ones.
+    Camera& camera() { return m_devices.camera ? *m_devices.camera : m_noCamera; }
+    SpeechVoice& speech() { return m_devices.speech ? *m_devices.speech : m_noSpeech; }
+    Beeper& beeper() { return m_devices.beeper ? *m_devices.beeper : m_noBeep; }
+    void setPeripherals(const Peripherals& devices) { m_devices = devices; }
+
     // The eight reader clients; they exist from the start-up on.
     ReaderBank& readers() { return *m_readers; }
 
@@ -56,6 +63,10 @@ private:
     Commands m_commands;
     LoginController m_login;
     std::unique_ptr<ReaderBank> m_readers;
+    Peripherals m_devices;
+    NoCamera m_noCamera;
+    NoSpeech m_noSpeech;
+    NoBeep m_noBeep;
     bool m_endRequested = false;
     bool m_shutDown = false;
 };
