@@ -53,7 +53,12 @@ public:
     QString recordCountText();
 
 Q_SIGNALS:
+    // The log gained or lost rows: the record count and the grid follow.
     void logChanged();
+    // A card event was stored (also offline ones, which show nothing else).
+    void eventStored(const tallyport::LogRecord& row);
+    // The window shows the holder's photo of this card and the snapshot for (card, time).
+    void eventShown(int cardNo, const QDateTime& time);
     // A reader's connection came or went: a line for the status view or the headless log.
     void readerStatus(int port, const QString& text);
 
