@@ -1,8 +1,10 @@
 // Command/reply exchanges per second between a reader client and a reader on loopback: the
-// pace at which a reader's stored log can be read. The reader here is a minimal stand-in that
-// answers every command frame at once with a two-byte reply; it runs on a thread of its own.
+// pace at which a reader's stored log can be read. Measured twice: against a minimal stand-in
+// that answers every command frame at once (the client's own bound), and against the reader
+// simulator.
 #include "readers/protocol.h"
 #include "readers/reader.h"
+#include "test_paths.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -10,6 +12,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 #include <QCoreApplication>
+#include <QProcess>
 #include <QElapsedTimer>
 #include <atomic>
 #include <cstdio>
@@ -68,18 +71,8 @@ private:
     std::thread m_thread;
 };
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    AnsweringReader peer;
-    TReader reader;
-    reader.SetRemoteHost("127.0.0.1");
-    reader.SetRemotePort(QString::number(peer.port()));
-    if (!reader.Reconnect(false)) {
-        std::puts("reader_exchange: could not connect");
-        return 1;
-    }
+// Exchanges per second of one connected client, and the cost of a clock setting.
+int measure(TReader& reader, const char* peerName) {
     const QByteArray body = QByteArray::fromHex("00310000");
     for (int i = 0; i < 200; ++i) {  // warm up
         reader.SendCommand(body);
@@ -94,14 +87,54 @@ int main(int argc, char** argv) {
         good += reader.AwaitReply() ? 1 : 0;
     }
     const double secs = double(t.nsecsElapsed()) / 1e9;
-    std::printf("reader_exchange: %.0f exchanges/s (%d of %d replies, SendCommand + AwaitReply)\n",
-                count / secs, good, count);
-
+    std::printf("reader_exchange (%s): %.0f exchanges/s (%d of %d replies, SendCommand + AwaitReply)\n",
+                peerName, count / secs, good, count);
     t.restart();
     const int syncs = 500;
     for (int i = 0; i < syncs; ++i) reader.SyncClock();
     reader.AwaitReply();
-    std::printf("reader_clock_setting: %.2f ms per SyncClock (lock, set clock, unlock)\n",
-                double(t.nsecsElapsed()) / 1e6 / syncs);
+    std::printf("reader_clock_setting (%s): %.2f ms per SyncClock (lock, set clock, unlock)\n",
+                peerName, double(t.nsecsElapsed()) / 1e6 / syncs);
+    return good == count ? 0 : 1;
+}
+
+// The reader simulator as the peer: its port, once it says it is ready; 0 when it does not start.
+quint16 startSimulator(QProcess& sim) {
+    sim.start(QStringLiteral(TALLYPORT_BINARY_DIR "/tallyport-readersim"), {QStringLiteral("--port"), QStringLiteral("0")});
+    quint16 port = 0;
+    while (sim.waitForReadyRead(10000) || sim.canReadLine()) {
+        while (sim.canReadLine()) {
+            const QByteArray line = sim.readLine().trimmed();
+            if (line.startsWith("readersim listening 127.0.0.1:")) port = line.mid(30).toUShort();
+            if (line == "readersim ready") return port;
+        }
+    }
     return 0;
+}
+
+bool connectTo(TReader& reader, quint16 port) {
+    reader.SetRemoteHost(QStringLiteral("127.0.0.1"));
+    reader.SetRemotePort(QString::number(port));
+    return reader.Reconnect(false);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    int rc = 0;
+    {
+        AnsweringReader peer;
+        TReader reader;
+        if (!connectTo(reader, peer.port())) return std::puts("reader_exchange: could not connect"), 1;
+        rc |= measure(reader, "bare answering socket");
+    }
+    QProcess sim;
+    const quint16 port = startSimulator(sim);
+    TReader reader;
+    if (port == 0 || !connectTo(reader, port)) return std::puts("reader_exchange: no simulator"), 1;
+    rc |= measure(reader, "tallyport-readersim");
+    sim.kill();
+    sim.waitForFinished();
+    return rc;
 }
