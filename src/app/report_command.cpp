@@ -48,8 +48,12 @@ struct Parse {
     bool saturdayGiven = false;
     bool dayGiven = false;
     bool rangeGiven = false;
+    QString value;  // the value being read, quoted in its error
     QString error(const QString& option, const QString& text) {
-        if (r.error.isEmpty()) r.error = option + QStringLiteral(": ") + text;
+        if (r.error.isEmpty())
+            r.error = value.isEmpty() ? option + QStringLiteral(": ") + text
+                                      : QStringLiteral("Bad value for %1 (\"%2\"): %3")
+                                            .arg(option, value, text);
         return r.error;
     }
 };
@@ -255,7 +259,9 @@ ReportRequest ParseReportArguments(const QStringList& args, const QDate& today) 
         const auto it = kValueOptions.find(a);
         if (it == kValueOptions.end()) return p.error(a, QStringLiteral("unknown option")), p.r;
         if (i + 1 >= args.size()) return p.error(a, QStringLiteral("needs a value")), p.r;
-        it->second(p, a, args[++i]);
+        p.value = args[++i];
+        it->second(p, a, p.value);
+        p.value.clear();
     }
     if (p.r.error.isEmpty()) {
         if (const QString e = finalCheck(p); !e.isEmpty()) p.r.error = e;
