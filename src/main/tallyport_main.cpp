@@ -3,6 +3,7 @@
 #include "app/headless.h"
 #include "app/headless_operator.h"
 #include "app/instance_guard.h"
+#include "app/report_command.h"
 #include "app/ui/desktop.h"
 #include "version.h"
 
@@ -45,6 +46,8 @@ int runDesktop(int argc, char** argv, const CommandLine& cl) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Reports need no window and no instance lock: they only read the databases.
+    if (argc > 1 && qstrcmp(argv[1], "report") == 0) return RunReportCommand(argc, argv);
     const CommandLine cl = ParseCommandLine(arguments(argc, argv));
     if (!cl.error.isEmpty()) {
         std::fprintf(stderr, "%s\n\n%s", qPrintable(cl.error), qPrintable(UsageText()));

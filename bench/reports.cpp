@@ -1,0 +1,114 @@
+// A year of a 500-holder site (500 × 260 working days × 4 records = 520,000 log rows): the
+// First In / Last Out, 2-session and Total Hours Detail reports as text, next to a bare indexed
+// scan of the same rows, reading each person's records in time order and nothing more.
+#include "app/headless_operator.h"
+#include "reports/report_contents.h"
+#include "reports/report_text.h"
+#include "store/datasrc.h"
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+#include <chrono>
+#include <ctime>
+#include <cstdio>
+
+using namespace tallyport;
+
+namespace {
+
+double secondsSince(std::chrono::steady_clock::time_point t0) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+}
+
+// Processor time of this process: the machine is shared, so wall time alone says little.
+double cpuSeconds() { return double(std::clock()) / CLOCKS_PER_SEC; }
+
+// Generated inside SQLCipher: weekdays of 2025, four punches a day with a few minutes' spread.
+const char* const kFill = R"sql(
+WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 500),
+days(day) AS (SELECT date('2025-01-01', '+' || i || ' days') FROM n
+              WHERE i < 365 AND strftime('%w', date('2025-01-01', '+' || i || ' days'))
+                    NOT IN ('0', '6') LIMIT 260),
+cards(c) AS (SELECT i + 1 FROM n WHERE i < 500),
+punch(k, base, mode) AS (VALUES (0, 8 * 60 + 50, 1), (1, 12 * 60, 2), (2, 13 * 60, 1),
+                                (3, 17 * 60, 2))
+INSERT INTO recorder(SYSTIME, CARDNO, MODE, READER)
+SELECT day || ' ' || printf('%02d:%02d:%02d', (base + (c * 7 + k) % 20) / 60,
+                            (base + (c * 7 + k) % 20) % 60, c % 60), c, mode, 1
+FROM days, cards, punch ORDER BY day, c, k
+)sql";
+
+const char* const kStaff = R"sql(
+WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 500)
+INSERT INTO staffs(CARDNO, NAME, WORKGRP) SELECT i, printf('Holder %03d', i), 1 FROM n
+)sql";
+
+bool fill(Tdsrc& data) {
+    {
+        Transaction tx(data.att());
+        if (!data.att().exec(QString::fromLatin1(kFill)) || !tx.commit()) return false;
+    }
+    return bool(data.src().exec(QString::fromLatin1(kStaff)));
+}
+
+// The floor: every person's rows through the (CARDNO, SYSTIME) index, each value read.
+qint64 bareScan(Database& att) {
+    auto st = att.prepare(QStringLiteral(
+        "SELECT SYSTIME, MODE FROM recorder WHERE CARDNO = ? ORDER BY SYSTIME, rowid"));
+    qint64 rows = 0, sum = 0;
+    for (int card = 1; card <= 500; ++card) {
+        st->reset();
+        st->bind(1, card);
+        while (st->step().value_or(false)) {
+            sum += st->text(0).size() + st->integer(1);
+            ++rows;
+        }
+    }
+    return rows + (sum == 0 ? 1 : 0);
+}
+
+void timeReport(const char* name, ReportKind kind, RecordsOfInterest records, Tdsrc& data,
+                double scan) {
+    ReportScope s;
+    s.dateChoice = DateChoice::All;
+    s.records = records;
+    s.recordFormat = 1;
+    s.hours.session1 = {9 * kHourMs, 12 * kHourMs};
+    s.hours.session2 = {13 * kHourMs, 17 * kHourMs};
+    const auto t0 = std::chrono::steady_clock::now();
+    const double c0 = cpuSeconds();
+    auto rc = BuildReport(kind, s, QDate(2026, 1, 5), data.att(), data.src());
+    const qsizetype chars = rc ? ReportText(*rc).size() : 0;
+    const double cpu = cpuSeconds() - c0;
+    std::printf("%-36s %6.3f s wall %6.3f s cpu  %4.1fx scan cpu  (%zu lines, %lld chars)\n", name,
+                secondsSince(t0), cpu, cpu / scan, rc ? rc->lines.size() : size_t(0),
+                qlonglong(chars));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QTemporaryDir dir;
+    HeadlessOperator op;
+    Tdsrc data(op);
+    data.setDataFolder(dir.path());
+    if (!data.PrepareDataFolder().value_or(false) || !data.OpenDatabases()) return 1;
+    auto t0 = std::chrono::steady_clock::now();
+    if (!fill(data)) return std::fprintf(stderr, "fill failed\n"), 1;
+    std::printf("log filled: %lld rows in %.2f s\n", qlonglong(data.LogCount()), secondsSince(t0));
+
+    t0 = std::chrono::steady_clock::now();
+    const double c0 = cpuSeconds();
+    const qint64 rows = bareScan(data.att());
+    const double scan = cpuSeconds() - c0;
+    std::printf("%-36s %6.3f s wall %6.3f s cpu  (%lld rows)\n", "bare indexed scan",
+                secondsSince(t0), scan, qlonglong(rows));
+    timeReport("First In / Last Out (IN/OUT), text", ReportKind::Filo, RecordsOfInterest::InOut,
+               data, scan);
+    timeReport("2-session (IN/OUT), text", ReportKind::TwoSession, RecordsOfInterest::InOut, data,
+               scan);
+    timeReport("Total Hours Detail (All), text", ReportKind::Detail, RecordsOfInterest::All, data,
+               scan);
+    return 0;
+}

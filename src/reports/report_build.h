@@ -1,0 +1,71 @@
+#pragma once
+
+// Shared pieces of the report builders: the band writer and the printed day walk.
+#include "reports/report_contents.h"
+
+namespace tallyport::report_build {
+
+// Appends bands with the colours and page marks of the scope: person bands yellow when
+// enhanced, detail lines alternating white and yellow from white after each person band, a
+// blank band between persons, a new page before every person band but the first when asked.
+class Writer {
+public:
+    Writer(ReportContents& c, const ReportScope& s, bool colourDetails = true)
+        : m_c(c), m_enhanced(s.enhanced), m_newPage(s.newPage), m_colourDetails(colourDetails) {}
+    void person(const QString& text);
+    void detail(const QString& text);
+    void total(const QString& text) { add(Band::Total, text, BandColour::White, false); }
+
+private:
+    void add(Band band, const QString& text, BandColour colour, bool newPage);
+    ReportContents& m_c;
+    bool m_enhanced;
+    bool m_newPage;
+    bool m_colourDetails;
+    bool m_yellowNext = false;
+    int m_persons = 0;
+};
+
+enum class LineStart { BlankDay, NewDay, Continuation };
+
+// The day walk of one person's printed lines: which kind of line the current record starts.
+class DayWalk {
+public:
+    DayWalk(Stamp firstDay, bool blankLines) : m_cursor(DayStart(firstDay)), m_blank(blankLines) {}
+    // Moves the counters' days and pair index as the line requires.
+    LineStart begin(Stamp q, PersonCounters& c);
+    Stamp blankDay() const { return m_blankDay; }
+
+private:
+    Stamp m_cursor;
+    bool m_blank;
+    Stamp m_current = 0;
+    Stamp m_blankDay = 0;
+};
+
+// "  " and the date column of the line ("Jan 05, 2026 Mon -", 18 blanks, or the blank day's
+// date and " No record"); `shift` puts the overnight hours back for showing.
+QString DayPart(LineStart start, Stamp q, Stamp blankDay, qint64 shift);
+
+QString RangeLabel(const DateRange& r, qint64 shift);
+QString RecordsText(RecordsOfInterest r);  // " (All)", " (Clock)", " (IN/OUT)"
+QString PersonLine(const PersonRow& p);     // " [CARDNO] NAME"
+QString RecordCountText(qint64 n);          // " (n record(s))"
+
+// The range of a report; cancels (nothing) on an empty log with all dates.
+struct Setup {
+    DateRange range;
+    std::vector<PersonRow> persons;
+};
+Result<Setup> Prepare(const ReportScope& scope, const QDate& today, Database& att, Database& src);
+
+Result<ReportContents> BuildLogs(ReportKind kind, const ReportScope& s, const Setup& setup,
+                                 Database& att);
+Result<ReportContents> BuildDetail(ReportKind kind, const ReportScope& s, const Setup& setup,
+                                   Database& att);
+Result<ReportContents> BuildDaily(const ReportScope& s, const std::vector<PersonRow>& persons,
+                                  Database& att);
+Result<ReportContents> BuildWho(const ReportScope& s, const std::vector<PersonRow>& persons,
+                                Database& att);
+
+}  // namespace tallyport::report_build

@@ -1,0 +1,202 @@
+#include "reports/report_scope.h"
+
+#include "reports/report_texts.h"
+#include "store/date_time.h"
+#include "store/setting_names.h"
+#include "store/settings.h"
+
+namespace tallyport {
+namespace {
+
+qint64 readTime(const QString& name, int h, int m) {
+    return TimeOfDayMs(ReadSettingTime(name, QTime(h, m)));
+}
+
+Session readSession(const QString& start, const QString& end, QTime s, QTime e) {
+    return {readTime(start, s.hour(), s.minute()), readTime(end, e.hour(), e.minute())};
+}
+
+void readHours(ScopeDialog dialog, WorkingHours& h) {
+    using namespace setting;
+    if (dialog == ScopeDialog::OneSession) {
+        h.standard = readSession(LastStdStart, LastStdEnd, QTime(9, 0), QTime(17, 0));
+        h.satOn = ReadSettingBool(LastSatEnable, false);
+        h.saturday = readSession(LastSatStart, LastSatEnd, QTime(9, 0), QTime(13, 0));
+    } else {
+        h.session1 = readSession(LastStdStart1, LastStdEnd1, QTime(9, 0), QTime(13, 0));
+        h.session2 = readSession(LastStdStart2, LastStdEnd2, QTime(14, 0), QTime(17, 30));
+        h.sat1On = ReadSettingBool(LastSatEnable1, false);
+        h.sat2On = ReadSettingBool(LastSatEnable2, false);
+        h.sat1 = readSession(LastSatStart1, LastSatEnd1, QTime(9, 0), QTime(13, 0));
+        h.sat2 = readSession(LastSatStart2, LastSatEnd2, QTime(14, 0), QTime(15, 30));
+    }
+    h.otMinimum = ReadSettingInt(LastOtMinimum, 15);
+    h.otMultiple = ReadSettingInt(LastOtMultiple, 5);
+    h.otFree = ReadSettingInt(LastOtFree, 0);
+}
+
+// Stored as 2 × choice + 2; anything else opens on "4".
+int recordsPerLine(int stored) {
+    return stored == 2 || stored == 4 || stored == 6 || stored == 8 ? stored : 4;
+}
+
+}  // namespace
+
+ReportScope ReadScopeDefaults(ScopeDialog dialog, const QDate& today) {
+    using namespace setting;
+    ReportScope s;
+    const bool late = dialog == ScopeDialog::OneSession || dialog == ScopeDialog::TwoSession;
+    s.from = s.to = s.singleDay = today;
+    const int range = ReadSettingInt(PrintDateRange, 0);
+    if (dialog != ScopeDialog::Who && range >= 0 && range <= 5) s.dateChoice = DateChoice(range);
+    const int persons = ReadSettingInt(PrintPersons, 0);
+    if (late && persons >= 0 && persons <= 2) s.persons = PersonsChoice(persons);
+    if (dialog != ScopeDialog::Who) {
+        s.blankLines = ReadSettingBool(PrintBlankLines, false);
+        s.firstInLastOutOnly = ReadSettingBool(PrintFILO, false);
+        const int rec = ReadSettingInt(PrintRecordsScope, 0);
+        s.records = rec >= 0 && rec <= 2 ? RecordsOfInterest(rec) : RecordsOfInterest::All;
+    }
+    s.newPage = ReadSettingBool(PrintBreakPage, dialog == ScopeDialog::Who);
+    s.enhanced = ReadSettingBool(PrintEnhance, true);
+    s.previewOnly = ReadSettingBool(PrintPreviewOnly, true);
+    s.recordsPerLine = recordsPerLine(ReadSettingInt(PrintRecordsPerLine, 4));
+    const int format = ReadSettingInt(PrintRecordsFormat, 0);
+    s.recordFormat = format >= 0 && format < kRecordFormatCount ? format : 0;
+    if (late) readHours(dialog, s.hours);
+    return s;
+}
+
+namespace {
+
+QDate mondayOf(const QDate& d) { return d.addDays(1 - d.dayOfWeek()); }
+
+Result<DateRange> wholeLog(Database& att) {
+    auto st = att.prepare(QStringLiteral("SELECT min(SYSTIME), max(SYSTIME) FROM recorder"));
+    if (!st) return std::unexpected(st.error());
+    auto row = st->step();
+    if (!row) return std::unexpected(row.error());
+    DateRange r;
+    r.allDates = true;
+    if (*row && !st->isNull(0)) {
+        r.firstDay = ParseStampText(st->text(0));
+        r.lastDay = ParseStampText(st->text(1));
+    }
+    return r;
+}
+
+}  // namespace
+
+Result<DateRange> ResolveDates(const ReportScope& scope, const QDate& today, Database& att) {
+    QDate first = today, last = today;
+    switch (scope.dateChoice) {
+        case DateChoice::ThisWeek: first = mondayOf(today); break;
+        case DateChoice::LastWeek:
+            first = mondayOf(today).addDays(-7);
+            last = mondayOf(today).addDays(-1);
+            break;
+        case DateChoice::ThisMonth: first = QDate(today.year(), today.month(), 1); break;
+        case DateChoice::LastMonth:
+            last = QDate(today.year(), today.month(), 1).addDays(-1);
+            first = QDate(last.year(), last.month(), 1);
+            break;
+        case DateChoice::Range:
+            first = scope.from;
+            last = scope.to;
+            break;
+        case DateChoice::All: return wholeLog(att);
+    }
+    return DateRange{StampFromDate(first), StampFromDate(last), false};
+}
+
+namespace {
+
+const QString kPersonColumns = QStringLiteral(
+    "SELECT s.CARDNO, s.NAME, s.WORKGRP, coalesce(g.descx, '') FROM staffs s "
+    "LEFT JOIN gid g ON g.id = s.WORKGRP ");
+
+}  // namespace
+
+Result<std::vector<PersonRow>> SelectReportPersons(Database& src, PersonsChoice persons,
+                                                   const QString& groupName) {
+    QString sql = kPersonColumns;
+    if (persons == PersonsChoice::All) sql += QStringLiteral("ORDER BY s.NAME, s.SEQ");
+    if (persons == PersonsChoice::Group)
+        sql += QStringLiteral("WHERE s.WORKGRP = (SELECT id FROM gid WHERE descx = ?) "
+                              "ORDER BY s.NAME, s.SEQ");
+    if (persons == PersonsChoice::List) sql += QStringLiteral("WHERE s.PICKED <> 0 ORDER BY s.SEQ");
+    auto st = src.prepare(sql);
+    if (!st) return std::unexpected(st.error());
+    if (persons == PersonsChoice::Group) st->bind(1, groupName);
+    std::vector<PersonRow> out;
+    for (;;) {
+        auto row = st->step();
+        if (!row) return std::unexpected(row.error());
+        if (!*row) return out;
+        out.push_back({st->integer(0), st->text(1), st->integer(2), st->text(3)});
+    }
+}
+
+QString FirstGroupName(Database& src) {
+    auto st = src.prepare(QStringLiteral("SELECT descx FROM gid ORDER BY descx LIMIT 1"));
+    if (!st) return {};
+    auto row = st->step();
+    return row && *row ? st->text(0) : QString();
+}
+
+bool LoadGroupHours(Database& src, const QString& groupName, ScopeDialog dialog,
+                    WorkingHours& h) {
+    auto st = src.prepare(QStringLiteral(
+        "SELECT wd_from_1, wd_to_1, wd_from_2, wd_to_2, sat_enable_1, sat_from_1, sat_to_1, "
+        "sat_enable_2, sat_from_2, sat_to_2, ot_min, ot_multi FROM gid WHERE descx = ?"));
+    if (!st) return false;
+    st->bind(1, groupName);
+    auto row = st->step();
+    if (!row || !*row) return false;
+    auto time = [&](int i) { return TimeOfDayMs(ParseTimeSetting(st->text(i))); };
+    if (dialog == ScopeDialog::OneSession) {
+        // The day spans from the first session's start to the second session's end.
+        h.standard = {time(0), time(3)};
+        h.satOn = st->yesNo(4);
+        h.saturday = {time(5), st->yesNo(4) && st->yesNo(7) ? time(9) : time(6)};
+    } else {
+        h.session1 = {time(0), time(1)};
+        h.session2 = {time(2), time(3)};
+        h.sat1On = st->yesNo(4);
+        h.sat1 = {time(5), time(6)};
+        h.sat2On = st->yesNo(7);
+        h.sat2 = {time(8), time(9)};
+    }
+    h.otMinimum = st->integer(10);
+    h.otMultiple = st->integer(11);
+    return true;
+}
+
+Result<RecordCursor> OpenPersonRecords(Database& att, int cardNo, RecordsOfInterest records,
+                                       const DateRange& range, int shiftHours) {
+    QString sql = QStringLiteral("SELECT SYSTIME, MODE FROM recorder WHERE CARDNO = ?");
+    if (records == RecordsOfInterest::Clock) sql += QStringLiteral(" AND MODE = 0");
+    if (records == RecordsOfInterest::InOut) sql += QStringLiteral(" AND MODE > 0");
+    // The midnight after the last day belongs to the next day, not to this range too.
+    if (!range.allDates) sql += QStringLiteral(" AND SYSTIME >= ? AND SYSTIME < ?");
+    sql += QStringLiteral(" ORDER BY SYSTIME, rowid");
+    auto st = att.prepare(sql);
+    if (!st) return std::unexpected(st.error());
+    st->bind(1, cardNo);
+    if (!range.allDates) {
+        const auto [lo, hi] = WholeDayRange(DateOfStamp(range.firstDay), DateOfStamp(range.lastDay));
+        st->bind(2, lo).bind(3, hi);
+    }
+    std::vector<PunchRecord> out;
+    const qint64 shift = shiftHours * kHourMs;
+    for (;;) {
+        auto row = st->step();
+        if (!row) return std::unexpected(row.error());
+        if (!*row) break;
+        const Stamp t = ParseStampText(st->text(0));
+        if (t != 0) out.push_back({t - shift, st->integer(1)});
+    }
+    return RecordCursor(std::move(out));
+}
+
+}  // namespace tallyport

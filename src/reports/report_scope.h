@@ -1,0 +1,78 @@
+#pragma once
+
+#include "app/error.h"
+#include "reports/attendance.h"
+#include "store/sqlcipher_db.h"
+
+#include <QDate>
+#include <QString>
+#include <vector>
+
+// What a report is asked for (whose records, which days, which kinds, how laid out) and the
+// operations that turn it into data: the persons, the days, and one person's records.
+namespace tallyport {
+
+enum class PersonsChoice { All = 0, Group = 1, List = 2 };
+enum class DateChoice { ThisWeek = 0, LastWeek, ThisMonth, LastMonth, All, Range };
+enum class RecordsOfInterest { All = 0, Clock = 1, InOut = 2 };
+
+// The scope dialogs; each remembers its own subset of the settings.
+enum class ScopeDialog { Scope, Who, OneSession, TwoSession };
+
+struct ReportScope {
+    PersonsChoice persons = PersonsChoice::All;
+    QString groupName;
+    DateChoice dateChoice = DateChoice::ThisWeek;
+    QDate from, to;   // the range pickers
+    QDate singleDay;  // the one-day reports
+    RecordsOfInterest records = RecordsOfInterest::All;
+    bool blankLines = false;
+    bool newPage = false;
+    bool enhanced = true;
+    bool previewOnly = true;
+    bool firstInLastOutOnly = false;
+    int recordsPerLine = 4;  // 2, 4, 6 or 8
+    int recordFormat = 0;    // index into the record formats
+    WorkingHours hours;      // as entered
+};
+
+// A scope as the dialog opens: the remembered settings, the persons on "All" where the dialog
+// does not remember them, the range pickers and the single day on today.
+ReportScope ReadScopeDefaults(ScopeDialog dialog, const QDate& today);
+
+// The days a scope covers. For all dates the first and last record of the whole log (whole
+// seconds), and no date condition anywhere.
+struct DateRange {
+    Stamp firstDay = 0;
+    Stamp lastDay = 0;
+    bool allDates = false;
+};
+// Weeks start on Monday. `att` is read only for all dates; an empty log gives an empty range.
+Result<DateRange> ResolveDates(const ReportScope& scope, const QDate& today, Database& att);
+
+// One person of a report.
+struct PersonRow {
+    int cardNo = 0;
+    QString name;
+    int groupId = 0;
+    QString groupName;  // empty when the holder's group does not exist
+};
+
+// The persons of a scope, from the system database: everybody or a group's members by name,
+// or the picked holders in the store's order. A group name that matches no group selects
+// nobody.
+Result<std::vector<PersonRow>> SelectReportPersons(Database& src, PersonsChoice persons,
+                                                   const QString& groupName);
+// The first group in name order, as the group list shows it; empty when there is none.
+QString FirstGroupName(Database& src);
+// The group's hours into `hours` (one-session or two-session form); false when no such group.
+bool LoadGroupHours(Database& src, const QString& groupName, ScopeDialog dialog,
+                    WorkingHours& hours);
+
+// One person's records in time order, milliseconds dropped, read `shiftHours` earlier (the
+// overnight report; 0 for none). The range covers whole days from the first day's midnight up
+// to, not including, the midnight after the last day.
+Result<RecordCursor> OpenPersonRecords(Database& att, int cardNo, RecordsOfInterest records,
+                                       const DateRange& range, int shiftHours = 0);
+
+}  // namespace tallyport

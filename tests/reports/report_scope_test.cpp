@@ -1,0 +1,178 @@
+// The scope turned into data: days, persons, one person's records, remembered settings, and the
+// bands a report is made of.
+#include "app/clock.h"
+#include "reports/report_contents.h"
+#include "store/setting_names.h"
+#include "store/settings.h"
+#include "support/store_fixture.h"
+
+#include <QTemporaryDir>
+
+namespace tallyport {
+namespace {
+
+class ScopeData : public test::StoreFixture {
+protected:
+    DateRange resolve(DateChoice choice, const QDate& today) {
+        ManualClock clock(QDateTime(today, QTime(15, 30)));
+        setAppClock(&clock);
+        ReportScope s;
+        s.dateChoice = choice;
+        s.from = QDate(2026, 3, 10);
+        s.to = QDate(2026, 3, 2);
+        auto r = ResolveDates(s, appClock().now().date(), data.att());
+        setAppClock(nullptr);
+        EXPECT_TRUE(r);
+        return r.value_or(DateRange{});
+    }
+    static QDate day(Stamp s) { return DateOfStamp(s); }
+};
+
+TEST_F(ScopeData, ResolveDatesFromTheClock) {
+    const QDate monday(2026, 1, 5), january(2026, 1, 20);
+    DateRange r = resolve(DateChoice::ThisWeek, monday);
+    EXPECT_EQ(day(r.firstDay), monday);
+    EXPECT_EQ(day(r.lastDay), monday);
+    r = resolve(DateChoice::ThisWeek, QDate(2026, 1, 11));  // a Sunday ends its week
+    EXPECT_EQ(day(r.firstDay), monday);
+    r = resolve(DateChoice::LastWeek, QDate(2026, 1, 7));
+    EXPECT_EQ(day(r.firstDay), QDate(2025, 12, 29));
+    EXPECT_EQ(day(r.lastDay), QDate(2026, 1, 4));
+    r = resolve(DateChoice::LastMonth, january);
+    EXPECT_EQ(day(r.firstDay), QDate(2025, 12, 1));
+    EXPECT_EQ(day(r.lastDay), QDate(2025, 12, 31));
+    r = resolve(DateChoice::LastMonth, QDate(2024, 3, 31));
+    EXPECT_EQ(day(r.firstDay), QDate(2024, 2, 1));
+    EXPECT_EQ(day(r.lastDay), QDate(2024, 2, 29));
+    r = resolve(DateChoice::ThisMonth, january);
+    EXPECT_EQ(day(r.firstDay), QDate(2026, 1, 1));
+    EXPECT_EQ(day(r.lastDay), january);
+    r = resolve(DateChoice::Range, january);  // an inverted range is taken as it is
+    EXPECT_EQ(day(r.firstDay), QDate(2026, 3, 10));
+    EXPECT_EQ(day(r.lastDay), QDate(2026, 3, 2));
+    EXPECT_FALSE(r.allDates);
+}
+
+TEST_F(ScopeData, AllDatesSpanTheWholeLog) {
+    addLog(QStringLiteral("2025-11-03 07:00:00.250"), 5);
+    addLog(QStringLiteral("2024-02-01 09:15:30"), 6);
+    addLog(QStringLiteral("2026-01-02 18:00:00"), 5);
+    const DateRange r = resolve(DateChoice::All, QDate(2026, 1, 5));
+    EXPECT_TRUE(r.allDates);
+    EXPECT_EQ(DateTimeOfStamp(r.firstDay), QDateTime(QDate(2024, 2, 1), QTime(9, 15, 30)));
+    EXPECT_EQ(DateTimeOfStamp(r.lastDay), QDateTime(QDate(2026, 1, 2), QTime(18, 0)));
+}
+
+TEST_F(ScopeData, PersonsOfEachChoice) {
+    addGroup(2, QStringLiteral("Night"));
+    addStaff(30, QStringLiteral("Zoe"), 2);
+    addStaff(10, QStringLiteral("Adam"), 1);
+    addStaff(20, QStringLiteral("Mia"), 7);  // a group that does not exist
+    ASSERT_TRUE(data.src().run(QStringLiteral("UPDATE staffs SET PICKED = 1 WHERE CARDNO IN (30, 20)")));
+    auto names = [&](PersonsChoice c, const QString& group) {
+        QStringList out;
+        const auto rows = SelectReportPersons(data.src(), c, group);
+        EXPECT_TRUE(rows);
+        for (const PersonRow& p : rows.value_or(std::vector<PersonRow>{}))
+            out << QStringLiteral("%1:%2:%3").arg(p.cardNo).arg(p.name, p.groupName);
+        return out.join(u' ');
+    };
+    EXPECT_EQ(names(PersonsChoice::All, {}), QStringLiteral("10:Adam:DEFAULT 20:Mia: 30:Zoe:Night"));
+    EXPECT_EQ(names(PersonsChoice::Group, QStringLiteral("Night")), QStringLiteral("30:Zoe:Night"));
+    EXPECT_EQ(names(PersonsChoice::Group, QStringLiteral("Nobody's")), QString());
+    EXPECT_EQ(names(PersonsChoice::Group, QStringLiteral("x' OR 1=1 --")), QString());
+    EXPECT_EQ(names(PersonsChoice::List, {}), QStringLiteral("30:Zoe:Night 20:Mia:"));
+    EXPECT_EQ(FirstGroupName(data.src()), QStringLiteral("DEFAULT"));
+}
+
+TEST_F(ScopeData, PersonRecordsCoverWholeDaysOnly) {
+    addLog(QStringLiteral("2026-01-04 23:59:59"), 5, 1);
+    addLog(QStringLiteral("2026-01-05 00:00:00"), 5, 0);
+    addLog(QStringLiteral("2026-01-06 23:59:59.900"), 5, 2);
+    addLog(QStringLiteral("2026-01-07 00:00:00"), 5, 1);  // the next day, in the next range only
+    addLog(QStringLiteral("2026-01-05 12:00:00"), 6, 1);
+    const DateRange r{StampFromDate(QDate(2026, 1, 5)), StampFromDate(QDate(2026, 1, 6)), false};
+    auto cur = OpenPersonRecords(data.att(), 5, RecordsOfInterest::All, r).value();
+    ASSERT_EQ(cur.size(), 2u);
+    EXPECT_EQ(cur.current().mode, 0);
+    cur.next();
+    EXPECT_EQ(DateTimeOfStamp(cur.current().time), QDateTime(QDate(2026, 1, 6), QTime(23, 59, 59)));
+    EXPECT_EQ(OpenPersonRecords(data.att(), 5, RecordsOfInterest::Clock, r)->size(), 1u);
+    EXPECT_EQ(OpenPersonRecords(data.att(), 5, RecordsOfInterest::InOut, r)->size(), 1u);
+    EXPECT_EQ(OpenPersonRecords(data.att(), 5, RecordsOfInterest::All, DateRange{0, 0, true})->size(), 4u);
+    auto shifted = OpenPersonRecords(data.att(), 6, RecordsOfInterest::All, r, 12).value();
+    EXPECT_EQ(DateTimeOfStamp(shifted.current().time), QDateTime(QDate(2026, 1, 5), QTime(0, 0)));
+}
+
+TEST_F(ScopeData, GroupHoursSpanBothSessions) {
+    WorkingHours one, two;
+    ASSERT_TRUE(LoadGroupHours(data.src(), QStringLiteral("DEFAULT"), ScopeDialog::OneSession, one));
+    EXPECT_EQ(one.standard.start, 9 * kHourMs);
+    EXPECT_EQ(one.standard.end, 17 * kHourMs);
+    EXPECT_EQ(one.otMinimum, 15);
+    ASSERT_TRUE(LoadGroupHours(data.src(), QStringLiteral("DEFAULT"), ScopeDialog::TwoSession, two));
+    EXPECT_EQ(two.session1.end, 13 * kHourMs);
+    EXPECT_EQ(two.session2.start, 14 * kHourMs);
+    EXPECT_FALSE(LoadGroupHours(data.src(), QStringLiteral("none"), ScopeDialog::TwoSession, two));
+}
+
+// A settings store of its own, so what this test remembers reaches no other test.
+class OwnSettings {
+public:
+    OwnSettings() : m_old(qgetenv("XDG_CONFIG_HOME")) { qputenv("XDG_CONFIG_HOME", m_dir.path().toUtf8()); }
+    ~OwnSettings() { qputenv("XDG_CONFIG_HOME", m_old); }
+
+private:
+    QByteArray m_old;
+    QTemporaryDir m_dir;
+};
+
+TEST(ScopeDefaults, RememberedSettings) {
+    OwnSettings own;
+    const QDate today(2026, 1, 5);
+    EXPECT_EQ(ReadScopeDefaults(ScopeDialog::Scope, today).recordsPerLine, 4);
+    ASSERT_TRUE(WriteSettingInt(setting::PrintRecordsPerLine, 8));
+    EXPECT_EQ(ReadScopeDefaults(ScopeDialog::Scope, today).recordsPerLine, 8);
+    ASSERT_TRUE(WriteSettingInt(setting::PrintRecordsPerLine, 2));
+    EXPECT_EQ(ReadScopeDefaults(ScopeDialog::Who, today).recordsPerLine, 2);
+    ASSERT_TRUE(WriteSettingInt(setting::PrintRecordsPerLine, 5));
+    EXPECT_EQ(ReadScopeDefaults(ScopeDialog::Scope, today).recordsPerLine, 4);
+    EXPECT_TRUE(ReadScopeDefaults(ScopeDialog::Who, today).newPage);
+    EXPECT_FALSE(ReadScopeDefaults(ScopeDialog::Scope, today).newPage);
+    ASSERT_TRUE(WriteSettingInt(setting::PrintPersons, 2));
+    ASSERT_TRUE(WriteSettingInt(setting::PrintDateRange, 3));
+    EXPECT_EQ(ReadScopeDefaults(ScopeDialog::Scope, today).persons, PersonsChoice::All);
+    const ReportScope late = ReadScopeDefaults(ScopeDialog::TwoSession, today);
+    EXPECT_EQ(late.persons, PersonsChoice::List);
+    EXPECT_EQ(late.dateChoice, DateChoice::LastMonth);
+    EXPECT_EQ(late.hours.session2.end, 17 * kHourMs + 30 * kMinuteMs);
+    ASSERT_TRUE(WriteSettingText(setting::LastStdEnd, QStringLiteral("18:0:0")));
+    EXPECT_EQ(ReadScopeDefaults(ScopeDialog::OneSession, today).hours.standard.end, 18 * kHourMs);
+}
+
+TEST_F(ScopeData, BandsColoursAndPages) {
+    addStaff(1, QStringLiteral("Ann"), 1);
+    addStaff(2, QStringLiteral("Bob"), 1);
+    for (const char* t : {"2026-01-05 08:00:00", "2026-01-06 08:00:00", "2026-01-07 08:00:00"}) {
+        addLog(QString::fromLatin1(t), 1);
+        addLog(QString::fromLatin1(t), 2);
+    }
+    ReportScope s;
+    s.dateChoice = DateChoice::ThisWeek;
+    s.newPage = true;
+    auto rc = BuildReport(ReportKind::TimeLogs, s, QDate(2026, 1, 7), data.att(), data.src()).value();
+    QString shape;
+    for (const ReportLine& l : rc.lines)
+        shape += QStringLiteral("PDTB")[int(l.band)] +
+                 QString(l.colour == BandColour::Yellow ? u'y' : u'w') + (l.newPage ? u'!' : u' ');
+    EXPECT_EQ(shape, QStringLiteral("Py Dw Dy Dw Tw Bw Py!Dw Dy Dw Tw "));
+    s.enhanced = s.newPage = false;
+    rc = BuildReport(ReportKind::Daily, s, QDate(2026, 1, 7), data.att(), data.src()).value();
+    for (const ReportLine& l : rc.lines) {
+        EXPECT_EQ(l.colour, BandColour::White);
+        EXPECT_FALSE(l.newPage);
+    }
+}
+
+}  // namespace
+}  // namespace tallyport
