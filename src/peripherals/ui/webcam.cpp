@@ -40,7 +40,12 @@ Webcam::Webcam(QObject* parent) : QObject(parent) {
 // The preview is a widget of the window it was put in, or ours while it is in none.
 Webcam::~Webcam() {
     stop();
+    m_session->setVideoOutput(nullptr);
     if (m_preview && !m_preview->parent()) delete m_preview;
+}
+
+QVideoWidget* Webcam::preview() const {
+    return m_preview;
 }
 
 QList<QCameraDevice> Webcam::devices() {

@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QImage>
 #include <QObject>
+#include <QPointer>
 #include <QVideoFrame>
 
 class QCamera;
@@ -25,7 +26,7 @@ public:
     ~Webcam() override;
 
     // The live picture; put it where the webcam shows.
-    QVideoWidget* preview() const { return m_preview; }
+    QVideoWidget* preview() const;
 
     static QList<QCameraDevice> devices();
     // Starts the camera of this id, the default one for an empty or unknown id. False when
@@ -44,7 +45,7 @@ private:
 
     QMediaCaptureSession* m_session = nullptr;
     QCamera* m_camera = nullptr;
-    QVideoWidget* m_preview = nullptr;
+    QPointer<QVideoWidget> m_preview;  // a widget of the window, which may free it first
     QVideoFrame m_frame;
     QElapsedTimer m_frameAge;
     FrameCamera m_grabber{*this};
