@@ -61,8 +61,8 @@ ClockFace ComputeClockFace(int width, int height, const QTime& t) {
     face.radius = r;
     face.markWidth = r / 40;
     for (int i = 0; i < 60; i += 5)
-        face.marks.push_back({PointOnDial(cx, cy, r * 85 / 100, 12 * i),
-                              PointOnDial(cx, cy, r * 95 / 100, 12 * i)});
+        face.marks.push_back(
+            {PointOnDial(cx, cy, r * 85 / 100, 12 * i), PointOnDial(cx, cy, r * 95 / 100, 12 * i)});
     const HandAngles a = HandAnglesAt(t);
     face.hands[0] = handAt(cx, cy, {r / 8, r / 15, static_cast<int>(r * 0.6), 240}, a.hour);
     face.hands[1] = handAt(cx, cy, {r / 6, r / 20, static_cast<int>(r * 0.8), 120}, a.minute);

@@ -15,10 +15,10 @@ struct DialCase {
 // points next to them have not crossed into the neighbouring quadrant.
 TEST(ClockFace, PointOnDialAtTheQuadrantBoundaries) {
     const DialCase cases[] = {
-        {0, {100, 50}},   {180, {150, 100}}, {360, {100, 150}}, {540, {50, 100}},
-        {1, {100, 51}},   {179, {149, 100}}, {181, {149, 100}}, {359, {100, 149}},
-        {361, {100, 149}}, {539, {51, 100}}, {541, {51, 100}},  {719, {100, 51}},
-        {90, {135, 65}},  {270, {135, 135}}, {450, {65, 135}},  {630, {65, 65}},
+        {0, {100, 50}},    {180, {150, 100}}, {360, {100, 150}}, {540, {50, 100}},
+        {1, {100, 51}},    {179, {149, 100}}, {181, {149, 100}}, {359, {100, 149}},
+        {361, {100, 149}}, {539, {51, 100}},  {541, {51, 100}},  {719, {100, 51}},
+        {90, {135, 65}},   {270, {135, 135}}, {450, {65, 135}},  {630, {65, 65}},
     };
     for (const DialCase& c : cases)
         EXPECT_EQ(PointOnDial(100, 100, 50, c.angle), c.expected) << "angle " << c.angle;
@@ -41,7 +41,7 @@ TEST(ClockFace, HandAnglesFollowTheTimeOfDay) {
     const HandCase cases[] = {
         {QTime(6, 30, 0), {390, 360, 0}},  // hour hand halfway between 6 (360) and 7 (420)
         {QTime(0, 0, 0), {0, 0, 0}},
-        {QTime(12, 0, 0), {0, 0, 0}},      // noon folds onto midnight
+        {QTime(12, 0, 0), {0, 0, 0}},  // noon folds onto midnight
         {QTime(23, 59, 59), {719, 708, 708}},
         {QTime(15, 15, 30), {195, 180, 360}},
     };
@@ -56,10 +56,10 @@ TEST(ClockFace, HandAnglesFollowTheTimeOfDay) {
 TEST(ClockFace, AtMidnightEveryTipPointsStraightUp) {
     const ClockFace face = ComputeClockFace(200, 200, QTime(0, 0, 0));
     EXPECT_EQ(face.radius, 100);
-    EXPECT_EQ(face.hands[0][2], QPoint(100, 40));  // hour tip at R * 0.6
-    EXPECT_EQ(face.hands[1][2], QPoint(100, 20));  // minute tip at R * 0.8
-    EXPECT_EQ(face.hands[2][2], QPoint(100, 0));   // second tip at R
-    EXPECT_EQ(face.hands[2][0], QPoint(100, 120)); // its tail opposite, at R div 5
+    EXPECT_EQ(face.hands[0][2], QPoint(100, 40));   // hour tip at R * 0.6
+    EXPECT_EQ(face.hands[1][2], QPoint(100, 20));   // minute tip at R * 0.8
+    EXPECT_EQ(face.hands[2][2], QPoint(100, 0));    // second tip at R
+    EXPECT_EQ(face.hands[2][0], QPoint(100, 120));  // its tail opposite, at R div 5
 }
 
 TEST(ClockFace, HalfPastSixHandsAndTwelveMarks) {
@@ -67,7 +67,7 @@ TEST(ClockFace, HalfPastSixHandsAndTwelveMarks) {
     EXPECT_EQ(face.hands[0][2], PointOnDial(100, 100, 60, 390));
     EXPECT_EQ(face.hands[0][1], PointOnDial(100, 100, 100 / 15, 150));  // 390 - 240
     EXPECT_EQ(face.hands[0][3], PointOnDial(100, 100, 100 / 15, 630));  // 390 + 240
-    EXPECT_EQ(face.hands[1][2], QPoint(100, 180));                        // minute hand down
+    EXPECT_EQ(face.hands[1][2], QPoint(100, 180));                      // minute hand down
     ASSERT_EQ(face.marks.size(), 12u);
     EXPECT_EQ(face.marks[0].from, QPoint(100, 15));
     EXPECT_EQ(face.marks[0].to, QPoint(100, 5));

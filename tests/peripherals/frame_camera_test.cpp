@@ -5,9 +5,9 @@
 #include "store/settings.h"
 #include "support/temp_data.h"
 
-#include <QFile>
-#include <QDir>
 #include <gtest/gtest.h>
+#include <QDir>
+#include <QFile>
 
 using namespace tallyport;
 
@@ -61,7 +61,8 @@ TEST(FrameCamera, AFolderThatCannotBeWrittenAnswersNo) {
     frames.frame = halves();
     FrameCamera camera(frames);
     EXPECT_FALSE(camera.GrabJpeg(dir.file(QStringLiteral("missing/260301-085959-4711.jpg"))));
-    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot).isEmpty());
+    EXPECT_TRUE(
+        QDir(dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot).isEmpty());
 }
 
 // "Hide Webcam": hiding forgets the source and turns the panel off, showing turns it on.

@@ -68,8 +68,7 @@ TEST(SpeechQueue, SpeakReturnsAtOnceWhileTheDeviceIsBusy) {
     EXPECT_EQ(s.sink->waitFor(1), QStringList{"Good morning"});  // the rest waits its turn
     EXPECT_EQ(s.queue.pending(), 4u);
     s.sink->open();
-    EXPECT_EQ(s.sink->waitFor(4),
-              (QStringList{"Good morning", "ANNA", "Good morning", "BERT"}));
+    EXPECT_EQ(s.sink->waitFor(4), (QStringList{"Good morning", "ANNA", "Good morning", "BERT"}));
 }
 
 TEST(SpeechQueue, FailingAndEmptyTextsAreSkippedAndTheRestGoesOn) {

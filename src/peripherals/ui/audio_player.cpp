@@ -38,7 +38,8 @@ void AudioPlayer::play(const Pcm& pcm) {
         if (m_cancelled) return;
         m_waiting = wait;
     }
-    QMetaObject::invokeMethod(this, [this, pcm, wait] { start(pcm, wait); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, pcm, wait] { start(pcm, wait); }, Qt::QueuedConnection);
     // A device that never reports the end must not hold the voice for good.
     const auto bound = std::chrono::milliseconds(pcm.durationMs() + 2000);
     std::unique_lock lock(wait->mutex);

@@ -30,7 +30,7 @@ private:
 
     QTimer* m_timer = nullptr;
     QPointer<QWidget> m_box;  // freed with the window, maybe before the clock
-    QDateTime m_shown;  // midnight until the first tick
+    QDateTime m_shown;        // midnight until the first tick
 };
 
 }  // namespace tallyport

@@ -1,11 +1,11 @@
-#include "peripherals/ui/audio_player.h"
 #include "peripherals/ui/espeak_voice.h"
+#include "peripherals/ui/audio_player.h"
 
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QAudioDevice>
 #include <QElapsedTimer>
 #include <QMediaDevices>
-#include <gtest/gtest.h>
 
 using namespace tallyport;
 

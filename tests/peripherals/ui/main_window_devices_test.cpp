@@ -3,11 +3,11 @@
 #include "peripherals/ui/webcam.h"
 #include "store/setting_names.h"
 
+#include <gtest/gtest.h>
 #include <QAction>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QPushButton>
-#include <gtest/gtest.h>
 
 namespace tallyport::test {
 namespace {

@@ -1,11 +1,11 @@
-#include "app/clock.h"
 #include "peripherals/ui/tclock.h"
+#include "app/clock.h"
 
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QEvent>
 #include <QThread>
 #include <QWidget>
-#include <gtest/gtest.h>
 
 using namespace tallyport;
 

@@ -1,15 +1,15 @@
+#include "peripherals/ui/webcam.h"
 #include "peripherals/ui/setcam_dialog.h"
 #include "peripherals/ui/speech_dialog.h"
-#include "peripherals/ui/webcam.h"
 #include "store/setting_names.h"
 #include "store/settings.h"
 #include "support/temp_data.h"
 
+#include <gtest/gtest.h>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
-#include <gtest/gtest.h>
 
 using namespace tallyport;
 
@@ -48,7 +48,8 @@ TEST(Webcam, SetupButtonsDoNothingWithoutACamera) {
     EXPECT_EQ(dialog.sizeButton()->text(), QStringLiteral("Video S&ize"));
     dialog.sourceButton()->click();
     dialog.sizeButton()->click();
-    EXPECT_EQ(ReadSettingText(setting::CamSource, QStringLiteral("unset")), QStringLiteral("unset"));
+    EXPECT_EQ(ReadSettingText(setting::CamSource, QStringLiteral("unset")),
+              QStringLiteral("unset"));
 }
 
 TEST(SpeechDialog, OkStoresTheSwitchAndCancelLeavesItOff) {
