@@ -14,9 +14,10 @@ QString ReadyLine(const QString& dataFolder) {
     return QStringLiteral(TALLYPORT_PRODUCT " " TALLYPORT_VERSION " ready: ") + dataFolder;
 }
 
-int RunHeadless(const QString& dataFolder) {
+int RunHeadless(const QString& dataFolder, const Peripherals& devices) {
     HeadlessOperator op;
     Console console(op, dataFolder);
+    console.setPeripherals(devices);
     QObject::connect(&console, &Console::readerStatus, [](int, const QString& text) {
         HeadlessOperator::log(QStringLiteral("reader"), text);
     });

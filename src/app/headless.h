@@ -1,5 +1,7 @@
 #pragma once
 
+#include "peripherals/peripherals.h"
+
 #include <QString>
 
 namespace tallyport {
@@ -7,7 +9,8 @@ namespace tallyport {
 // Runs the whole console without a window until SIGINT or SIGTERM: start-up, the event
 // loop, the orderly shutdown. Texts for the operator go to standard error; questions get the
 // safe answer. Prints "Tallyport VERSION ready: FOLDER" on standard output when started.
-int RunHeadless(const QString& dataFolder);
+// The devices given (the voice, when the program has one) are installed in the console.
+int RunHeadless(const QString& dataFolder, const Peripherals& devices = {});
 
 QString ReadyLine(const QString& dataFolder);
 

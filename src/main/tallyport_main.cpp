@@ -5,6 +5,7 @@
 #include "app/instance_guard.h"
 #include "app/report_command.h"
 #include "app/ui/desktop.h"
+#include "peripherals/ui/gui_devices.h"
 #include "version.h"
 
 #include <QApplication>
@@ -29,7 +30,9 @@ int runHeadless(int argc, char** argv, const CommandLine& cl) {
         HeadlessOperator().information(kAnotherInstance);
         return 0;
     }
-    return RunHeadless(cl.dataDir);
+    // Spoken greetings without a window; no camera, no beep.
+    const std::unique_ptr<SpeechVoice> voice = MakeSpeechVoice();
+    return RunHeadless(cl.dataDir, {nullptr, voice.get(), nullptr});
 }
 
 int runDesktop(int argc, char** argv, const CommandLine& cl) {

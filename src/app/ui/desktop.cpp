@@ -6,6 +6,8 @@
 #include "app/ui/gui_operator.h"
 #include "app/ui/splash.h"
 #include "app/ui/ttimerec.h"
+#include "peripherals/ui/gui_devices.h"
+#include "peripherals/ui/webcam.h"
 #include "version.h"
 
 #include <QApplication>
@@ -19,8 +21,12 @@ int RunDesktop(const QString& dataFolder) {
     QApplication::setWindowIcon(AppIcon());
     auto splash = ShowSplash();
     GuiOperator op;
+    const std::unique_ptr<SpeechVoice> voice = MakeSpeechVoice();
+    GuiBeeper beeper;
     Console console(op, dataFolder);
+    console.setPeripherals({nullptr, voice.get(), &beeper});
     TTimeRec window(console);
+    console.setPeripherals({window.webcam(), voice.get(), &beeper});
     splash->close();
     splash.reset();
     if (window.endRequested()) return 1;

@@ -80,7 +80,7 @@ void TTimeRec::CreationStep() {
     }
     m_iopanel->setVisible(ReadSettingBool(setting::AutoInOut, false));
     if (!m_console.CreationStep()) return;
-    m_pancap->setVisible(ReadSettingBool(setting::CamEnable, false));
+    setupDevices();
 }
 
 void TTimeRec::shutdown() {
@@ -88,6 +88,7 @@ void TTimeRec::shutdown() {
     m_shutDown = true;
     m_console.Shutdown();
     m_timer2->stop();
+    stopDevices();
     m_trayTimer->stop();
     WriteSettingBool(setting::HideOnStartup, action(cmd::actHideIt)->isChecked());
     SaveFormLayout(setting::MainForm, this);

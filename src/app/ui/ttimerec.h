@@ -17,6 +17,8 @@ class QTimer;
 namespace tallyport {
 
 class Console;
+class TClock;
+class Webcam;
 
 // The status bar clock: "dd/mmm/yyyy ddd  AM/PM hh:mm:ss" with 12-hour hours.
 QString StatusClockText(const QDateTime& t);
@@ -46,6 +48,8 @@ public:
     QLabel* statusPanel(int index) const;
     QSystemTrayIcon* trayIcon() const { return m_tray; }
     QMenu* trayMenu() const { return m_trayMenu; }
+    // The camera of the webcam panel; null until the creation step made it.
+    Webcam* webcam() const { return m_webcam; }
 
 public Q_SLOTS:
     void showMainWindow();
@@ -78,6 +82,12 @@ private:
     void buildTray();
     void animateTray();
     void trayActivated(QSystemTrayIcon::ActivationReason reason);
+    // ttimerec_devices.cpp
+    void connectDeviceCommands();
+    void setupDevices();
+    void showWebcam(bool visible);
+    void hideWebcam(bool hidden);
+    void stopDevices();
     // ttimerec.cpp
     void StartUpStep();
     void CreationStep();
@@ -93,6 +103,8 @@ private:
     QLabel* m_readerLine = nullptr;  // the last change of a reader's connection
     QLabel* m_panels[2] = {nullptr, nullptr};
     QTimer* m_timer2 = nullptr;
+    TClock* m_clock = nullptr;
+    Webcam* m_webcam = nullptr;
     QSystemTrayIcon* m_tray = nullptr;
     QMenu* m_trayMenu = nullptr;
     QTimer* m_trayTimer = nullptr;

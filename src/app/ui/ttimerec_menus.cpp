@@ -104,6 +104,7 @@ void TTimeRec::connectActions() {
     connect(action(cmd::actabout), &QAction::triggered, this, &TTimeRec::showAbout);
     connect(action(cmd::actHideIt), &QAction::triggered, this,
             [this](bool checked) { m_console.setHideOnStartup(checked); });
+    connectDeviceCommands();
 }
 
 }  // namespace tallyport

@@ -1,0 +1,17 @@
+#include "peripherals/webcam_settings.h"
+
+#include "store/setting_names.h"
+#include "store/settings.h"
+
+namespace tallyport {
+
+void StoreWebcamHidden(bool hidden) {
+    if (hidden) WriteSettingText(setting::CamSource, QString());
+    WriteSettingBool(setting::CamEnable, !hidden);
+}
+
+bool WebcamEnabled() {
+    return ReadSettingBool(setting::CamEnable, false);
+}
+
+}  // namespace tallyport
