@@ -59,7 +59,9 @@ public:
     }
     int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : 2; }
     QVariant data(const QModelIndex& index, int role) const override {
-        if (!index.isValid() || role != Qt::DisplayRole) return {};
+        if (!index.isValid()) return {};
+        if (role == Qt::TextAlignmentRole) return int(Qt::AlignLeft | Qt::AlignTop);
+        if (role != Qt::DisplayRole) return {};
         const auto& p = rows[size_t(index.row())];
         return AmPmTimeText(index.column() == 0 ? p.in : p.out, true);
     }
