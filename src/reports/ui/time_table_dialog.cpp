@@ -57,7 +57,9 @@ public:
     int rowCount(const QModelIndex& parent = {}) const override {
         return parent.isValid() ? 0 : int(rows.size());
     }
-    int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : 2; }
+    int columnCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : 2;
+    }
     QVariant data(const QModelIndex& index, int role) const override {
         if (!index.isValid()) return {};
         if (role == Qt::TextAlignmentRole) return int(Qt::AlignLeft | Qt::AlignTop);
@@ -86,11 +88,12 @@ TFmTimeTbl::TFmTimeTbl(Database& src, Operator& op, QWidget* parent)
     dbgList->setSelectionBehavior(QAbstractItemView::SelectRows);
     dbgList->setSelectionMode(QAbstractItemView::SingleSelection);
     dbgList->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    connect(dbgList, &QTableView::clicked, this, [this](const QModelIndex& i) { rowClicked(i.row()); });
+    connect(dbgList, &QTableView::clicked, this,
+            [this](const QModelIndex& i) { rowClicked(i.row()); });
     btnDelete = button("btnDelete", QStringLiteral("Delete"),
                        QStringLiteral("Remove record from Time List."), this);
-    btnClose = button("btnClose", QStringLiteral("Close"), QStringLiteral("Return to main program."),
-                      this);
+    btnClose = button("btnClose", QStringLiteral("Close"),
+                      QStringLiteral("Return to main program."), this);
     connect(btnDelete, &QPushButton::clicked, this, &TFmTimeTbl::btnDeleteClick);
     connect(btnClose, &QPushButton::clicked, this, &QDialog::accept);
 

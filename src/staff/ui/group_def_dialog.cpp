@@ -10,8 +10,8 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTimeEdit>
-#include <QValidator>
 #include <QVBoxLayout>
+#include <QValidator>
 
 namespace tallyport {
 
@@ -166,12 +166,18 @@ void TDlgGrpDef::setGroup(const WorkGroup& g) {
 
 QWidget* TDlgGrpDef::control(GroupField field) const {
     switch (field) {
-        case GroupField::Name: return edname;
-        case GroupField::WdStart1: return dtpSTDstart1;
-        case GroupField::WdStart2: return dtpSTDstart2;
-        case GroupField::Sat1Check: return cbsat1;
-        case GroupField::SatStart1: return dtpSATstart1;
-        case GroupField::SatStart2: return dtpSATstart2;
+        case GroupField::Name:
+            return edname;
+        case GroupField::WdStart1:
+            return dtpSTDstart1;
+        case GroupField::WdStart2:
+            return dtpSTDstart2;
+        case GroupField::Sat1Check:
+            return cbsat1;
+        case GroupField::SatStart1:
+            return dtpSATstart1;
+        case GroupField::SatStart2:
+            return dtpSATstart2;
     }
     return edname;
 }

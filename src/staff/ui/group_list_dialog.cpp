@@ -27,29 +27,50 @@ struct Column {
     FieldKind kind;
 };
 const std::array<Column, 13> kColumns{{
-    {"Workgroup", FieldKind::Text}, {"From", FieldKind::DateTime}, {"To", FieldKind::DateTime},
-    {"From", FieldKind::DateTime}, {"To", FieldKind::DateTime}, {"Sat1", FieldKind::YesNo},
-    {"From", FieldKind::DateTime}, {"To", FieldKind::DateTime}, {"Sat2", FieldKind::YesNo},
-    {"From", FieldKind::DateTime}, {"To", FieldKind::DateTime}, {"OT Min.", FieldKind::Other},
+    {"Workgroup", FieldKind::Text},
+    {"From", FieldKind::DateTime},
+    {"To", FieldKind::DateTime},
+    {"From", FieldKind::DateTime},
+    {"To", FieldKind::DateTime},
+    {"Sat1", FieldKind::YesNo},
+    {"From", FieldKind::DateTime},
+    {"To", FieldKind::DateTime},
+    {"Sat2", FieldKind::YesNo},
+    {"From", FieldKind::DateTime},
+    {"To", FieldKind::DateTime},
+    {"OT Min.", FieldKind::Other},
     {"OT Multi.", FieldKind::Other},
 }};
 
 // The cell of a column: a time, a yes/no flag, or anything else as text.
 QVariant cell(const WorkGroup& g, int column) {
     switch (column) {
-        case 0: return g.name;
-        case 1: return g.wdFrom1;
-        case 2: return g.wdTo1;
-        case 3: return g.wdFrom2;
-        case 4: return g.wdTo2;
-        case 5: return g.satEnable1;
-        case 6: return g.satFrom1;
-        case 7: return g.satTo1;
-        case 8: return g.satEnable2;
-        case 9: return g.satFrom2;
-        case 10: return g.satTo2;
-        case 11: return g.otMin;
-        case 12: return g.otMulti;
+        case 0:
+            return g.name;
+        case 1:
+            return g.wdFrom1;
+        case 2:
+            return g.wdTo1;
+        case 3:
+            return g.wdFrom2;
+        case 4:
+            return g.wdTo2;
+        case 5:
+            return g.satEnable1;
+        case 6:
+            return g.satFrom1;
+        case 7:
+            return g.satTo1;
+        case 8:
+            return g.satEnable2;
+        case 9:
+            return g.satFrom2;
+        case 10:
+            return g.satTo2;
+        case 11:
+            return g.otMin;
+        case 12:
+            return g.otMulti;
     }
     return {};
 }
@@ -169,7 +190,9 @@ void TDlgGrpList::editGroup(const WorkGroup& g) {
     reload(*id);
 }
 
-void TDlgGrpList::btnnewClick() { editGroup(WorkGroup{}); }
+void TDlgGrpList::btnnewClick() {
+    editGroup(WorkGroup{});
+}
 
 void TDlgGrpList::btneditClick() {
     const auto g = LoadGroup(m_src, currentId());
@@ -185,11 +208,12 @@ void TDlgGrpList::btndeleteClick() {
     const int row = dbg_list->currentIndex().row();
     if (!DeleteGroup(m_src, m_op, id)) return;
     reload(0);
-    if (!m_model->rows.empty())
-        dbg_list->selectRow(std::min(row, int(m_model->rows.size()) - 1));
+    if (!m_model->rows.empty()) dbg_list->selectRow(std::min(row, int(m_model->rows.size()) - 1));
 }
 
-void TDlgGrpList::Button1Click() { accept(); }
+void TDlgGrpList::Button1Click() {
+    accept();
+}
 
 void TDlgGrpList::done(int result) {
     // Closing by any way keeps the layout, as "Close" does.

@@ -1,5 +1,5 @@
-#include "../../app/ui/gui_test_support.h"
 #include "reports/ui/time_table_dialog.h"
+#include "../../app/ui/gui_test_support.h"
 #include "store/messages.h"
 #include "support/store_fixture.h"
 

@@ -129,8 +129,8 @@ TEST_F(GroupDialogs, DeleteRulesAndEmptyList) {
     TDlgGrpList list(src(), op);
     list.dbg_list->selectRow(0);
     list.btndeleteClick();
-    EXPECT_EQ(op.shown(), QStringList{QStringLiteral("information: ") +
-                                      msg::CannotDeleteDefaultGroup});
+    EXPECT_EQ(op.shown(),
+              QStringList{QStringLiteral("information: ") + msg::CannotDeleteDefaultGroup});
     list.dbg_list->selectRow(1);
     op.answerConfirm(false);
     list.btndeleteClick();
