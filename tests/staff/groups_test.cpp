@@ -227,3 +227,19 @@ TEST_F(GroupsTest, DeleteRules) {
 
 }  // namespace
 }  // namespace tallyport
+
+namespace tallyport {
+namespace {
+
+// A store failure is reported, not taken for success, and leaves the table as it was.
+TEST_F(GroupsTest, StoreFailureIsReported) {
+    WorkGroup g;
+    g.name = QString(kGroupNameLength + 1, QLatin1Char('X'));  // past the stored column's limit
+    auto id = SaveGroup(src(), g);
+    ASSERT_FALSE(id);
+    EXPECT_EQ(id.error().text, msg::UpdateFailed);
+    EXPECT_EQ(count(), 1);
+}
+
+}  // namespace
+}  // namespace tallyport
