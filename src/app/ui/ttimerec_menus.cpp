@@ -2,6 +2,7 @@
 // as the login state says, placed in the menus in their order.
 #include "app/console.h"
 #include "app/ui/ttimerec.h"
+#include "staff/ui/staff_commands.h"
 
 #include <QAction>
 #include <QMenuBar>
@@ -105,6 +106,7 @@ void TTimeRec::connectActions() {
     connect(action(cmd::actHideIt), &QAction::triggered, this,
             [this](bool checked) { m_console.setHideOnStartup(checked); });
     connectDeviceCommands();
+    ConnectStaffCommands(*this, m_console);
 }
 
 }  // namespace tallyport

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "app/error.h"
+#include "store/sqlcipher_db.h"
+
+#include <QTime>
+#include <vector>
+
+namespace tallyport {
+
+// One period of a group's time attendance table: the members are expected from `in` to `out`.
+struct TimePeriod {
+    qint64 rowId = 0;
+    QTime in;
+    QTime out;
+};
+
+// The periods of a group, in order of their IN time (that order numbers them 1, 2, …).
+Result<std::vector<TimePeriod>> LoadTimeTable(Database& src, int groupId);
+
+// True when two periods overlap or touch: a bound of one lies at or after the start of the
+// other and before its end.
+bool PeriodsClash(const TimePeriod& a, const TimePeriod& b);
+
+// Adds a period to a group. Refused with "Wrong time entry." unless OUT is after IN (periods
+// lie within one day), with "Time overlapped." when it clashes with a period of the group.
+Result<void> AddTimePeriod(Database& src, int groupId, QTime in, QTime out);
+
+// Removes one period.
+Result<void> DeleteTimePeriod(Database& src, qint64 rowId);
+
+}  // namespace tallyport
