@@ -12,7 +12,7 @@ QString DefaultDataFolder() {
 
 QString UsageText() {
     return QStringLiteral(
-        "Usage: tallyport [--data-dir DIR] [--headless] [--help] [--version]\n"
+        "Usage: tallyport [--data-dir DIR] [--headless] [--demo] [--help] [--version]\n"
         "\n"
         "Time-attendance and access-control console for up to eight networked card readers.\n"
         "\n"
@@ -20,6 +20,9 @@ QString UsageText() {
         "                  (default: ~/.local/share/Tallyport)\n"
         "  --headless      run without any window; texts for the operator go to standard\n"
         "                  error, questions get the safe answer; SIGINT/SIGTERM stop it\n"
+        "  --demo          try it without hardware: a throw-away data folder with a few card\n"
+        "                  holders and a simulated reader 1 that presents a card every\n"
+        "                  few seconds; both go when the console ends\n"
         "  --help          show this text\n"
         "  --version       show the version\n");
 }
@@ -30,6 +33,8 @@ CommandLine ParseCommandLine(const QStringList& args) {
         const QString& a = args[i];
         if (a == QLatin1String("--headless")) {
             cl.headless = true;
+        } else if (a == QLatin1String("--demo")) {
+            cl.demo = true;
         } else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
             cl.help = true;
         } else if (a == QLatin1String("--version")) {

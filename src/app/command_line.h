@@ -8,6 +8,7 @@ namespace tallyport {
 struct CommandLine {
     QString dataDir;  // absolute; the default folder when not given
     bool headless = false;
+    bool demo = false;  // a throw-away data folder and a simulated reader
     bool help = false;
     bool version = false;
     QString error;  // not empty when the arguments are wrong

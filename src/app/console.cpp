@@ -1,5 +1,9 @@
 #include "app/console.h"
 
+#include "app/auto_inout.h"
+#include "app/card_events.h"
+#include "app/clock.h"
+
 #include "store/setting_names.h"
 #include "store/settings.h"
 
@@ -31,6 +35,7 @@ bool Console::StartUp() {
     if (!m_data.OpenDatabases()) m_endRequested = true;
     m_readers = std::make_unique<ReaderBank>(m_data, m_op);
     connect(m_readers.get(), &ReaderBank::readerStatus, this, &Console::readerStatus);
+    attachCardEvents();
     if (!m_endRequested) m_readers->ConfigureReaders();
     return !m_endRequested;
 }
@@ -42,13 +47,28 @@ bool Console::CreationStep() {
         m_op.generalError(kCannotCreateDirectory + photos);
         return false;
     }
+    if (m_autoInOut) {
+        m_autoInOut->Evaluate(appClock().now().time());
+        m_autoInOut->start();
+    }
     return true;
+}
+
+void Console::attachCardEvents() {
+    m_autoInOut = std::make_unique<AutoInOut>(m_data);
+    m_cardEvents = std::make_unique<CardEvents>(*this, *m_autoInOut);
+    connect(m_readers.get(), &ReaderBank::cardCode, m_cardEvents.get(), &CardEvents::OnCardCode);
+    connect(m_readers.get(), &ReaderBank::bypass, m_cardEvents.get(), &CardEvents::OnBypass);
+    connect(m_readers.get(), &ReaderBank::powerup, m_cardEvents.get(), &CardEvents::OnPowerup);
 }
 
 void Console::Shutdown() {
     if (m_shutDown) return;
     m_shutDown = true;
+    if (m_autoInOut) m_autoInOut->stop();
+    if (m_cardEvents) m_cardEvents->motiontimer().stop();
     m_data.CloseDatabases();
+    m_cardEvents.reset();
     m_readers.reset();
 }
 

@@ -13,6 +13,9 @@
 
 namespace tallyport {
 
+class AutoInOut;
+class CardEvents;
+
 inline const QString kCannotCreateDirectory = QStringLiteral("Cannot create directory: ");
 
 // The console without its windows: the data module, the commands and the login, and the
@@ -36,6 +39,9 @@ public:
 
     // The eight reader clients; they exist from the start-up on.
     ReaderBank& readers() { return *m_readers; }
+    // The live handling of reader events and the automatic IN/OUT state; from the start-up on.
+    AutoInOut& autoInOut() { return *m_autoInOut; }
+    CardEvents& cardEvents() { return *m_cardEvents; }
 
     // Start-up: the data folder (a new installation is created), the databases, the eight
     // reader clients configured from the `reader` table. False when the program must end.
@@ -63,11 +69,15 @@ Q_SIGNALS:
     void readerStatus(int port, const QString& text);
 
 private:
+    void attachCardEvents();
+
     Operator& m_op;
     Tdsrc m_data;
     Commands m_commands;
     LoginController m_login;
     std::unique_ptr<ReaderBank> m_readers;
+    std::unique_ptr<AutoInOut> m_autoInOut;
+    std::unique_ptr<CardEvents> m_cardEvents;
     Peripherals m_devices;
     NoCamera m_noCamera;
     NoSpeech m_noSpeech;

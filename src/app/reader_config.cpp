@@ -65,6 +65,9 @@ void ReaderBank::attach(int port) {
     connect(&r, &TReader::OnCardCode, this, &ReaderBank::cardCode);
     connect(&r, &TReader::OnBypass, this, &ReaderBank::bypass);
     connect(&r, &TReader::OnPowerup, this, &ReaderBank::powerup);
+    // A frame is handled when it arrives, not up to a poll interval later; queued, so the
+    // socket's own signal has returned before the client reads.
+    connect(&r, &TReader::inputArrived, &r, &TReader::Poll, Qt::QueuedConnection);
     connect(&r, &TReader::statusChanged, this,
             [this, port](const QString& text) { Q_EMIT readerStatus(port, text); });
 }

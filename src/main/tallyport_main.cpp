@@ -1,5 +1,6 @@
 // The console's entry: arguments, the single-instance guard, then the desktop or headless run.
 #include "app/command_line.h"
+#include "app/demo.h"
 #include "app/headless.h"
 #include "app/headless_operator.h"
 #include "app/instance_guard.h"
@@ -22,7 +23,18 @@ QStringList arguments(int argc, char** argv) {
     return out;
 }
 
-int runHeadless(int argc, char** argv, const CommandLine& cl) {
+// With --demo the console runs on a throw-away folder beside a simulated reader.
+bool prepareDemo(Demo& demo, CommandLine& cl) {
+    if (!cl.demo) return true;
+    if (auto r = demo.Start(); !r) {
+        std::fprintf(stderr, "%s\n", qPrintable(r.error().text));
+        return false;
+    }
+    cl.dataDir = demo.dataFolder();
+    return true;
+}
+
+int runHeadless(int argc, char** argv, CommandLine cl) {
     QCoreApplication app(argc, argv);
     app.setApplicationName(QStringLiteral(TALLYPORT_PRODUCT));
     InstanceGuard guard;
@@ -30,12 +42,14 @@ int runHeadless(int argc, char** argv, const CommandLine& cl) {
         HeadlessOperator().information(kAnotherInstance);
         return 0;
     }
+    Demo demo;
+    if (!prepareDemo(demo, cl)) return 1;
     // Spoken greetings without a window; no camera, no beep.
     const std::unique_ptr<SpeechVoice> voice = MakeSpeechVoice();
     return RunHeadless(cl.dataDir, {nullptr, voice.get(), nullptr});
 }
 
-int runDesktop(int argc, char** argv, const CommandLine& cl) {
+int runDesktop(int argc, char** argv, CommandLine cl) {
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral(TALLYPORT_PRODUCT));
     InstanceGuard guard;
@@ -43,6 +57,8 @@ int runDesktop(int argc, char** argv, const CommandLine& cl) {
         ShowAnotherInstance();
         return 0;
     }
+    Demo demo;
+    if (!prepareDemo(demo, cl)) return 1;
     return RunDesktop(cl.dataDir);
 }
 

@@ -41,6 +41,7 @@ TReader::TReader(QObject* owner)
     connect(&m_retryTimer, &QTimer::timeout, this, &TReader::StartConnect);
     connect(&m_connectTimer, &QTimer::timeout, this, &TReader::onConnectTimeout);
     connect(m_socket, &QTcpSocket::connected, this, &TReader::onSocketConnected);
+    connect(m_socket, &QTcpSocket::readyRead, this, &TReader::inputArrived);
     connect(m_socket, &QTcpSocket::disconnected, this, &TReader::onSocketDropped);
     connect(m_socket, &QTcpSocket::errorOccurred, this,
             [this](QAbstractSocket::SocketError e) { onSocketError(int(e)); });

@@ -155,6 +155,8 @@ Q_SIGNALS:
     void OnBypass(int port, int state);
     void OnPowerup(int port);
     void connectedChanged(bool connected);
+    // Bytes came in: the owner may poll at once instead of at its next tick.
+    void inputArrived();
     // A line for the operator's status view or the headless log, never a message box.
     void statusChanged(const QString& text);
 

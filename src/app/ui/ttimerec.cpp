@@ -50,6 +50,7 @@ TTimeRec::TTimeRec(Console& console, QWidget* parent) : QMainWindow(parent), m_c
             [this](int, const QString& text) { m_readerLine->setText(text); });
     StartUpStep();
     CreationStep();
+    connectLive();
     Timer2Timer();  // the clock shows from the start, not a second later
 }
 

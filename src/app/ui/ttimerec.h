@@ -93,6 +93,7 @@ private:
     void CreationStep();
     void shutdown();
     void Timer2Timer();
+    void connectLive();  // ttimerec_live.cpp
 
     Console& m_console;
     std::map<QString, QAction*> m_actions;

@@ -148,7 +148,7 @@ TEST_F(MainWindow, AreasCarryTheirNamesAndSizes) {
     EXPECT_FALSE(w.findChild<QWidget*>("gbcap")->isVisibleTo(&w));
     EXPECT_FALSE(w.findChild<QWidget*>("bDoorOpen")->isVisibleTo(&w));
     EXPECT_TRUE(w.findChild<QLabel*>("iopanel")->isVisibleTo(&w));
-    EXPECT_EQ(w.findChild<QLabel*>("iopanel")->text(), QStringLiteral("IN"));
+    EXPECT_EQ(w.findChild<QLabel*>("iopanel")->text(), QStringLiteral("OUT"));  // no IN periods
     EXPECT_EQ(w.findChild<QWidget*>("clk")->palette().color(QPalette::Window), QColor(Qt::black));
     EXPECT_EQ(w.statusPanel(0)->width(), 300);
     EXPECT_EQ(w.statusPanel(1)->width(), 50);

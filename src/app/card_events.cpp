@@ -1,0 +1,234 @@
+#include "app/card_events.h"
+
+#include "app/auto_inout.h"
+#include "app/clock.h"
+#include "app/console.h"
+#include "app/event_texts.h"
+#include "store/date_time.h"
+#include "store/setting_names.h"
+#include "store/settings.h"
+
+#include <array>
+
+namespace tallyport {
+namespace {
+
+const QString kNoRegistration = QStringLiteral("no registration");
+
+QString ampm(const QTime& t) { return t.hour() < 12 ? QStringLiteral("AM") : QStringLiteral("PM"); }
+
+// "hh:mm:ss" on a 12-hour dial: 12 for noon and midnight.
+QString twelveHour(const QTime& t) {
+    const int h = t.hour() % 12 == 0 ? 12 : t.hour() % 12;
+    return QString::asprintf("%02d:%02d:%02d", h, t.minute(), t.second());
+}
+
+}  // namespace
+
+struct CardEvents::Holder {
+    QString name;
+    QString group;
+    bool registered = false;
+    std::array<bool, 9> com{};  // COM1..COM8 at 1..8
+};
+
+QString GreetingForHour(int hour) {
+    if (hour < 12) return QStringLiteral("Good Morning");
+    if (hour < 19) return QStringLiteral("Good Afternoon");
+    if (hour < 21) return QStringLiteral("Good Evening");
+    return QStringLiteral("Good Night");
+}
+
+QStringList GreetingTexts(bool registered, const QString& name, const QTime& t) {
+    if (!registered) return {kNoRegistration};
+    return {GreetingForHour(t.hour()), name};
+}
+
+QString MailTitleTime(const QDateTime& t) {
+    return t.date().toString(QStringLiteral("yyyy/MM/dd ")) + ampm(t.time()) + twelveHour(t.time());
+}
+
+QString MailBodyTime(const QDateTime& t) {
+    const QLocale english(QLocale::English, QLocale::UnitedStates);
+    return english.toString(t.date(), QStringLiteral("MMMM d, yyyy dddd  ")) + ampm(t.time()) +
+           twelveHour(t.time());
+}
+
+EventMail ComposeEventMail(const MailFacts& f, const QString& snapshotPath) {
+    EventMail m;
+    m.title = QStringLiteral("[") + MailTitleTime(f.time) + QStringLiteral("] ") + f.name;
+    if (!f.group.isEmpty()) m.title += QStringLiteral(", ") + f.group;
+    const QStringList lines{f.name + QStringLiteral(" [%1]").arg(f.cardNo), f.group,
+                            MailBodyTime(f.time),  ModeText(f.mode),
+                            f.readerText,           f.lockText};
+    for (const QString& line : lines) m.msg += line + QLatin1Char('\n');
+    m.attach = snapshotPath;
+    return m;
+}
+
+QString EventLine(const LogRecord& row, const QString& holder, const QString& readerDesc) {
+    return QStringList{DateTimeText(row.sysTime), QString::number(row.cardNo), holder,
+                       ModeText(row.mode), readerDesc}
+        .join(QLatin1Char('\t'));
+}
+
+CardEvents::CardEvents(Console& console, AutoInOut& autoInOut, QObject* parent)
+    : QObject(parent), m_console(console), m_auto(autoInOut) {
+    connect(&m_motionTimer, &QTimer::timeout, this, [this] { MotionStep(m_motionPort); });
+}
+
+QString CardEvents::readerDesc(int port) {
+    return ReaderBank::validPort(port) ? m_console.readers().reader(port).Desc() : QString();
+}
+
+CardEvents::Decision CardEvents::decideMode(int port, qint8 cmode) const {
+    if (cmode >= 0) return {cmode, false};
+    Decision d{m_console.readers().reader(port).Mode(), false};
+    d.clockOnly = d.mode == ModeClock;
+    if (d.clockOnly && ReadSettingBool(setting::AutoInOut, false))
+        d.mode = m_auto.isIn() ? ModeIn : ModeOut;
+    return d;
+}
+
+std::optional<LogRecord> CardEvents::storeRow(const QDateTime& t, int card, int mode, int port) {
+    Database& att = m_console.data().att();
+    if (!att.run(QStringLiteral("INSERT INTO recorder(SYSTIME, CARDNO, MODE, READER, LOCK) "
+                                "VALUES (?, ?, ?, ?, 0)"),
+                 DateTimeText(t), card, mode, port))
+        return std::nullopt;
+    return LogRecord{att.lastInsertRowId(), t, card, mode, port, 0};
+}
+
+void CardEvents::OnCardCode(bool offline, int port, int code, const QDateTime& stamp, qint8 cmode) {
+    if (!ReaderBank::validPort(port) || !m_console.data().isOpen()) return;
+    // A stamp that does not decode would leave the row without a time: the console's clock.
+    const QDateTime t = stamp.isValid() ? stamp : WholeSeconds(appClock().now());
+    const Decision d = decideMode(port, cmode);
+    auto row = storeRow(t, code, d.mode, port);
+    if (offline) {
+        if (row) Q_EMIT m_console.eventStored(*row);
+        return;
+    }
+    liveSteps(row.value_or(LogRecord{0, t, code, d.mode, port, 0}), d);
+}
+
+// Steps of a live read after the row: a row id of 0 means the row could not be stored.
+void CardEvents::liveSteps(LogRecord row, const Decision& d) {
+    TReader& reader = m_console.readers().reader(row.reader);
+    const QString snapshot =
+        SnapshotFileName(m_console.data().photoFolder(), row.cardNo, row.sysTime);
+    if (reader.Capture()) m_console.camera().GrabJpeg(snapshot);
+    m_console.beeper().beep();
+    const Holder h = lookupHolder(row.cardNo);
+    const int lock = h.registered ? applyAccess(h, row.cardNo, row.reader, d) : 0;
+    if (lock > 0 && row.rowId > 0 && setLock(row.rowId, lock)) {
+        row.lock = lock;
+        m_console.readers().reader(lock).ReleaseLock();
+    }
+    if (row.rowId > 0) Q_EMIT m_console.eventStored(row);
+    queueMail(row, h, snapshot);
+    if (row.rowId > 0) Q_EMIT m_console.logChanged();
+    m_auto.Evaluate(appClock().now().time());
+    Q_EMIT m_console.eventShown(row.cardNo, row.sysTime);
+    if (ReadSettingBool(setting::SpeechEnable, false))
+        m_console.speech().speak(GreetingTexts(h.registered, h.name, row.sysTime.time()));
+}
+
+// The holder of a card; the display name is the card number when nobody holds it.
+CardEvents::Holder CardEvents::lookupHolder(int card) {
+    Holder h{QString::number(card), {}, false, {}};
+    auto st = m_console.data().src().prepare(QStringLiteral(
+        "SELECT staffs.NAME, gid.descx, COM1, COM2, COM3, COM4, COM5, COM6, COM7, COM8 "
+        "FROM staffs LEFT JOIN gid ON gid.id = staffs.WORKGRP WHERE staffs.CARDNO = ?"));
+    if (!st) return h;
+    st->bind(1, card);
+    if (!st->step().value_or(false)) return h;
+    h.name = st->text(0);
+    h.group = st->isNull(1) ? QString() : st->text(1);
+    h.registered = true;
+    for (int p = 1; p <= 8; ++p) h.com[size_t(p)] = st->yesNo(1 + p);
+    return h;
+}
+
+// The port whose lock opens for this holder, 0 when none. A lock port outside 1..8 names no
+// reader and opens nothing.
+int CardEvents::applyAccess(const Holder& h, int card, int port, const Decision& d) {
+    const int lockPort = m_console.readers().reader(port).Lock();
+    bool allowed = h.com[size_t(port)];
+    if (allowed) allowed = ReaderBank::validPort(lockPort);
+    if (allowed) allowed = h.com[size_t(lockPort)];
+    if (d.clockOnly) return 0;
+    if (allowed && m_console.readers().reader(lockPort).APB()) allowed = passback(card, d.mode);
+    return allowed ? lockPort : 0;
+}
+
+// Anti-passback: refused when the card last passed in this direction; otherwise the direction
+// is remembered. A failed write of the state does not refuse the card.
+bool CardEvents::passback(int card, int mode) {
+    Database& src = m_console.data().src();
+    auto state = src.scalarInt(QStringLiteral("SELECT STATE FROM apb WHERE CARDNO = ?"), card);
+    if (!state) return true;
+    if (*state && **state == mode) return false;
+    if (*state)
+        (void)src.run(QStringLiteral("UPDATE apb SET STATE = ? WHERE CARDNO = ?"), mode, card);
+    else
+        (void)src.run(QStringLiteral("INSERT INTO apb(CARDNO, STATE) VALUES (?, ?)"), card, mode);
+    return true;
+}
+
+bool CardEvents::setLock(qint64 rowId, int lock) {
+    return m_console.data()
+        .att()
+        .run(QStringLiteral("UPDATE recorder SET LOCK = ? WHERE rowid = ?"), lock, rowId)
+        .has_value();
+}
+
+void CardEvents::queueMail(const LogRecord& row, const Holder& h, const QString& snapshot) {
+    if (!ReadSettingBool(setting::EmailEnabled, false)) return;
+    if (ReadSettingBool(setting::EmailStaffOnly, true) && !h.registered) return;
+    const auto desc = [this](int p) { return readerDesc(p); };
+    const EventMail m = ComposeEventMail({row.cardNo, row.sysTime, h.name, h.group, row.mode,
+                                          LockText(row.reader, desc), LockText(row.lock, desc)},
+                                         snapshot);
+    (void)m_console.data().src().run(
+        QStringLiteral("INSERT INTO emails(TITLE, MSG, ATTACH) VALUES (?, ?, ?)"), m.title, m.msg,
+        m.attach);
+}
+
+void CardEvents::OnBypass(int port, int state) {
+    if (!ReaderBank::validPort(port)) return;
+    if (state == 1) {
+        m_motionTimer.stop();
+        return;
+    }
+    const int bypassPort = m_console.readers().reader(port).Bypass();
+    if (ReaderBank::validPort(bypassPort) && m_console.readers().reader(bypassPort).Enable())
+        m_console.readers().reader(bypassPort).ReleaseLock();
+    MotionStep(port);
+}
+
+void CardEvents::OnPowerup(int) { m_motionTimer.stop(); }
+
+// A motion step stores a row of card -1 with a snapshot named for the same -1. Repeats only
+// with a positive interval: a zero interval would fire without pause.
+void CardEvents::MotionStep(int port) {
+    if (!ReaderBank::validPort(port)) return;
+    m_motionPort = port;
+    TReader& reader = m_console.readers().reader(port);
+    if (reader.MotionCapture() && m_console.data().isOpen()) {
+        const QDateTime now = WholeSeconds(appClock().now());
+        m_console.camera().GrabJpeg(
+            SnapshotFileName(m_console.data().photoFolder(), kMotionCard, now));
+        if (auto row = storeRow(now, kMotionCard, reader.Mode(), port)) {
+            Q_EMIT m_console.eventStored(*row);
+            Q_EMIT m_console.logChanged();
+            Q_EMIT m_console.eventShown(kMotionCard, now);
+        }
+    }
+    if (reader.MultipleShot() && reader.Motion() > 0)
+        m_motionTimer.start(reader.Motion() * 1000);
+    else
+        m_motionTimer.stop();
+}
+
+}  // namespace tallyport

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "store/log_record.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+#include <optional>
+
+namespace tallyport {
+
+class Console;
+class AutoInOut;
+
+// The greeting of a registered holder by the hour of the event, then the name;
+// "no registration" for an unknown card.
+QString GreetingForHour(int hour);
+QStringList GreetingTexts(bool registered, const QString& name, const QTime& t);
+
+// The queued e-mail of a card event. MSG lines end with "\n".
+struct EventMail {
+    QString title;
+    QString msg;
+    QString attach;
+};
+struct MailFacts {
+    int cardNo = 0;
+    QDateTime time;
+    QString name, group;
+    int mode = 0;
+    QString readerText, lockText;
+};
+EventMail ComposeEventMail(const MailFacts& f, const QString& snapshotPath);
+// "[yyyy/mm/dd AM/PMhh:mm:ss]" and "MMMM d, yyyy dddd  AM/PMhh:mm:ss" of the mail.
+QString MailTitleTime(const QDateTime& t);
+QString MailBodyTime(const QDateTime& t);
+
+// One line per stored event for the headless console, fields separated by tabs:
+// time, card, holder ("NAME (GROUP)", "NAME" or "[card]"), mode text, reader description.
+QString EventLine(const LogRecord& row, const QString& holder, const QString& readerDesc);
+
+// What the console does with each event a reader client raises: the log row, its mode and lock,
+// the access and anti-passback rules, snapshot, beep, e-mail queue, refresh and greeting.
+// Motion events store CARDNO -1 and their snapshot is named with the same -1, so the row and
+// its picture are found from each other.
+class CardEvents : public QObject {
+    Q_OBJECT
+public:
+    CardEvents(Console& console, AutoInOut& autoInOut, QObject* parent = nullptr);
+
+    void OnCardCode(bool offline, int port, int code, const QDateTime& stamp, qint8 cmode);
+    void OnBypass(int port, int state);
+    void OnPowerup(int port);
+    void MotionStep(int port);
+
+    QTimer& motiontimer() { return m_motionTimer; }
+
+private:
+    struct Holder;
+    struct Decision {
+        int mode = 0;
+        bool clockOnly = false;
+    };
+
+    Decision decideMode(int port, qint8 cmode) const;
+    std::optional<LogRecord> storeRow(const QDateTime& t, int card, int mode, int port);
+    Holder lookupHolder(int card);
+    int applyAccess(const Holder& h, int card, int port, const Decision& d);
+    bool passback(int card, int mode);
+    bool setLock(qint64 rowId, int lock);
+    void queueMail(const LogRecord& row, const Holder& h, const QString& snapshot);
+    void liveSteps(LogRecord row, const Decision& d);
+    QString readerDesc(int port);
+
+    Console& m_console;
+    AutoInOut& m_auto;
+    QTimer m_motionTimer;
+    int m_motionPort = 0;
+};
+
+}  // namespace tallyport

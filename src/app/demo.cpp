@@ -1,0 +1,91 @@
+#include "app/demo.h"
+
+#include "app/headless_operator.h"
+#include "store/datasrc.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+
+namespace tallyport {
+namespace {
+
+struct DemoHolder {
+    int card;
+    const char* name;
+    int group;
+};
+// Card 4711 belongs to nobody: it shows how an unregistered card looks.
+constexpr DemoHolder kHolders[] = {{1001, "ANNA", 2},  {1002, "BORIS", 2},
+                                   {1003, "CLARA", 3}, {1004, "DAVID", 3}};
+constexpr int kCards[] = {1001, 1002, 1003, 4711, 1004};
+
+QString everyLine() {
+    QStringList frames;
+    for (int card : kCards) frames << QStringLiteral("card 6 %1").arg(card);
+    return QStringLiteral("every %1 ").arg(Demo::kEverySeconds) + frames.join(QStringLiteral(" ; "));
+}
+
+}  // namespace
+
+Demo::Demo() { m_dir.setAutoRemove(true); }
+
+Demo::~Demo() {
+    if (m_sim.state() == QProcess::NotRunning) return;
+    m_sim.kill();
+    m_sim.waitForFinished(3000);
+}
+
+Result<void> Demo::Start() {
+    if (!m_dir.isValid()) return fail(QStringLiteral("Cannot create a demo folder"));
+    if (auto r = startSimulator(); !r) return r;
+    return fillData();
+}
+
+// The simulator lives beside this program; its first "listening" line names its port.
+Result<void> Demo::startSimulator() {
+    m_sim.setProgram(QDir(QCoreApplication::applicationDirPath())
+                         .filePath(QStringLiteral("tallyport-readersim")));
+    m_sim.setArguments({QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--exec"),
+                        everyLine()});
+    m_sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_sim.start();
+    if (!m_sim.waitForStarted(5000)) return fail(QStringLiteral("Cannot start ") + m_sim.program());
+    QDeadlineTimer deadline(10000);
+    while (!deadline.hasExpired()) {
+        if (!m_sim.canReadLine() && !m_sim.waitForReadyRead(int(deadline.remainingTime()))) break;
+        const QString line = QString::fromUtf8(m_sim.readLine()).trimmed();
+        if (line.startsWith(QLatin1String("readersim listening 127.0.0.1:")))
+            m_port = line.section(QLatin1Char(':'), 1).toUShort();
+        if (line == QLatin1String("readersim ready")) break;
+    }
+    // Its event lines are of no use here; read them away so the pipe never fills.
+    QObject::connect(&m_sim, &QProcess::readyReadStandardOutput, &m_sim,
+                     [this] { m_sim.readAllStandardOutput(); });
+    if (m_port == 0) return fail(QStringLiteral("The reader simulator did not start"));
+    return {};
+}
+
+Result<void> Demo::fillData() {
+    HeadlessOperator op;
+    Tdsrc data(op);
+    data.setDataFolder(m_dir.path());
+    if (auto fresh = data.PrepareDataFolder(); !fresh) return fail(fresh.error().text);
+    if (!data.OpenDatabases()) return fail(QStringLiteral("Cannot open the demo databases"));
+    Database& src = data.src();
+    for (auto [id, name] : {std::pair{2, "OFFICE"}, std::pair{3, "WORKSHOP"}})
+        (void)src.run(QStringLiteral("INSERT INTO gid(id, descx) VALUES (?, ?)"), id,
+                      QString::fromLatin1(name));
+    for (const DemoHolder& h : kHolders)
+        (void)src.run(QStringLiteral("INSERT INTO staffs(CARDNO, NAME, WORKGRP, COM1) "
+                                     "VALUES (?, ?, ?, 1)"),
+                      h.card, QString::fromLatin1(h.name), h.group);
+    auto r = src.run(QStringLiteral("UPDATE reader SET enable = 1, ipaddr = '127.0.0.1', "
+                                    "ipport = ?, \"desc\" = 'Front door', mode = 1 WHERE PortNo = 1"),
+                     int(m_port));
+    data.CloseDatabases();
+    if (!r) return fail(r.error().text);
+    return {};
+}
+
+}  // namespace tallyport

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "app/error.h"
+
+#include <QProcess>
+#include <QString>
+#include <QTemporaryDir>
+#include <memory>
+
+namespace tallyport {
+
+// The demonstration set-up: a throw-away data folder with a few card holders in two groups, and
+// reader 1 pointed at a reader simulator (started beside this program) that presents a known
+// card every few seconds. The folder and the simulator go when the object goes.
+class Demo {
+public:
+    static constexpr int kEverySeconds = 4;
+
+    Demo();
+    ~Demo();
+    Demo(const Demo&) = delete;
+    Demo& operator=(const Demo&) = delete;
+
+    // Makes the folder and starts the simulator; the error says what failed.
+    Result<void> Start();
+    QString dataFolder() const { return m_dir.path(); }
+    quint16 readerPort() const { return m_port; }
+
+private:
+    Result<void> startSimulator();
+    Result<void> fillData();
+
+    QTemporaryDir m_dir;
+    QProcess m_sim;
+    quint16 m_port = 0;
+};
+
+}  // namespace tallyport

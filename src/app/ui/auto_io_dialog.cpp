@@ -1,0 +1,126 @@
+#include "app/ui/auto_io_dialog.h"
+
+#include "app/ui/form_layout.h"
+#include "store/setting_names.h"
+#include "store/settings.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QStandardItemModel>
+#include <QTableView>
+#include <QTimeEdit>
+#include <QVBoxLayout>
+
+namespace tallyport {
+
+TAutoIO::TAutoIO(Database& src, Operator& op, QWidget* parent)
+    : QDialog(parent), m_src(src), m_op(op), m_model(new QStandardItemModel(0, 2, this)) {
+    setObjectName(QStringLiteral("TAutoIO"));
+    setWindowTitle(QStringLiteral("Auto IN/OUT Timer"));
+    build();
+    reload();
+    RestoreFormLayout(setting::AutoInOut, this);
+    RestoreGridColumns(setting::AutoIOgrid, m_grid);
+}
+
+QString TAutoIO::GridTime(const QTime& t) {
+    const int h = t.hour() % 12 == 0 ? 12 : t.hour() % 12;
+    return (t.hour() < 12 ? QStringLiteral("AM ") : QStringLiteral("PM ")) +
+           QString::asprintf("%02d:%02d", h, t.minute());
+}
+
+void TAutoIO::build() {
+    m_model->setHorizontalHeaderLabels({QStringLiteral("From"), QStringLiteral("To")});
+    m_grid = new QTableView;
+    m_grid->setObjectName(QStringLiteral("dbgiotime"));
+    m_grid->setModel(m_model);
+    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->verticalHeader()->hide();
+    connect(m_grid, &QTableView::clicked, this, [this](const QModelIndex& i) { selectRow(i.row()); });
+    auto* list = new QGroupBox(QStringLiteral("IN Time List"));
+    (new QVBoxLayout(list))->addWidget(m_grid);
+
+    m_from = new QTimeEdit(QTime(9, 0));
+    m_to = new QTimeEdit(QTime(14, 0));
+    for (QTimeEdit* e : {m_from, m_to}) e->setDisplayFormat(QStringLiteral("HH:mm"));
+    auto* add = new QPushButton(QStringLiteral("Add Record"));
+    auto* del = new QPushButton(QStringLiteral("Delete Record"));
+    connect(add, &QPushButton::clicked, this, &TAutoIO::addRecord);
+    connect(del, &QPushButton::clicked, this, &TAutoIO::deleteRecord);
+    auto* period = new QGroupBox(QStringLiteral("IN Time Period"));
+    auto* pl = new QHBoxLayout(period);
+    pl->addWidget(new QLabel(QStringLiteral("From")));
+    pl->addWidget(m_from);
+    pl->addWidget(new QLabel(QStringLiteral("To")));
+    pl->addWidget(m_to);
+    pl->addWidget(add);
+    pl->addWidget(del);
+
+    m_enable = new QCheckBox(QStringLiteral("Enable Auto IN/OUT"));
+    m_override = new QCheckBox(QStringLiteral("Allow User Override"));
+    m_enable->setChecked(ReadSettingBool(setting::AutoInOut, false));
+    m_override->setChecked(ReadSettingBool(setting::AutoOverride, false));
+    // The options are stored on click: there is no confirm step.
+    connect(m_enable, &QCheckBox::clicked, this,
+            [](bool on) { WriteSettingBool(setting::AutoInOut, on); });
+    connect(m_override, &QCheckBox::clicked, this,
+            [](bool on) { WriteSettingBool(setting::AutoOverride, on); });
+    auto* options = new QGroupBox(QStringLiteral("Options"));
+    auto* ol = new QHBoxLayout(options);
+    ol->addWidget(m_enable);
+    ol->addWidget(m_override);
+
+    auto* close = new QPushButton(QStringLiteral("Close"));
+    connect(close, &QPushButton::clicked, this, &QDialog::accept);
+    auto* main = new QVBoxLayout(this);
+    main->addWidget(list);
+    main->addWidget(period);
+    main->addWidget(options);
+    main->addWidget(close, 0, Qt::AlignRight);
+}
+
+void TAutoIO::reload() {
+    m_periods = LoadInPeriods(m_src);
+    m_model->setRowCount(0);
+    for (const InPeriod& p : m_periods)
+        m_model->appendRow({new QStandardItem(GridTime(p.from)), new QStandardItem(GridTime(p.to))});
+    if (!m_periods.empty()) m_grid->selectRow(0);
+}
+
+void TAutoIO::selectRow(int row) {
+    if (row < 0 || size_t(row) >= m_periods.size()) return;
+    m_grid->selectRow(row);
+    m_from->setTime(m_periods[size_t(row)].from);
+    m_to->setTime(m_periods[size_t(row)].to);
+}
+
+void TAutoIO::addRecord() {
+    auto r = AddInPeriod(m_src, m_from->time(), m_to->time());
+    if (!r) {
+        m_from->setFocus();
+        m_op.error(r.error().text);
+        return;
+    }
+    reload();
+}
+
+void TAutoIO::deleteRecord() {
+    const int row = m_grid->currentIndex().isValid() ? m_grid->currentIndex().row() : 0;
+    std::optional<qint64> id;
+    if (size_t(row) < m_periods.size()) id = m_periods[size_t(row)].rowId;
+    if (DeleteInPeriod(m_op, m_src, id)) reload();
+}
+
+void TAutoIO::done(int result) {
+    SaveFormLayout(setting::AutoInOut, this);
+    SaveGridColumns(setting::AutoIOgrid, m_grid);
+    QDialog::done(result);
+}
+
+}  // namespace tallyport

@@ -1,0 +1,73 @@
+// A card presented at a simulated reader becomes a printed line and a stored row of the real
+// headless console.
+#include "app/headless_operator.h"
+#include "store/datasrc.h"
+#include "support/console_process.h"
+#include "support/scripted_operator.h"
+#include "support/sim_process.h"
+#include "support/temp_data.h"
+
+#include <QDeadlineTimer>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace tallyport;
+using namespace tallyport::test;
+
+namespace {
+
+// Waits until the console printed a line holding `text`.
+bool waitForOutput(ConsoleProcess& console, const QString& text, int ms) {
+    return QTest::qWaitFor([&] { return console.standardOutput().contains(text); }, ms);
+}
+
+TEST(LiveRecording, CardFrameBecomesAPrintedLineAndAStoredRow) {
+    tallyport::testing::SimProcess sim;
+    ASSERT_TRUE(sim.ready());
+    TempDataDir dir;
+    {
+        ScriptedOperator op;
+        Tdsrc data(op);
+        data.setDataFolder(dir.path());
+        ASSERT_TRUE(data.PrepareDataFolder().value_or(false));
+        ASSERT_TRUE(data.OpenDatabases());
+        ASSERT_TRUE(data.src().run(QStringLiteral("INSERT INTO gid(id, descx) VALUES (2, 'OFFICE')")));
+        ASSERT_TRUE(data.src().run(
+            QStringLiteral("INSERT INTO staffs(CARDNO, NAME, WORKGRP) VALUES (12345, 'ANNA', 2)")));
+        ASSERT_TRUE(data.src().run(QStringLiteral("UPDATE reader SET enable = 1, ipaddr = '127.0.0.1', "
+                                                  "ipport = ?, \"desc\" = 'Front door', mode = 1 "
+                                                  "WHERE PortNo = 1"),
+                                   int(sim.port())));
+        data.CloseDatabases();
+    }
+    ConsoleProcess console(dir.path());
+    ASSERT_TRUE(console.start()) << console.standardError().toStdString();
+    ASSERT_TRUE(sim.waitForEvent(QStringLiteral("readersim connected %1").arg(sim.port()), 10000));
+    ASSERT_TRUE(sim.ok(QStringLiteral("card 11 12345 mode=2 time=2024-03-05T14:07:09")));
+    EXPECT_TRUE(waitForOutput(
+        console, QStringLiteral("2024-03-05 14:07:09\t12345\tANNA (OFFICE)\tOUT\tFront door\n"), 5000))
+        << console.standardOutput().toStdString();
+    ASSERT_TRUE(sim.ok(QStringLiteral("card 6 4711")));
+    EXPECT_TRUE(waitForOutput(console, QStringLiteral("\t4711\t[4711]\tIN\tFront door\n"), 5000));
+    EXPECT_EQ(console.terminate(), 0);
+
+    ScriptedOperator op;
+    Tdsrc data(op);
+    data.setDataFolder(dir.path());
+    ASSERT_TRUE(data.OpenDatabases());
+    EXPECT_EQ(data.LogCount(), 2);
+    const auto newest = data.NewestLog();
+    ASSERT_TRUE(newest.has_value());
+    EXPECT_EQ(newest->cardNo, 4711);
+}
+
+TEST(LiveRecording, DemoShowsPunchesWithinSeconds) {
+    TempDataDir dir;
+    ConsoleProcess console(dir.path());
+    ASSERT_TRUE(console.start({QStringLiteral("--demo")})) << console.standardError().toStdString();
+    EXPECT_TRUE(waitForOutput(console, QStringLiteral("\t1001\tANNA (OFFICE)\tIN\tFront door\n"), 10000))
+        << console.standardOutput().toStdString() << console.standardError().toStdString();
+    EXPECT_EQ(console.terminate(), 0);
+}
+
+}  // namespace
