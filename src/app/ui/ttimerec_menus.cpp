@@ -2,6 +2,7 @@
 // as the login state says, placed in the menus in their order.
 #include "app/console.h"
 #include "app/ui/ttimerec.h"
+#include "staff/ui/card_commands.h"
 
 #include <QAction>
 #include <QMenuBar>
@@ -104,6 +105,7 @@ void TTimeRec::connectActions() {
     connect(action(cmd::actabout), &QAction::triggered, this, &TTimeRec::showAbout);
     connect(action(cmd::actHideIt), &QAction::triggered, this,
             [this](bool checked) { m_console.setHideOnStartup(checked); });
+    ConnectCardCommands(*this, m_console);
 }
 
 }  // namespace tallyport
