@@ -7,7 +7,9 @@ namespace tallyport {
 
 namespace {
 
-int msecs(const QTime& t) { return t.msecsSinceStartOfDay(); }
+int msecs(const QTime& t) {
+    return t.msecsSinceStartOfDay();
+}
 
 // At or after the start of the period and before its end.
 bool liesIn(const QTime& t, const TimePeriod& p) {
@@ -57,7 +59,8 @@ Result<void> AddTimePeriod(Database& src, int groupId, QTime in, QTime out) {
 }
 
 Result<void> DeleteTimePeriod(Database& src, qint64 rowId) {
-    if (!src.run(QStringLiteral("DELETE FROM timetbl WHERE rowid = ?"), rowId) || src.changes() != 1)
+    if (!src.run(QStringLiteral("DELETE FROM timetbl WHERE rowid = ?"), rowId) ||
+        src.changes() != 1)
         return fail(msg::UpdateFailed);
     return {};
 }

@@ -68,10 +68,9 @@ QString GroupName(Database& src, int id) {
 
 int GroupId(Database& src, const QString& name) {
     // An exact match wins over one that differs only in letter case.
-    auto id = src.scalarInt(
-        QStringLiteral("SELECT id FROM gid WHERE descx = ? COLLATE NOCASE "
-                       "ORDER BY descx = ? DESC, id LIMIT 1"),
-        name, name);
+    auto id = src.scalarInt(QStringLiteral("SELECT id FROM gid WHERE descx = ? COLLATE NOCASE "
+                                           "ORDER BY descx = ? DESC, id LIMIT 1"),
+                            name, name);
     return id && *id ? int(**id) : 0;
 }
 
@@ -118,8 +117,7 @@ std::optional<GroupField> CheckGroup(Database& src, Operator& op, WorkGroup& gro
         op.error(msg::InvalidInput);
         return GroupField::Name;
     }
-    if (GroupId(src, group.name) > 0 && !op.confirm(msg::ConfirmOverwrite))
-        return GroupField::Name;
+    if (GroupId(src, group.name) > 0 && !op.confirm(msg::ConfirmOverwrite)) return GroupField::Name;
     if (auto field = checkTimes(group)) {
         op.error(msg::InvalidInput);
         return field;
@@ -134,10 +132,9 @@ Result<int> SaveGroup(Database& src, const WorkGroup& g) {
         "sat_from_1 = ?, sat_to_1 = ?, sat_enable_2 = ?, sat_from_2 = ?, sat_to_2 = ?, "
         "ot_min = ?, ot_multi = ?");
     const QString sql =
-        existing > 0
-            ? QStringLiteral("UPDATE gid SET %1 WHERE id = ?").arg(values)
-            : QStringLiteral("INSERT INTO gid(%1) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?)")
-                  .arg(kGroupColumns.section(QLatin1Char(','), 1));
+        existing > 0 ? QStringLiteral("UPDATE gid SET %1 WHERE id = ?").arg(values)
+                     : QStringLiteral("INSERT INTO gid(%1) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?)")
+                           .arg(kGroupColumns.section(QLatin1Char(','), 1));
     auto st = src.prepare(sql);
     if (!st) return fail(msg::UpdateFailed);
     st->bindAll(g.name, TimeOfDayText(g.wdFrom1), TimeOfDayText(g.wdTo1), TimeOfDayText(g.wdFrom2),

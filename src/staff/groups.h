@@ -13,7 +13,8 @@
 namespace tallyport {
 
 namespace msg {
-inline const QString CannotDeleteDefaultGroup = QStringLiteral("Cannot delete default group.");  // plain
+inline const QString CannotDeleteDefaultGroup =
+    QStringLiteral("Cannot delete default group.");  // plain
 }  // namespace msg
 
 // The longest group name the store keeps.

@@ -7,7 +7,9 @@ namespace {
 
 using test::StoreFixture;
 
-QTime hm(int h, int m = 0) { return QTime(h, m); }
+QTime hm(int h, int m = 0) {
+    return QTime(h, m);
+}
 
 class TimeTableTest : public StoreFixture {
 protected:

@@ -10,10 +10,14 @@ using test::StoreFixture;
 class GroupsTest : public StoreFixture {
 protected:
     Database& src() { return data.src(); }
-    int count() { return int(src().scalarInt(QStringLiteral("SELECT count(*) FROM gid"))->value()); }
+    int count() {
+        return int(src().scalarInt(QStringLiteral("SELECT count(*) FROM gid"))->value());
+    }
 };
 
-QTime hm(int h, int m = 0) { return QTime(h, m); }
+QTime hm(int h, int m = 0) {
+    return QTime(h, m);
+}
 
 TEST_F(GroupsTest, NameAndIdLookups) {
     addGroup(5, QStringLiteral("NIGHT"));
@@ -35,7 +39,8 @@ TEST_F(GroupsTest, FillGroupComboSelects) {
         int id;
         int index;
     };
-    for (const Case c : {Case{0, 0}, Case{1, 1}, Case{5, 2}, Case{6, 0}, Case{9, -1}, Case{-1, -1}}) {
+    for (const Case c :
+         {Case{0, 0}, Case{1, 1}, Case{5, 2}, Case{6, 0}, Case{9, -1}, Case{-1, -1}}) {
         auto choice = FillGroupCombo(src(), c.id);
         ASSERT_TRUE(choice);
         EXPECT_EQ(choice->names, names);
@@ -72,10 +77,7 @@ TEST_F(GroupsTest, EditorChecksInOrder) {
         {"second 17-14", [](WorkGroup& g) { g.wdTo2 = hm(14); }, GroupField::WdStart2},
         {"weekday 9-13 then 12-17 accepted", [](WorkGroup& g) { g.wdFrom2 = hm(12); },
          std::nullopt},
-        {"second starts before first",
-         [](WorkGroup& g) {
-             g.wdFrom2 = hm(8, 59);
-         },
+        {"second starts before first", [](WorkGroup& g) { g.wdFrom2 = hm(8, 59); },
          GroupField::WdStart2},
         {"both sessions fail: first reported",
          [](WorkGroup& g) {
@@ -208,17 +210,35 @@ TEST_F(GroupsTest, DeleteRules) {
     EXPECT_FALSE(DeleteGroup(src(), op, 0));
     op.answerConfirm(false);
     EXPECT_FALSE(DeleteGroup(src(), op, 5));
-    EXPECT_EQ(op.shown(), (QStringList{QStringLiteral("information: ") + msg::CannotDeleteDefaultGroup,
-                                       QStringLiteral("error: ") + msg::NoDataRecord,
-                                       QStringLiteral("confirm: ") + msg::ConfirmDelete}));
+    EXPECT_EQ(op.shown(),
+              (QStringList{QStringLiteral("information: ") + msg::CannotDeleteDefaultGroup,
+                           QStringLiteral("error: ") + msg::NoDataRecord,
+                           QStringLiteral("confirm: ") + msg::ConfirmDelete}));
     EXPECT_EQ(count(), 2);
 
     op.answerConfirm(true);
     EXPECT_TRUE(DeleteGroup(src(), op, 5));
     EXPECT_EQ(count(), 1);
     // The holder keeps the number of the group that is gone.
-    EXPECT_EQ(src().scalarInt(QStringLiteral("SELECT WORKGRP FROM staffs WHERE CARDNO = 100"))->value(),
-              5);
+    EXPECT_EQ(
+        src().scalarInt(QStringLiteral("SELECT WORKGRP FROM staffs WHERE CARDNO = 100"))->value(),
+        5);
+}
+
+}  // namespace
+}  // namespace tallyport
+
+namespace tallyport {
+namespace {
+
+// A store failure is reported, not taken for success, and leaves the table as it was.
+TEST_F(GroupsTest, StoreFailureIsReported) {
+    WorkGroup g;
+    g.name = QString(kGroupNameLength + 1, QLatin1Char('X'));  // past the stored column's limit
+    auto id = SaveGroup(src(), g);
+    ASSERT_FALSE(id);
+    EXPECT_EQ(id.error().text, msg::UpdateFailed);
+    EXPECT_EQ(count(), 1);
 }
 
 }  // namespace

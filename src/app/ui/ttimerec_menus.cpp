@@ -3,6 +3,7 @@
 #include "app/console.h"
 #include "app/ui/ttimerec.h"
 #include "staff/ui/card_commands.h"
+#include "staff/ui/staff_commands.h"
 
 #include <QAction>
 #include <QMenuBar>
@@ -106,6 +107,7 @@ void TTimeRec::connectActions() {
     connect(action(cmd::actHideIt), &QAction::triggered, this,
             [this](bool checked) { m_console.setHideOnStartup(checked); });
     ConnectCardCommands(*this, m_console);
+    ConnectStaffCommands(*this, m_console);
 }
 
 }  // namespace tallyport

@@ -1,0 +1,193 @@
+#include "reports/ui/time_table_dialog.h"
+
+#include "app/am_pm_text.h"
+#include "app/field_kind.h"
+#include "app/operator.h"
+#include "app/ui/form_layout.h"
+#include "staff/groups.h"
+#include "staff/ui/group_combo.h"
+#include "store/messages.h"
+
+#include <QAbstractTableModel>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+#include <QTimeEdit>
+#include <QVBoxLayout>
+
+namespace tallyport {
+
+namespace {
+
+const QString kMainLayout = QStringLiteral("TimeTable");
+const QString kGridLayout = QStringLiteral("TimeTblGrid");
+
+QTimeEdit* timePicker(const char* name, QTime start, QWidget* parent) {
+    auto* t = new QTimeEdit(start, parent);
+    t->setObjectName(QString::fromLatin1(name));
+    t->setDisplayFormat(QStringLiteral("HH:mm"));
+    return t;
+}
+
+QPushButton* button(const char* name, const QString& caption, const QString& hint,
+                    QWidget* parent) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setToolTip(hint);
+    b->setAutoDefault(false);
+    return b;
+}
+
+}  // namespace
+
+// The periods of the shown group: "IN Time" and "OUT Time".
+class TimeTableModel : public QAbstractTableModel {
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+    std::vector<TimePeriod> rows;
+
+    void setRows(std::vector<TimePeriod> r) {
+        beginResetModel();
+        rows = std::move(r);
+        endResetModel();
+    }
+    int rowCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : int(rows.size());
+    }
+    int columnCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : 2;
+    }
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (!index.isValid()) return {};
+        if (role == Qt::TextAlignmentRole) return int(Qt::AlignLeft | Qt::AlignTop);
+        if (role != Qt::DisplayRole) return {};
+        const auto& p = rows[size_t(index.row())];
+        return AmPmTimeText(index.column() == 0 ? p.in : p.out, true);
+    }
+    QVariant headerData(int section, Qt::Orientation o, int role) const override {
+        if (o != Qt::Horizontal) return {};
+        if (role == Qt::DisplayRole)
+            return section == 0 ? QStringLiteral("IN Time") : QStringLiteral("OUT Time");
+        if (role == FieldKindRole) return int(FieldKind::DateTime);
+        return {};
+    }
+};
+
+TFmTimeTbl::TFmTimeTbl(Database& src, Operator& op, QWidget* parent)
+    : QDialog(parent), m_src(src), m_op(op) {
+    setObjectName(QStringLiteral("TFmTimeTbl"));
+    setWindowTitle(QStringLiteral("Time Table"));
+    setSizeGripEnabled(true);
+    m_model = new TimeTableModel(this);
+    dbgList = new QTableView(this);
+    dbgList->setObjectName(QStringLiteral("dbgList"));
+    dbgList->setModel(m_model);
+    dbgList->setSelectionBehavior(QAbstractItemView::SelectRows);
+    dbgList->setSelectionMode(QAbstractItemView::SingleSelection);
+    dbgList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    connect(dbgList, &QTableView::clicked, this,
+            [this](const QModelIndex& i) { rowClicked(i.row()); });
+    btnDelete = button("btnDelete", QStringLiteral("Delete"),
+                       QStringLiteral("Remove record from Time List."), this);
+    btnClose = button("btnClose", QStringLiteral("Close"),
+                      QStringLiteral("Return to main program."), this);
+    connect(btnDelete, &QPushButton::clicked, this, &TFmTimeTbl::btnDeleteClick);
+    connect(btnClose, &QPushButton::clicked, this, &QDialog::accept);
+
+    auto* list = new QGroupBox(QStringLiteral("Time Attendance List"), this);
+    auto* listLayout = new QHBoxLayout(list);
+    listLayout->addWidget(dbgList);
+    auto* side = new QVBoxLayout;
+    side->addWidget(btnDelete);
+    side->addStretch();
+    listLayout->addLayout(side);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(buildTop());
+    layout->addWidget(list);
+    auto* bottom = new QHBoxLayout;
+    bottom->addStretch();
+    bottom->addWidget(btnClose);
+    layout->addLayout(bottom);
+
+    FillGroupCombo(cbglist, m_src, 0);
+    connect(cbglist, &QComboBox::currentIndexChanged, this, [this] { loadGroup(); });
+    loadGroup();
+    RestoreFormLayout(kMainLayout, this);
+    RestoreGridColumns(kGridLayout, dbgList);
+}
+
+QWidget* TFmTimeTbl::buildTop() {
+    auto* top = new QWidget(this);
+    auto* period = new QGroupBox(QStringLiteral("Time Period"), top);
+    dtpFrom = timePicker("dtpFrom", QTime(9, 0), period);
+    dtpTo = timePicker("dtpTo", QTime(14, 0), period);
+    btnAdd = button("btnAdd", QStringLiteral("Add "),
+                    QStringLiteral("Add the IN Time Period to the Time List."), period);
+    connect(btnAdd, &QPushButton::clicked, this, &TFmTimeTbl::btnAddClick);
+    auto* periodLayout = new QHBoxLayout(period);
+    periodLayout->addWidget(new QLabel(QStringLiteral("IN"), period));
+    periodLayout->addWidget(dtpFrom);
+    periodLayout->addWidget(new QLabel(QStringLiteral("OUT"), period));
+    periodLayout->addWidget(dtpTo);
+    periodLayout->addWidget(btnAdd);
+
+    auto* group = new QGroupBox(QStringLiteral("Group"), top);
+    cbglist = new QComboBox(group);
+    cbglist->setObjectName(QStringLiteral("cbglist"));
+    auto* groupLayout = new QHBoxLayout(group);
+    groupLayout->addWidget(cbglist);
+
+    auto* layout = new QHBoxLayout(top);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(period);
+    layout->addWidget(group);
+    return top;
+}
+
+void TFmTimeTbl::loadGroup() {
+    m_groupId = GroupId(m_src, cbglist->currentText());
+    auto rows = LoadTimeTable(m_src, m_groupId);
+    if (!rows) m_op.error(msg::DatabaseError);
+    m_model->setRows(rows ? std::move(*rows) : std::vector<TimePeriod>{});
+    if (!m_model->rows.empty()) dbgList->selectRow(0);
+}
+
+void TFmTimeTbl::rowClicked(int row) {
+    if (row < 0 || row >= int(m_model->rows.size())) return;
+    dtpFrom->setTime(m_model->rows[size_t(row)].in);
+    dtpTo->setTime(m_model->rows[size_t(row)].out);
+}
+
+void TFmTimeTbl::btnAddClick() {
+    auto added = AddTimePeriod(m_src, m_groupId, dtpFrom->time(), dtpTo->time());
+    if (!added) {
+        if (added.error().text != msg::UpdateFailed) dtpFrom->setFocus();
+        m_op.error(added.error().text);
+        return;
+    }
+    loadGroup();
+}
+
+void TFmTimeTbl::btnDeleteClick() {
+    const int row = dbgList->currentIndex().row();
+    if (m_model->rows.empty()) {
+        m_op.error(msg::NoDataRecord);
+        return;
+    }
+    if (!m_op.confirm(msg::ConfirmDelete)) return;
+    const auto& p = m_model->rows[size_t(row < 0 ? 0 : row)];
+    if (auto r = DeleteTimePeriod(m_src, p.rowId); !r) m_op.error(r.error().text);
+    loadGroup();
+}
+
+void TFmTimeTbl::done(int result) {
+    SaveFormLayout(kMainLayout, this);
+    SaveGridColumns(kGridLayout, dbgList);
+    QDialog::done(result);
+}
+
+}  // namespace tallyport

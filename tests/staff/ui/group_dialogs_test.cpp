@@ -1,0 +1,175 @@
+#include "../../app/ui/gui_test_support.h"
+#include "staff/ui/group_combo.h"
+#include "staff/ui/group_def_dialog.h"
+#include "staff/ui/group_list_dialog.h"
+#include "store/messages.h"
+#include "support/store_fixture.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableView>
+#include <QTimeEdit>
+
+namespace tallyport::test {
+namespace {
+
+class GroupDialogs : public StoreFixture {
+protected:
+    void SetUp() override {
+        ClearSettings();
+        StoreFixture::SetUp();
+    }
+    Database& src() { return data.src(); }
+    TDlgGrpDef::Check check() {
+        return [this](WorkGroup& g) { return CheckGroup(src(), op, g); };
+    }
+    static QString cell(TDlgGrpList& list, int row, int column) {
+        auto* m = list.dbg_list->model();
+        return m->data(m->index(row, column)).toString();
+    }
+};
+
+void clickOk(QWidget* dlg) {
+    QTest::mouseClick(dlg->findChild<QPushButton*>(QStringLiteral("OKBtn")), Qt::LeftButton);
+}
+
+TEST_F(GroupDialogs, EditorStartsWithDefaultsAndTypesUpperCase) {
+    TDlgGrpDef dlg(check());
+    dlg.show();
+    EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Work Group Information"));
+    EXPECT_EQ(dlg.dtpSTDstart1->time(), QTime(9, 0));
+    EXPECT_EQ(dlg.dtpSTDend2->time(), QTime(17, 0));
+    EXPECT_FALSE(dlg.cbsat1->isChecked());
+    EXPECT_EQ(dlg.seOTmin->value(), 15);
+    EXPECT_EQ(dlg.seOTmul->maximum(), 60);
+    QTest::keyClicks(dlg.edname, QStringLiteral(" night shift "));
+    EXPECT_EQ(dlg.edname->text(), QStringLiteral(" NIGHT SHIFT "));
+    clickOk(&dlg);
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    EXPECT_EQ(dlg.edname->text(), QStringLiteral("NIGHT SHIFT"));
+    EXPECT_EQ(dlg.group().name, QStringLiteral("NIGHT SHIFT"));
+    EXPECT_TRUE(op.shown().isEmpty());
+}
+
+TEST_F(GroupDialogs, RefusedConfirmStaysOpenWithFocusOnTheControl) {
+    TDlgGrpDef dlg(check());
+    dlg.show();
+    dlg.edname->setText(QStringLiteral("A"));
+    dlg.dtpSTDend1->setTime(QTime(9, 0));
+    clickOk(&dlg);
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_EQ(dlg.focusWidget(), dlg.dtpSTDstart1);
+
+    dlg.dtpSTDend1->setTime(QTime(13, 0));
+    dlg.cbsat2->setChecked(true);
+    clickOk(&dlg);
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_EQ(dlg.focusWidget(), dlg.cbsat1);
+    EXPECT_EQ(op.shown(), QStringList(2, QStringLiteral("error: ") + msg::InvalidInput));
+
+    QTest::mouseClick(dlg.findChild<QPushButton*>(QStringLiteral("CancelBtn")), Qt::LeftButton);
+    EXPECT_EQ(dlg.result(), QDialog::Rejected);
+}
+
+TEST_F(GroupDialogs, ListShowsTimesAndChecks) {
+    TDlgGrpList list(src(), op);
+    EXPECT_EQ(list.windowTitle(), QStringLiteral("Group List"));
+    ASSERT_EQ(list.dbg_list->model()->rowCount(), 1);
+    EXPECT_EQ(cell(list, 0, 0), QStringLiteral("DEFAULT"));
+    EXPECT_EQ(cell(list, 0, 1), QStringLiteral("AM09:00"));
+    EXPECT_EQ(cell(list, 0, 4), QStringLiteral("PM05:00"));
+    EXPECT_EQ(cell(list, 0, 5), QString());  // a check box, no text
+    EXPECT_EQ(list.dbg_list->model()->data(list.dbg_list->model()->index(0, 5), Qt::CheckStateRole),
+              QVariant(Qt::Unchecked));
+    EXPECT_EQ(cell(list, 0, 11), QStringLiteral("15"));
+    EXPECT_EQ(list.dbg_list->model()->headerData(12, Qt::Horizontal).toString(),
+              QStringLiteral("OT Multi."));
+}
+
+TEST_F(GroupDialogs, NewThroughTheEditorAddsASelectedRow) {
+    TDlgGrpList list(src(), op);
+    OnNextModal([](QWidget* w) {
+        auto* dlg = qobject_cast<TDlgGrpDef*>(w);
+        ASSERT_NE(dlg, nullptr);
+        QTest::keyClicks(dlg->edname, QStringLiteral("late"));
+        dlg->cbsat1->setChecked(true);
+        dlg->dtpSATend1->setTime(QTime(12, 30));
+        clickOk(dlg);
+    });
+    list.btnnewClick();
+    ASSERT_EQ(list.dbg_list->model()->rowCount(), 2);
+    EXPECT_EQ(cell(list, 1, 0), QStringLiteral("LATE"));
+    EXPECT_EQ(cell(list, 1, 7), QStringLiteral("PM12:30"));
+    auto* m = list.dbg_list->model();
+    EXPECT_EQ(m->data(m->index(1, 5), Qt::CheckStateRole), QVariant(Qt::Checked));
+    EXPECT_EQ(list.currentId(), GroupId(src(), QStringLiteral("LATE")));
+}
+
+TEST_F(GroupDialogs, EditOverwritesAfterTheQuestion) {
+    TDlgGrpList list(src(), op);
+    op.answerConfirm(true);
+    OnNextModal([](QWidget* w) {
+        auto* dlg = qobject_cast<TDlgGrpDef*>(w);
+        ASSERT_NE(dlg, nullptr);
+        EXPECT_EQ(dlg->edname->text(), QStringLiteral("DEFAULT"));
+        dlg->seOTmin->setValue(30);
+        clickOk(dlg);
+    });
+    list.btneditClick();
+    EXPECT_EQ(op.shown(), QStringList{QStringLiteral("confirm: ") + msg::ConfirmOverwrite});
+    EXPECT_EQ(list.dbg_list->model()->rowCount(), 1);
+    EXPECT_EQ(cell(list, 0, 11), QStringLiteral("30"));
+}
+
+TEST_F(GroupDialogs, DeleteRulesAndEmptyList) {
+    addGroup(5, QStringLiteral("NIGHT"));
+    TDlgGrpList list(src(), op);
+    list.dbg_list->selectRow(0);
+    list.btndeleteClick();
+    EXPECT_EQ(op.shown(),
+              QStringList{QStringLiteral("information: ") + msg::CannotDeleteDefaultGroup});
+    list.dbg_list->selectRow(1);
+    op.answerConfirm(false);
+    list.btndeleteClick();
+    EXPECT_EQ(list.dbg_list->model()->rowCount(), 2);
+    op.answerConfirm(true);
+    list.btndeleteClick();
+    EXPECT_EQ(list.dbg_list->model()->rowCount(), 1);
+    EXPECT_EQ(GroupId(src(), QStringLiteral("NIGHT")), 0);
+
+    ASSERT_TRUE(src().run(QStringLiteral("DELETE FROM gid")));
+    TDlgGrpList empty(src(), op);
+    op.clear();
+    empty.btneditClick();
+    empty.btndeleteClick();
+    EXPECT_EQ(op.shown(), QStringList(2, QStringLiteral("error: ") + msg::NoDataRecord));
+}
+
+TEST_F(GroupDialogs, LayoutIsKeptAcrossOpenings) {
+    {
+        TDlgGrpList list(src(), op);
+        list.dbg_list->setColumnWidth(0, 123);
+        list.Button1Click();
+    }
+    TDlgGrpList again(src(), op);
+    EXPECT_EQ(again.dbg_list->columnWidth(0), 123);
+}
+
+TEST_F(GroupDialogs, ComboIsFilledAndSelected) {
+    addGroup(5, QStringLiteral("ALPHA"));
+    QComboBox box;
+    box.addItem(QStringLiteral("stale"));
+    FillGroupCombo(&box, src(), 0);
+    EXPECT_EQ(box.count(), 2);
+    EXPECT_EQ(box.currentText(), QStringLiteral("ALPHA"));
+    FillGroupCombo(&box, src(), 1);
+    EXPECT_EQ(box.currentText(), QStringLiteral("DEFAULT"));
+    FillGroupCombo(&box, src(), 77);
+    EXPECT_EQ(box.currentIndex(), -1);
+}
+
+}  // namespace
+}  // namespace tallyport::test
