@@ -1,6 +1,6 @@
 #include "staff/ui/name_editor_dialog.h"
 
-#include "staff/groups.h"
+#include "staff/ui/group_combo.h"
 #include "staff/ui/staff_widgets.h"
 #include "store/photo_files.h"
 #include "store/photo_transform.h"
@@ -121,8 +121,7 @@ void Tnadd::setEdit(const CardEdit& edit) {
     m_code->setText(QString::number(edit.cardNo));
     m_name->setText(edit.name);
     m_name->setReadOnly(edit.registered);
-    m_group->clear();
-    if (auto choice = FillGroupCombo(m_src, -1)) m_group->addItems(choice->names);
+    FillGroupCombo(m_group, m_src, -1);  // the names; the card's group is chosen by name
     m_group->setCurrentIndex(
         edit.groupName.isEmpty() ? -1 : m_group->findText(edit.groupName, Qt::MatchFixedString));
     m_memo->setPlainText(edit.memo);

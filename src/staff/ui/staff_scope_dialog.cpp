@@ -1,6 +1,7 @@
 #include "staff/ui/staff_scope_dialog.h"
 
 #include "staff/groups.h"
+#include "staff/ui/group_combo.h"
 #include "staff/ui/pick_list_dialog.h"
 #include "store/setting_names.h"
 #include "store/settings.h"
@@ -89,10 +90,7 @@ TdlgStaffs::TdlgStaffs(Database& src, Operator& op, QWidget* parent)
     all->addLayout(buttons);
     all->setSizeConstraint(QLayout::SetFixedSize);
 
-    if (auto c = FillGroupCombo(src, 0)) {
-        m_groups->addItems(c->names);
-        m_groups->setCurrentIndex(c->index);
-    }
+    FillGroupCombo(m_groups, src, 0);
     for (QRadioButton* rb : {m_all, m_group, m_list})
         connect(rb, &QRadioButton::toggled, this, &TdlgStaffs::followScope);
     connect(m_pick, &QPushButton::clicked, this, [this] { OpenPickList(m_src, m_op, this); });
