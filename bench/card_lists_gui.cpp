@@ -1,10 +1,10 @@
 // Opening the card information list and the pick list over 10,000 card holders, each with a
 // stored photo: the lists read three columns and only the selected holder's photo.
 #include "app/headless_operator.h"
+#include "staff/staff_rows.h"
 #include "staff/ui/card_info_dialog.h"
 #include "staff/ui/pick_list_dialog.h"
 #include "store/datasrc.h"
-#include "staff/staff_rows.h"
 #include "store/photo_codec.h"
 
 #include <sys/resource.h>
@@ -32,8 +32,8 @@ QByteArray samplePhoto() {
 bool fill(Database& src) {
     const QByteArray photo = samplePhoto();
     Transaction tx(src);
-    auto st = src.prepare(QStringLiteral(
-        "insert into staffs(CARDNO,NAME,WORKGRP,PICKED,PHOTO) values (?,?,?,?,?)"));
+    auto st = src.prepare(
+        QStringLiteral("insert into staffs(CARDNO,NAME,WORKGRP,PICKED,PHOTO) values (?,?,?,?,?)"));
     if (!st) return false;
     for (int i = 1; i <= kHolders; ++i) {
         st->bindAll(100000 + i, QStringLiteral("Holder %1").arg((i * 7919) % kHolders), 1 + i % 2,
@@ -86,7 +86,8 @@ long peakRssKb() {
 int main(int argc, char** argv) {
     QTemporaryDir config, folder;
     qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
-    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) qputenv("XDG_RUNTIME_DIR", config.path().toLocal8Bit());
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+        qputenv("XDG_RUNTIME_DIR", config.path().toLocal8Bit());
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     HeadlessOperator op;
@@ -101,11 +102,10 @@ int main(int argc, char** argv) {
         return 1;
     }
     const long before = peakRssKb();
-    const double cardInfo = medianOpenMs<TCardInfo>([&] {
-        return std::make_unique<TCardInfo>(data.src(), op, [](int) { return false; });
-    });
-    const double pickList = medianOpenMs<TPickList>(
-        [&] { return std::make_unique<TPickList>(data.src(), op); });
+    const double cardInfo = medianOpenMs<TCardInfo>(
+        [&] { return std::make_unique<TCardInfo>(data.src(), op, [](int) { return false; }); });
+    const double pickList =
+        medianOpenMs<TPickList>([&] { return std::make_unique<TPickList>(data.src(), op); });
     std::printf("card_lists: %d holders with photos, median of %d opens (target < 300 ms)\n",
                 kHolders, kRuns);
     std::printf("  card information list open: %8.1f ms\n", cardInfo);

@@ -11,8 +11,7 @@
 namespace tallyport {
 namespace {
 
-const QString kComColumns =
-    QStringLiteral("COM1,COM2,COM3,COM4,COM5,COM6,COM7,COM8");
+const QString kComColumns = QStringLiteral("COM1,COM2,COM3,COM4,COM5,COM6,COM7,COM8");
 
 Result<std::optional<qint64>> cardRowId(Database& src, int cardNo) {
     return src.scalarInt(QStringLiteral("select SEQ from staffs where CARDNO=?"), cardNo);
@@ -47,14 +46,14 @@ Result<void> writeRow(Database& src, const CardEdit& edit, bool exists, const QB
     const int group = edit.groupName.isEmpty() ? 0 : GroupId(src, edit.groupName);
     const auto& c = edit.com;
     const QString sql =
-        exists ? QStringLiteral("update staffs set NAME=?,WORKGRP=?,OFFLINE=?,MEMO=?,PHOTO=?,"
-                                "COM1=?,COM2=?,COM3=?,COM4=?,COM5=?,COM6=?,COM7=?,COM8=? "
-                                "where CARDNO=?")
+        exists ? QStringLiteral(
+                     "update staffs set NAME=?,WORKGRP=?,OFFLINE=?,MEMO=?,PHOTO=?,"
+                     "COM1=?,COM2=?,COM3=?,COM4=?,COM5=?,COM6=?,COM7=?,COM8=? "
+                     "where CARDNO=?")
                : QStringLiteral("insert into staffs(NAME,WORKGRP,OFFLINE,MEMO,PHOTO,") +
-                     kComColumns +
-                     QStringLiteral(",CARDNO) values (?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
-    return src.run(sql, edit.name, group, edit.offline, edit.memo, photo, c[0], c[1], c[2],
-                   c[3], c[4], c[5], c[6], c[7], edit.cardNo);
+                     kComColumns + QStringLiteral(",CARDNO) values (?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
+    return src.run(sql, edit.name, group, edit.offline, edit.memo, photo, c[0], c[1], c[2], c[3],
+                   c[4], c[5], c[6], c[7], edit.cardNo);
 }
 
 }  // namespace
@@ -63,8 +62,8 @@ Result<CardEdit> LoadCardEdit(Database& src, int cardNo) {
     CardEdit edit;
     edit.cardNo = cardNo;
     ClearPhoto(edit.photo);
-    auto st = src.prepare(QStringLiteral("select NAME,WORKGRP,OFFLINE,MEMO,PHOTO,") +
-                          kComColumns + QStringLiteral(" from staffs where CARDNO=?"));
+    auto st = src.prepare(QStringLiteral("select NAME,WORKGRP,OFFLINE,MEMO,PHOTO,") + kComColumns +
+                          QStringLiteral(" from staffs where CARDNO=?"));
     if (!st) return std::unexpected(st.error());
     st->bind(1, cardNo);
     auto found = st->step();

@@ -12,13 +12,13 @@
 namespace tallyport {
 
 namespace msg {
-inline const QString IncorrectName = QStringLiteral("Incorrect name.");           // error
-inline const QString NameUsed = QStringLiteral("Name has been used.");            // error
+inline const QString IncorrectName = QStringLiteral("Incorrect name.");  // error
+inline const QString NameUsed = QStringLiteral("Name has been used.");   // error
 inline const QString NameTooLong =
-    QStringLiteral("Name too long: a name holds at most 16 characters.");          // error
+    QStringLiteral("Name too long: a name holds at most 16 characters.");  // error
 inline const QString ConfirmDeleteCard =
-    QStringLiteral("Are you sure to delete the record?");                          // confirm
-inline const QString NoRecord = QStringLiteral("No record.");                      // error
+    QStringLiteral("Are you sure to delete the record?");          // confirm
+inline const QString NoCardRecord = QStringLiteral("No record.");  // error
 }  // namespace msg
 
 inline constexpr int kCardNameLength = 16;  // the NAME column's size
@@ -32,11 +32,11 @@ struct CardEdit {
     int cardNo = 0;
     bool registered = false;  // the card has a holder: the name cannot change
     QString name;
-    QString groupName;        // empty: no group (stored as 0)
+    QString groupName;  // empty: no group (stored as 0)
     std::array<bool, kCardReaderPorts> com{};
     bool offline = false;
     QString memo;
-    Picture photo;            // blank when the card has none
+    Picture photo;  // blank when the card has none
 };
 
 // The editor's starting state: the stored row, or a new card in the first group.

@@ -15,16 +15,16 @@ StaffScopeQuery StaffScopeLines(StaffScope scope, int groupId) {
     q.lines = {QStringLiteral("select *,descx from staffs"),
                QStringLiteral("left join gid on staffs.workgrp=gid.id")};
     switch (scope) {
-    case StaffScope::All:
-        q.lines << QStringLiteral("order by NAME");
-        break;
-    case StaffScope::Group:
-        q.lines << QStringLiteral("where WORKGRP=?") << QStringLiteral("order by NAME");
-        q.groupId = groupId;
-        break;
-    case StaffScope::PickList:
-        q.lines << QStringLiteral("where picked=1");
-        break;
+        case StaffScope::All:
+            q.lines << QStringLiteral("order by NAME");
+            break;
+        case StaffScope::Group:
+            q.lines << QStringLiteral("where WORKGRP=?") << QStringLiteral("order by NAME");
+            q.groupId = groupId;
+            break;
+        case StaffScope::PickList:
+            q.lines << QStringLiteral("where picked=1");
+            break;
     }
     return q;
 }

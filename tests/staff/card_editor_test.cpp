@@ -57,9 +57,9 @@ TEST_F(CardEditor, NameChecksOfConfirm) {
 
 TEST_F(CardEditor, RegisteredCardLoadsItsRowAndKeepsWhatTheEditorDoesNotShow) {
     addGroup(4, QStringLiteral("NIGHT"));
-    ASSERT_TRUE(data.src().run(QStringLiteral(
-        "insert into staffs(CARDNO,NAME,WORKGRP,TIMEGRP,ACCESSGRP,PICKED,COM3,MEMO) "
-        "values (77,'Eve',4,5,6,1,1,'a\nb')")));
+    ASSERT_TRUE(data.src().run(
+        QStringLiteral("insert into staffs(CARDNO,NAME,WORKGRP,TIMEGRP,ACCESSGRP,PICKED,COM3,MEMO) "
+                       "values (77,'Eve',4,5,6,1,1,'a\nb')")));
     ASSERT_TRUE(edit(77, [](CardEdit& e) {
         e.com[0] = true;
         e.memo = QStringLiteral("new");

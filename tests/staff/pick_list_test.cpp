@@ -11,7 +11,8 @@ namespace {
 class PickList : public StoreFixture {
 protected:
     void pick(int card) {
-        ASSERT_TRUE(data.src().run(QStringLiteral("update staffs set PICKED=1 where CARDNO=?"), card));
+        ASSERT_TRUE(
+            data.src().run(QStringLiteral("update staffs set PICKED=1 where CARDNO=?"), card));
     }
     QStringList names(const std::vector<StaffRow>& rows) {
         QStringList out;
@@ -35,9 +36,9 @@ TEST_F(PickList, ScopeQueriesBindTheGroupAndChooseTheirRows) {
     pick(1);
 
     const StaffScopeQuery q = StaffScopeLines(StaffScope::Group, 4);
-    EXPECT_EQ(q.lines, (QStringList{"select *,descx from staffs",
-                                    "left join gid on staffs.workgrp=gid.id", "where WORKGRP=?",
-                                    "order by NAME"}));
+    EXPECT_EQ(q.lines,
+              (QStringList{"select *,descx from staffs", "left join gid on staffs.workgrp=gid.id",
+                           "where WORKGRP=?", "order by NAME"}));
     EXPECT_EQ(q.groupId, 4);
 
     auto group = SelectStaffByScope(data.src(), op, StaffScope::Group, 4);
@@ -64,9 +65,9 @@ TEST_F(PickList, RemoveAllOfFiftyEmptiesTheListAndStopsWhenAMarkCannotBeStored) 
         addStaff(card, QStringLiteral("P%1").arg(card, 2, 10, QLatin1Char('0')), 1);
         pick(card);
     }
-    ASSERT_TRUE(data.src().exec(QStringLiteral(
-        "create trigger keep before update of PICKED on staffs when old.CARDNO=17 "
-        "begin select raise(abort,'locked'); end")));
+    ASSERT_TRUE(data.src().exec(
+        QStringLiteral("create trigger keep before update of PICKED on staffs when old.CARDNO=17 "
+                       "begin select raise(abort,'locked'); end")));
     EXPECT_FALSE(RemoveAllPicked(data.src()));  // answers instead of retrying card 17 forever
     EXPECT_EQ(LoadStaffRows(data.src(), QStringLiteral("NAME"), true)->size(), 50u);
 
@@ -97,9 +98,11 @@ TEST_F(PickList, ListsSortByTheChosenColumnThenNameAndShowGoneGroupsEmpty) {
 }
 
 TEST_F(PickList, SortColumnsComeOnlyFromTheFixedList) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"WORKGROUP", "DESCX"}, {"cardno", "CARDNO"}, {"DESCX", "DESCX"},
-        {"NAME;drop table staffs", "NAME"}, {"", "NAME"}};
+    const std::pair<const char*, const char*> cases[] = {{"WORKGROUP", "DESCX"},
+                                                         {"cardno", "CARDNO"},
+                                                         {"DESCX", "DESCX"},
+                                                         {"NAME;drop table staffs", "NAME"},
+                                                         {"", "NAME"}};
     for (const auto& [title, column] : cases)
         EXPECT_EQ(SortColumnForTitle(QString::fromUtf8(title)), QString::fromUtf8(column)) << title;
     EXPECT_EQ(StoredSortColumn(QStringLiteral("PL_unset_here")), QStringLiteral("NAME"));

@@ -41,8 +41,9 @@ void OpenCardInfo(Console& console, TTimeRec* window) {
     if (grid) grid->hide();
     {
         QWidget* owner = window;
-        TCardInfo dialog(console.data().src(), console.op(),
-                         [&](int card) { return RunCardEditor(console, owner, card); }, window);
+        TCardInfo dialog(
+            console.data().src(), console.op(),
+            [&](int card) { return RunCardEditor(console, owner, card); }, window);
         owner = &dialog;
         dialog.exec();
     }

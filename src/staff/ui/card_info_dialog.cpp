@@ -20,7 +20,9 @@
 
 namespace tallyport {
 
-QString CardInfoCaption(int count) { return QStringLiteral("Used (%1 cards)").arg(count); }
+QString CardInfoCaption(int count) {
+    return QStringLiteral("Used (%1 cards)").arg(count);
+}
 
 TCardInfo::TCardInfo(Database& src, Operator& op, std::function<bool(int)> editCard,
                      QWidget* parent)
@@ -37,7 +39,8 @@ TCardInfo::TCardInfo(Database& src, Operator& op, std::function<bool(int)> editC
     (new QVBoxLayout(m_frame))->addWidget(m_grid);
 
     m_picture = PhotoLabel(this);
-    auto* edit = NamedButton(QStringLiteral("&Edit"), "bedit", QStringLiteral("Edit the record."), this);
+    auto* edit =
+        NamedButton(QStringLiteral("&Edit"), "bedit", QStringLiteral("Edit the record."), this);
     auto* close = NamedButton(QStringLiteral("&Close"), "Button2",
                               QStringLiteral("Return to main program."), this);
     auto* side = new QVBoxLayout;
@@ -87,7 +90,7 @@ void TCardInfo::ShowPhoto() {
 
 void TCardInfo::Edit() {
     if (m_rows->rowCount() == 0) {
-        m_op.error(msg::NoRecord);
+        m_op.error(msg::NoCardRecord);
         return;
     }
     const int card = CurrentCard(m_grid, m_rows);

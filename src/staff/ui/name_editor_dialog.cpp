@@ -9,8 +9,8 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QFormLayout>
-#include <QGroupBox>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -62,8 +62,8 @@ QWidget* Tnadd::buildFields() {
 
 QWidget* Tnadd::buildAccess(const QStringList& readerDescs) {
     auto* box = new QGroupBox(QStringLiteral("Access Allowed"), this);
-    box->setToolTip(QStringLiteral(
-        "Allow access control when the card is read on that communication port."));
+    box->setToolTip(
+        QStringLiteral("Allow access control when the card is read on that communication port."));
     auto* grid = new QGridLayout(box);
     for (int i = 0; i < kCardReaderPorts; ++i) {
         auto* cb = new QCheckBox(readerDescs.value(i), box);
@@ -84,7 +84,7 @@ QWidget* Tnadd::buildPhoto() {
     m_picture->installEventFilter(this);
     col->addWidget(m_picture);
     auto* load = NamedButton(QStringLiteral("&Load Photo"), "xload",
-                        QStringLiteral("Associate a picture to the card holder."), box);
+                             QStringLiteral("Associate a picture to the card holder."), box);
     auto* clear = NamedButton(QStringLiteral("C&lear"), "bClear", {}, box);
     auto* rotate = NamedButton(QStringLiteral("R&otate"), "bRotate", {}, box);
     connect(load, &QPushButton::clicked, this, &Tnadd::LoadPhoto);
@@ -100,11 +100,11 @@ QWidget* Tnadd::buildButtons() {
     auto* row = new QWidget(this);
     auto* h = new QHBoxLayout(row);
     auto* confirm = NamedButton(QStringLiteral("&Confirm"), "xconfirm",
-                           QStringLiteral("Confirm the change and exit."), row);
+                                QStringLiteral("Confirm the change and exit."), row);
     auto* del = NamedButton(QStringLiteral("&Delete"), "xdelete",
-                       QStringLiteral("Remove the name from the card and exit."), row);
+                            QStringLiteral("Remove the name from the card and exit."), row);
     auto* cancel = NamedButton(QStringLiteral("Cancel"), "xcancel",
-                          QStringLiteral("Cancel all changes and exit."), row);
+                               QStringLiteral("Cancel all changes and exit."), row);
     confirm->setDefault(true);  // Enter confirms
     connect(confirm, &QPushButton::clicked, this, &Tnadd::Confirm);
     connect(del, &QPushButton::clicked, this, &Tnadd::Delete);
@@ -183,6 +183,8 @@ bool Tnadd::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-void Tnadd::showPhoto() { ShowPicture(m_picture, m_photo); }
+void Tnadd::showPhoto() {
+    ShowPicture(m_picture, m_photo);
+}
 
 }  // namespace tallyport

@@ -22,9 +22,10 @@ TPickList::TPickList(Database& src, Operator& op, QWidget* parent)
     m_memberBox = buildGrid(m_member, m_memberRows, "GroupBox2", "dbgmember");
     m_nonmemberBox = buildGrid(m_nonmember, m_nonmemberRows, "GroupBox3", "dbgnonmember");
     auto* middle = new QVBoxLayout;
-    auto* add = NamedButton(QStringLiteral("<< &Add"), "badd", QStringLiteral("Add to member list."), this);
+    auto* add =
+        NamedButton(QStringLiteral("<< &Add"), "badd", QStringLiteral("Add to member list."), this);
     auto* remove = NamedButton(QStringLiteral("&Remove >>"), "bremove",
-                          QStringLiteral("Remove from member list."), this);
+                               QStringLiteral("Remove from member list."), this);
     auto* removeAll = NamedButton(QStringLiteral("Remove A&ll"), "Button3", {}, this);
     auto* close = NamedButton(QStringLiteral("&Close"), "Button1", {}, this);
     connect(add, &QPushButton::clicked, this, &TPickList::Add);
@@ -66,23 +67,22 @@ QGroupBox* TPickList::buildGrid(QTableView*& grid, StaffRowsModel*& model, const
 
 void TPickList::sortBy(StaffRowsModel* model, int section) {
     const QString name = model == m_memberRows ? setting::PL_member : setting::PL_nonmember;
-    StoreSortColumn(name, SortColumnForTitle(
-                              model->headerData(section, Qt::Horizontal, Qt::DisplayRole).toString()));
+    StoreSortColumn(
+        name,
+        SortColumnForTitle(model->headerData(section, Qt::Horizontal, Qt::DisplayRole).toString()));
     Refresh();
 }
 
 bool TPickList::refreshGrid(StaffRowsModel* model, QTableView* grid, int keepRow) {
     const bool member = model == m_memberRows;
-    auto rows = LoadStaffRows(m_src, StoredSortColumn(member ? setting::PL_member
-                                                             : setting::PL_nonmember),
-                              member);
+    auto rows = LoadStaffRows(
+        m_src, StoredSortColumn(member ? setting::PL_member : setting::PL_nonmember), member);
     if (!rows) {
         m_op.error(msg::DatabaseError);
         return false;
     }
     model->setRows(std::move(*rows));
-    if (model->rowCount() > 0)
-        SelectGridRow(grid, std::min(keepRow, model->rowCount() - 1));
+    if (model->rowCount() > 0) SelectGridRow(grid, std::min(keepRow, model->rowCount() - 1));
     return true;
 }
 
@@ -102,9 +102,13 @@ void TPickList::setPicked(QTableView* grid, StaffRowsModel* model, bool picked) 
     Refresh();
 }
 
-void TPickList::Add() { setPicked(m_nonmember, m_nonmemberRows, true); }
+void TPickList::Add() {
+    setPicked(m_nonmember, m_nonmemberRows, true);
+}
 
-void TPickList::Remove() { setPicked(m_member, m_memberRows, false); }
+void TPickList::Remove() {
+    setPicked(m_member, m_memberRows, false);
+}
 
 void TPickList::RemoveAll() {
     if (m_memberRows->rowCount() == 0) return;

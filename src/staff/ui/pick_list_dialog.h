@@ -20,8 +20,8 @@ public:
     TPickList(Database& src, Operator& op, QWidget* parent = nullptr);
 
     void Refresh();
-    void Add();        // the current non-member joins the list
-    void Remove();     // the current member leaves it
+    void Add();     // the current non-member joins the list
+    void Remove();  // the current member leaves it
     void RemoveAll();
     void CloseAndSave();
 

@@ -40,17 +40,19 @@ QVariant StaffRowsModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole || !index.isValid()) return {};
     const StaffRow& r = m_rows[size_t(index.row())];
     switch (index.column()) {
-    case 0: return r.cardNo;
-    case 1: return r.name;
-    default: return r.workGroup;
+        case 0:
+            return r.cardNo;
+        case 1:
+            return r.name;
+        default:
+            return r.workGroup;
     }
 }
 
 QVariant StaffRowsModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || section < 0 || section > 2) return {};
     if (role == Qt::DisplayRole) return QString::fromLatin1(kTitles[section]);
-    if (role == FieldKindRole)
-        return int(section == 0 ? FieldKind::Other : FieldKind::Text);
+    if (role == FieldKindRole) return int(section == 0 ? FieldKind::Other : FieldKind::Text);
     return {};
 }
 

@@ -40,8 +40,7 @@ StaffScopeChoice ScopeFromControls(Database& src, const QWidget* container) {
     return {StaffScope::PickList, 0};
 }
 
-std::optional<Statement> SelectStaffByScope(Database& src, Operator& op,
-                                            const QWidget* container) {
+std::optional<Statement> SelectStaffByScope(Database& src, Operator& op, const QWidget* container) {
     const StaffScopeChoice c = ScopeFromControls(src, container);
     return SelectStaffByScope(src, op, c.scope, c.groupId);
 }
@@ -98,7 +97,9 @@ TdlgStaffs::TdlgStaffs(Database& src, Operator& op, QWidget* parent)
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     const StaffScope stored = StaffScopeFromInt(ReadSettingInt(setting::ScopePersons, 0));
-    (stored == StaffScope::Group ? m_group : stored == StaffScope::PickList ? m_list : m_all)
+    (stored == StaffScope::Group      ? m_group
+     : stored == StaffScope::PickList ? m_list
+                                      : m_all)
         ->setChecked(true);
     followScope();
 }
@@ -112,8 +113,12 @@ void TdlgStaffs::followScope() {
     m_pick->setEnabled(m_list->isChecked());
 }
 
-StaffScopeChoice TdlgStaffs::choice() const { return ScopeFromControls(m_src, m_persons); }
+StaffScopeChoice TdlgStaffs::choice() const {
+    return ScopeFromControls(m_src, m_persons);
+}
 
-bool TdlgStaffs::preview() const { return m_preview->isChecked(); }
+bool TdlgStaffs::preview() const {
+    return m_preview->isChecked();
+}
 
 }  // namespace tallyport

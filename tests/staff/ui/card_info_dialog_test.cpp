@@ -1,8 +1,8 @@
 #include "staff/ui/card_info_dialog.h"
 #include "staff/ui/staff_rows_model.h"
+#include "staff_ui_fixture.h"
 #include "store/photo_codec.h"
 #include "store/setting_names.h"
-#include "staff_ui_fixture.h"
 
 #include <QHeaderView>
 

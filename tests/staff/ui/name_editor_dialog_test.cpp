@@ -1,8 +1,8 @@
 #include "staff/ui/name_editor_dialog.h"
 #include "staff/ui/card_commands.h"
+#include "staff_ui_fixture.h"
 #include "store/photo_codec.h"
 #include "test_paths.h"
-#include "staff_ui_fixture.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,8 +1,8 @@
 #include "staff/ui/pick_list_dialog.h"
 #include "staff/ui/staff_rows_model.h"
 #include "staff/ui/staff_scope_dialog.h"
-#include "store/setting_names.h"
 #include "staff_ui_fixture.h"
+#include "store/setting_names.h"
 
 #include <QComboBox>
 #include <QHeaderView>
@@ -21,15 +21,20 @@ protected:
 };
 
 TEST_F(PickListDialog, RemoveAllOfFiftyMovesEveryCardAcross) {
-    for (int card = 1; card <= 50; ++card) addPicked(card, QStringLiteral("P%1").arg(card), 1, true);
+    for (int card = 1; card <= 50; ++card)
+        addPicked(card, QStringLiteral("P%1").arg(card), 1, true);
     TPickList d(data.src(), op);
-    EXPECT_EQ(control<QGroupBox>(&d, "GroupBox2")->title(), QStringLiteral("Allowed Member (50 records)"));
-    EXPECT_EQ(control<QGroupBox>(&d, "GroupBox3")->title(), QStringLiteral("Denied Member (0 records)"));
+    EXPECT_EQ(control<QGroupBox>(&d, "GroupBox2")->title(),
+              QStringLiteral("Allowed Member (50 records)"));
+    EXPECT_EQ(control<QGroupBox>(&d, "GroupBox3")->title(),
+              QStringLiteral("Denied Member (0 records)"));
     click(&d, "Button3");
     EXPECT_EQ(d.memberGrid()->model()->rowCount(), 0);
     EXPECT_EQ(d.nonmemberGrid()->model()->rowCount(), 50);
-    EXPECT_EQ(control<QGroupBox>(&d, "GroupBox2")->title(), QStringLiteral("Allowed Member (0 records)"));
-    EXPECT_EQ(control<QGroupBox>(&d, "GroupBox3")->title(), QStringLiteral("Denied Member (50 records)"));
+    EXPECT_EQ(control<QGroupBox>(&d, "GroupBox2")->title(),
+              QStringLiteral("Allowed Member (0 records)"));
+    EXPECT_EQ(control<QGroupBox>(&d, "GroupBox3")->title(),
+              QStringLiteral("Denied Member (50 records)"));
     EXPECT_TRUE(op.shown().isEmpty());
 }
 
@@ -40,7 +45,10 @@ TEST_F(PickListDialog, AddAndRemoveMoveTheCurrentCardAndStoreItAtOnce) {
     d.nonmemberGrid()->setCurrentIndex(d.nonmemberGrid()->model()->index(1, 0));
     click(&d, "badd");
     EXPECT_EQ(column(d.memberGrid(), 1), QStringList{"Bo"});
-    EXPECT_EQ(data.src().scalarInt(QStringLiteral("select PICKED from staffs where CARDNO=2"))->value_or(0), 1);
+    EXPECT_EQ(data.src()
+                  .scalarInt(QStringLiteral("select PICKED from staffs where CARDNO=2"))
+                  ->value_or(0),
+              1);
     click(&d, "bremove");
     EXPECT_EQ(d.memberGrid()->model()->rowCount(), 0);
     EXPECT_EQ(column(d.nonmemberGrid(), 1), (QStringList{"Amy", "Bo"}));
@@ -59,7 +67,8 @@ TEST_F(PickListDialog, TitleClickSortsAndTheColumnIsKeptPerGrid) {
         EXPECT_EQ(d.result(), QDialog::Accepted);
     }
     EXPECT_EQ(ReadSettingText(setting::PL_nonmember, {}), QStringLiteral("DESCX"));
-    EXPECT_EQ(ReadSettingText(setting::PL_member, QStringLiteral("unset")), QStringLiteral("unset"));
+    EXPECT_EQ(ReadSettingText(setting::PL_member, QStringLiteral("unset")),
+              QStringLiteral("unset"));
     TPickList again(data.src(), op);
     EXPECT_EQ(column(again.nonmemberGrid(), 1), (QStringList{"Zoe", "Amy"}));
 }

@@ -36,8 +36,8 @@ protected:
         return out;
     }
     void setPhoto(int card, const QByteArray& jpeg) {
-        ASSERT_TRUE(data.src().run(QStringLiteral("update staffs set PHOTO=? where CARDNO=?"),
-                                   jpeg, card));
+        ASSERT_TRUE(
+            data.src().run(QStringLiteral("update staffs set PHOTO=? where CARDNO=?"), jpeg, card));
     }
 };
 
