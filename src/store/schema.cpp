@@ -43,6 +43,8 @@ CREATE TABLE staffs (
 );
 CREATE UNIQUE INDEX staffs_cardno ON staffs(CARDNO);
 CREATE INDEX staffs_name ON staffs(NAME);
+-- Covers the card lists: a holder's row holds the photo, so reading rows costs a page each.
+CREATE INDEX staffs_list ON staffs(NAME, CARDNO, WORKGRP, PICKED);
 CREATE TABLE gid (
   id INTEGER PRIMARY KEY AUTOINCREMENT,
   descx TEXT NOT NULL CHECK (length(descx) <= 20),

@@ -2,6 +2,7 @@
 // as the login state says, placed in the menus in their order.
 #include "app/console.h"
 #include "app/ui/ttimerec.h"
+#include "staff/ui/card_commands.h"
 #include "staff/ui/staff_commands.h"
 
 #include <QAction>
@@ -106,6 +107,7 @@ void TTimeRec::connectActions() {
     connect(action(cmd::actHideIt), &QAction::triggered, this,
             [this](bool checked) { m_console.setHideOnStartup(checked); });
     connectDeviceCommands();
+    ConnectCardCommands(*this, m_console);
     ConnectStaffCommands(*this, m_console);
 }
 

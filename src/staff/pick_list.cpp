@@ -1,0 +1,63 @@
+#include "staff/pick_list.h"
+
+#include "store/messages.h"
+
+namespace tallyport {
+
+StaffScope StaffScopeFromInt(int value) {
+    if (value == 1) return StaffScope::Group;
+    if (value == 2) return StaffScope::PickList;
+    return StaffScope::All;
+}
+
+StaffScopeQuery StaffScopeLines(StaffScope scope, int groupId) {
+    StaffScopeQuery q;
+    q.lines = {QStringLiteral("select *,descx from staffs"),
+               QStringLiteral("left join gid on staffs.workgrp=gid.id")};
+    switch (scope) {
+        case StaffScope::All:
+            q.lines << QStringLiteral("order by NAME");
+            break;
+        case StaffScope::Group:
+            q.lines << QStringLiteral("where WORKGRP=?") << QStringLiteral("order by NAME");
+            q.groupId = groupId;
+            break;
+        case StaffScope::PickList:
+            q.lines << QStringLiteral("where picked=1");
+            break;
+    }
+    return q;
+}
+
+std::optional<Statement> SelectStaffByScope(Database& src, Operator& op, StaffScope scope,
+                                            int groupId) {
+    const StaffScopeQuery q = StaffScopeLines(scope, groupId);
+    auto st = src.prepare(q.sql());
+    if (!st) {
+        op.error(msg::DatabaseError);
+        return std::nullopt;
+    }
+    if (q.groupId) st->bind(1, *q.groupId);
+    return std::move(*st);
+}
+
+Result<void> SetPicked(Database& src, int cardNo, bool picked) {
+    auto r = src.run(QStringLiteral("update staffs set PICKED=? where CARDNO=?"), picked, cardNo);
+    if (!r) return r;
+    if (src.changes() == 0) return fail(msg::NoDataRecord);
+    return {};
+}
+
+Result<void> RemoveAllPicked(Database& src) {
+    return src.run(QStringLiteral("update staffs set PICKED=0 where PICKED<>0"));
+}
+
+QString PickListMemberCaption(int count) {
+    return QStringLiteral("Allowed Member (%1 records)").arg(count);
+}
+
+QString PickListNonmemberCaption(int count) {
+    return QStringLiteral("Denied Member (%1 records)").arg(count);
+}
+
+}  // namespace tallyport

@@ -1,0 +1,109 @@
+#include "staff/ui/card_info_dialog.h"
+
+#include "app/ui/form_layout.h"
+#include "staff/staff_rows.h"
+#include "staff/ui/staff_rows_model.h"
+#include "staff/ui/staff_widgets.h"
+#include "store/messages.h"
+#include "store/photo_files.h"
+#include "store/photo_transform.h"
+#include "store/setting_names.h"
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace tallyport {
+
+QString CardInfoCaption(int count) {
+    return QStringLiteral("Used (%1 cards)").arg(count);
+}
+
+TCardInfo::TCardInfo(Database& src, Operator& op, std::function<bool(int)> editCard,
+                     QWidget* parent)
+    : QDialog(parent), m_src(src), m_op(op), m_editCard(std::move(editCard)) {
+    setObjectName(QStringLiteral("TCardInfo"));
+    setWindowTitle(QStringLiteral("Card Information List"));
+    m_frame = new QGroupBox(this);
+    m_frame->setObjectName(QStringLiteral("GroupBox2"));
+    m_grid = new QTableView(m_frame);
+    m_grid->setObjectName(QStringLiteral("dbgmember"));
+    m_grid->setToolTip(QStringLiteral("Double click to edit the record."));
+    m_rows = new StaffRowsModel(m_grid);
+    SetUpStaffGrid(m_grid, m_rows);
+    (new QVBoxLayout(m_frame))->addWidget(m_grid);
+
+    m_picture = PhotoLabel(this);
+    auto* edit =
+        NamedButton(QStringLiteral("&Edit"), "bedit", QStringLiteral("Edit the record."), this);
+    auto* close = NamedButton(QStringLiteral("&Close"), "Button2",
+                              QStringLiteral("Return to main program."), this);
+    auto* side = new QVBoxLayout;
+    side->addWidget(m_picture);
+    side->addStretch();
+    side->addWidget(edit);
+    side->addWidget(close);
+    auto* row = new QHBoxLayout(this);
+    row->addWidget(m_frame, 1);
+    row->addLayout(side);
+
+    connect(edit, &QPushButton::clicked, this, &TCardInfo::Edit);
+    connect(close, &QPushButton::clicked, this, &TCardInfo::CloseAndSave);
+    connect(m_grid, &QTableView::doubleClicked, this, &TCardInfo::Edit);
+    connect(m_grid->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int section) {
+        SortBy(m_rows->headerData(section, Qt::Horizontal, Qt::DisplayRole).toString());
+    });
+    // Mouse, keys and clicks all move the current row: the photo follows it.
+    connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &TCardInfo::ShowPhoto);
+    Refresh();
+    RestoreFormLayout(setting::CardInfoForm, this);
+    RestoreGridColumns(setting::CardInfoMemberGrid, m_grid);
+    ShowPhoto();
+}
+
+void TCardInfo::SortBy(const QString& title) {
+    StoreSortColumn(setting::CI_member, SortColumnForTitle(title));
+    Refresh();
+}
+
+void TCardInfo::Refresh() {
+    auto rows = LoadStaffRows(m_src, StoredSortColumn(setting::CI_member));
+    if (!rows) m_op.error(msg::DatabaseError);
+    m_rows->setRows(rows ? std::move(*rows) : std::vector<StaffRow>{});
+    m_frame->setTitle(CardInfoCaption(m_rows->rowCount()));
+    SelectGridRow(m_grid, 0);
+    ShowPhoto();
+}
+
+void TCardInfo::ShowPhoto() {
+    const int card = CurrentCard(m_grid, m_rows);
+    auto bytes = card > 0 ? LoadCardPhoto(m_src, card) : Result<QByteArray>(QByteArray());
+    if (!bytes || !LoadPhotoFromField(*bytes, m_photo)) ClearPhoto(m_photo);
+    ShowPicture(m_picture, m_photo);
+}
+
+void TCardInfo::Edit() {
+    if (m_rows->rowCount() == 0) {
+        m_op.error(msg::NoCardRecord);
+        return;
+    }
+    const int card = CurrentCard(m_grid, m_rows);
+    if (!m_editCard(card)) return;
+    Refresh();
+    if (card > 0) SelectGridRow(m_grid, m_rows->rowOf(card));  // the first when it is gone
+    ShowPhoto();
+}
+
+void TCardInfo::CloseAndSave() {
+    SaveFormLayout(setting::CardInfoForm, this);
+    SaveGridColumns(setting::CardInfoMemberGrid, m_grid);
+    accept();
+}
+
+}  // namespace tallyport

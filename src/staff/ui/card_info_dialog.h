@@ -1,0 +1,52 @@
+#pragma once
+
+#include "app/operator.h"
+#include "staff/card_editor.h"
+#include "store/sqlcipher_db.h"
+
+#include <QDialog>
+#include <functional>
+
+class QGroupBox;
+class QLabel;
+class QTableView;
+
+namespace tallyport {
+
+class StaffRowsModel;
+
+// "Card Information List": every registered card with its holder and group, the selected
+// holder's photo, and Edit through the card editor. Only the selected row's photo is read.
+class TCardInfo : public QDialog {
+    Q_OBJECT
+public:
+    // editCard runs the card editor for a card and answers true when something was stored.
+    TCardInfo(Database& src, Operator& op, std::function<bool(int cardNo)> editCard,
+              QWidget* parent = nullptr);
+
+    void Refresh();
+    void SortBy(const QString& title);
+    void Edit();
+    void CloseAndSave();
+    void ShowPhoto();
+
+    QTableView* grid() const { return m_grid; }
+    StaffRowsModel* model() const { return m_rows; }
+    const Picture& photo() const { return m_photo; }
+    QGroupBox* frame() const { return m_frame; }
+
+private:
+    Database& m_src;
+    Operator& m_op;
+    std::function<bool(int)> m_editCard;
+    QTableView* m_grid = nullptr;
+    StaffRowsModel* m_rows = nullptr;
+    QGroupBox* m_frame = nullptr;
+    QLabel* m_picture = nullptr;
+    Picture m_photo;
+};
+
+// "Used (N cards)"
+QString CardInfoCaption(int count);
+
+}  // namespace tallyport

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "app/operator.h"
+#include "staff/pick_list.h"
+#include "store/sqlcipher_db.h"
+
+#include <QDialog>
+#include <optional>
+
+class QCheckBox;
+class QComboBox;
+class QPushButton;
+class QRadioButton;
+
+namespace tallyport {
+
+// The scope chosen by the controls `rballstaff`, `rbgroup` and `cbgroup` among the direct
+// children of a container (a scope frame or dialog): Group with the group's id (0 when the
+// name names none), List when neither is checked.
+struct StaffScopeChoice {
+    StaffScope scope = StaffScope::All;
+    int groupId = 0;
+};
+StaffScopeChoice ScopeFromControls(Database& src, const QWidget* container);
+
+// Opens the holders the container's controls choose; "Database Error." when it cannot.
+std::optional<Statement> SelectStaffByScope(Database& src, Operator& op, const QWidget* container);
+
+// "Select Staffs": all persons, one work group or the pick list, and Preview. The choice is
+// kept as "ScopePersons" when the dialog goes.
+class TdlgStaffs : public QDialog {
+    Q_OBJECT
+public:
+    TdlgStaffs(Database& src, Operator& op, QWidget* parent = nullptr);
+    ~TdlgStaffs() override;
+
+    StaffScopeChoice choice() const;
+    bool preview() const;
+
+private:
+    void followScope();
+
+    Database& m_src;
+    Operator& m_op;
+    QWidget* m_persons = nullptr;
+    QRadioButton* m_all = nullptr;
+    QRadioButton* m_group = nullptr;
+    QRadioButton* m_list = nullptr;
+    QComboBox* m_groups = nullptr;
+    QPushButton* m_pick = nullptr;
+    QCheckBox* m_preview = nullptr;
+};
+
+}  // namespace tallyport
