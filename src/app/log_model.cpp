@@ -6,6 +6,7 @@
 #include "store/date_time.h"
 
 #include <QLocale>
+#include <algorithm>
 #include <set>
 
 namespace tallyport {
@@ -163,9 +164,39 @@ std::pair<qint64, QString> LogModel::boundaryAtOrBefore(qint64 pos) const {
     if (pos - before.first <= kNear) return before;
     const bool atEnd = next == m_bounds.end();
     const qint64 after = atEnd ? m_count : next->first;
-    if (after - pos < pos - before.first)
-        return scanBackward(after, atEnd ? QString() : next->second, pos);
-    return scanForward(before.first, before.second, pos);
+    const bool down = after - pos < pos - before.first;
+    const QString from = down ? (atEnd ? QString() : next->second) : before.second;
+    if (auto found = windowBoundary(down ? after : before.first, from, pos, down)) {
+        m_bounds.insert(*found);
+        return *found;
+    }
+    return down ? scanBackward(after, from, pos) : scanForward(before.first, from, pos);
+}
+
+// The engine skips rows on the covering index fastest (OFFSET), so the rows just before the
+// target are fetched in one query and the boundary read from them. Nothing when one SYSTIME
+// fills the whole window: the stepping scans below handle such long ties.
+std::optional<std::pair<qint64, QString>> LogModel::windowBoundary(qint64 from, const QString& t,
+                                                                   qint64 target,
+                                                                   bool down) const {
+    const qint64 k = std::min<qint64>(64, down ? target : target - from);
+    QString sql = QStringLiteral("SELECT SYSTIME FROM recorder ");
+    if (!t.isNull()) sql += down ? QStringLiteral("WHERE SYSTIME < ?3 ") : QStringLiteral("WHERE SYSTIME >= ?3 ");
+    sql += down ? QStringLiteral("ORDER BY SYSTIME DESC LIMIT ?1 OFFSET ?2")
+                : QStringLiteral("ORDER BY SYSTIME LIMIT ?1 OFFSET ?2");
+    auto st = m_data.att().prepare(sql);
+    if (!st) return std::nullopt;
+    st->bind(1, k + 1).bind(2, down ? from - 1 - target : target - from - k);
+    if (!t.isNull()) st->bind(3, t);
+    QStringList w;  // positions target-k .. target
+    while (st->step().value_or(false)) w << st->text(0);
+    if (w.size() != k + 1) return std::nullopt;
+    if (down) std::reverse(w.begin(), w.end());
+    for (qsizetype j = k; j > 0; --j)
+        if (w[j] != w[j - 1]) return std::pair{target - k + j, w[j]};
+    if (target - k == 0) return std::pair{qint64(0), QString()};
+    if (!down && target - k == from) return std::pair{from, t};
+    return std::nullopt;
 }
 
 std::pair<qint64, QString> LogModel::scanForward(qint64 from, const QString& t,

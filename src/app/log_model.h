@@ -63,6 +63,8 @@ private:
     const Page* page(int row) const;
     Page loadPage(int first) const;
     std::pair<qint64, QString> boundaryAtOrBefore(qint64 pos) const;
+    std::optional<std::pair<qint64, QString>> windowBoundary(qint64 from, const QString& t,
+                                                             qint64 target, bool down) const;
     std::pair<qint64, QString> scanForward(qint64 from, const QString& t, qint64 target) const;
     std::pair<qint64, QString> scanBackward(qint64 from, const QString& t, qint64 target) const;
     void fillTexts(std::vector<Row>& rows) const;

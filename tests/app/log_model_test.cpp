@@ -105,6 +105,21 @@ TEST_F(LogModelTest, RowsFollowTimeThenRowidWherevereTheyAreRead) {
     EXPECT_EQ(wrong, 0);
 }
 
+// A thousand rows of one second (an import of rows without seconds, say) in the middle.
+TEST_F(LogModelTest, LongTiesKeepRowidOrder) {
+    ASSERT_TRUE(data.att().run(QStringLiteral(
+        "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 2999) "
+        "INSERT INTO recorder(SYSTIME, CARDNO) SELECT CASE WHEN i % 3 = 0 "
+        "THEN '2024-03-01 12:00:00' ELSE datetime('2024-03-01 08:00:00', '+' || i || ' minutes') "
+        "END, i FROM n")));
+    model.refresh();
+    const std::vector<qint64> expected = expectedOrder();
+    for (int i : {2999, 1500, 0, 1000, 1001, 1999, 2000, 700, 2300}) {
+        EXPECT_EQ(model.record(i)->rowId, expected[size_t(i)]) << i;
+        EXPECT_EQ(model.record(i)->rowId, rowidAtOffset(i)) << i;
+    }
+}
+
 TEST_F(LogModelTest, RowsStoredWhileOpenShowAfterRefresh) {
     fillShuffled(5000);
     model.refresh();
