@@ -4,6 +4,7 @@
 #include "app/console.h"
 #include "app/headless_operator.h"
 #include "app/log_model.h"
+#include "app/ui/log_grid.h"
 #include "app/ui/ttimerec.h"
 #include "bench_log.h"
 #include "peak_memory.h"
@@ -116,6 +117,13 @@ int main(int argc, char** argv) {
         for (int i = 1; ok && i <= 100; ++i) ok = showRow(grid, kRows / 2 + i * 30);
         return ok;
     });
+    timed("idle checkpoints across the log (slices on the event loop)", [&] {
+        LogModel& model = window->logView()->model();
+        while (!model.checkpointsDone()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        return true;
+    });
+    timed("then a first jump to row n/3", [&] { return showRow(grid, kRows / 3); });
+    timed("then a first jump to row 5n/8", [&] { return showRow(grid, kRows / 8 * 5); });
     timed("a stored row shown as the newest (refresh)", [&] {
         const auto r = console.data().att().run(QStringLiteral(
             "INSERT INTO recorder(SYSTIME, CARDNO, MODE, READER) VALUES ('2030-01-01 08:00:00', "

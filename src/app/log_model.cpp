@@ -57,7 +57,16 @@ QString LogTimeText(const QDateTime& t) {
 }
 
 LogModel::LogModel(Tdsrc& data, std::function<QString(int)> readerDesc, QObject* parent)
-    : QAbstractTableModel(parent), m_data(data), m_readerDesc(std::move(readerDesc)) {}
+    : QAbstractTableModel(parent), m_data(data), m_readerDesc(std::move(readerDesc)) {
+    m_checkpoints.setInterval(20);
+    connect(&m_checkpoints, &QTimer::timeout, this, &LogModel::noteNextCheckpoint);
+}
+
+void LogModel::noteNextCheckpoint() {
+    m_nextCheckpoint += m_checkpointStep;
+    if (m_nextCheckpoint >= m_count || !m_data.isOpen()) return m_checkpoints.stop();
+    boundaryAtOrBefore(m_nextCheckpoint);
+}
 
 int LogModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(m_count);
@@ -93,10 +102,14 @@ std::optional<LogRecord> LogModel::record(int row) const {
 void LogModel::refresh() {
     beginResetModel();
     const qint64 count = m_data.isOpen() ? m_data.LogCount() : 0;
-    if (!boundariesStillHold(count)) m_bounds.clear();
+    if (!boundariesStillHold(count)) {
+        m_bounds.clear();
+        m_nextCheckpoint = 0;
+    }
     m_pages.clear();
     m_count = count;
     endResetModel();
+    if (m_nextCheckpoint + m_checkpointStep < m_count) m_checkpoints.start();
 }
 
 void LogModel::clear() {
@@ -104,6 +117,8 @@ void LogModel::clear() {
     m_bounds.clear();
     m_pages.clear();
     m_count = 0;
+    m_checkpoints.stop();
+    m_nextCheckpoint = 0;
     endResetModel();
 }
 

@@ -3,6 +3,7 @@
 #include "store/log_record.h"
 
 #include <QAbstractTableModel>
+#include <QTimer>
 #include <QString>
 #include <functional>
 #include <list>
@@ -49,6 +50,10 @@ public:
     void refresh();
     // The model shows no rows (the databases are closed for maintenance).
     void clear();
+    // While idle the model notes a boundary every `step` rows, a slice per timer tick, so that
+    // a first jump far into the log costs no more than a nearby one. True once all are noted.
+    void setCheckpointStep(qint64 step) { m_checkpointStep = step; }
+    bool checkpointsDone() const { return !m_checkpoints.isActive(); }
 
 private:
     struct Row {
@@ -69,12 +74,16 @@ private:
     std::pair<qint64, QString> scanBackward(qint64 from, const QString& t, qint64 target) const;
     void fillTexts(std::vector<Row>& rows) const;
     bool boundariesStillHold(qint64 newCount);
+    void noteNextCheckpoint();
 
     Tdsrc& m_data;
     std::function<QString(int)> m_readerDesc;
     qint64 m_count = 0;
     mutable std::map<qint64, QString> m_bounds;  // position -> SYSTIME first seen there
     mutable std::list<Page> m_pages;             // most recently used first
+    QTimer m_checkpoints;
+    qint64 m_checkpointStep = 65536;  // about 8 ms of index stepping a slice
+    qint64 m_nextCheckpoint = 0;
 };
 
 }  // namespace tallyport

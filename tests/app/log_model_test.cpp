@@ -1,6 +1,8 @@
 #include "app/log_model.h"
 #include "support/store_fixture.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QRandomGenerator>
 
 namespace tallyport::test {
@@ -103,6 +105,18 @@ TEST_F(LogModelTest, RowsFollowTimeThenRowidWherevereTheyAreRead) {
         wrong += model.record(i)->rowId != expected[size_t(i)];
     }
     EXPECT_EQ(wrong, 0);
+}
+
+TEST_F(LogModelTest, CheckpointsNotedWhileIdleLeadToTheRightRows) {
+    fillShuffled(6000);
+    model.setCheckpointStep(700);
+    model.refresh();
+    QDeadlineTimer deadline(30000);
+    while (!model.checkpointsDone() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    ASSERT_TRUE(model.checkpointsDone());
+    for (int i : {3000, 699, 700, 701, 1400, 5999, 0, 4321})
+        EXPECT_EQ(model.record(i)->rowId, rowidAtOffset(i)) << i;
 }
 
 // A thousand rows of one second (an import of rows without seconds, say) in the middle.
