@@ -2,6 +2,8 @@
 // console's peak memory, and whether the log is left as it was.
 #include "app/operator.h"
 #include "app/headless_operator.h"
+#include "bench_log.h"
+#include "peak_memory.h"
 #include "store/datasrc.h"
 #include "test_paths.h"
 
@@ -18,24 +20,6 @@ namespace {
 
 constexpr int kRows = 2'000'000;
 
-// Generated inside the engine: two million rows of 37-second steps from 2020-01-01 07:00.
-bool fillLog(Tdsrc& data) {
-    Transaction tx(data.att());
-    const auto r = data.att().run(QStringLiteral(
-        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < ?) "
-        "INSERT INTO recorder(SYSTIME, CARDNO, MODE, READER, LOCK) "
-        "SELECT datetime('2020-01-01 07:00:00', '+' || (i * 37) || ' seconds'), "
-        "1000 + i % 500, 1 + i % 2, 1 + i % 8, 0 FROM n"), kRows);
-    return r && tx.commit();
-}
-
-long peakKb(qint64 pid) {
-    QFile f(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!f.open(QIODevice::ReadOnly)) return -1;
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').value(0).toLong();
-    return -1;
-}
 
 }  // namespace
 
@@ -45,7 +29,7 @@ int main(int argc, char** argv) {
     HeadlessOperator op;
     Tdsrc data(op);
     data.setDataFolder(dir.path());
-    if (!data.PrepareDataFolder() || !data.OpenDatabases() || !fillLog(data)) return 1;
+    if (!data.PrepareDataFolder() || !data.OpenDatabases() || !FillBenchLog(data, kRows)) return 1;
     const qint64 rows = data.LogCount();
     data.CloseDatabases();
     const QByteArray before = [&] {
@@ -65,7 +49,7 @@ int main(int argc, char** argv) {
     while (!out.contains(" ready: ") && p.state() != QProcess::NotRunning && timer.elapsed() < 60000)
         if (p.waitForReadyRead(50)) out += p.readAllStandardOutput();
     const qint64 readyMs = timer.elapsed();
-    const long peak = peakKb(p.processId());
+    const long peak = peakKb(QString::number(p.processId()));
     p.terminate();
     p.waitForFinished(30000);
 

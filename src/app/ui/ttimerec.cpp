@@ -2,9 +2,11 @@
 
 #include "app/clock.h"
 #include "app/console.h"
+#include "app/log_model.h"
 #include "app/ui/about_dialog.h"
 #include "app/ui/artwork.h"
 #include "app/ui/form_layout.h"
+#include "app/ui/log_grid.h"
 #include "store/setting_names.h"
 #include "store/settings.h"
 #include "version.h"
@@ -19,15 +21,8 @@
 namespace tallyport {
 
 QString StatusClockText(const QDateTime& t) {
-    const QLocale locale;
-    const QTime time = t.time();
-    const int hour12 = time.hour() % 12 == 0 ? 12 : time.hour() % 12;
-    return locale.toString(t.date(), QStringLiteral("dd/MMM/yyyy ddd")) +
-           (time.hour() < 12 ? QStringLiteral("  AM ") : QStringLiteral("  PM ")) +
-           QStringLiteral("%1:%2:%3")
-               .arg(hour12, 2, 10, QLatin1Char('0'))
-               .arg(time.minute(), 2, 10, QLatin1Char('0'))
-               .arg(time.second(), 2, 10, QLatin1Char('0'));
+    return QLocale().toString(t.date(), QStringLiteral("dd/MMM/yyyy ddd")) +
+           QStringLiteral("  ") + AmPmTimeText(t.time());
 }
 
 TTimeRec::TTimeRec(Console& console, QWidget* parent) : QMainWindow(parent), m_console(console) {
@@ -39,6 +34,7 @@ TTimeRec::TTimeRec(Console& console, QWidget* parent) : QMainWindow(parent), m_c
     buildActions();
     buildMenus();
     buildAreas();
+    buildLogView();
     connectActions();
     buildTray();
     m_timer2 = new QTimer(this);
@@ -69,9 +65,9 @@ void TTimeRec::StartUpStep() {
     const bool hide = ReadSettingBool(setting::HideOnStartup, false);
     action(cmd::actHideIt)->setChecked(hide);
     RestoreFormLayout(setting::MainForm, this);
-    RestoreGridColumns(setting::InfoGrid, m_info);
+    m_logGrid->restoreColumns();
     m_showAtStart = !hide;
-    showRecordCount();
+    RefreshLogGrid(true);
 }
 
 void TTimeRec::CreationStep() {
@@ -82,6 +78,7 @@ void TTimeRec::CreationStep() {
     m_iopanel->setVisible(ReadSettingBool(setting::AutoInOut, false));
     if (!m_console.CreationStep()) return;
     setupDevices();
+    m_logGrid->showCurrent();
 }
 
 void TTimeRec::shutdown() {

@@ -17,6 +17,7 @@ class QTimer;
 namespace tallyport {
 
 class Console;
+class LogGrid;
 class TClock;
 class Webcam;
 
@@ -44,6 +45,7 @@ public:
 
     QAction* action(const QString& name) const;
     QTableView* logGrid() const { return m_info; }
+    LogGrid* logView() const { return m_logGrid; }
     QGroupBox* logsGroup() const { return m_logs; }
     QLabel* statusPanel(int index) const;
     QSystemTrayIcon* trayIcon() const { return m_tray; }
@@ -56,10 +58,16 @@ public Q_SLOTS:
     void hideMainWindow();
     void showRecordCount();
     void showAbout();
+    // ttimerec_log.cpp
+    void RefreshLogGrid(bool shown);
+    void ShowHolderPhoto(int cardNo);
+    void ShowSnapshot(int cardNo, const QDateTime& time);
 
 Q_SIGNALS:
     // The window was closed: the console has shut down and the program ends.
     void closed();
+    // A double click on a log row while logged in: edit this card.
+    void cardDoubleClicked(int cardNo);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -88,6 +96,8 @@ private:
     void showWebcam(bool visible);
     void hideWebcam(bool hidden);
     void stopDevices();
+    // ttimerec_log.cpp
+    void buildLogView();
     // ttimerec.cpp
     void StartUpStep();
     void CreationStep();
@@ -99,6 +109,7 @@ private:
     std::map<QString, QAction*> m_actions;
     QTableView* m_info = nullptr;
     QGroupBox* m_logs = nullptr;
+    LogGrid* m_logGrid = nullptr;
     QWidget* m_pancap = nullptr;
     QLabel* m_iopanel = nullptr;
     QLabel* m_readerLine = nullptr;  // the last change of a reader's connection

@@ -55,6 +55,10 @@ void ConnectCardCommands(TTimeRec& window, Console& console) {
     if (QAction* a = window.action(QStringLiteral("actcardinfo")))
         QObject::connect(a, &QAction::triggered, &window,
                          [&window, &console] { OpenCardInfo(console, &window); });
+    // A double click on a log row edits that row's card; the grid has checked the login.
+    QObject::connect(&window, &TTimeRec::cardDoubleClicked, &window, [&window, &console](int card) {
+        if (OpenCardEditor(console, &window, card)) window.ShowHolderPhoto(card);
+    });
 }
 
 }  // namespace tallyport

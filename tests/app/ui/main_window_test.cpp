@@ -162,9 +162,9 @@ TEST_F(MainWindow, AreasCarryTheirNamesAndSizes) {
     EXPECT_TRUE(info->isColumnHidden(4));
     EXPECT_EQ(info->editTriggers(), QAbstractItemView::NoEditTriggers);
     EXPECT_EQ(info->selectionBehavior(), QAbstractItemView::SelectRows);
-    // Nothing stored yet: the widths follow the field kinds.
-    EXPECT_EQ(info->columnWidth(0), 150);
-    EXPECT_EQ(info->columnWidth(1), 100);
+    // Nothing stored yet: the grid's designed widths.
+    EXPECT_EQ(info->columnWidth(0), 185);
+    EXPECT_EQ(info->columnWidth(1), 165);
 }
 
 TEST_F(MainWindow, StatusBarShowsTheConsoleClock) {

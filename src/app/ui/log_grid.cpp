@@ -1,0 +1,196 @@
+#include "app/ui/log_grid.h"
+
+#include "app/console.h"
+#include "app/event_texts.h"
+#include "app/login.h"
+#include "app/log_model.h"
+#include "app/ui/form_layout.h"
+#include "store/photo_codec.h"
+#include "store/photo_files.h"
+#include "store/setting_names.h"
+#include "store/settings.h"
+
+#include <QAction>
+#include <QFile>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QPixmap>
+#include <QStyle>
+#include <QTableView>
+
+namespace tallyport {
+namespace {
+
+constexpr int kDesignedWidths[LogModel::ColumnCount] = {185, 165, 100, 100, 100};
+constexpr int kHiddenColumn = LogModel::ColLock;
+
+QPixmap toPixmap(const Picture& picture) {
+    const QImage image(picture.data(), picture.width(), picture.height(),
+                       static_cast<qsizetype>(picture.stride()), QImage::Format_BGR888);
+    return QPixmap::fromImage(image.copy());
+}
+
+}  // namespace
+
+void LogCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                            const QModelIndex& index) const {
+    QStyleOptionViewItem opt(option);
+    initStyleOption(&opt, index);
+    const bool selected = opt.state.testFlag(QStyle::State_Selected);
+    painter->save();
+    painter->setClipRect(opt.rect);
+    painter->fillRect(opt.rect, selected ? opt.palette.highlight() : opt.palette.base());
+    painter->setPen(selected ? opt.palette.highlightedText().color() : opt.palette.text().color());
+    painter->setFont(opt.font);
+    painter->drawText(opt.rect.adjusted(2, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+                      opt.text);
+    painter->restore();
+}
+
+LogGrid::LogGrid(Console& console, QWidget* window, QTableView* info, QGroupBox* logs,
+                 QAction* deleteRecord)
+    : QObject(info),
+      m_console(console),
+      m_info(info),
+      m_logs(logs),
+      m_photo(window->findChild<QLabel*>(QStringLiteral("xphoto"))),
+      m_capture(window->findChild<QLabel*>(QStringLiteral("imgcapture"))),
+      m_captureGroup(window->findChild<QGroupBox*>(QStringLiteral("gbcap"))),
+      m_model(new LogModel(console.data(),
+                           [&console](int port) { return console.readers().reader(port).Desc(); },
+                           info)) {
+    QAbstractItemModel* placeholder = info->model();
+    QItemSelectionModel* oldSelection = info->selectionModel();
+    info->setModel(m_model);
+    delete oldSelection;
+    if (placeholder && placeholder->parent() == info) delete placeholder;
+    info->setItemDelegate(new LogCellDelegate(info));
+    info->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    info->viewport()->installEventFilter(this);
+    info->installEventFilter(this);
+    connect(deleteRecord, &QAction::triggered, this, &LogGrid::deleteCurrentRecord);
+    connect(&console, &Console::logChanged, this, [this] { refresh(true); });
+    for (int c = 0; c < LogModel::ColumnCount; ++c) info->setColumnWidth(c, kDesignedWidths[c]);
+    info->setColumnHidden(kHiddenColumn, true);
+}
+
+void LogGrid::restoreColumns() {
+    RestoreGridColumns(setting::InfoGrid, m_info);
+    for (int c = 0; c < LogModel::ColumnCount; ++c) {
+        const QString stored = setting::InfoGrid + QLatin1Char('_') + QString::number(c);
+        if (ReadSettingText(stored, QString()).isEmpty())
+            m_info->setColumnWidth(c, kDesignedWidths[c]);
+    }
+    m_info->setColumnHidden(kHiddenColumn, true);
+}
+
+void LogGrid::refresh(bool shown) {
+    if (!shown) {
+        m_info->hide();
+        m_model->clear();  // nothing may read a closed database
+        return;
+    }
+    m_model->refresh();
+    selectNewest();
+    showRecordCount();
+    m_info->show();
+    m_info->viewport()->update();
+}
+
+void LogGrid::selectNewest() {
+    const int rows = m_model->rowCount();
+    if (rows == 0) return;
+    const QModelIndex newest = m_model->index(rows - 1, 0);
+    m_info->selectionModel()->setCurrentIndex(
+        newest, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_info->scrollTo(newest);
+}
+
+void LogGrid::showRecordCount() {
+    m_logs->setTitle(m_console.recordCountText());
+}
+
+std::optional<LogRecord> LogGrid::currentRecord() const {
+    const QModelIndex current = m_info->currentIndex();
+    return current.isValid() ? m_model->record(current.row()) : std::nullopt;
+}
+
+void LogGrid::showHolderPhoto(int cardNo) {
+    Picture picture;
+    bool loaded = false;
+    if (m_model->rowCount() > 0 && m_console.data().isOpen()) {
+        auto st = m_console.data().src().prepare(
+            QStringLiteral("SELECT PHOTO FROM staffs WHERE CARDNO = ?"));
+        if (st && st->bind(1, cardNo).step().value_or(false))
+            loaded = LoadPhotoFromField(st->blob(0), picture);
+    }
+    if (loaded) m_photo->setPixmap(toPixmap(picture));
+    m_photo->setVisible(loaded);
+}
+
+void LogGrid::showSnapshot(int cardNo, const QDateTime& time) {
+    QFile file(SnapshotFileName(m_console.data().photoFolder(), cardNo, time));
+    auto picture = file.open(QIODevice::ReadOnly) ? decodeJpeg(file.readAll())
+                                                  : Result<Picture>(std::unexpected(Error{}));
+    if (picture) m_capture->setPixmap(toPixmap(*picture));  // unscaled: the top left shows
+    m_captureGroup->setVisible(picture.has_value());
+}
+
+void LogGrid::showCurrent() {
+    const auto rec = currentRecord();
+    if (!rec) {
+        m_photo->hide();
+        m_captureGroup->hide();
+        return;
+    }
+    showHolderPhoto(rec->cardNo);
+    showSnapshot(rec->cardNo, rec->sysTime);
+}
+
+// The row goes first and its snapshot after it: a failed delete keeps both.
+void LogGrid::deleteCurrentRecord() {
+    Operator& op = m_console.op();
+    if (!m_console.login().loggedIn()) return op.information(msg::FeatureDisabled);
+    const auto rec = m_model->rowCount() > 0 ? currentRecord() : std::nullopt;
+    if (!rec) return op.information(msg::NoRecordToDelete);
+    if (!op.confirm(msg::ConfirmDeleteLog)) return;
+    auto done = m_console.data().att().run(QStringLiteral("DELETE FROM recorder WHERE rowid = ?"),
+                                           rec->rowId);
+    if (!done) return op.generalError(done.error().text);
+    QFile::remove(SnapshotFileName(m_console.data().photoFolder(), rec->cardNo, rec->sysTime));
+    Q_EMIT m_console.logChanged();  // the grid reads the log again and selects the newest row
+    showCurrent();
+}
+
+void LogGrid::doubleClicked() {
+    if (!m_console.login().loggedIn()) return m_console.op().information(msg::FeatureDisabled);
+    const auto rec = m_model->rowCount() > 0 ? currentRecord() : std::nullopt;
+    if (!rec) return m_console.op().error(msg::NoRecord);
+    Q_EMIT cardDoubleClicked(rec->cardNo);
+}
+
+// The panels follow a released mouse button or key, not every repeat of a held key.
+bool LogGrid::eventFilter(QObject* watched, QEvent* event) {
+    const bool viewport = watched == m_info->viewport();
+    switch (event->type()) {
+        case QEvent::MouseButtonRelease:
+            if (viewport && m_model->rowCount() > 0) showCurrent();
+            break;
+        case QEvent::KeyRelease:
+            if (!viewport && !static_cast<QKeyEvent*>(event)->isAutoRepeat() &&
+                m_model->rowCount() > 0)
+                showCurrent();
+            break;
+        case QEvent::MouseButtonDblClick:
+            if (viewport) doubleClicked();
+            break;
+        default:
+            break;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+}  // namespace tallyport

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "store/log_record.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QStyledItemDelegate>
+#include <optional>
+
+class QAction;
+class QGroupBox;
+class QLabel;
+class QTableView;
+
+namespace tallyport {
+
+class Console;
+class LogModel;
+
+namespace msg {
+inline const QString NoRecordToDelete = QStringLiteral("No record to delete.");     // information
+inline const QString ConfirmDeleteLog = QStringLiteral("Are you sure to delete this record.");
+inline const QString NoRecord = QStringLiteral("No record.");                        // error
+}  // namespace msg
+
+// Draws a log cell's text 2 pixels right of and below its top left corner, clipped to it, on
+// the background the grid prepared (the selected row highlighted).
+class LogCellDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
+};
+
+// The log grid `info` of the main window: its model, columns and drawing, the holder photo and
+// snapshot that follow the selection, the record count caption and the deletion of one record.
+class LogGrid : public QObject {
+    Q_OBJECT
+public:
+    // The widgets are found by their names under `window`.
+    LogGrid(Console& console, QWidget* window, QTableView* info, QGroupBox* logs,
+            QAction* deleteRecord);
+
+    LogModel& model() { return *m_model; }
+
+    // Hidden (shown false) while the databases are closed; otherwise the log is read again and
+    // the newest row selected.
+    void refresh(bool shown);
+    void showRecordCount();
+    void showHolderPhoto(int cardNo);
+    void showSnapshot(int cardNo, const QDateTime& time);
+    // Photo and snapshot of the current row.
+    void showCurrent();
+    void deleteCurrentRecord();
+    std::optional<LogRecord> currentRecord() const;
+    // The stored widths under "InfoGrid", the designed ones where none is stored.
+    void restoreColumns();
+
+Q_SIGNALS:
+    // A double click on a row while logged in: the card editor opens for this card.
+    void cardDoubleClicked(int cardNo);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void doubleClicked();
+    void selectNewest();
+
+    Console& m_console;
+    QTableView* m_info;
+    QGroupBox* m_logs;
+    QLabel* m_photo;
+    QLabel* m_capture;
+    QGroupBox* m_captureGroup;
+    LogModel* m_model;
+};
+
+}  // namespace tallyport

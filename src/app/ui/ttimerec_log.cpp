@@ -1,0 +1,33 @@
+// The log area of the main window: the grid over the log, the holder photo and the snapshot
+// of the selected row, and the record count.
+#include "app/commands.h"
+#include "app/console.h"
+#include "app/ui/log_grid.h"
+#include "app/ui/ttimerec.h"
+
+#include <QTableView>
+
+namespace tallyport {
+
+void TTimeRec::buildLogView() {
+    m_logGrid = new LogGrid(m_console, this, m_info, m_logs, action(cmd::actDelRec));
+    connect(m_logGrid, &LogGrid::cardDoubleClicked, this, &TTimeRec::cardDoubleClicked);
+    connect(&m_console, &Console::eventShown, this, [this](int cardNo, const QDateTime& time) {
+        ShowHolderPhoto(cardNo);
+        ShowSnapshot(cardNo, time);
+    });
+}
+
+void TTimeRec::RefreshLogGrid(bool shown) {
+    m_logGrid->refresh(shown);
+}
+
+void TTimeRec::ShowHolderPhoto(int cardNo) {
+    m_logGrid->showHolderPhoto(cardNo);
+}
+
+void TTimeRec::ShowSnapshot(int cardNo, const QDateTime& time) {
+    m_logGrid->showSnapshot(cardNo, time);
+}
+
+}  // namespace tallyport
