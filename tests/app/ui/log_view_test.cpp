@@ -17,6 +17,8 @@
 #include <QSignalSpy>
 #include <QStandardItemModel>
 #include <QTableView>
+#include <QTimer>
+#include <QApplication>
 
 namespace tallyport::test {
 namespace {
@@ -148,9 +150,18 @@ TEST_F(LogView, DoubleClickIsGatedThenNamesTheCard) {
     QTest::mouseDClick(viewport, Qt::LeftButton, {}, cell);
     EXPECT_EQ(op.shown(), QStringList{"information: " + msg::FeatureDisabled});
     logIn();
+    // The card editor opens for the row's card; close it as a person pressing Cancel would.
+    QString opened;
+    QTimer::singleShot(0, [&opened] {
+        if (QWidget* w = QApplication::activeModalWidget()) {
+            opened = QString::fromLatin1(w->metaObject()->className());
+            w->close();
+        }
+    });
     QTest::mouseDClick(viewport, Qt::LeftButton, {}, cell);
     ASSERT_EQ(spy.count(), 1);
     EXPECT_EQ(spy.at(0).at(0).toInt(), 4711);
+    EXPECT_EQ(opened, QStringLiteral("tallyport::Tnadd"));
 }
 
 // Text starts 2 pixels in from the cell's corner and never leaves the cell.
