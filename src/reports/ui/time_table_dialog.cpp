@@ -1,5 +1,6 @@
 #include "reports/ui/time_table_dialog.h"
 
+#include "app/ui/rows_model.h"
 #include "app/am_pm_text.h"
 #include "app/field_kind.h"
 #include "app/operator.h"
@@ -44,19 +45,9 @@ QPushButton* button(const char* name, const QString& caption, const QString& hin
 }  // namespace
 
 // The periods of the shown group: "IN Time" and "OUT Time".
-class TimeTableModel : public QAbstractTableModel {
+class TimeTableModel : public RowsTableModel<TimePeriod> {
 public:
-    using QAbstractTableModel::QAbstractTableModel;
-    std::vector<TimePeriod> rows;
-
-    void setRows(std::vector<TimePeriod> r) {
-        beginResetModel();
-        rows = std::move(r);
-        endResetModel();
-    }
-    int rowCount(const QModelIndex& parent = {}) const override {
-        return parent.isValid() ? 0 : int(rows.size());
-    }
+    using RowsTableModel::RowsTableModel;
     int columnCount(const QModelIndex& parent = {}) const override {
         return parent.isValid() ? 0 : 2;
     }

@@ -1,5 +1,6 @@
 #include "staff/ui/group_list_dialog.h"
 
+#include "app/ui/rows_model.h"
 #include "app/am_pm_text.h"
 #include "app/field_kind.h"
 #include "app/ui/form_layout.h"
@@ -79,19 +80,9 @@ QVariant cell(const WorkGroup& g, int column) {
 
 // The rows of `gid` in id order. Yes/no cells carry only a check state, so the grid draws a
 // check box and no text.
-class GroupListModel : public QAbstractTableModel {
+class GroupListModel : public RowsTableModel<WorkGroup> {
 public:
-    using QAbstractTableModel::QAbstractTableModel;
-    std::vector<WorkGroup> rows;
-
-    void setRows(std::vector<WorkGroup> r) {
-        beginResetModel();
-        rows = std::move(r);
-        endResetModel();
-    }
-    int rowCount(const QModelIndex& parent = {}) const override {
-        return parent.isValid() ? 0 : int(rows.size());
-    }
+    using RowsTableModel::RowsTableModel;
     int columnCount(const QModelIndex& parent = {}) const override {
         return parent.isValid() ? 0 : int(kColumns.size());
     }
