@@ -18,7 +18,7 @@ QString ReadyLine(const QString& dataFolder) {
 // One line per stored event, at once: a pipe reader sees each punch as it is stored.
 static void PrintEventLine(Console& console, const LogRecord& row) {
     TStaffRec rec;
-    const bool known = console.data().LookupStaff(row.cardNo, rec);
+    const bool known = console.data().LookupHolder(row.cardNo, rec);
     const QString holder =
         known && !rec.group.isEmpty() ? rec.name + QStringLiteral(" (%1)").arg(rec.group) : rec.name;
     const QString desc = console.readers().reader(row.reader).Desc();

@@ -101,19 +101,33 @@ bool Tdsrc::SetKeyInt(const QString& key, int value) {
     return SetKeyValue(key, QString::number(value));
 }
 
-bool Tdsrc::LookupStaff(int cardNo, TStaffRec& rec) {
+namespace {
+bool lookupWith(Database& src, const QString& sql, int cardNo, TStaffRec& rec) {
     rec.cardNo = cardNo;
     rec.name = QStringLiteral("[%1]").arg(cardNo);
     rec.group.clear();
-    auto st = m_src.prepare(
-        QStringLiteral("SELECT staffs.NAME, gid.descx FROM staffs, gid "
-                       "WHERE staffs.CARDNO = ? AND staffs.WORKGRP = gid.id"));
+    auto st = src.prepare(sql);
     if (!st) return false;
     st->bind(1, cardNo);
     if (!st->step().value_or(false)) return false;
     rec.name = st->text(0);
     rec.group = st->text(1);
     return true;
+}
+}  // namespace
+
+bool Tdsrc::LookupStaff(int cardNo, TStaffRec& rec) {
+    return lookupWith(m_src,
+                      QStringLiteral("SELECT staffs.NAME, gid.descx FROM staffs, gid "
+                                     "WHERE staffs.CARDNO = ? AND staffs.WORKGRP = gid.id"),
+                      cardNo, rec);
+}
+
+bool Tdsrc::LookupHolder(int cardNo, TStaffRec& rec) {
+    return lookupWith(m_src,
+                      QStringLiteral("SELECT staffs.NAME, gid.descx FROM staffs "
+                                     "LEFT JOIN gid ON gid.id = staffs.WORKGRP WHERE staffs.CARDNO = ?"),
+                      cardNo, rec);
 }
 
 int Tdsrc::CardByName(const QString& text) {

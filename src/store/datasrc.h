@@ -55,6 +55,9 @@ public:
 
     // Fills rec for a card; false (name "[card]", no group) when the card or its group is unknown.
     bool LookupStaff(int cardNo, TStaffRec& rec);
+    // As LookupStaff, but a holder whose group is gone is still found, with an empty group:
+    // what the live views show.
+    bool LookupHolder(int cardNo, TStaffRec& rec);
     // The card of the first holder, in name order, whose name begins with text; 0 when none.
     int CardByName(const QString& text);
 

@@ -133,6 +133,13 @@ TEST_F(NewInstallation, LookupStaffNeedsTheCardAndItsGroup) {
         EXPECT_EQ(rec.name, QString::fromUtf8(c.name));
         EXPECT_EQ(rec.group, QString::fromUtf8(c.group));
     }
+    // The live views still know a holder whose group is gone.
+    TStaffRec rec;
+    EXPECT_TRUE(data.LookupHolder(101, rec));
+    EXPECT_EQ(rec.name, QStringLiteral("BERT"));
+    EXPECT_EQ(rec.group, QString());
+    EXPECT_FALSE(data.LookupHolder(123, rec));
+    EXPECT_EQ(rec.name, QStringLiteral("[123]"));
 }
 
 TEST_F(NewInstallation, CardByNameFindsTheFirstNameInOrderWithThatBeginning) {
