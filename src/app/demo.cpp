@@ -3,6 +3,8 @@
 #include "app/headless_operator.h"
 #include "store/datasrc.h"
 
+#include <csignal>
+#include <sys/prctl.h>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -49,6 +51,8 @@ Result<void> Demo::startSimulator() {
     m_sim.setArguments({QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--exec"),
                         everyLine()});
     m_sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // The simulated reader goes with the console, however the console ends.
+    m_sim.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
     m_sim.start();
     if (!m_sim.waitForStarted(5000)) return fail(QStringLiteral("Cannot start ") + m_sim.program());
     QDeadlineTimer deadline(10000);

@@ -1,5 +1,7 @@
 #include "app/ui/desktop.h"
 
+#include "app/signal_watcher.h"
+
 #include "app/console.h"
 #include "app/instance_guard.h"
 #include "app/ui/artwork.h"
@@ -31,6 +33,10 @@ int RunDesktop(const QString& dataFolder) {
     splash.reset();
     if (window.endRequested()) return 1;
     QObject::connect(&window, &TTimeRec::closed, qApp, &QCoreApplication::quit);
+    // SIGINT/SIGTERM (a logout, `kill`, a service stop) close the window as Exit does, so the
+    // shutdown runs in order.
+    SignalWatcher signals;
+    QObject::connect(&signals, &SignalWatcher::stopRequested, &window, &QWidget::close);
     if (window.showAtStart())
         window.showMainWindow();
     else if (!window.trayAvailable())
