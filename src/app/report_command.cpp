@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <cstdio>
 #include <map>
+#include <optional>
 
 namespace tallyport {
 namespace {
@@ -326,7 +327,7 @@ void applyGroup(ReportRequest& r, Database& src) {
     if (isLate(r.kind) && r.hoursFromGroup) LoadGroupHours(src, s.groupName, DialogOf(r.kind), s.hours);
 }
 
-int run(ReportRequest& r) {
+int run(ReportRequest& r, const ReportPdfWriter& writePdf) {
     auto att = openFile(r.dataDir, kLogFile, kLogKey);
     if (!att) return printErr(att.error().text), 1;
     auto src = openFile(r.dataDir, kSystemFile, kSystemKey);
@@ -339,6 +340,10 @@ int run(ReportRequest& r) {
     auto rc = BuildReport(r.kind, r.scope, appClock().now().date(), *att, *src);
     if (!rc) return printErr(rc.error().text), 1;
     if (rc->lines.empty()) return printErr(QStringLiteral("Nobody in the scope: nothing printed.")), 0;
+    if (!r.pdfFile.isEmpty()) {
+        const auto written = writePdf(*rc, r.pdfFile);
+        return written ? 0 : (printErr(written.error().text), 1);
+    }
     const QByteArray out = ReportText(*rc).toUtf8();
     std::fwrite(out.constData(), 1, size_t(out.size()), stdout);
     return std::fflush(stdout) == 0 ? 0 : 1;
@@ -346,8 +351,9 @@ int run(ReportRequest& r) {
 
 }  // namespace
 
-int RunReportCommand(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+int RunReportCommand(int argc, char** argv, const ReportPdfWriter& writePdf) {
+    std::optional<QCoreApplication> app;
+    if (!QCoreApplication::instance()) app.emplace(argc, argv);
     QStringList args;
     for (int i = 2; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
     ReportRequest r = ParseReportArguments(args, appClock().now().date());
@@ -356,8 +362,9 @@ int RunReportCommand(int argc, char** argv) {
         printErr(r.error + QStringLiteral("\nSee: tallyport report --help"));
         return 2;
     }
-    if (!r.pdfFile.isEmpty()) return printErr(QStringLiteral("--pdf: PDF output is not available yet")), 2;
-    return run(r);
+    if (!r.pdfFile.isEmpty() && !writePdf)
+        return printErr(QStringLiteral("--pdf: PDF output is not available here")), 2;
+    return run(r, writePdf);
 }
 
 }  // namespace tallyport

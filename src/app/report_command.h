@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace tallyport {
 
@@ -24,7 +25,11 @@ struct ReportRequest {
 ReportRequest ParseReportArguments(const QStringList& args, const QDate& today);
 QString ReportUsageText();
 
-// Runs the command; returns the exit code (2 for bad arguments).
-int RunReportCommand(int argc, char** argv);
+// Writes a report's pages to a PDF file; supplied by the program that can draw pages.
+using ReportPdfWriter = std::function<Result<void>(const ReportContents&, const QString& path)>;
+
+// Runs the command; returns the exit code (2 for bad arguments). Without `writePdf`, --pdf is
+// refused. Uses the running application object if there is one.
+int RunReportCommand(int argc, char** argv, const ReportPdfWriter& writePdf = {});
 
 }  // namespace tallyport

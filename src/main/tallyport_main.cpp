@@ -4,9 +4,9 @@
 #include "app/headless.h"
 #include "app/headless_operator.h"
 #include "app/instance_guard.h"
-#include "app/report_command.h"
 #include "app/ui/desktop.h"
 #include "peripherals/ui/gui_devices.h"
+#include "reports/ui/report_pdf_command.h"
 #include "version.h"
 
 #include <QApplication>
@@ -66,7 +66,7 @@ int runDesktop(int argc, char** argv, CommandLine cl) {
 
 int main(int argc, char** argv) {
     // Reports need no window and no instance lock: they only read the databases.
-    if (argc > 1 && qstrcmp(argv[1], "report") == 0) return RunReportCommand(argc, argv);
+    if (argc > 1 && qstrcmp(argv[1], "report") == 0) return RunReportCommandWithPdf(argc, argv);
     const CommandLine cl = ParseCommandLine(arguments(argc, argv));
     if (!cl.error.isEmpty()) {
         std::fprintf(stderr, "%s\n\n%s", qPrintable(cl.error), qPrintable(UsageText()));

@@ -1,0 +1,182 @@
+#include "reports/ui/report_pages.h"
+
+#include <QFontMetricsF>
+#include <QMarginsF>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+
+namespace tallyport {
+
+namespace {
+
+const QColor kYellow(255, 255, 0);
+constexpr double kRuleWidthMm = 0.2;
+
+QFont sansFont(double points, bool underline = false) {
+    QFont f(QStringLiteral("DejaVu Sans"));
+    f.setStyleHint(QFont::SansSerif);
+    f.setPointSizeF(points);
+    f.setUnderline(underline);
+    return f;
+}
+
+QFont monoFont(double points) {
+    QFont f(QStringLiteral("DejaVu Sans Mono"));
+    f.setStyleHint(QFont::TypeWriter);
+    f.setFixedPitch(true);
+    f.setPointSizeF(points);
+    return f;
+}
+
+// A4 portrait; margins 10 mm top and bottom, 20 mm left, 15 mm right.
+QPageLayout reportPageLayout() {
+    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                       QMarginsF(20.0, 10.0, 15.0, 10.0), QPageLayout::Millimeter);
+}
+
+// One page being filled: the text area in device units and how far down it is used.
+struct PageState {
+    QPainter* p = nullptr;
+    QRectF area;         // the text area, origin at its top left
+    double bodyTop = 0;  // below the page header
+    double bodyEnd = 0;  // above the page footer
+    double y = 0;        // next band's top
+    int page = 0;
+    QDateTime printedOn;
+    const ReportContents* rc = nullptr;
+};
+
+double mm(const PageState& s, double millimetres) {
+    return millimetres * s.p->device()->logicalDpiY() / 25.4;
+}
+
+QFont bandFont(Band band) { return band == Band::Person ? sansFont(11) : monoFont(9); }
+
+double lineHeight(const PageState& s, const QFont& f) {
+    return QFontMetricsF(f, s.p->device()).height();
+}
+
+// Bands get a little leading so that coloured bands read as separate lines.
+double bandHeight(const PageState& s, Band band) { return lineHeight(s, bandFont(band)) * 1.15; }
+
+void drawText(PageState& s, const QFont& f, double top, const QString& text, int align) {
+    s.p->setFont(f);
+    const QRectF r(0, top, s.area.width(), lineHeight(s, f));
+    s.p->drawText(r, align | Qt::AlignVCenter | Qt::TextSingleLine, text);
+}
+
+// Left label and right label on one line, the title centred and underlined below them,
+// then the working-hours lines.
+double drawPageHeader(PageState& s) {
+    const QFont label = sansFont(10);
+    drawText(s, label, 0, s.rc->leftLabel, Qt::AlignLeft);
+    drawText(s, label, 0, s.rc->rightLabel, Qt::AlignRight);
+    double y = lineHeight(s, label);
+    const QFont title = sansFont(18, true);
+    drawText(s, title, y, s.rc->title, Qt::AlignHCenter);
+    y += lineHeight(s, title);
+    for (const QString& h : s.rc->headerLines) {
+        if (h.isEmpty()) continue;
+        drawText(s, label, y, h, Qt::AlignLeft);
+        y += lineHeight(s, label);
+    }
+    return y + mm(s, 3);
+}
+
+double footerHeight(const PageState& s) { return lineHeight(s, sansFont(9)); }
+
+void drawPageFooter(PageState& s) {
+    const QFont f = sansFont(9);
+    const double top = s.area.height() - footerHeight(s);
+    drawText(s, f, top,
+             QStringLiteral("Printed on ") + s.printedOn.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
+             Qt::AlignLeft);
+    drawText(s, f, top, QStringLiteral("P.") + QString::number(s.page), Qt::AlignRight);
+}
+
+// Starts a page (the device's first page is already there) with its header and footer.
+bool startPage(PageState& s, QPagedPaintDevice& device) {
+    if (s.page > 0 && !device.newPage()) return false;
+    ++s.page;
+    s.bodyTop = drawPageHeader(s);
+    drawPageFooter(s);
+    s.bodyEnd = s.area.height() - footerHeight(s) - mm(s, 2);
+    s.y = s.bodyTop;
+    return true;
+}
+
+void drawRule(PageState& s, double y) {
+    s.p->setPen(QPen(Qt::black, mm(s, kRuleWidthMm)));
+    s.p->drawLine(QPointF(0, y), QPointF(s.area.width(), y));
+}
+
+// A line wider than the text area is printed smaller rather than cut off: a total line's
+// last figures matter as much as its first.
+QFont fittedFont(const PageState& s, QFont f, const QString& text) {
+    s.p->setFont(f);
+    const double width = s.p->fontMetrics().horizontalAdvance(text);
+    if (width > s.area.width()) f.setPointSizeF(f.pointSizeF() * s.area.width() / width * 0.98);
+    return f;
+}
+
+void drawBand(PageState& s, const ReportLine& line, double height) {
+    const QRectF r(0, s.y, s.area.width(), height);
+    if (line.colour == BandColour::Yellow) s.p->fillRect(r, kYellow);
+    s.p->setPen(Qt::black);
+    s.p->setFont(fittedFont(s, bandFont(line.band), line.text));
+    if (!line.text.isEmpty())
+        s.p->drawText(r, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, line.text);
+    if (line.band == Band::Person || line.band == Band::Total) {
+        drawRule(s, r.top());
+        drawRule(s, r.bottom());
+    }
+    s.y += height;
+}
+
+bool placeBand(PageState& s, QPagedPaintDevice& device, const ReportLine& line) {
+    const double h = bandHeight(s, line.band);
+    const bool pageUsed = s.y > s.bodyTop;
+    if ((line.newPage && pageUsed) || (s.y + h > s.bodyEnd && pageUsed)) {
+        if (!startPage(s, device)) return false;
+    }
+    drawBand(s, line, h);
+    return true;
+}
+
+}  // namespace
+
+Result<int> PaintReportPages(const ReportContents& rc, QPagedPaintDevice& device,
+                             const QDateTime& printedOn) {
+    QPainter painter;
+    if (!painter.begin(&device)) return fail(QStringLiteral("The report pages cannot be drawn."));
+    PageState s{&painter, QRectF(0, 0, device.width(), device.height()), 0, 0, 0, 0, printedOn, &rc};
+    bool ok = startPage(s, device);
+    for (size_t i = 0; ok && i < rc.lines.size(); ++i) ok = placeBand(s, device, rc.lines[i]);
+    painter.end();
+    if (!ok) return fail(QStringLiteral("The report pages cannot be drawn."));
+    return s.page;
+}
+
+Result<void> WriteReportPdf(const ReportContents& rc, const QString& path,
+                            const QDateTime& printedOn) {
+    QSaveFile file(path);
+    const auto cannot = [&](const QString& why) {
+        return fail(QStringLiteral("The file \"%1\" cannot be written: %2.").arg(path, why));
+    };
+    if (!file.open(QIODevice::WriteOnly)) return cannot(file.errorString());
+    {
+        QPdfWriter writer(&file);
+        writer.setPageLayout(reportPageLayout());
+        writer.setResolution(300);
+        writer.setCreator(QStringLiteral("Tallyport"));
+        writer.setTitle(rc.title);
+        if (auto pages = PaintReportPages(rc, writer, printedOn); !pages)
+            return cannot(QStringLiteral("the pages cannot be drawn"));
+    }
+    if (!file.commit()) return cannot(file.errorString());
+    return {};
+}
+
+}  // namespace tallyport

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "app/error.h"
+#include "reports/report_contents.h"
+
+#include <QDateTime>
+#include <QString>
+
+class QPagedPaintDevice;
+
+namespace tallyport {
+
+// Lays a report's bands on A4 portrait pages: the page header and footer on every page,
+// enhanced colours as the lines carry them, a new page where a line asks for one.
+// Answers the number of pages drawn; fails when the device cannot be painted on.
+Result<int> PaintReportPages(const ReportContents& rc, QPagedPaintDevice& device,
+                             const QDateTime& printedOn);
+
+// The same pages as a PDF file. The file is written aside and renamed into place, so a failure
+// leaves any earlier file as it was and never a cut-short one. Needs a QGuiApplication.
+Result<void> WriteReportPdf(const ReportContents& rc, const QString& path,
+                            const QDateTime& printedOn);
+
+}  // namespace tallyport

@@ -1,0 +1,125 @@
+// Report pages written as PDF and read back with pdftotext: what is printed, on which page.
+#include "app/report_command.h"
+#include "reports/ui/report_pages.h"
+#include "support/console_process.h"
+#include "support/store_fixture.h"
+
+#include <QFile>
+#include <QProcess>
+
+namespace tallyport {
+namespace {
+
+const QString kFiloOptions = QStringLiteral(
+    "filo --dates all --records inout --time-format 1 --hours 09:00-17:00 "
+    "--ot-min 15 --ot-multiple 5 --ot-free 0");
+
+// The text of each page, in layout mode, with runs of blanks made single so that a printed
+// line can be looked for whatever spacing the extraction chose.
+QStringList pdfPages(const QString& path) {
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
+    if (!p.waitForFinished(30000) || p.exitCode() != 0) return {};
+    QStringList pages = QString::fromUtf8(p.readAllStandardOutput()).split(u'\f');
+    if (!pages.isEmpty() && pages.last().trimmed().isEmpty()) pages.removeLast();
+    for (QString& page : pages) page = page.simplified();
+    return pages;
+}
+
+class ReportPdf : public test::StoreFixture {
+protected:
+    // Two holders, each with an IN and an OUT on every day of 70 days from 2026-01-05: one
+    // detail line a day, more than one page holds.
+    void addTwoMonths() {
+        addStaff(101, QStringLiteral("Ann Miller"), 1);
+        addStaff(102, QStringLiteral("Bob Stone"), 1);
+        for (int d = 0; d < 70; ++d) {
+            const QString day = QDate(2026, 1, 5).addDays(d).toString(Qt::ISODate);
+            for (int card : {101, 102}) {
+                addLog(day + QStringLiteral(" 08:55:00"), card, 1);
+                addLog(day + QStringLiteral(" 17:40:00"), card, 2);
+            }
+        }
+    }
+    ReportContents build(const QString& options) {
+        const ReportRequest r = ParseReportArguments(options.split(u' ', Qt::SkipEmptyParts),
+                                                     QDate(2026, 3, 31));
+        EXPECT_TRUE(r.error.isEmpty()) << r.error.toStdString();
+        auto rc = BuildReport(r.kind, r.scope, QDate(2026, 3, 31), data.att(), data.src());
+        EXPECT_TRUE(rc) << rc.error().text.toStdString();
+        return rc ? *rc : ReportContents{};
+    }
+    QString pdfPath() const { return dir.path() + QStringLiteral("/report.pdf"); }
+};
+
+int pageHolding(const QStringList& pages, const QString& line) {
+    for (int i = 0; i < pages.size(); ++i)
+        if (pages[i].contains(line.simplified())) return i + 1;
+    return 0;
+}
+
+TEST_F(ReportPdf, EveryPageHasItsHeaderFooterAndItsOwnLines) {
+    addTwoMonths();
+    const ReportContents rc = build(kFiloOptions + QStringLiteral(" --new-page"));
+    ASSERT_GT(rc.lines.size(), 140u);
+    const QDateTime printed(QDate(2026, 4, 1), QTime(9, 30, 0));
+    ASSERT_TRUE(WriteReportPdf(rc, pdfPath(), printed));
+    const QStringList pages = pdfPages(pdfPath());
+    ASSERT_GE(pages.size(), 4) << "each holder's 70 lines take two pages";
+    for (int i = 0; i < pages.size(); ++i) {
+        SCOPED_TRACE(i + 1);
+        EXPECT_TRUE(pages[i].contains(rc.title.simplified()));
+        EXPECT_TRUE(pages[i].contains(rc.leftLabel.simplified()));
+        EXPECT_TRUE(pages[i].contains(rc.rightLabel.simplified()));
+        EXPECT_TRUE(pages[i].contains(QStringLiteral("Printed on 2026-04-01 09:30:00")));
+        EXPECT_TRUE(pages[i].contains(QStringLiteral("P.%1").arg(i + 1)));
+        EXPECT_FALSE(pages[i].contains(QStringLiteral("P.%1").arg(i + 2)));
+    }
+    // The first holder's first day on page 1, the second holder on a new page.
+    std::vector<const ReportLine*> details, persons, totals;
+    for (const ReportLine& l : rc.lines) {
+        if (l.band == Band::Detail) details.push_back(&l);
+        if (l.band == Band::Person) persons.push_back(&l);
+        if (l.band == Band::Total) totals.push_back(&l);
+    }
+    ASSERT_EQ(persons.size(), 2u);
+    EXPECT_EQ(pageHolding(pages, details.front()->text), 1);
+    EXPECT_EQ(pageHolding(pages, details[69]->text), 2);
+    EXPECT_EQ(pageHolding(pages, persons[1]->text), 3);
+    EXPECT_FALSE(pages[1].contains(persons[1]->text.simplified()));
+    // The total line is wider than the text area: printed whole, not cut at the margin.
+    ASSERT_FALSE(totals.empty());
+    EXPECT_EQ(pageHolding(pages, totals.front()->text), 2);
+}
+
+TEST_F(ReportPdf, AFailedWriteLeavesNoFile) {
+    addTwoMonths();
+    const QString path = dir.path() + QStringLiteral("/missing/report.pdf");
+    const auto written = WriteReportPdf(build(kFiloOptions), path, QDateTime::currentDateTime());
+    ASSERT_FALSE(written);
+    EXPECT_TRUE(written.error().text.contains(path));
+    EXPECT_FALSE(QFile::exists(path));
+}
+
+TEST_F(ReportPdf, TheProgramWritesThePdf) {
+    addTwoMonths();
+    QProcess p;
+    p.setProgram(test::BuiltProgram(QStringLiteral("tallyport")));
+    p.setArguments(QStringList{QStringLiteral("report")} +
+                   kFiloOptions.split(u' ', Qt::SkipEmptyParts) +
+                   QStringList{QStringLiteral("--pdf"), pdfPath(), QStringLiteral("--data-dir"),
+                               dir.path()});
+    p.start();
+    ASSERT_TRUE(p.waitForFinished(60000));
+    ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    EXPECT_TRUE(p.readAllStandardOutput().isEmpty());
+    const QStringList pages = pdfPages(pdfPath());
+    ASSERT_GE(pages.size(), 3);
+    EXPECT_TRUE(pages[0].contains(QStringLiteral("First In Last Out")));
+    EXPECT_TRUE(pages[0].contains(QStringLiteral("Jan 05, 2026 Mon - 08:55:00[IN] 17:40:00[OUT]")));
+    EXPECT_TRUE(pages[0].contains(QStringLiteral("Printed on ")));
+    EXPECT_TRUE(pages[1].contains(QStringLiteral("P.2")));
+}
+
+}  // namespace
+}  // namespace tallyport
