@@ -36,6 +36,15 @@ QPageLayout reportPageLayout() {
                        QMarginsF(20.0, 10.0, 15.0, 10.0), QPageLayout::Millimeter);
 }
 
+// A band's font and measures, worked out once per run: the pages of a year's report hold
+// hundreds of thousands of lines.
+struct BandStyle {
+    QFont font;
+    double height = 0;    // with a little leading, so coloured bands read as separate lines
+    double baseline = 0;  // from the band's top
+    double widest = 0;    // the widest character: a cheap bound before measuring a line
+};
+
 // One page being filled: the text area in device units and how far down it is used.
 struct PageState {
     QPainter* p = nullptr;
@@ -46,23 +55,31 @@ struct PageState {
     int page = 0;
     QDateTime printedOn;
     const ReportContents* rc = nullptr;
+    BandStyle person, detail;
+    const QFont* current = nullptr;  // the band font last set on the painter
 };
 
 double mm(const PageState& s, double millimetres) {
     return millimetres * s.p->device()->logicalDpiY() / 25.4;
 }
 
-QFont bandFont(Band band) { return band == Band::Person ? sansFont(11) : monoFont(9); }
-
 double lineHeight(const PageState& s, const QFont& f) {
     return QFontMetricsF(f, s.p->device()).height();
 }
 
-// Bands get a little leading so that coloured bands read as separate lines.
-double bandHeight(const PageState& s, Band band) { return lineHeight(s, bandFont(band)) * 1.15; }
+BandStyle bandStyle(QPaintDevice* device, const QFont& font) {
+    const QFontMetricsF m(font, device);
+    const double height = m.height() * 1.15;
+    return {font, height, (height - m.height()) / 2 + m.ascent(), m.maxWidth()};
+}
+
+const BandStyle& styleOf(const PageState& s, Band band) {
+    return band == Band::Person ? s.person : s.detail;
+}
 
 void drawText(PageState& s, const QFont& f, double top, const QString& text, int align) {
     s.p->setFont(f);
+    s.current = nullptr;
     const QRectF r(0, top, s.area.width(), lineHeight(s, f));
     s.p->drawText(r, align | Qt::AlignVCenter | Qt::TextSingleLine, text);
 }
@@ -114,34 +131,41 @@ void drawRule(PageState& s, double y) {
 
 // A line wider than the text area is printed smaller rather than cut off: a total line's
 // last figures matter as much as its first.
-QFont fittedFont(const PageState& s, QFont f, const QString& text) {
-    s.p->setFont(f);
-    const double width = s.p->fontMetrics().horizontalAdvance(text);
-    if (width > s.area.width()) f.setPointSizeF(f.pointSizeF() * s.area.width() / width * 0.98);
-    return f;
+void drawBandText(PageState& s, const BandStyle& style, const QString& text) {
+    if (s.current != &style.font) s.p->setFont(style.font);
+    s.current = &style.font;
+    if (text.size() * style.widest > s.area.width()) {
+        const double width = s.p->fontMetrics().horizontalAdvance(text);
+        if (width > s.area.width()) {
+            QFont smaller = style.font;
+            smaller.setPointSizeF(smaller.pointSizeF() * s.area.width() / width * 0.98);
+            s.p->setFont(smaller);
+            s.current = nullptr;
+        }
+    }
+    s.p->drawText(QPointF(0, s.y + style.baseline), text);
 }
 
-void drawBand(PageState& s, const ReportLine& line, double height) {
-    const QRectF r(0, s.y, s.area.width(), height);
+void drawBand(PageState& s, const ReportLine& line) {
+    const BandStyle& style = styleOf(s, line.band);
+    const QRectF r(0, s.y, s.area.width(), style.height);
     if (line.colour == BandColour::Yellow) s.p->fillRect(r, kYellow);
     s.p->setPen(Qt::black);
-    s.p->setFont(fittedFont(s, bandFont(line.band), line.text));
-    if (!line.text.isEmpty())
-        s.p->drawText(r, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, line.text);
+    if (!line.text.isEmpty()) drawBandText(s, style, line.text);
     if (line.band == Band::Person || line.band == Band::Total) {
         drawRule(s, r.top());
         drawRule(s, r.bottom());
     }
-    s.y += height;
+    s.y += style.height;
 }
 
 bool placeBand(PageState& s, QPagedPaintDevice& device, const ReportLine& line) {
-    const double h = bandHeight(s, line.band);
+    const double h = styleOf(s, line.band).height;
     const bool pageUsed = s.y > s.bodyTop;
     if ((line.newPage && pageUsed) || (s.y + h > s.bodyEnd && pageUsed)) {
         if (!startPage(s, device)) return false;
     }
-    drawBand(s, line, h);
+    drawBand(s, line);
     return true;
 }
 
@@ -151,7 +175,8 @@ Result<int> PaintReportPages(const ReportContents& rc, QPagedPaintDevice& device
                              const QDateTime& printedOn) {
     QPainter painter;
     if (!painter.begin(&device)) return fail(QStringLiteral("The report pages cannot be drawn."));
-    PageState s{&painter, QRectF(0, 0, device.width(), device.height()), 0, 0, 0, 0, printedOn, &rc};
+    PageState s{&painter, QRectF(0, 0, device.width(), device.height()), 0, 0, 0, 0, printedOn, &rc,
+                bandStyle(&device, sansFont(11)), bandStyle(&device, monoFont(9))};
     bool ok = startPage(s, device);
     for (size_t i = 0; ok && i < rc.lines.size(); ++i) ok = placeBand(s, device, rc.lines[i]);
     painter.end();
