@@ -3,7 +3,9 @@
 #include <QFontMetricsF>
 #include <QMarginsF>
 #include <QPageLayout>
+#include <QGlyphRun>
 #include <QPainter>
+#include <QRawFont>
 #include <QPdfWriter>
 #include <QSaveFile>
 
@@ -43,6 +45,8 @@ struct BandStyle {
     double height = 0;    // with a little leading, so coloured bands read as separate lines
     double baseline = 0;  // from the band's top
     double widest = 0;    // the widest character: a cheap bound before measuring a line
+    QRawFont raw;         // fixed pitch only: plain lines are laid glyph by glyph, unshaped
+    double pitch = 0;
 };
 
 // One page being filled: the text area in device units and how far down it is used.
@@ -70,7 +74,36 @@ double lineHeight(const PageState& s, const QFont& f) {
 BandStyle bandStyle(QPaintDevice* device, const QFont& font) {
     const QFontMetricsF m(font, device);
     const double height = m.height() * 1.15;
-    return {font, height, (height - m.height()) / 2 + m.ascent(), m.maxWidth()};
+    BandStyle style{font, height, (height - m.height()) / 2 + m.ascent(), m.maxWidth(), {}, 0};
+    if (font.fixedPitch()) {
+        style.raw = QRawFont::fromFont(font);
+        style.raw.setPixelSize(font.pointSizeF() * device->logicalDpiY() / 72.0);
+        style.pitch = style.raw.averageCharWidth();
+    }
+    return style;
+}
+
+bool isPlainLatin(const QString& text) {
+    for (QChar c : text)
+        if (c.unicode() < 0x20 || c.unicode() > 0xff) return false;
+    return true;
+}
+
+// The detail lines are most of a long report: laying their glyphs at the fixed pitch spares
+// the text shaping that costs most of the time.
+bool drawFixedPitch(PageState& s, const BandStyle& style, const QString& text) {
+    if (!style.raw.isValid() || !isPlainLatin(text) || text.size() * style.pitch > s.area.width())
+        return false;
+    const QList<quint32> glyphs = style.raw.glyphIndexesForString(text);
+    if (glyphs.size() != text.size() || glyphs.contains(0u)) return false;
+    QList<QPointF> positions(glyphs.size());
+    for (qsizetype i = 0; i < positions.size(); ++i) positions[i] = QPointF(i * style.pitch, 0);
+    QGlyphRun run;
+    run.setRawFont(style.raw);
+    run.setGlyphIndexes(glyphs);
+    run.setPositions(positions);
+    s.p->drawGlyphRun(QPointF(0, s.y + style.baseline), run);
+    return true;
 }
 
 const BandStyle& styleOf(const PageState& s, Band band) {
@@ -132,6 +165,7 @@ void drawRule(PageState& s, double y) {
 // A line wider than the text area is printed smaller rather than cut off: a total line's
 // last figures matter as much as its first.
 void drawBandText(PageState& s, const BandStyle& style, const QString& text) {
+    if (drawFixedPitch(s, style, text)) return;
     if (s.current != &style.font) s.p->setFont(style.font);
     s.current = &style.font;
     if (text.size() * style.widest > s.area.width()) {
