@@ -3,7 +3,9 @@
 #include <QFontMetricsF>
 #include <QMarginsF>
 #include <QPageLayout>
+#include <QGlyphRun>
 #include <QPainter>
+#include <QRawFont>
 #include <QPdfWriter>
 #include <QSaveFile>
 
@@ -36,6 +38,17 @@ QPageLayout reportPageLayout() {
                        QMarginsF(20.0, 10.0, 15.0, 10.0), QPageLayout::Millimeter);
 }
 
+// A band's font and measures, worked out once per run: the pages of a year's report hold
+// hundreds of thousands of lines.
+struct BandStyle {
+    QFont font;
+    double height = 0;    // with a little leading, so coloured bands read as separate lines
+    double baseline = 0;  // from the band's top
+    double widest = 0;    // the widest character: a cheap bound before measuring a line
+    QRawFont raw;         // fixed pitch only: plain lines are laid glyph by glyph, unshaped
+    double pitch = 0;
+};
+
 // One page being filled: the text area in device units and how far down it is used.
 struct PageState {
     QPainter* p = nullptr;
@@ -46,23 +59,60 @@ struct PageState {
     int page = 0;
     QDateTime printedOn;
     const ReportContents* rc = nullptr;
+    BandStyle person, detail;
+    const QFont* current = nullptr;  // the band font last set on the painter
 };
 
 double mm(const PageState& s, double millimetres) {
     return millimetres * s.p->device()->logicalDpiY() / 25.4;
 }
 
-QFont bandFont(Band band) { return band == Band::Person ? sansFont(11) : monoFont(9); }
-
 double lineHeight(const PageState& s, const QFont& f) {
     return QFontMetricsF(f, s.p->device()).height();
 }
 
-// Bands get a little leading so that coloured bands read as separate lines.
-double bandHeight(const PageState& s, Band band) { return lineHeight(s, bandFont(band)) * 1.15; }
+BandStyle bandStyle(QPaintDevice* device, const QFont& font) {
+    const QFontMetricsF m(font, device);
+    const double height = m.height() * 1.15;
+    BandStyle style{font, height, (height - m.height()) / 2 + m.ascent(), m.maxWidth(), {}, 0};
+    if (font.fixedPitch()) {
+        style.raw = QRawFont::fromFont(font);
+        style.raw.setPixelSize(font.pointSizeF() * device->logicalDpiY() / 72.0);
+        style.pitch = style.raw.averageCharWidth();
+    }
+    return style;
+}
+
+bool isPlainLatin(const QString& text) {
+    for (QChar c : text)
+        if (c.unicode() < 0x20 || c.unicode() > 0xff) return false;
+    return true;
+}
+
+// The detail lines are most of a long report: laying their glyphs at the fixed pitch spares
+// the text shaping that costs most of the time.
+bool drawFixedPitch(PageState& s, const BandStyle& style, const QString& text) {
+    if (!style.raw.isValid() || !isPlainLatin(text) || text.size() * style.pitch > s.area.width())
+        return false;
+    const QList<quint32> glyphs = style.raw.glyphIndexesForString(text);
+    if (glyphs.size() != text.size() || glyphs.contains(0u)) return false;
+    QList<QPointF> positions(glyphs.size());
+    for (qsizetype i = 0; i < positions.size(); ++i) positions[i] = QPointF(i * style.pitch, 0);
+    QGlyphRun run;
+    run.setRawFont(style.raw);
+    run.setGlyphIndexes(glyphs);
+    run.setPositions(positions);
+    s.p->drawGlyphRun(QPointF(0, s.y + style.baseline), run);
+    return true;
+}
+
+const BandStyle& styleOf(const PageState& s, Band band) {
+    return band == Band::Person ? s.person : s.detail;
+}
 
 void drawText(PageState& s, const QFont& f, double top, const QString& text, int align) {
     s.p->setFont(f);
+    s.current = nullptr;
     const QRectF r(0, top, s.area.width(), lineHeight(s, f));
     s.p->drawText(r, align | Qt::AlignVCenter | Qt::TextSingleLine, text);
 }
@@ -114,34 +164,42 @@ void drawRule(PageState& s, double y) {
 
 // A line wider than the text area is printed smaller rather than cut off: a total line's
 // last figures matter as much as its first.
-QFont fittedFont(const PageState& s, QFont f, const QString& text) {
-    s.p->setFont(f);
-    const double width = s.p->fontMetrics().horizontalAdvance(text);
-    if (width > s.area.width()) f.setPointSizeF(f.pointSizeF() * s.area.width() / width * 0.98);
-    return f;
+void drawBandText(PageState& s, const BandStyle& style, const QString& text) {
+    if (drawFixedPitch(s, style, text)) return;
+    if (s.current != &style.font) s.p->setFont(style.font);
+    s.current = &style.font;
+    if (text.size() * style.widest > s.area.width()) {
+        const double width = s.p->fontMetrics().horizontalAdvance(text);
+        if (width > s.area.width()) {
+            QFont smaller = style.font;
+            smaller.setPointSizeF(smaller.pointSizeF() * s.area.width() / width * 0.98);
+            s.p->setFont(smaller);
+            s.current = nullptr;
+        }
+    }
+    s.p->drawText(QPointF(0, s.y + style.baseline), text);
 }
 
-void drawBand(PageState& s, const ReportLine& line, double height) {
-    const QRectF r(0, s.y, s.area.width(), height);
+void drawBand(PageState& s, const ReportLine& line) {
+    const BandStyle& style = styleOf(s, line.band);
+    const QRectF r(0, s.y, s.area.width(), style.height);
     if (line.colour == BandColour::Yellow) s.p->fillRect(r, kYellow);
     s.p->setPen(Qt::black);
-    s.p->setFont(fittedFont(s, bandFont(line.band), line.text));
-    if (!line.text.isEmpty())
-        s.p->drawText(r, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, line.text);
+    if (!line.text.isEmpty()) drawBandText(s, style, line.text);
     if (line.band == Band::Person || line.band == Band::Total) {
         drawRule(s, r.top());
         drawRule(s, r.bottom());
     }
-    s.y += height;
+    s.y += style.height;
 }
 
 bool placeBand(PageState& s, QPagedPaintDevice& device, const ReportLine& line) {
-    const double h = bandHeight(s, line.band);
+    const double h = styleOf(s, line.band).height;
     const bool pageUsed = s.y > s.bodyTop;
     if ((line.newPage && pageUsed) || (s.y + h > s.bodyEnd && pageUsed)) {
         if (!startPage(s, device)) return false;
     }
-    drawBand(s, line, h);
+    drawBand(s, line);
     return true;
 }
 
@@ -151,7 +209,8 @@ Result<int> PaintReportPages(const ReportContents& rc, QPagedPaintDevice& device
                              const QDateTime& printedOn) {
     QPainter painter;
     if (!painter.begin(&device)) return fail(QStringLiteral("The report pages cannot be drawn."));
-    PageState s{&painter, QRectF(0, 0, device.width(), device.height()), 0, 0, 0, 0, printedOn, &rc};
+    PageState s{&painter, QRectF(0, 0, device.width(), device.height()), 0, 0, 0, 0, printedOn, &rc,
+                bandStyle(&device, sansFont(11)), bandStyle(&device, monoFont(9))};
     bool ok = startPage(s, device);
     for (size_t i = 0; ok && i < rc.lines.size(); ++i) ok = placeBand(s, device, rc.lines[i]);
     painter.end();
