@@ -209,26 +209,24 @@ bool flagOption(Parse& p, const QString& opt) {
     return true;
 }
 
-// The hours as the late dialogs check them on Confirm (not in overnight mode).
+// The hours as the late dialogs check them on Confirm (not in overnight mode), told in terms
+// of the options.
 QString hoursProblem(const ReportRequest& r) {
-    const WorkingHours& h = r.scope.hours;
-    auto bad = [](const Session& s) { return !TimeAfter(s.end, s.start); };
-    if (r.scope.dateChoice == DateChoice::Range && r.scope.to < r.scope.from)
+    const QString control = FirstInvalidControl(DialogOf(r.kind), r.scope);
+    if (control.isEmpty()) return {};
+    if (control == QLatin1String("dpfrom"))
         return QStringLiteral("--to: the range ends before it starts");
-    if (r.kind == ReportKind::Filo) {
-        if (bad(h.standard)) return QStringLiteral("--hours: the end must be after the start");
-        if (h.satOn && bad(h.saturday)) return QStringLiteral("--saturday: the end must be after the start");
-        return {};
-    }
-    if (bad(h.session1) || bad(h.session2) || TimeAfter(h.session1.start, h.session2.start))
+    if (control == QLatin1String("dtpSTDstart"))
+        return QStringLiteral("--hours: the end must be after the start");
+    if (control == QLatin1String("dtpSATstart"))
+        return QStringLiteral("--saturday: the end must be after the start");
+    if (control.startsWith(QLatin1String("dtpSTDstart")))
         return QStringLiteral("--hours: each session must end after it starts, session 2 "
                               "starting no earlier than session 1");
-    if (h.sat2On && !h.sat1On) return QStringLiteral("--saturday: session 2 needs session 1");
-    if ((h.sat1On && bad(h.sat1)) || (h.sat2On && bad(h.sat2)) ||
-        (h.sat2On && !TimeAfter(h.sat2.start, h.sat1.end)))
-        return QStringLiteral("--saturday: each session must end after it starts, session 2 "
-                              "starting after session 1 ends");
-    return {};
+    if (control == QLatin1String("cbsat1"))
+        return QStringLiteral("--saturday: session 2 needs session 1");
+    return QStringLiteral("--saturday: each session must end after it starts, session 2 "
+                          "starting after session 1 ends");
 }
 
 QString finalCheck(const Parse& p) {

@@ -1,6 +1,8 @@
 #include "reports/report_scope.h"
 
 #include "reports/report_texts.h"
+#include "staff/groups.h"
+#include "staff/pick_list.h"
 #include "store/date_time.h"
 #include "store/setting_names.h"
 #include "store/settings.h"
@@ -69,6 +71,75 @@ ReportScope ReadScopeDefaults(ScopeDialog dialog, const QDate& today) {
 
 namespace {
 
+QTime timeOf(qint64 ms) { return QTime::fromMSecsSinceStartOfDay(int(ms)); }
+
+void writeSession(const QString& start, const QString& end, const Session& s) {
+    WriteSettingTime(start, timeOf(s.start));
+    WriteSettingTime(end, timeOf(s.end));
+}
+
+void writeHours(ScopeDialog dialog, const WorkingHours& h) {
+    using namespace setting;
+    if (dialog == ScopeDialog::OneSession) {
+        writeSession(LastStdStart, LastStdEnd, h.standard);
+        WriteSettingBool(LastSatEnable, h.satOn);
+        writeSession(LastSatStart, LastSatEnd, h.saturday);
+    } else {
+        writeSession(LastStdStart1, LastStdEnd1, h.session1);
+        writeSession(LastStdStart2, LastStdEnd2, h.session2);
+        WriteSettingBool(LastSatEnable1, h.sat1On);
+        WriteSettingBool(LastSatEnable2, h.sat2On);
+        writeSession(LastSatStart1, LastSatEnd1, h.sat1);
+        writeSession(LastSatStart2, LastSatEnd2, h.sat2);
+    }
+    WriteSettingInt(LastOtMinimum, h.otMinimum);
+    WriteSettingInt(LastOtMultiple, h.otMultiple);
+    WriteSettingInt(LastOtFree, h.otFree);
+}
+
+bool badSession(const Session& s) { return !TimeAfter(s.end, s.start); }
+
+}  // namespace
+
+void WriteScopeSettings(ScopeDialog dialog, const ReportScope& s) {
+    using namespace setting;
+    const bool late = dialog == ScopeDialog::OneSession || dialog == ScopeDialog::TwoSession;
+    if (dialog != ScopeDialog::Who) {
+        WriteSettingInt(PrintDateRange, int(s.dateChoice));
+        WriteSettingBool(PrintBlankLines, s.blankLines);
+        WriteSettingBool(PrintFILO, s.firstInLastOutOnly);
+        WriteSettingInt(PrintRecordsScope, int(s.records));
+    }
+    if (late) WriteSettingInt(PrintPersons, int(s.persons));
+    WriteSettingBool(PrintBreakPage, s.newPage);
+    WriteSettingBool(PrintEnhance, s.enhanced);
+    WriteSettingBool(PrintPreviewOnly, s.previewOnly);
+    if (!late) WriteSettingInt(PrintRecordsPerLine, s.recordsPerLine);
+    WriteSettingInt(PrintRecordsFormat, s.recordFormat);
+    if (late) writeHours(dialog, s.hours);
+}
+
+QString FirstInvalidControl(ScopeDialog dialog, const ReportScope& s) {
+    const WorkingHours& h = s.hours;
+    if (dialog != ScopeDialog::OneSession && dialog != ScopeDialog::TwoSession) return {};
+    if (s.to < s.from) return QStringLiteral("dpfrom");
+    if (dialog == ScopeDialog::OneSession) {
+        if (badSession(h.standard)) return QStringLiteral("dtpSTDstart");
+        if (h.satOn && badSession(h.saturday)) return QStringLiteral("dtpSATstart");
+        return {};
+    }
+    if (badSession(h.session1)) return QStringLiteral("dtpSTDstart1");
+    if (badSession(h.session2) || h.session2.start < h.session1.start)
+        return QStringLiteral("dtpSTDstart2");
+    if (h.sat1On && badSession(h.sat1)) return QStringLiteral("dtpSATstart1");
+    if (h.sat2On && !h.sat1On) return QStringLiteral("cbsat1");
+    if (h.sat2On && (badSession(h.sat2) || !TimeAfter(h.sat2.start, h.sat1.end)))
+        return QStringLiteral("dtpSATstart2");
+    return {};
+}
+
+namespace {
+
 QDate mondayOf(const QDate& d) { return d.addDays(1 - d.dayOfWeek()); }
 
 Result<DateRange> wholeLog(Database& att) {
@@ -109,26 +180,17 @@ Result<DateRange> ResolveDates(const ReportScope& scope, const QDate& today, Dat
     return DateRange{StampFromDate(first), StampFromDate(last), false};
 }
 
-namespace {
-
-const QString kPersonColumns = QStringLiteral(
-    "SELECT s.CARDNO, s.NAME, s.WORKGRP, coalesce(g.descx, '') FROM staffs s "
-    "LEFT JOIN gid g ON g.id = s.WORKGRP ");
-
-}  // namespace
-
 Result<std::vector<PersonRow>> SelectReportPersons(Database& src, PersonsChoice persons,
                                                    const QString& groupName) {
-    QString sql = kPersonColumns;
-    if (persons == PersonsChoice::All) sql += QStringLiteral("ORDER BY s.NAME, s.SEQ");
-    if (persons == PersonsChoice::Group)
-        sql += QStringLiteral("WHERE s.WORKGRP = (SELECT id FROM gid WHERE descx = ?) "
-                              "ORDER BY s.NAME, s.SEQ");
-    if (persons == PersonsChoice::List) sql += QStringLiteral("WHERE s.PICKED <> 0 ORDER BY s.SEQ");
-    auto st = src.prepare(sql);
-    if (!st) return std::unexpected(st.error());
-    if (persons == PersonsChoice::Group) st->bind(1, groupName);
+    const StaffScope scope = StaffScopeFromInt(int(persons));
+    const int groupId = scope == StaffScope::Group ? GroupId(src, groupName) : 0;
     std::vector<PersonRow> out;
+    if (scope == StaffScope::Group && groupId == 0) return out;  // no such group: nobody
+    const StaffScopeQuery q =
+        StaffScopeLines(scope, groupId, QStringLiteral("CARDNO,NAME,WORKGRP,descx"));
+    auto st = src.prepare(q.sql());
+    if (!st) return std::unexpected(st.error());
+    if (q.groupId) st->bind(1, *q.groupId);
     for (;;) {
         auto row = st->step();
         if (!row) return std::unexpected(row.error());

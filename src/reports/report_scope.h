@@ -39,6 +39,14 @@ struct ReportScope {
 // A scope as the dialog opens: the remembered settings, the persons on "All" where the dialog
 // does not remember them, the range pickers and the single day on today.
 ReportScope ReadScopeDefaults(ScopeDialog dialog, const QDate& today);
+// What a dialog remembers on Confirm, each dialog its own subset of the settings.
+void WriteScopeSettings(ScopeDialog dialog, const ReportScope& s);
+
+// The control a late dialog's Confirm refuses first ("dpfrom", "dtpSTDstart1", "cbsat1" …),
+// in the order the dialog checks; empty when the scope is acceptable. Only the calendar dates
+// of the range count, and times equal within a millisecond are not "after". The other two
+// dialogs accept anything.
+QString FirstInvalidControl(ScopeDialog dialog, const ReportScope& s);
 
 // The days a scope covers. For all dates the first and last record of the whole log (whole
 // seconds), and no date condition anywhere.
@@ -58,9 +66,9 @@ struct PersonRow {
     QString groupName;  // empty when the holder's group does not exist
 };
 
-// The persons of a scope, from the system database: everybody or a group's members by name,
-// or the picked holders in the store's order. A group name that matches no group selects
-// nobody.
+// The persons of a scope, from the system database, chosen as every scope of holders is
+// (everybody or a group's members by name, or the picked holders in the store's order). A
+// group name that matches no group selects nobody.
 Result<std::vector<PersonRow>> SelectReportPersons(Database& src, PersonsChoice persons,
                                                    const QString& groupName);
 // The first group in name order, as the group list shows it; empty when there is none.

@@ -10,9 +10,9 @@ StaffScope StaffScopeFromInt(int value) {
     return StaffScope::All;
 }
 
-StaffScopeQuery StaffScopeLines(StaffScope scope, int groupId) {
+StaffScopeQuery StaffScopeLines(StaffScope scope, int groupId, const QString& columns) {
     StaffScopeQuery q;
-    q.lines = {QStringLiteral("select *,descx from staffs"),
+    q.lines = {QStringLiteral("select ") + columns + QStringLiteral(" from staffs"),
                QStringLiteral("left join gid on staffs.workgrp=gid.id")};
     switch (scope) {
         case StaffScope::All:
@@ -23,7 +23,9 @@ StaffScopeQuery StaffScopeLines(StaffScope scope, int groupId) {
             q.groupId = groupId;
             break;
         case StaffScope::PickList:
-            q.lines << QStringLiteral("where picked=1");
+            // The store's own order, the order the holders were registered in, whatever
+            // index the query is answered from.
+            q.lines << QStringLiteral("where picked=1") << QStringLiteral("order by SEQ");
             break;
     }
     return q;

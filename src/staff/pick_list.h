@@ -21,7 +21,9 @@ struct StaffScopeQuery {
     std::optional<qint64> groupId;
     QString sql() const { return lines.join(QLatin1Char('\n')); }
 };
-StaffScopeQuery StaffScopeLines(StaffScope scope, int groupId);
+// `columns` replaces the default "*,descx" where a caller needs only some of them.
+StaffScopeQuery StaffScopeLines(StaffScope scope, int groupId,
+                                const QString& columns = QStringLiteral("*,descx"));
 
 // Opens the holders of a scope: every column of `staffs` and the group's `descx`. All and
 // Group come in name order, the pick list in the store's order. Shows "Database Error." and

@@ -7,6 +7,7 @@
 #include "support/store_fixture.h"
 
 #include <QTemporaryDir>
+#include <functional>
 
 namespace tallyport {
 namespace {
@@ -148,6 +149,118 @@ TEST(ScopeDefaults, RememberedSettings) {
     EXPECT_EQ(late.hours.session2.end, 17 * kHourMs + 30 * kMinuteMs);
     ASSERT_TRUE(WriteSettingText(setting::LastStdEnd, QStringLiteral("18:0:0")));
     EXPECT_EQ(ReadScopeDefaults(ScopeDialog::OneSession, today).hours.standard.end, 18 * kHourMs);
+}
+
+// Each dialog writes its own subset on Confirm and reads it back when it opens again.
+TEST(ScopeDefaults, ConfirmRemembersEachDialogsOwnSettings) {
+    OwnSettings own;
+    const QDate today(2026, 1, 5);
+    ReportScope s;
+    s.persons = PersonsChoice::Group;
+    s.dateChoice = DateChoice::Range;
+    s.records = RecordsOfInterest::InOut;
+    s.blankLines = s.newPage = s.firstInLastOutOnly = true;
+    s.enhanced = s.previewOnly = false;
+    s.recordsPerLine = 8;
+    s.recordFormat = 3;
+    s.hours.session2 = {15 * kHourMs, 18 * kHourMs};
+    s.hours.sat2On = true;
+    s.hours.otFree = 10;
+
+    WriteScopeSettings(ScopeDialog::Who, s);  // no dates, records, blank lines or persons
+    ReportScope back = ReadScopeDefaults(ScopeDialog::Scope, today);
+    EXPECT_EQ(back.dateChoice, DateChoice::ThisWeek);
+    EXPECT_EQ(back.records, RecordsOfInterest::All);
+    EXPECT_FALSE(back.blankLines);
+    EXPECT_TRUE(back.newPage);
+    EXPECT_FALSE(back.enhanced);
+    EXPECT_EQ(back.recordsPerLine, 8);
+    EXPECT_EQ(back.recordFormat, 3);
+    EXPECT_EQ(ReadSettingInt(setting::PrintPersons, -1), -1);
+
+    WriteScopeSettings(ScopeDialog::Scope, s);  // no persons, no hours
+    back = ReadScopeDefaults(ScopeDialog::TwoSession, today);
+    EXPECT_EQ(back.dateChoice, DateChoice::Range);
+    EXPECT_EQ(back.records, RecordsOfInterest::InOut);
+    EXPECT_TRUE(back.blankLines && back.firstInLastOutOnly);
+    EXPECT_EQ(back.persons, PersonsChoice::All);
+    EXPECT_EQ(back.hours.otFree, 0);
+
+    s.recordsPerLine = 2;
+    WriteScopeSettings(ScopeDialog::TwoSession, s);  // persons and hours, not records per line
+    back = ReadScopeDefaults(ScopeDialog::TwoSession, today);
+    EXPECT_EQ(back.persons, PersonsChoice::Group);
+    EXPECT_EQ(back.hours.session2.start, 15 * kHourMs);
+    EXPECT_TRUE(back.hours.sat2On);
+    EXPECT_EQ(back.hours.otFree, 10);
+    EXPECT_EQ(back.recordsPerLine, 8);
+    EXPECT_EQ(ReadScopeDefaults(ScopeDialog::OneSession, today).hours.standard.end, 17 * kHourMs);
+}
+
+// The late dialogs refuse in a fixed order; the first failing check names the control that
+// gets the focus.
+TEST(ScopeDefaults, LateDialogsCheckInOrder) {
+    const auto two = [](const std::function<void(ReportScope&)>& change) {
+        ReportScope s;
+        s.from = s.to = QDate(2026, 1, 5);
+        s.hours.sat1On = true;
+        change(s);
+        return FirstInvalidControl(ScopeDialog::TwoSession, s);
+    };
+    EXPECT_EQ(two([](ReportScope&) {}), QString());
+    EXPECT_EQ(two([](ReportScope& s) {
+                  s.to = s.from.addDays(-1);
+                  s.hours.session1.end = s.hours.session1.start;
+              }),
+              QStringLiteral("dpfrom"));
+    EXPECT_EQ(two([](ReportScope& s) {
+                  s.hours.session1.end = s.hours.session1.start;
+                  s.hours.session2.end = s.hours.session2.start;
+              }),
+              QStringLiteral("dtpSTDstart1"));
+    EXPECT_EQ(two([](ReportScope& s) { s.hours.session2.end = s.hours.session2.start + 1; }),
+              QString());  // one millisecond later is after
+    EXPECT_EQ(two([](ReportScope& s) { s.hours.session2.end = s.hours.session2.start; }),
+              QStringLiteral("dtpSTDstart2"));
+    EXPECT_EQ(two([](ReportScope& s) { s.hours.session2 = {8 * kHourMs, 12 * kHourMs}; }),
+              QStringLiteral("dtpSTDstart2"));  // session 2 before session 1
+    EXPECT_EQ(two([](ReportScope& s) {
+                  s.hours.sat1 = {13 * kHourMs, 9 * kHourMs};
+                  s.hours.sat1On = true;
+                  s.hours.sat2On = true;
+              }),
+              QStringLiteral("dtpSATstart1"));
+    EXPECT_EQ(two([](ReportScope& s) {
+                  s.hours.sat1On = false;
+                  s.hours.sat2On = true;
+                  s.hours.sat2.end = s.hours.sat2.start;
+              }),
+              QStringLiteral("cbsat1"));
+    EXPECT_EQ(two([](ReportScope& s) {
+                  s.hours.sat2On = true;
+                  s.hours.sat2.end = s.hours.sat2.start;
+              }),
+              QStringLiteral("dtpSATstart2"));
+    EXPECT_EQ(two([](ReportScope& s) {
+                  s.hours.sat2On = true;
+                  s.hours.sat2.start = s.hours.sat1.end;  // must start after session 1 ends
+              }),
+              QStringLiteral("dtpSATstart2"));
+    EXPECT_EQ(two([](ReportScope& s) { s.hours.sat1On = false; }), QString());
+
+    ReportScope one;
+    one.from = QDate(2026, 1, 5);
+    one.to = QDate(2026, 1, 4);
+    EXPECT_EQ(FirstInvalidControl(ScopeDialog::Scope, one), QString());  // accepted as it is
+    EXPECT_EQ(FirstInvalidControl(ScopeDialog::OneSession, one), QStringLiteral("dpfrom"));
+    one.to = one.from;
+    one.hours.standard = {17 * kHourMs, 9 * kHourMs};
+    EXPECT_EQ(FirstInvalidControl(ScopeDialog::OneSession, one), QStringLiteral("dtpSTDstart"));
+    one.hours.standard = {9 * kHourMs, 17 * kHourMs};
+    one.hours.saturday = {13 * kHourMs, 13 * kHourMs};
+    EXPECT_EQ(FirstInvalidControl(ScopeDialog::OneSession, one), QString());  // Saturday off
+    one.hours.satOn = true;
+    EXPECT_EQ(FirstInvalidControl(ScopeDialog::OneSession, one), QStringLiteral("dtpSATstart"));
 }
 
 TEST_F(ScopeData, BandsColoursAndPages) {

@@ -2,6 +2,7 @@
 // as the login state says, placed in the menus in their order.
 #include "app/console.h"
 #include "app/ui/ttimerec.h"
+#include "reports/ui/report_actions.h"
 #include "staff/ui/card_commands.h"
 #include "staff/ui/staff_commands.h"
 
@@ -109,6 +110,7 @@ void TTimeRec::connectActions() {
     connectDeviceCommands();
     ConnectCardCommands(*this, m_console);
     ConnectStaffCommands(*this, m_console);
+    ConnectReportCommands(*this, m_console);
 }
 
 }  // namespace tallyport

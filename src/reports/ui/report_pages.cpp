@@ -1,5 +1,7 @@
 #include "reports/ui/report_pages.h"
 
+#include "app/operator.h"
+
 #include <QFontMetricsF>
 #include <QMarginsF>
 #include <QPageLayout>
@@ -30,12 +32,6 @@ QFont monoFont(double points) {
     f.setFixedPitch(true);
     f.setPointSizeF(points);
     return f;
-}
-
-// A4 portrait; margins 10 mm top and bottom, 20 mm left, 15 mm right.
-QPageLayout reportPageLayout() {
-    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                       QMarginsF(20.0, 10.0, 15.0, 10.0), QPageLayout::Millimeter);
 }
 
 // A band's font and measures, worked out once per run: the pages of a year's report hold
@@ -205,14 +201,24 @@ bool placeBand(PageState& s, QPagedPaintDevice& device, const ReportLine& line) 
 
 }  // namespace
 
+QPageLayout ReportPageLayout() {
+    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                       QMarginsF(20.0, 10.0, 15.0, 10.0), QPageLayout::Millimeter);
+}
+
 Result<int> PaintReportPages(const ReportContents& rc, QPagedPaintDevice& device,
-                             const QDateTime& printedOn) {
+                             const QDateTime& printedOn, Progress* progress) {
     QPainter painter;
     if (!painter.begin(&device)) return fail(QStringLiteral("The report pages cannot be drawn."));
     PageState s{&painter, QRectF(0, 0, device.width(), device.height()), 0, 0, 0, 0, printedOn, &rc,
                 bandStyle(&device, sansFont(11)), bandStyle(&device, monoFont(9))};
     bool ok = startPage(s, device);
-    for (size_t i = 0; ok && i < rc.lines.size(); ++i) ok = placeBand(s, device, rc.lines[i]);
+    const size_t n = rc.lines.size();
+    for (size_t i = 0; ok && i < n; ++i) {
+        if (progress && i % 512 == 0) progress->setPosition(int(i * 100 / n));
+        ok = placeBand(s, device, rc.lines[i]);
+    }
+    if (progress) progress->setPosition(100);
     painter.end();
     if (!ok) return fail(QStringLiteral("The report pages cannot be drawn."));
     return s.page;
@@ -227,7 +233,7 @@ Result<void> WriteReportPdf(const ReportContents& rc, const QString& path,
     if (!file.open(QIODevice::WriteOnly)) return cannot(file.errorString());
     {
         QPdfWriter writer(&file);
-        writer.setPageLayout(reportPageLayout());
+        writer.setPageLayout(ReportPageLayout());
         writer.setResolution(300);
         writer.setCreator(QStringLiteral("Tallyport"));
         writer.setTitle(rc.title);

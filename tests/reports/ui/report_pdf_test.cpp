@@ -2,6 +2,7 @@
 #include "app/report_command.h"
 #include "reports/ui/report_pages.h"
 #include "support/console_process.h"
+#include "pdf_text.h"
 #include "support/store_fixture.h"
 
 #include <QFile>
@@ -14,17 +15,7 @@ const QString kFiloOptions = QStringLiteral(
     "filo --dates all --records inout --time-format 1 --hours 09:00-17:00 "
     "--ot-min 15 --ot-multiple 5 --ot-free 0");
 
-// The text of each page, in layout mode, with runs of blanks made single so that a printed
-// line can be looked for whatever spacing the extraction chose.
-QStringList pdfPages(const QString& path) {
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
-    if (!p.waitForFinished(30000) || p.exitCode() != 0) return {};
-    QStringList pages = QString::fromUtf8(p.readAllStandardOutput()).split(u'\f');
-    if (!pages.isEmpty() && pages.last().trimmed().isEmpty()) pages.removeLast();
-    for (QString& page : pages) page = page.simplified();
-    return pages;
-}
+using test::PdfPages;
 
 class ReportPdf : public test::StoreFixture {
 protected:
@@ -64,7 +55,7 @@ TEST_F(ReportPdf, EveryPageHasItsHeaderFooterAndItsOwnLines) {
     ASSERT_GT(rc.lines.size(), 140u);
     const QDateTime printed(QDate(2026, 4, 1), QTime(9, 30, 0));
     ASSERT_TRUE(WriteReportPdf(rc, pdfPath(), printed));
-    const QStringList pages = pdfPages(pdfPath());
+    const QStringList pages = PdfPages(pdfPath());
     ASSERT_GE(pages.size(), 4) << "each holder's 70 lines take two pages";
     for (int i = 0; i < pages.size(); ++i) {
         SCOPED_TRACE(i + 1);
@@ -113,7 +104,7 @@ TEST_F(ReportPdf, TheProgramWritesThePdf) {
     ASSERT_TRUE(p.waitForFinished(60000));
     ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
     EXPECT_TRUE(p.readAllStandardOutput().isEmpty());
-    const QStringList pages = pdfPages(pdfPath());
+    const QStringList pages = PdfPages(pdfPath());
     ASSERT_GE(pages.size(), 3);
     EXPECT_TRUE(pages[0].contains(QStringLiteral("First In Last Out")));
     EXPECT_TRUE(pages[0].contains(QStringLiteral("Jan 05, 2026 Mon - 08:55:00[IN] 17:40:00[OUT]")));

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "reports/ui/scope_dialog_base.h"
+
+namespace tallyport {
+
+// "Who's Status", the one-day reports: persons, one date (today when it opens), records per
+// line, record format and options. It remembers no persons choice and no records of interest.
+class Twhoscope : public ReportScopeDialog {
+    Q_OBJECT
+public:
+    Twhoscope(Database& src, Operator& op, QWidget* parent = nullptr);
+};
+
+}  // namespace tallyport
