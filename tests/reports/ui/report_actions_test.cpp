@@ -150,6 +150,29 @@ TEST_F(ReportActions, PrintsStraightToThePrinterAndAsksAgain) {
     EXPECT_TRUE(pages[0].contains(QStringLiteral("P.1")));
 }
 
+TEST_F(ReportActions, NoPrinterIsSaidAndTheDialogComesBack) {
+    SetReportPrinterFactory([] {
+        auto p = std::make_unique<QPrinter>();
+        p->setOutputFormat(QPrinter::PdfFormat);  // no file and no printer behind it
+        return p;
+    });
+    auto w = window();
+    addLogs();
+    int shown = 0;
+    OnNextModal([&](QWidget* d) {
+        ++shown;
+        setChecked(d, "cbpreview", false);
+        OnNextModal([&](QWidget* again) {
+            ++shown;
+            click(again, "bCancel");
+        });
+        click(d, "bConfirm");
+    });
+    w->action(QStringLiteral("actinout"))->trigger();
+    EXPECT_EQ(shown, 2);
+    EXPECT_EQ(op.shown(), QStringList{QStringLiteral("error: No printer is available.")});
+}
+
 TEST_F(ReportActions, PreviewShowsTheReportPages) {
     auto w = window();
     addLogs();
