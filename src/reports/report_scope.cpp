@@ -185,7 +185,6 @@ Result<std::vector<PersonRow>> SelectReportPersons(Database& src, PersonsChoice 
     const StaffScope scope = StaffScopeFromInt(int(persons));
     const int groupId = scope == StaffScope::Group ? GroupId(src, groupName) : 0;
     std::vector<PersonRow> out;
-    if (scope == StaffScope::Group && groupId == 0) return out;  // no such group: nobody
     const StaffScopeQuery q =
         StaffScopeLines(scope, groupId, QStringLiteral("CARDNO,NAME,WORKGRP,descx"));
     auto st = src.prepare(q.sql());

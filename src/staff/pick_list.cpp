@@ -19,8 +19,15 @@ StaffScopeQuery StaffScopeLines(StaffScope scope, int groupId, const QString& co
             q.lines << QStringLiteral("order by NAME");
             break;
         case StaffScope::Group:
-            q.lines << QStringLiteral("where WORKGRP=?") << QStringLiteral("order by NAME");
-            q.groupId = groupId;
+            // Group 0 is "no group": a name that names no group selects nobody, never the
+            // holders without one.
+            if (groupId > 0) {
+                q.lines << QStringLiteral("where WORKGRP=?");
+                q.groupId = groupId;
+            } else {
+                q.lines << QStringLiteral("where 0");
+            }
+            q.lines << QStringLiteral("order by NAME");
             break;
         case StaffScope::PickList:
             // The store's own order, the order the holders were registered in, whatever

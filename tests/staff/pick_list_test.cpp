@@ -49,6 +49,7 @@ TEST_F(PickList, ScopeQueriesBindTheGroupAndChooseTheirRows) {
     QStringList pickedNames = names(picked);
     pickedNames.sort();
     EXPECT_EQ(pickedNames, (QStringList{"Bo", "Zed"}));
+    addStaff(5, QStringLiteral("Cy"), 0);  // no group: still nobody for a group that is none
     auto none = SelectStaffByScope(data.src(), op, StaffScope::Group, 0);
     EXPECT_TRUE(names(none).isEmpty());
     EXPECT_TRUE(op.shown().isEmpty());
