@@ -79,9 +79,7 @@ std::optional<std::vector<Session>> parseSpans(const QString& text) {
     return out;
 }
 
-bool isLate(ReportKind k) {
-    return k == ReportKind::Filo || k == ReportKind::FiloOvernight || k == ReportKind::TwoSession;
-}
+bool isLate(ReportKind k) { return IsLateDialog(DialogOf(k)); }
 
 void applyHours(Parse& p, const QString& opt, const QString& v, bool saturday) {
     const auto spans = parseSpans(v);
@@ -330,7 +328,7 @@ int run(ReportRequest& r, const ReportPdfWriter& writePdf) {
     if (!att) return printErr(att.error().text), 1;
     auto src = openFile(r.dataDir, kSystemFile, kSystemKey);
     if (!src) return printErr(src.error().text), 1;
-    if (logIsEmpty(*att)) return printErr(QStringLiteral("No record.")), 1;
+    if (logIsEmpty(*att)) return printErr(msg::NoRecord), 1;
     applyGroup(r, *src);
     if (r.kind == ReportKind::Filo || r.kind == ReportKind::TwoSession) {
         if (const QString e = hoursProblem(r); !e.isEmpty()) return printErr(e), 2;

@@ -47,7 +47,7 @@ int recordsPerLine(int stored) {
 ReportScope ReadScopeDefaults(ScopeDialog dialog, const QDate& today) {
     using namespace setting;
     ReportScope s;
-    const bool late = dialog == ScopeDialog::OneSession || dialog == ScopeDialog::TwoSession;
+    const bool late = IsLateDialog(dialog);
     s.from = s.to = s.singleDay = today;
     const int range = ReadSettingInt(PrintDateRange, 0);
     if (dialog != ScopeDialog::Who && range >= 0 && range <= 5) s.dateChoice = DateChoice(range);
@@ -103,7 +103,7 @@ bool badSession(const Session& s) { return !TimeAfter(s.end, s.start); }
 
 void WriteScopeSettings(ScopeDialog dialog, const ReportScope& s) {
     using namespace setting;
-    const bool late = dialog == ScopeDialog::OneSession || dialog == ScopeDialog::TwoSession;
+    const bool late = IsLateDialog(dialog);
     if (dialog != ScopeDialog::Who) {
         WriteSettingInt(PrintDateRange, int(s.dateChoice));
         WriteSettingBool(PrintBlankLines, s.blankLines);
@@ -121,7 +121,7 @@ void WriteScopeSettings(ScopeDialog dialog, const ReportScope& s) {
 
 QString FirstInvalidControl(ScopeDialog dialog, const ReportScope& s) {
     const WorkingHours& h = s.hours;
-    if (dialog != ScopeDialog::OneSession && dialog != ScopeDialog::TwoSession) return {};
+    if (!IsLateDialog(dialog)) return {};
     if (s.to < s.from) return QStringLiteral("dpfrom");
     if (dialog == ScopeDialog::OneSession) {
         if (badSession(h.standard)) return QStringLiteral("dtpSTDstart");

@@ -18,6 +18,10 @@ enum class RecordsOfInterest { All = 0, Clock = 1, InOut = 2 };
 
 // The scope dialogs; each remembers its own subset of the settings.
 enum class ScopeDialog { Scope, Who, OneSession, TwoSession };
+// The one- and two-session dialogs, with working hours.
+constexpr bool IsLateDialog(ScopeDialog d) {
+    return d == ScopeDialog::OneSession || d == ScopeDialog::TwoSession;
+}
 
 struct ReportScope {
     PersonsChoice persons = PersonsChoice::All;

@@ -16,6 +16,7 @@ inline const QString WrongTimeEntry = QStringLiteral("Wrong time entry.");      
 inline const QString SettingsNotSaved = QStringLiteral("Settings cannot be saved.");                 // error
 inline const QString UpdateFailed =
     QStringLiteral("Fail to update the database record. Please retry.");                             // error
+inline const QString NoRecord = QStringLiteral("No record.");                                        // error
 inline const QString NoDataRecord = QStringLiteral("No data record.");                               // error
 inline const QString TimeOverlapped = QStringLiteral("Time overlapped.");                            // error
 

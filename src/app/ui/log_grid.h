@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/log_record.h"
+#include "store/messages.h"
 
 #include <QDateTime>
 #include <QObject>
@@ -20,7 +21,6 @@ class LogModel;
 namespace msg {
 inline const QString NoRecordToDelete = QStringLiteral("No record to delete.");     // information
 inline const QString ConfirmDeleteLog = QStringLiteral("Are you sure to delete this record.");
-inline const QString NoRecord = QStringLiteral("No record.");                        // error
 }  // namespace msg
 
 // Draws a log cell's text 2 pixels right of and below its top left corner, clipped to it, on

@@ -9,6 +9,7 @@
 #include "reports/ui/scope_dialog.h"
 #include "reports/ui/two_session_scope_dialog.h"
 #include "reports/ui/who_scope_dialog.h"
+#include "store/messages.h"
 
 #include <QAction>
 #include <QPrintPreviewDialog>
@@ -34,7 +35,6 @@ std::unique_ptr<QPrinter> makePrinter() {
     return std::make_unique<QPrinter>(QPrinter::HighResolution);
 }
 
-const QString kNoRecord = QStringLiteral("No record.");
 const QString kNoPrinter = QStringLiteral("No printer is available.");
 
 void preview(const ReportContents& rc, const QDateTime& printedOn, Operator& op, QWidget* owner) {
@@ -117,7 +117,7 @@ std::unique_ptr<ReportScopeDialog> MakeScopeDialog(const ReportAction& action, C
 }
 
 void RunReportAction(const ReportAction& action, Console& console, QWidget* owner) {
-    if (console.data().LogCount() <= 0) return console.op().error(kNoRecord);
+    if (console.data().LogCount() <= 0) return console.op().error(msg::NoRecord);
     const auto dialog = MakeScopeDialog(action, console, owner);
     while (dialog->exec() == QDialog::Accepted) {
         if (action.firstInLastOutOnly)

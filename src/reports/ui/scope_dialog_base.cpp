@@ -1,8 +1,7 @@
 #include "reports/ui/scope_dialog_base.h"
 
 #include "app/clock.h"
-#include "staff/ui/group_combo.h"
-#include "staff/ui/pick_list_dialog.h"
+#include "staff/ui/staff_scope_dialog.h"
 #include "store/messages.h"
 
 #include <QButtonGroup>
@@ -74,39 +73,19 @@ ReportScopeDialog::ReportScopeDialog(ScopeDialog kind, Database& src, Operator& 
 ReportScopeDialog::~ReportScopeDialog() = default;
 
 QGroupBox* ReportScopeDialog::buildPersons() {
-    auto* g = group(QStringLiteral("Persons of interest"), "persons",
-                    QStringLiteral("Select Person to be shown on the report"), this);
-    m_persons = new QButtonGroup(g);
-    auto* all = radio(m_persons, int(PersonsChoice::All), QStringLiteral("&All"), "rballstaff", g);
-    auto* grp = radio(m_persons, int(PersonsChoice::Group), QStringLiteral("&Group"), "rbgroup", g);
-    auto* list = radio(m_persons, int(PersonsChoice::List), QStringLiteral("Li&st"), "rbstaff", g);
-    m_groups = named(new QComboBox(g), "cbgroup");
-    m_pick = named(new QPushButton(QStringLiteral("&Pick List"), g), "bAdd");
-    m_pick->setAutoDefault(false);
-    auto* grid = new QGridLayout(g);
-    grid->addWidget(all, 0, 0);
-    grid->addWidget(grp, 1, 0);
-    grid->addWidget(m_groups, 1, 1);
-    grid->addWidget(list, 2, 0);
-    grid->addWidget(m_pick, 2, 1);
-    FillGroupCombo(m_groups, m_src, 0);
-    all->setChecked(true);
+    const PersonsGroup g = BuildPersonsGroup(this, m_src, m_op);
+    g.box->setToolTip(QStringLiteral("Select Person to be shown on the report"));
+    m_persons = g.choice;
+    m_groups = g.groups;
     connect(m_persons, &QButtonGroup::idToggled, this, [this](int, bool on) {
-        if (on) followPersons();
+        if (on) loadGroupHours();
     });
     connect(m_groups, &QComboBox::currentTextChanged, this, [this] { loadGroupHours(); });
-    connect(m_pick, &QPushButton::clicked, this, [this] { OpenPickList(m_src, m_op, this); });
-    return g;
-}
-
-void ReportScopeDialog::followPersons() {
-    m_groups->setEnabled(groupChecked());
-    m_pick->setEnabled(m_persons->checkedId() == int(PersonsChoice::List));
-    loadGroupHours();
+    return g.box;
 }
 
 void ReportScopeDialog::loadGroupHours() {
-    if (!m_hoursShown || m_overnight || !groupChecked()) return;
+    if (!IsLateDialog(m_kind) || m_overnight || !groupChecked()) return;
     WorkingHours h;
     readHours(h);
     if (LoadGroupHours(m_src, groupName(), m_kind, h)) showHours(h);
@@ -230,7 +209,6 @@ void ReportScopeDialog::finishLate(QGroupBox* hours) {
     hours->setObjectName(QStringLiteral("gbhours"));
     hours->setToolTip(QStringLiteral("Set the working hours for the report"));
     body->addWidget(hours, 0, 2, 3, 1);
-    m_hoursShown = true;
     finish(body);
 }
 
@@ -272,7 +250,6 @@ void ReportScopeDialog::setScope(const ReportScope& s) {
         if (i >= 0) m_groups->setCurrentIndex(i);
     }
     check(m_persons, int(s.persons));
-    followPersons();
 }
 
 void ReportScopeDialog::hideControl(const QString& objectName) {

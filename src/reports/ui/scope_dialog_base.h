@@ -59,7 +59,6 @@ protected:
 
 private:
     void confirm();
-    void followPersons();
     // In the late dialogs, while "Group" is checked: the chosen group's hours replace those
     // shown.
     void loadGroupHours();
@@ -71,10 +70,8 @@ private:
     Database& m_src;
     Operator& m_op;
     bool m_overnight = false;
-    bool m_hoursShown = false;  // the late dialogs' hours controls are there
     QButtonGroup* m_persons = nullptr;  // ids: PersonsChoice
     QComboBox* m_groups = nullptr;
-    QPushButton* m_pick = nullptr;
     QButtonGroup* m_dates = nullptr;  // ids: DateChoice
     QDateEdit* m_from = nullptr;
     QDateEdit* m_to = nullptr;

@@ -6,6 +6,7 @@
 #include "store/setting_names.h"
 #include "store/settings.h"
 
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
@@ -45,30 +46,49 @@ std::optional<Statement> SelectStaffByScope(Database& src, Operator& op, const Q
     return SelectStaffByScope(src, op, c.scope, c.groupId);
 }
 
+PersonsGroup BuildPersonsGroup(QWidget* parent, Database& src, Operator& op) {
+    PersonsGroup g;
+    g.box = new QGroupBox(QStringLiteral("Persons of interest"), parent);
+    g.box->setObjectName(QStringLiteral("persons"));
+    g.choice = new QButtonGroup(g.box);
+    const auto radio = [&g](StaffScope id, const char* caption, const char* name) {
+        auto* rb = new QRadioButton(QString::fromLatin1(caption), g.box);
+        rb->setObjectName(QString::fromLatin1(name));
+        g.choice->addButton(rb, int(id));
+        return rb;
+    };
+    auto* all = radio(StaffScope::All, "&All", "rballstaff");
+    auto* group = radio(StaffScope::Group, "&Group", "rbgroup");
+    auto* list = radio(StaffScope::PickList, "Li&st", "rbstaff");
+    g.groups = new QComboBox(g.box);
+    g.groups->setObjectName(QStringLiteral("cbgroup"));
+    g.pick = new QPushButton(QStringLiteral("&Pick List"), g.box);
+    g.pick->setObjectName(QStringLiteral("bAdd"));
+    g.pick->setAutoDefault(false);
+    auto* grid = new QGridLayout(g.box);
+    grid->addWidget(all, 0, 0);
+    grid->addWidget(group, 1, 0);
+    grid->addWidget(g.groups, 1, 1);
+    grid->addWidget(list, 2, 0);
+    grid->addWidget(g.pick, 2, 1);
+    FillGroupCombo(g.groups, src, 0);
+    all->setChecked(true);
+    g.groups->setEnabled(false);
+    g.pick->setEnabled(false);
+    QObject::connect(g.choice, &QButtonGroup::idToggled, g.box, [g](int id, bool on) {
+        if (id == int(StaffScope::Group)) g.groups->setEnabled(on);
+        if (id == int(StaffScope::PickList)) g.pick->setEnabled(on);
+    });
+    QObject::connect(g.pick, &QPushButton::clicked, g.box,
+                     [&src, &op, box = g.box] { OpenPickList(src, op, box->window()); });
+    return g;
+}
+
 TdlgStaffs::TdlgStaffs(Database& src, Operator& op, QWidget* parent)
-    : QDialog(parent), m_src(src), m_op(op) {
+    : QDialog(parent), m_src(src) {
     setObjectName(QStringLiteral("TdlgStaffs"));
     setWindowTitle(QStringLiteral("Select Staffs"));
-    auto* persons = new QGroupBox(QStringLiteral("Persons of interest"), this);
-    persons->setObjectName(QStringLiteral("persons"));
-    m_persons = persons;
-    m_all = new QRadioButton(QStringLiteral("&All"), persons);
-    m_all->setObjectName(QStringLiteral("rballstaff"));
-    m_group = new QRadioButton(QStringLiteral("&Group"), persons);
-    m_group->setObjectName(QStringLiteral("rbgroup"));
-    m_groups = new QComboBox(persons);
-    m_groups->setObjectName(QStringLiteral("cbgroup"));
-    m_list = new QRadioButton(QStringLiteral("Li&st"), persons);
-    m_list->setObjectName(QStringLiteral("rbstaff"));
-    m_pick = new QPushButton(QStringLiteral("&Pick List"), persons);
-    m_pick->setObjectName(QStringLiteral("bAdd"));
-    m_pick->setAutoDefault(false);
-    auto* grid = new QGridLayout(persons);
-    grid->addWidget(m_all, 0, 0);
-    grid->addWidget(m_group, 1, 0);
-    grid->addWidget(m_groups, 1, 1);
-    grid->addWidget(m_list, 2, 0);
-    grid->addWidget(m_pick, 2, 1);
+    m_persons = BuildPersonsGroup(this, src, op);
 
     m_preview = new QCheckBox(QStringLiteral("Pre&view"), this);
     m_preview->setObjectName(QStringLiteral("cbpreview"));
@@ -85,36 +105,22 @@ TdlgStaffs::TdlgStaffs(Database& src, Operator& op, QWidget* parent)
     buttons->addWidget(confirm);
     buttons->addWidget(cancel);
     auto* all = new QVBoxLayout(this);
-    all->addWidget(persons);
+    all->addWidget(m_persons.box);
     all->addLayout(buttons);
     all->setSizeConstraint(QLayout::SetFixedSize);
-
-    FillGroupCombo(m_groups, src, 0);
-    for (QRadioButton* rb : {m_all, m_group, m_list})
-        connect(rb, &QRadioButton::toggled, this, &TdlgStaffs::followScope);
-    connect(m_pick, &QPushButton::clicked, this, [this] { OpenPickList(m_src, m_op, this); });
     connect(confirm, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     const StaffScope stored = StaffScopeFromInt(ReadSettingInt(setting::ScopePersons, 0));
-    (stored == StaffScope::Group      ? m_group
-     : stored == StaffScope::PickList ? m_list
-                                      : m_all)
-        ->setChecked(true);
-    followScope();
+    m_persons.choice->button(int(stored))->setChecked(true);
 }
 
 TdlgStaffs::~TdlgStaffs() {
-    WriteSettingInt(setting::ScopePersons, m_group->isChecked() ? 1 : m_list->isChecked() ? 2 : 0);
-}
-
-void TdlgStaffs::followScope() {
-    m_groups->setEnabled(m_group->isChecked());
-    m_pick->setEnabled(m_list->isChecked());
+    WriteSettingInt(setting::ScopePersons, m_persons.choice->checkedId());
 }
 
 StaffScopeChoice TdlgStaffs::choice() const {
-    return ScopeFromControls(m_src, m_persons);
+    return ScopeFromControls(m_src, m_persons.box);
 }
 
 bool TdlgStaffs::preview() const {

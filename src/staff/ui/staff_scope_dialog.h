@@ -7,12 +7,26 @@
 #include <QDialog>
 #include <optional>
 
+class QButtonGroup;
 class QCheckBox;
 class QComboBox;
+class QGroupBox;
 class QPushButton;
 class QRadioButton;
 
 namespace tallyport {
+
+// "Persons of interest" (`persons`): "All" (`rballstaff`, checked), "Group" (`rbgroup`) with
+// the group list (`cbgroup`, first name shown), "List" (`rbstaff`) with "Pick List" (`bAdd`),
+// which opens the pick list. The list and the button are enabled only with their choice. The
+// button group's ids are the StaffScope values.
+struct PersonsGroup {
+    QGroupBox* box = nullptr;
+    QButtonGroup* choice = nullptr;
+    QComboBox* groups = nullptr;
+    QPushButton* pick = nullptr;
+};
+PersonsGroup BuildPersonsGroup(QWidget* parent, Database& src, Operator& op);
 
 // The scope chosen by the controls `rballstaff`, `rbgroup` and `cbgroup` among the direct
 // children of a container (a scope frame or dialog): Group with the group's id (0 when the
@@ -38,16 +52,8 @@ public:
     bool preview() const;
 
 private:
-    void followScope();
-
     Database& m_src;
-    Operator& m_op;
-    QWidget* m_persons = nullptr;
-    QRadioButton* m_all = nullptr;
-    QRadioButton* m_group = nullptr;
-    QRadioButton* m_list = nullptr;
-    QComboBox* m_groups = nullptr;
-    QPushButton* m_pick = nullptr;
+    PersonsGroup m_persons;
     QCheckBox* m_preview = nullptr;
 };
 
