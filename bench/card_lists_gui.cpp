@@ -67,7 +67,7 @@ double medianQueryMs(Database& src, std::optional<bool> picked) {
     for (int run = 0; run < kRuns; ++run) {
         QElapsedTimer t;
         t.start();
-        const auto rows = LoadStaffRows(src, QStringLiteral("NAME"), picked);
+        const auto rows = loadStaffRows(src, QStringLiteral("NAME"), picked);
         ms.push_back(double(t.nsecsElapsed()) / 1e6);
         if (!rows) return -1;
     }
@@ -93,7 +93,7 @@ int main(int argc, char** argv) {
     HeadlessOperator op;
     Tdsrc data(op);
     data.setDataFolder(folder.path());
-    if (!data.PrepareDataFolder().value_or(false) || !data.OpenDatabases()) return 1;
+    if (!data.prepareDataFolder().value_or(false) || !data.OpenDatabases()) return 1;
     const bool filled =
         data.src().run(QStringLiteral("insert into gid(id,descx) values (2,'NIGHT')")) &&
         fill(data.src());

@@ -9,8 +9,8 @@
 // timed here in the same run.
 // Usage: bench_live_recording [seconds, default 60] [frames per second per reader, default 20]
 #include "app/headless_operator.h"
-#include "store/date_time.h"
 #include "store/datasrc.h"
+#include "store/date_time.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -33,7 +33,9 @@ double percentile(std::vector<double> v, double p) {
     return v[std::min(v.size() - 1, size_t(p * double(v.size())))];
 }
 
-QString binDir() { return QCoreApplication::applicationDirPath() + QStringLiteral("/.."); }
+QString binDir() {
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/..");
+}
 
 // Reads lines until one starts with `prefix`; collects "listening" ports on the way.
 bool waitForLine(QProcess& p, const QString& prefix, QList<quint16>* ports = nullptr) {
@@ -53,7 +55,7 @@ bool prepare(const QString& folder, const QList<quint16>& ports) {
     HeadlessOperator op;
     Tdsrc data(op);
     data.setDataFolder(folder);
-    if (!data.PrepareDataFolder() || !data.OpenDatabases()) return false;
+    if (!data.prepareDataFolder() || !data.OpenDatabases()) return false;
     for (int p = 1; p <= kReaders; ++p)
         if (!data.src().run(QStringLiteral("UPDATE reader SET enable = 1, ipaddr = '127.0.0.1', "
                                            "ipport = ?, \"desc\" = ?, mode = 1 WHERE PortNo = ?"),
@@ -68,14 +70,14 @@ double bareCommitMs(const QString& folder) {
     HeadlessOperator op;
     Tdsrc data(op);
     data.setDataFolder(folder);
-    if (!data.PrepareDataFolder() || !data.OpenDatabases()) return -1;
+    if (!data.prepareDataFolder() || !data.OpenDatabases()) return -1;
     std::vector<double> ms;
     for (int i = 0; i < 200; ++i) {
         QElapsedTimer t;
         t.start();
         (void)data.att().run(QStringLiteral("INSERT INTO recorder(SYSTIME, CARDNO, MODE, READER, "
                                             "LOCK) VALUES (?, ?, 1, 1, 0)"),
-                             DateTimeText(QDateTime::currentDateTime()), i);
+                             dateTimeText(QDateTime::currentDateTime()), i);
         ms.push_back(double(t.nsecsElapsed()) / 1e6);
     }
     return percentile(ms, 0.5);
@@ -85,7 +87,7 @@ qint64 storedRows(const QString& folder) {
     HeadlessOperator op;
     Tdsrc data(op);
     data.setDataFolder(folder);
-    return data.OpenDatabases() ? data.LogCount() : -1;
+    return data.OpenDatabases() ? data.logCount() : -1;
 }
 
 }  // namespace
@@ -130,7 +132,8 @@ int main(int argc, char** argv) {
             if (it != sentAt.end()) delays.push_back(double(clock.nsecsElapsed() - *it) / 1e6);
         }
     });
-    QObject::connect(&sim, &QProcess::readyReadStandardOutput, [&] { sim.readAllStandardOutput(); });
+    QObject::connect(&sim, &QProcess::readyReadStandardOutput,
+                     [&] { sim.readAllStandardOutput(); });
     QTimer send;
     send.setTimerType(Qt::PreciseTimer);
     const qint64 stepNs = 1'000'000'000LL / (kPerSecond * kReaders);
@@ -139,20 +142,23 @@ int main(int argc, char** argv) {
         while (sent < total && qint64(sent) * stepNs <= clock.nsecsElapsed()) {
             const int card = 100000 + sent;
             sentAt.insert(card, clock.nsecsElapsed());
-            sim.write(QStringLiteral("@%1 card 6 %2\n").arg(ports[sent % kReaders]).arg(card).toUtf8());
+            sim.write(
+                QStringLiteral("@%1 card 6 %2\n").arg(ports[sent % kReaders]).arg(card).toUtf8());
             ++sent;
         }
         if (sent >= total) send.stop();
     });
     send.start(2);
-    while (sent < total || (delays.size() < size_t(sent) && clock.elapsed() < qint64(seconds) * 1000 + 5000))
+    while (sent < total ||
+           (delays.size() < size_t(sent) && clock.elapsed() < qint64(seconds) * 1000 + 5000))
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     console.terminate();
     console.waitForFinished(15000);
     sim.kill();
     sim.waitForFinished(5000);
     const qint64 rows = storedRows(dir.path());
-    std::printf("live_recording: %d readers x %d frames/s for %d s\n", kReaders, kPerSecond, seconds);
+    std::printf("live_recording: %d readers x %d frames/s for %d s\n", kReaders, kPerSecond,
+                seconds);
     std::printf("  frames sent %d, rows stored %lld, lost %lld, lines seen %zu\n", sent,
                 (long long)rows, (long long)(sent - rows), delays.size());
     std::printf("  send -> committed row (printed line): p50 %.2f ms  p99 %.2f ms  max %.2f ms\n",

@@ -16,8 +16,8 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <cstdio>
-#include <functional>
 #include <ctime>
+#include <functional>
 
 using namespace tallyport;
 
@@ -30,11 +30,12 @@ bool fillLog(Tdsrc& data) {
     if (!FillBenchLog(data, kRows, 2)) return false;
     for (int g = 1; g <= 4; ++g)
         (void)data.src().run(QStringLiteral("INSERT INTO gid(id, descx) VALUES (?, ?)"), g,
-                       QStringLiteral("GROUP %1").arg(g));
+                             QStringLiteral("GROUP %1").arg(g));
     Transaction staff(data.src());
     for (int c = 1000; c < 1400; ++c)
-        (void)data.src().run(QStringLiteral("INSERT INTO staffs(CARDNO, NAME, WORKGRP) VALUES (?, ?, ?)"),
-                       c, QStringLiteral("HOLDER %1").arg(c), 1 + c % 4);
+        (void)data.src().run(
+            QStringLiteral("INSERT INTO staffs(CARDNO, NAME, WORKGRP) VALUES (?, ?, ?)"), c,
+            QStringLiteral("HOLDER %1").arg(c), 1 + c % 4);
     return staff.commit().has_value();
 }
 
@@ -63,16 +64,23 @@ void timed(const char* what, const std::function<bool()>& work) {
 void queryCosts(Database& db) {
     const qint64 mid = kRows / 2;
     timed("  OFFSET n/2 on ORDER BY SYSTIME, rowid", [&] {
-        return db.scalarInt(QStringLiteral("SELECT rowid FROM recorder ORDER BY SYSTIME, rowid "
-                                           "LIMIT 1 OFFSET ?"), mid).has_value();
+        return db
+            .scalarInt(QStringLiteral("SELECT rowid FROM recorder ORDER BY SYSTIME, rowid "
+                                      "LIMIT 1 OFFSET ?"),
+                       mid)
+            .has_value();
     });
     timed("  OFFSET n/2 on the covering index (SYSTIME only)", [&] {
-        return db.scalarInt(QStringLiteral("SELECT length(SYSTIME) FROM recorder ORDER BY SYSTIME "
-                                           "LIMIT 1 OFFSET ?"), mid).has_value();
+        return db
+            .scalarInt(QStringLiteral("SELECT length(SYSTIME) FROM recorder ORDER BY SYSTIME "
+                                      "LIMIT 1 OFFSET ?"),
+                       mid)
+            .has_value();
     });
     timed("  one page of 128 rows from a known SYSTIME", [&] {
-        auto st = db.prepare(QStringLiteral("SELECT * FROM recorder WHERE SYSTIME >= "
-                                            "'2021-01-01' ORDER BY SYSTIME, rowid LIMIT 128"));
+        auto st =
+            db.prepare(QStringLiteral("SELECT * FROM recorder WHERE SYSTIME >= "
+                                      "'2021-01-01' ORDER BY SYSTIME, rowid LIMIT 128"));
         int n = 0;
         while (st && st->step().value_or(false)) ++n;
         return n == 128;
@@ -82,8 +90,8 @@ void queryCosts(Database& db) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen"
-                                                                      : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QTemporaryDir dir, config, runtime;
     qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
     qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
@@ -92,7 +100,7 @@ int main(int argc, char** argv) {
     {
         Tdsrc data(op);
         data.setDataFolder(dir.path());
-        if (!data.PrepareDataFolder() || !data.OpenDatabases() || !fillLog(data)) return 1;
+        if (!data.prepareDataFolder() || !data.OpenDatabases() || !fillLog(data)) return 1;
         data.CloseDatabases();
     }
     std::printf("log rows: %d\n", kRows);

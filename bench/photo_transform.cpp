@@ -1,7 +1,7 @@
 // Resampling a camera photo to the card size and rotating it, next to a plain copy of the
 // same pixel buffer as the floor of what touching every byte costs on this machine.
 #include "store/photo_transform.h"
-#include "app/operator.h"
+#include "base/operator.h"
 
 #include <algorithm>
 #include <chrono>

@@ -12,8 +12,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 #include <QCoreApplication>
-#include <QProcess>
 #include <QElapsedTimer>
+#include <QProcess>
 #include <atomic>
 #include <cstdio>
 #include <thread>
@@ -76,7 +76,7 @@ int measure(TReader& reader, const char* peerName) {
     const QByteArray body = QByteArray::fromHex("00310000");
     for (int i = 0; i < 200; ++i) {  // warm up
         reader.SendCommand(body);
-        reader.AwaitReply();
+        reader.awaitReply();
     }
     const int count = 20000;
     int good = 0;
@@ -84,15 +84,16 @@ int measure(TReader& reader, const char* peerName) {
     t.start();
     for (int i = 0; i < count; ++i) {
         reader.SendCommand(body);
-        good += reader.AwaitReply() ? 1 : 0;
+        good += reader.awaitReply() ? 1 : 0;
     }
     const double secs = double(t.nsecsElapsed()) / 1e9;
-    std::printf("reader_exchange (%s): %.0f exchanges/s (%d of %d replies, SendCommand + AwaitReply)\n",
-                peerName, count / secs, good, count);
+    std::printf(
+        "reader_exchange (%s): %.0f exchanges/s (%d of %d replies, SendCommand + AwaitReply)\n",
+        peerName, count / secs, good, count);
     t.restart();
     const int syncs = 500;
     for (int i = 0; i < syncs; ++i) reader.SyncClock();
-    reader.AwaitReply();
+    reader.awaitReply();
     std::printf("reader_clock_setting (%s): %.2f ms per SyncClock (lock, set clock, unlock)\n",
                 peerName, double(t.nsecsElapsed()) / 1e6 / syncs);
     return good == count ? 0 : 1;
@@ -100,7 +101,8 @@ int measure(TReader& reader, const char* peerName) {
 
 // The reader simulator as the peer: its port, once it says it is ready; 0 when it does not start.
 quint16 startSimulator(QProcess& sim) {
-    sim.start(QStringLiteral(TALLYPORT_BINARY_DIR "/tallyport-readersim"), {QStringLiteral("--port"), QStringLiteral("0")});
+    sim.start(QStringLiteral(TALLYPORT_BINARY_DIR "/tallyport-readersim"),
+              {QStringLiteral("--port"), QStringLiteral("0")});
     quint16 port = 0;
     while (sim.waitForReadyRead(10000) || sim.canReadLine()) {
         while (sim.canReadLine()) {
@@ -113,8 +115,8 @@ quint16 startSimulator(QProcess& sim) {
 }
 
 bool connectTo(TReader& reader, quint16 port) {
-    reader.SetRemoteHost(QStringLiteral("127.0.0.1"));
-    reader.SetRemotePort(QString::number(port));
+    reader.setRemoteHost(QStringLiteral("127.0.0.1"));
+    reader.setRemotePort(QString::number(port));
     return reader.Reconnect(false);
 }
 
@@ -126,7 +128,8 @@ int main(int argc, char** argv) {
     {
         AnsweringReader peer;
         TReader reader;
-        if (!connectTo(reader, peer.port())) return std::puts("reader_exchange: could not connect"), 1;
+        if (!connectTo(reader, peer.port()))
+            return std::puts("reader_exchange: could not connect"), 1;
         rc |= measure(reader, "bare answering socket");
     }
     QProcess sim;

@@ -13,8 +13,8 @@
 #include <QGuiApplication>
 #include <QTemporaryDir>
 #include <chrono>
-#include <ctime>
 #include <cstdio>
+#include <ctime>
 
 using namespace tallyport;
 
@@ -25,7 +25,9 @@ double secondsSince(std::chrono::steady_clock::time_point t0) {
 }
 
 // Processor time of this process: the machine is shared, so wall time alone says little.
-double cpuSeconds() { return double(std::clock()) / CLOCKS_PER_SEC; }
+double cpuSeconds() {
+    return double(std::clock()) / CLOCKS_PER_SEC;
+}
 
 // Generated inside SQLCipher: weekdays of 2025, four punches a day with a few minutes' spread.
 const char* const kFill = R"sql(
@@ -82,22 +84,23 @@ void timeReport(const char* name, ReportKind kind, RecordsOfInterest records, Td
     s.hours.session2 = {13 * kHourMs, 17 * kHourMs};
     auto t0 = std::chrono::steady_clock::now();
     double c0 = cpuSeconds();
-    auto rc = BuildReport(kind, s, QDate(2026, 1, 5), data.att(), data.src());
+    auto rc = buildReport(kind, s, QDate(2026, 1, 5), data.att(), data.src());
     const double buildWall = secondsSince(t0), buildCpu = cpuSeconds() - c0;
     t0 = std::chrono::steady_clock::now();
     c0 = cpuSeconds();
-    const qsizetype chars = rc ? ReportText(*rc).size() : 0;
+    const qsizetype chars = rc ? reportText(*rc).size() : 0;
     double wall = buildWall + secondsSince(t0), cpu = buildCpu + cpuSeconds() - c0;
     std::printf("%-36s %6.3f s wall %6.3f s cpu  %4.1fx scan cpu  (%zu lines, %lld chars)\n", name,
                 wall, cpu, cpu / scan, rc ? rc->lines.size() : size_t(0), qlonglong(chars));
     if (!rc) return;
     t0 = std::chrono::steady_clock::now();
     c0 = cpuSeconds();
-    const auto pdf = WriteReportPdf(*rc, pdfPath, QDateTime::currentDateTime());
+    const auto pdf = writeReportPdf(*rc, pdfPath, QDateTime::currentDateTime());
     wall = buildWall + secondsSince(t0);
     cpu = buildCpu + cpuSeconds() - c0;
     std::printf("%-36s %6.3f s wall %6.3f s cpu  %s (%lld bytes)\n", "  the same as PDF", wall, cpu,
-                pdf ? "written" : qPrintable(pdf.error().text), qlonglong(QFileInfo(pdfPath).size()));
+                pdf ? "written" : qPrintable(pdf.error().text),
+                qlonglong(QFileInfo(pdfPath).size()));
 }
 
 }  // namespace
@@ -110,10 +113,10 @@ int main(int argc, char** argv) {
     HeadlessOperator op;
     Tdsrc data(op);
     data.setDataFolder(dir.path());
-    if (!data.PrepareDataFolder().value_or(false) || !data.OpenDatabases()) return 1;
+    if (!data.prepareDataFolder().value_or(false) || !data.OpenDatabases()) return 1;
     auto t0 = std::chrono::steady_clock::now();
     if (!fill(data)) return std::fprintf(stderr, "fill failed\n"), 1;
-    std::printf("log filled: %lld rows in %.2f s\n", qlonglong(data.LogCount()), secondsSince(t0));
+    std::printf("log filled: %lld rows in %.2f s\n", qlonglong(data.logCount()), secondsSince(t0));
 
     t0 = std::chrono::steady_clock::now();
     const double c0 = cpuSeconds();

@@ -1,7 +1,7 @@
 // Launch of `tallyport --headless` on a log of 2,000,000 rows: time to the ready line, the
 // console's peak memory, and whether the log is left as it was.
-#include "app/operator.h"
 #include "app/headless_operator.h"
+#include "base/operator.h"
 #include "bench_log.h"
 #include "peak_memory.h"
 #include "store/datasrc.h"
@@ -20,7 +20,6 @@ namespace {
 
 constexpr int kRows = 2'000'000;
 
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -29,8 +28,8 @@ int main(int argc, char** argv) {
     HeadlessOperator op;
     Tdsrc data(op);
     data.setDataFolder(dir.path());
-    if (!data.PrepareDataFolder() || !data.OpenDatabases() || !FillBenchLog(data, kRows)) return 1;
-    const qint64 rows = data.LogCount();
+    if (!data.prepareDataFolder() || !data.OpenDatabases() || !FillBenchLog(data, kRows)) return 1;
+    const qint64 rows = data.logCount();
     data.CloseDatabases();
     const QByteArray before = [&] {
         QFile f(data.filePath(QStringLiteral("attend.db")));
@@ -46,7 +45,8 @@ int main(int argc, char** argv) {
     p.start(QStringLiteral(TALLYPORT_BINARY_DIR "/tallyport"),
             {QStringLiteral("--headless"), QStringLiteral("--data-dir"), dir.path()});
     QByteArray out;
-    while (!out.contains(" ready: ") && p.state() != QProcess::NotRunning && timer.elapsed() < 60000)
+    while (!out.contains(" ready: ") && p.state() != QProcess::NotRunning &&
+           timer.elapsed() < 60000)
         if (p.waitForReadyRead(50)) out += p.readAllStandardOutput();
     const qint64 readyMs = timer.elapsed();
     const long peak = peakKb(QString::number(p.processId()));
@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
     p.waitForFinished(30000);
 
     data.OpenDatabases();
-    const bool same = data.LogCount() == rows;
+    const bool same = data.logCount() == rows;
     std::printf("log rows: %lld\n", static_cast<long long>(rows));
     std::printf("launch to ready: %lld ms (target < 1000)\n", static_cast<long long>(readyMs));
     std::printf("peak memory at ready: %.1f MB (target < 100)\n", peak / 1024.0);

@@ -1,6 +1,6 @@
 #include "app/auto_inout.h"
 
-#include "app/clock.h"
+#include "base/clock.h"
 #include "store/date_time.h"
 #include "store/messages.h"
 #include "store/setting_names.h"
@@ -10,7 +10,9 @@ namespace tallyport {
 namespace {
 
 // Times of day are compared in whole milliseconds: closer than 1 ms is equal.
-int ms(const QTime& t) { return t.msecsSinceStartOfDay(); }
+int ms(const QTime& t) {
+    return t.msecsSinceStartOfDay();
+}
 
 bool within(const QTime& t, const QTime& from, const QTime& to) {
     return ms(t) >= ms(from) && ms(t) < ms(to);
@@ -23,17 +25,17 @@ bool overlaps(const InPeriod& a, const InPeriod& b) {
 
 }  // namespace
 
-std::vector<InPeriod> LoadInPeriods(Database& src) {
+std::vector<InPeriod> loadInPeriods(Database& src) {
     std::vector<InPeriod> out;
     auto st = src.prepare(QStringLiteral("SELECT rowid, tfrom, tto FROM iotime ORDER BY tfrom"));
     if (!st) return out;
     while (st->step().value_or(false))
-        out.push_back({st->int64(0), ParseTimeOfDayText(st->text(1)),
-                       ParseTimeOfDayText(st->text(2))});
+        out.push_back(
+            {st->int64(0), parseTimeOfDayText(st->text(1)), parseTimeOfDayText(st->text(2))});
     return out;
 }
 
-bool InsideAnyPeriod(const std::vector<InPeriod>& periods, const QTime& t) {
+bool insideAnyPeriod(const std::vector<InPeriod>& periods, const QTime& t) {
     for (const InPeriod& p : periods) {
         if (ms(t) < ms(p.from)) return false;  // sorted by start: no later one holds t
         if (within(t, p.from, p.to)) return true;
@@ -41,19 +43,19 @@ bool InsideAnyPeriod(const std::vector<InPeriod>& periods, const QTime& t) {
     return false;
 }
 
-Result<void> AddInPeriod(Database& src, const QTime& from, const QTime& to) {
+Result<void> addInPeriod(Database& src, const QTime& from, const QTime& to) {
     if (!from.isValid() || !to.isValid() || ms(to) <= ms(from)) return fail(msg::WrongTimeEntry);
     const InPeriod fresh{0, from, to};
-    for (const InPeriod& p : LoadInPeriods(src))
+    for (const InPeriod& p : loadInPeriods(src))
         if (overlaps(fresh, p)) return fail(msg::TimeOverlapped);
     if (!src.run(QStringLiteral("INSERT INTO iotime(tfrom, tto) VALUES (?, ?)"),
-                 TimeOfDayText(from), TimeOfDayText(to)))
+                 timeOfDayText(from), timeOfDayText(to)))
         return fail(msg::UpdateFailed);
     return {};
 }
 
-bool DeleteInPeriod(Operator& op, Database& src, std::optional<qint64> rowId) {
-    if (!rowId || LoadInPeriods(src).empty()) {
+bool deleteInPeriod(Operator& op, Database& src, std::optional<qint64> rowId) {
+    if (!rowId || loadInPeriods(src).empty()) {
         op.error(msg::NoDataRecord);
         return false;
     }
@@ -68,7 +70,7 @@ bool DeleteInPeriod(Operator& op, Database& src, std::optional<qint64> rowId) {
 
 AutoInOut::AutoInOut(Tdsrc& data, QObject* parent) : QObject(parent), m_data(data) {
     m_tick.setInterval(1000);
-    connect(&m_tick, &QTimer::timeout, this, [this] { MinuteTick(appClock().now()); });
+    connect(&m_tick, &QTimer::timeout, this, [this] { minuteTick(appClock().now()); });
 }
 
 void AutoInOut::start() {
@@ -79,15 +81,15 @@ void AutoInOut::start() {
 // The periods are read afresh each time, so an edit counts from the next evaluation on.
 void AutoInOut::Evaluate(const QTime& t) {
     if (!m_data.isOpen() || !ReadSettingBool(setting::AutoInOut, false)) return;
-    SetState(InsideAnyPeriod(LoadInPeriods(m_data.src()), t));
+    setState(insideAnyPeriod(loadInPeriods(m_data.src()), t));
 }
 
-void AutoInOut::SetState(bool in) {
+void AutoInOut::setState(bool in) {
     m_in = in;
     Q_EMIT stateChanged(in);
 }
 
-void AutoInOut::MinuteTick(const QDateTime& now) {
+void AutoInOut::minuteTick(const QDateTime& now) {
     const int minute = now.time().minute();
     const int previous = m_lastMinute;
     m_lastMinute = minute;
@@ -98,10 +100,10 @@ void AutoInOut::MinuteTick(const QDateTime& now) {
     }
 }
 
-bool AutoInOut::PanelClick() {
+bool AutoInOut::panelClick() {
     if (!ReadSettingBool(setting::AutoOverride, false)) return false;
     m_countdown = kOverrideTicks;
-    SetState(!m_in);
+    setState(!m_in);
     return true;
 }
 

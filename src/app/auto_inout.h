@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/error.h"
-#include "app/operator.h"
+#include "base/error.h"
+#include "base/operator.h"
 #include "store/datasrc.h"
 
 #include <QDateTime>
@@ -21,14 +21,14 @@ struct InPeriod {
 };
 
 // The IN periods in start order; empty when the table cannot be read.
-std::vector<InPeriod> LoadInPeriods(Database& src);
+std::vector<InPeriod> loadInPeriods(Database& src);
 // True when a period contains the time of day (times closer than 1 ms are equal).
-bool InsideAnyPeriod(const std::vector<InPeriod>& periods, const QTime& t);
+bool insideAnyPeriod(const std::vector<InPeriod>& periods, const QTime& t);
 // Adds a period after the checks; the error carries "Wrong time entry.", "Time overlapped." or
 // the failed-update text. Periods that merely touch count as overlapping.
-Result<void> AddInPeriod(Database& src, const QTime& from, const QTime& to);
+Result<void> addInPeriod(Database& src, const QTime& from, const QTime& to);
 // Deletes a period after the operator confirms: "No data record." without one. True when deleted.
-bool DeleteInPeriod(Operator& op, Database& src, std::optional<qint64> rowId);
+bool deleteInPeriod(Operator& op, Database& src, std::optional<qint64> rowId);
 
 // The direction that live reads of clock-only readers take from the time of day, with the
 // operator's short override. Runs its own one-second tick, so it works without any window.
@@ -44,11 +44,11 @@ public:
 
     // Nothing while the system database is closed or "AutoInOut" is off.
     void Evaluate(const QTime& t);
-    void SetState(bool in);
+    void setState(bool in);
     // Once a second: the override count-down, else a new evaluation when the minute changes.
-    void MinuteTick(const QDateTime& now);
+    void minuteTick(const QDateTime& now);
     // The panel was clicked: with "AutoOverride" the state flips for five ticks. True if flipped.
-    bool PanelClick();
+    bool panelClick();
 
     // The one-second tick on the application clock.
     void start();

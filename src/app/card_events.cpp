@@ -1,10 +1,10 @@
 #include "app/card_events.h"
 
 #include "app/auto_inout.h"
-#include "app/clock.h"
 #include "app/console.h"
-#include "app/event_texts.h"
+#include "base/clock.h"
 #include "store/date_time.h"
+#include "store/log_texts.h"
 #include "store/setting_names.h"
 #include "store/settings.h"
 
@@ -15,7 +15,9 @@ namespace {
 
 const QString kNoRegistration = QStringLiteral("no registration");
 
-QString ampm(const QTime& t) { return t.hour() < 12 ? QStringLiteral("AM") : QStringLiteral("PM"); }
+QString ampm(const QTime& t) {
+    return t.hour() < 12 ? QStringLiteral("AM") : QStringLiteral("PM");
+}
 
 // "hh:mm:ss" on a 12-hour dial: 12 for noon and midnight.
 QString twelveHour(const QTime& t) {
@@ -32,49 +34,52 @@ struct CardEvents::Holder {
     std::array<bool, 9> com{};  // COM1..COM8 at 1..8
 };
 
-QString GreetingForHour(int hour) {
+QString greetingForHour(int hour) {
     if (hour < 12) return QStringLiteral("Good Morning");
     if (hour < 19) return QStringLiteral("Good Afternoon");
     if (hour < 21) return QStringLiteral("Good Evening");
     return QStringLiteral("Good Night");
 }
 
-QStringList GreetingTexts(bool registered, const QString& name, const QTime& t) {
+QStringList greetingTexts(bool registered, const QString& name, const QTime& t) {
     if (!registered) return {kNoRegistration};
-    return {GreetingForHour(t.hour()), name};
+    return {greetingForHour(t.hour()), name};
 }
 
-QString MailTitleTime(const QDateTime& t) {
+QString mailTitleTime(const QDateTime& t) {
     return t.date().toString(QStringLiteral("yyyy/MM/dd ")) + ampm(t.time()) + twelveHour(t.time());
 }
 
-QString MailBodyTime(const QDateTime& t) {
+QString mailBodyTime(const QDateTime& t) {
     const QLocale english(QLocale::English, QLocale::UnitedStates);
     return english.toString(t.date(), QStringLiteral("MMMM d, yyyy dddd  ")) + ampm(t.time()) +
            twelveHour(t.time());
 }
 
-EventMail ComposeEventMail(const MailFacts& f, const QString& snapshotPath) {
+EventMail composeEventMail(const MailFacts& f, const QString& snapshotPath) {
     EventMail m;
-    m.title = QStringLiteral("[") + MailTitleTime(f.time) + QStringLiteral("] ") + f.name;
+    m.title = QStringLiteral("[") + mailTitleTime(f.time) + QStringLiteral("] ") + f.name;
     if (!f.group.isEmpty()) m.title += QStringLiteral(", ") + f.group;
-    const QStringList lines{f.name + QStringLiteral(" [%1]").arg(f.cardNo), f.group,
-                            MailBodyTime(f.time),  ModeText(f.mode),
-                            f.readerText,           f.lockText};
+    const QStringList lines{f.name + QStringLiteral(" [%1]").arg(f.cardNo),
+                            f.group,
+                            mailBodyTime(f.time),
+                            modeText(f.mode),
+                            f.readerText,
+                            f.lockText};
     for (const QString& line : lines) m.msg += line + QLatin1Char('\n');
     m.attach = snapshotPath;
     return m;
 }
 
-QString EventLine(const LogRecord& row, const QString& holder, const QString& readerDesc) {
-    return QStringList{DateTimeText(row.sysTime), QString::number(row.cardNo), holder,
-                       ModeText(row.mode), readerDesc}
+QString eventLine(const LogRecord& row, const QString& holder, const QString& readerDesc) {
+    return QStringList{dateTimeText(row.sysTime), QString::number(row.cardNo), holder,
+                       modeText(row.mode), readerDesc}
         .join(QLatin1Char('\t'));
 }
 
 CardEvents::CardEvents(Console& console, AutoInOut& autoInOut, QObject* parent)
     : QObject(parent), m_console(console), m_auto(autoInOut) {
-    connect(&m_motionTimer, &QTimer::timeout, this, [this] { MotionStep(m_motionPort); });
+    connect(&m_motionTimer, &QTimer::timeout, this, [this] { motionStep(m_motionPort); });
 }
 
 QString CardEvents::readerDesc(int port) {
@@ -94,7 +99,7 @@ std::optional<LogRecord> CardEvents::storeRow(const QDateTime& t, int card, int 
     Database& att = m_console.data().att();
     if (!att.run(QStringLiteral("INSERT INTO recorder(SYSTIME, CARDNO, MODE, READER, LOCK) "
                                 "VALUES (?, ?, ?, ?, 0)"),
-                 DateTimeText(t), card, mode, port))
+                 dateTimeText(t), card, mode, port))
         return std::nullopt;
     return LogRecord{att.lastInsertRowId(), t, card, mode, port, 0};
 }
@@ -116,7 +121,7 @@ void CardEvents::OnCardCode(bool offline, int port, int code, const QDateTime& s
 void CardEvents::liveSteps(LogRecord row, const Decision& d) {
     TReader& reader = m_console.readers().reader(row.reader);
     const QString snapshot =
-        SnapshotFileName(m_console.data().photoFolder(), row.cardNo, row.sysTime);
+        snapshotFileName(m_console.data().photoFolder(), row.cardNo, row.sysTime);
     if (reader.Capture()) m_console.camera().GrabJpeg(snapshot);
     m_console.beeper().beep();
     const Holder h = lookupHolder(row.cardNo);
@@ -131,7 +136,7 @@ void CardEvents::liveSteps(LogRecord row, const Decision& d) {
     m_auto.Evaluate(appClock().now().time());
     Q_EMIT m_console.eventShown(row.cardNo, row.sysTime);
     if (ReadSettingBool(setting::SpeechEnable, false))
-        m_console.speech().speak(GreetingTexts(h.registered, h.name, row.sysTime.time()));
+        m_console.speech().speak(greetingTexts(h.registered, h.name, row.sysTime.time()));
 }
 
 // The holder of a card; the display name is the card number when nobody holds it.
@@ -187,8 +192,8 @@ void CardEvents::queueMail(const LogRecord& row, const Holder& h, const QString&
     if (!ReadSettingBool(setting::EmailEnabled, false)) return;
     if (ReadSettingBool(setting::EmailStaffOnly, true) && !h.registered) return;
     const auto desc = [this](int p) { return readerDesc(p); };
-    const EventMail m = ComposeEventMail({row.cardNo, row.sysTime, h.name, h.group, row.mode,
-                                          LockText(row.reader, desc), LockText(row.lock, desc)},
+    const EventMail m = composeEventMail({row.cardNo, row.sysTime, h.name, h.group, row.mode,
+                                          lockText(row.reader, desc), lockText(row.lock, desc)},
                                          snapshot);
     (void)m_console.data().src().run(
         QStringLiteral("INSERT INTO emails(TITLE, MSG, ATTACH) VALUES (?, ?, ?)"), m.title, m.msg,
@@ -204,21 +209,23 @@ void CardEvents::OnBypass(int port, int state) {
     const int bypassPort = m_console.readers().reader(port).Bypass();
     if (ReaderBank::validPort(bypassPort) && m_console.readers().reader(bypassPort).Enable())
         m_console.readers().reader(bypassPort).ReleaseLock();
-    MotionStep(port);
+    motionStep(port);
 }
 
-void CardEvents::OnPowerup(int) { m_motionTimer.stop(); }
+void CardEvents::OnPowerup(int) {
+    m_motionTimer.stop();
+}
 
 // A motion step stores a row of card -1 with a snapshot named for the same -1. Repeats only
 // with a positive interval: a zero interval would fire without pause.
-void CardEvents::MotionStep(int port) {
+void CardEvents::motionStep(int port) {
     if (!ReaderBank::validPort(port)) return;
     m_motionPort = port;
     TReader& reader = m_console.readers().reader(port);
     if (reader.MotionCapture() && m_console.data().isOpen()) {
         const QDateTime now = WholeSeconds(appClock().now());
         m_console.camera().GrabJpeg(
-            SnapshotFileName(m_console.data().photoFolder(), kMotionCard, now));
+            snapshotFileName(m_console.data().photoFolder(), kMotionCard, now));
         if (auto row = storeRow(now, kMotionCard, reader.Mode(), port)) {
             Q_EMIT m_console.eventStored(*row);
             Q_EMIT m_console.logChanged();

@@ -16,8 +16,8 @@ class AutoInOut;
 
 // The greeting of a registered holder by the hour of the event, then the name;
 // "no registration" for an unknown card.
-QString GreetingForHour(int hour);
-QStringList GreetingTexts(bool registered, const QString& name, const QTime& t);
+QString greetingForHour(int hour);
+QStringList greetingTexts(bool registered, const QString& name, const QTime& t);
 
 // The queued e-mail of a card event. MSG lines end with "\n".
 struct EventMail {
@@ -32,14 +32,14 @@ struct MailFacts {
     int mode = 0;
     QString readerText, lockText;
 };
-EventMail ComposeEventMail(const MailFacts& f, const QString& snapshotPath);
+EventMail composeEventMail(const MailFacts& f, const QString& snapshotPath);
 // "[yyyy/mm/dd AM/PMhh:mm:ss]" and "MMMM d, yyyy dddd  AM/PMhh:mm:ss" of the mail.
-QString MailTitleTime(const QDateTime& t);
-QString MailBodyTime(const QDateTime& t);
+QString mailTitleTime(const QDateTime& t);
+QString mailBodyTime(const QDateTime& t);
 
 // One line per stored event for the headless console, fields separated by tabs:
 // time, card, holder ("NAME (GROUP)", "NAME" or "[card]"), mode text, reader description.
-QString EventLine(const LogRecord& row, const QString& holder, const QString& readerDesc);
+QString eventLine(const LogRecord& row, const QString& holder, const QString& readerDesc);
 
 // What the console does with each event a reader client raises: the log row, its mode and lock,
 // the access and anti-passback rules, snapshot, beep, e-mail queue, refresh and greeting.
@@ -53,7 +53,7 @@ public:
     void OnCardCode(bool offline, int port, int code, const QDateTime& stamp, qint8 cmode);
     void OnBypass(int port, int state);
     void OnPowerup(int port);
-    void MotionStep(int port);
+    void motionStep(int port);
 
     QTimer& motiontimer() { return m_motionTimer; }
 

@@ -5,12 +5,12 @@
 
 namespace tallyport {
 
-QString DefaultDataFolder() {
+QString defaultDataFolder() {
     return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
         .filePath(QStringLiteral("Tallyport"));
 }
 
-QString UsageText() {
+QString usageText() {
     return QStringLiteral(
         "Usage: tallyport [--data-dir DIR] [--headless] [--demo] [--help] [--version]\n"
         "\n"
@@ -27,7 +27,7 @@ QString UsageText() {
         "  --version       show the version\n");
 }
 
-CommandLine ParseCommandLine(const QStringList& args) {
+CommandLine parseCommandLine(const QStringList& args) {
     CommandLine cl;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
@@ -50,12 +50,12 @@ CommandLine ParseCommandLine(const QStringList& args) {
             return cl;
         }
     }
-    if (cl.dataDir.isEmpty()) cl.dataDir = DefaultDataFolder();
+    if (cl.dataDir.isEmpty()) cl.dataDir = defaultDataFolder();
     cl.dataDir = QDir(cl.dataDir).absolutePath();
     return cl;
 }
 
-bool NoDisplayAvailable() {
+bool noDisplayAvailable() {
     const QString platform = qEnvironmentVariable("QT_QPA_PLATFORM");
     if (!platform.isEmpty() && !platform.startsWith(QLatin1String("xcb")) &&
         !platform.startsWith(QLatin1String("wayland")))

@@ -14,10 +14,10 @@ struct CommandLine {
     QString error;  // not empty when the arguments are wrong
 };
 
-CommandLine ParseCommandLine(const QStringList& args);  // args without the program name
-QString DefaultDataFolder();
-QString UsageText();
+CommandLine parseCommandLine(const QStringList& args);  // args without the program name
+QString defaultDataFolder();
+QString usageText();
 // True when no window system can be reached from here.
-bool NoDisplayAvailable();
+bool noDisplayAvailable();
 
 }  // namespace tallyport

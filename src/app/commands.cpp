@@ -2,7 +2,7 @@
 
 namespace tallyport {
 
-const std::vector<CommandInfo>& AllCommands() {
+const std::vector<CommandInfo>& allCommands() {
     static const std::vector<CommandInfo> table = {
         {"actLogin", "Login", false},
         {"popLogin", "Login", false},
@@ -57,21 +57,21 @@ const std::vector<CommandInfo>& AllCommands() {
     return table;
 }
 
-const CommandInfo* FindCommand(const QString& name) {
-    for (const CommandInfo& c : AllCommands())
+const CommandInfo* findCommand(const QString& name) {
+    for (const CommandInfo& c : allCommands())
         if (name == QLatin1String(c.name)) return &c;
     return nullptr;
 }
 
-QStringList GatedCommands() {
+QStringList gatedCommands() {
     QStringList out;
-    for (const CommandInfo& c : AllCommands())
+    for (const CommandInfo& c : allCommands())
         if (c.gated) out << QString::fromLatin1(c.name);
     return out;
 }
 
 Commands::Commands(QObject* parent) : QObject(parent) {
-    for (const CommandInfo& c : AllCommands()) m_enabled[QString::fromLatin1(c.name)] = true;
+    for (const CommandInfo& c : allCommands()) m_enabled[QString::fromLatin1(c.name)] = true;
 }
 
 bool Commands::isEnabled(const QString& name) const {

@@ -16,9 +16,9 @@ struct CommandInfo {
 
 // Every command of the main window in one table; the windows build their menus from it and
 // the login state enables exactly the gated ones.
-const std::vector<CommandInfo>& AllCommands();
-const CommandInfo* FindCommand(const QString& name);
-QStringList GatedCommands();
+const std::vector<CommandInfo>& allCommands();
+const CommandInfo* findCommand(const QString& name);
+QStringList gatedCommands();
 
 // The enabled state of every command, shared by the windows and the headless console.
 class Commands : public QObject {

@@ -2,7 +2,7 @@
 
 #include "app/auto_inout.h"
 #include "app/card_events.h"
-#include "app/clock.h"
+#include "base/clock.h"
 
 #include "store/setting_names.h"
 #include "store/settings.h"
@@ -24,10 +24,12 @@ Console::Console(Operator& op, const QString& dataFolder, QObject* parent)
     });
 }
 
-Console::~Console() { Shutdown(); }
+Console::~Console() {
+    Shutdown();
+}
 
-bool Console::StartUp() {
-    if (auto fresh = m_data.PrepareDataFolder(); !fresh) {
+bool Console::startUp() {
+    if (auto fresh = m_data.prepareDataFolder(); !fresh) {
         m_op.error(fresh.error().text);
         m_endRequested = true;
         return false;
@@ -40,7 +42,7 @@ bool Console::StartUp() {
     return !m_endRequested;
 }
 
-bool Console::CreationStep() {
+bool Console::creationStep() {
     m_login.Logout();
     const QString photos = m_data.photoFolder();
     if (!QDir().mkpath(photos)) {
@@ -72,13 +74,17 @@ void Console::Shutdown() {
     m_readers.reset();
 }
 
-bool Console::hideOnStartup() const { return ReadSettingBool(setting::HideOnStartup, false); }
+bool Console::hideOnStartup() const {
+    return ReadSettingBool(setting::HideOnStartup, false);
+}
 
-void Console::setHideOnStartup(bool hide) { WriteSettingBool(setting::HideOnStartup, hide); }
+void Console::setHideOnStartup(bool hide) {
+    WriteSettingBool(setting::HideOnStartup, hide);
+}
 
 // "no record", or the count followed by " record(s)".
 QString Console::recordCountText() {
-    const qint64 n = m_data.isOpen() ? m_data.LogCount() : 0;
+    const qint64 n = m_data.isOpen() ? m_data.logCount() : 0;
     return n == 0 ? QStringLiteral("no record") : QStringLiteral("%1 record(s)").arg(n);
 }
 

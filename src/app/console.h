@@ -2,9 +2,9 @@
 
 #include "app/commands.h"
 #include "app/login.h"
-#include "app/operator.h"
-#include "app/reader_config.h"
+#include "base/operator.h"
 #include "peripherals/peripherals.h"
+#include "readers/reader_bank.h"
 #include "store/datasrc.h"
 
 #include <QObject>
@@ -45,10 +45,10 @@ public:
 
     // Start-up: the data folder (a new installation is created), the databases, the eight
     // reader clients configured from the `reader` table. False when the program must end.
-    bool StartUp();
+    bool startUp();
     // Creation: logged out, the photo folder. False when the photo folder cannot be made
     // (shown in the general error box); the rest of the creation is then skipped.
-    bool CreationStep();
+    bool creationStep();
     // Shutdown: databases closed (readers first), timers stopped.
     void Shutdown();
 

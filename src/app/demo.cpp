@@ -3,11 +3,11 @@
 #include "app/headless_operator.h"
 #include "store/datasrc.h"
 
-#include <csignal>
 #include <sys/prctl.h>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <csignal>
 
 namespace tallyport {
 namespace {
@@ -18,19 +18,22 @@ struct DemoHolder {
     int group;
 };
 // Card 4711 belongs to nobody: it shows how an unregistered card looks.
-constexpr DemoHolder kHolders[] = {{1001, "ANNA", 2},  {1002, "BORIS", 2},
-                                   {1003, "CLARA", 3}, {1004, "DAVID", 3}};
+constexpr DemoHolder kHolders[] = {
+    {1001, "ANNA", 2}, {1002, "BORIS", 2}, {1003, "CLARA", 3}, {1004, "DAVID", 3}};
 constexpr int kCards[] = {1001, 1002, 1003, 4711, 1004};
 
 QString everyLine() {
     QStringList frames;
     for (int card : kCards) frames << QStringLiteral("card 6 %1").arg(card);
-    return QStringLiteral("every %1 ").arg(Demo::kEverySeconds) + frames.join(QStringLiteral(" ; "));
+    return QStringLiteral("every %1 ").arg(Demo::kEverySeconds) +
+           frames.join(QStringLiteral(" ; "));
 }
 
 }  // namespace
 
-Demo::Demo() { m_dir.setAutoRemove(true); }
+Demo::Demo() {
+    m_dir.setAutoRemove(true);
+}
 
 Demo::~Demo() {
     if (m_sim.state() == QProcess::NotRunning) return;
@@ -38,7 +41,7 @@ Demo::~Demo() {
     m_sim.waitForFinished(3000);
 }
 
-Result<void> Demo::Start() {
+Result<void> Demo::start() {
     if (!m_dir.isValid()) return fail(QStringLiteral("Cannot create a demo folder"));
     if (auto r = startSimulator(); !r) return r;
     return fillData();
@@ -48,8 +51,8 @@ Result<void> Demo::Start() {
 Result<void> Demo::startSimulator() {
     m_sim.setProgram(QDir(QCoreApplication::applicationDirPath())
                          .filePath(QStringLiteral("tallyport-readersim")));
-    m_sim.setArguments({QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--exec"),
-                        everyLine()});
+    m_sim.setArguments(
+        {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--exec"), everyLine()});
     m_sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     // The simulated reader goes with the console, however the console ends.
     m_sim.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
@@ -74,7 +77,7 @@ Result<void> Demo::fillData() {
     HeadlessOperator op;
     Tdsrc data(op);
     data.setDataFolder(m_dir.path());
-    if (auto fresh = data.PrepareDataFolder(); !fresh) return fail(fresh.error().text);
+    if (auto fresh = data.prepareDataFolder(); !fresh) return fail(fresh.error().text);
     if (!data.OpenDatabases()) return fail(QStringLiteral("Cannot open the demo databases"));
     Database& src = data.src();
     for (auto [id, name] : {std::pair{2, "OFFICE"}, std::pair{3, "WORKSHOP"}})
@@ -84,9 +87,10 @@ Result<void> Demo::fillData() {
         (void)src.run(QStringLiteral("INSERT INTO staffs(CARDNO, NAME, WORKGRP, COM1) "
                                      "VALUES (?, ?, ?, 1)"),
                       h.card, QString::fromLatin1(h.name), h.group);
-    auto r = src.run(QStringLiteral("UPDATE reader SET enable = 1, ipaddr = '127.0.0.1', "
-                                    "ipport = ?, \"desc\" = 'Front door', mode = 1 WHERE PortNo = 1"),
-                     int(m_port));
+    auto r =
+        src.run(QStringLiteral("UPDATE reader SET enable = 1, ipaddr = '127.0.0.1', "
+                               "ipport = ?, \"desc\" = 'Front door', mode = 1 WHERE PortNo = 1"),
+                int(m_port));
     data.CloseDatabases();
     if (!r) return fail(r.error().text);
     return {};

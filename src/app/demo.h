@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/error.h"
+#include "base/error.h"
 
 #include <QProcess>
 #include <QString>
@@ -22,7 +22,7 @@ public:
     Demo& operator=(const Demo&) = delete;
 
     // Makes the folder and starts the simulator; the error says what failed.
-    Result<void> Start();
+    Result<void> start();
     QString dataFolder() const { return m_dir.path(); }
     quint16 readerPort() const { return m_port; }
 

@@ -11,34 +11,34 @@
 
 namespace tallyport {
 
-QString ReadyLine(const QString& dataFolder) {
+QString readyLine(const QString& dataFolder) {
     return QStringLiteral(TALLYPORT_PRODUCT " " TALLYPORT_VERSION " ready: ") + dataFolder;
 }
 
 // One line per stored event, at once: a pipe reader sees each punch as it is stored.
-static void PrintEventLine(Console& console, const LogRecord& row) {
+static void printEventLine(Console& console, const LogRecord& row) {
     TStaffRec rec;
-    const bool known = console.data().LookupHolder(row.cardNo, rec);
-    const QString holder =
-        known && !rec.group.isEmpty() ? rec.name + QStringLiteral(" (%1)").arg(rec.group) : rec.name;
+    const bool known = console.data().lookupHolder(row.cardNo, rec);
+    const QString holder = known && !rec.group.isEmpty()
+                               ? rec.name + QStringLiteral(" (%1)").arg(rec.group)
+                               : rec.name;
     const QString desc = console.readers().reader(row.reader).Desc();
-    std::printf("%s\n", qPrintable(EventLine(row, holder, desc)));
+    std::printf("%s\n", qPrintable(eventLine(row, holder, desc)));
     std::fflush(stdout);
 }
 
-int RunHeadless(const QString& dataFolder, const Peripherals& devices) {
+int runHeadlessConsole(const QString& dataFolder, const Peripherals& devices) {
     HeadlessOperator op;
     Console console(op, dataFolder);
     console.setPeripherals(devices);
     QObject::connect(&console, &Console::readerStatus, [](int, const QString& text) {
         HeadlessOperator::log(QStringLiteral("reader"), text);
     });
-    QObject::connect(&console, &Console::eventStored, [&console](const LogRecord& row) {
-        PrintEventLine(console, row);
-    });
-    const bool started = console.StartUp();
+    QObject::connect(&console, &Console::eventStored,
+                     [&console](const LogRecord& row) { printEventLine(console, row); });
+    const bool started = console.startUp();
     if (!started) return 1;
-    console.CreationStep();
+    console.creationStep();
     SignalWatcher signals;
     QObject::connect(&signals, &SignalWatcher::stopRequested, qApp, [](int sig) {
         HeadlessOperator::log(QStringLiteral("information"),
@@ -46,7 +46,7 @@ int RunHeadless(const QString& dataFolder, const Peripherals& devices) {
         QCoreApplication::quit();
     });
     HeadlessOperator::log(QStringLiteral("information"), console.recordCountText());
-    std::printf("%s\n", qPrintable(ReadyLine(console.data().dataFolder())));
+    std::printf("%s\n", qPrintable(readyLine(console.data().dataFolder())));
     std::fflush(stdout);
     const int rc = QCoreApplication::exec();
     console.Shutdown();

@@ -10,8 +10,8 @@ namespace tallyport {
 // loop, the orderly shutdown. Texts for the operator go to standard error; questions get the
 // safe answer. Prints "Tallyport VERSION ready: FOLDER" on standard output when started.
 // The devices given (the voice, when the program has one) are installed in the console.
-int RunHeadless(const QString& dataFolder, const Peripherals& devices = {});
+int runHeadlessConsole(const QString& dataFolder, const Peripherals& devices = {});
 
-QString ReadyLine(const QString& dataFolder);
+QString readyLine(const QString& dataFolder);
 
 }  // namespace tallyport

@@ -1,9 +1,9 @@
 #include "app/log_model.h"
 
-#include "app/event_texts.h"
-#include "app/field_kind.h"
+#include "base/field_kind.h"
 #include "store/datasrc.h"
 #include "store/date_time.h"
+#include "store/log_texts.h"
 
 #include <QLocale>
 #include <algorithm>
@@ -42,7 +42,7 @@ QString cardText(Statement& holder, int card) {
 
 }  // namespace
 
-QString AmPmTimeText(const QTime& time) {
+QString amPmTimeText(const QTime& time) {
     const int hour12 = time.hour() % 12 == 0 ? 12 : time.hour() % 12;
     return (time.hour() < 12 ? QStringLiteral("AM ") : QStringLiteral("PM ")) +
            QStringLiteral("%1:%2:%3")
@@ -51,9 +51,9 @@ QString AmPmTimeText(const QTime& time) {
                .arg(time.second(), 2, 10, QLatin1Char('0'));
 }
 
-QString LogTimeText(const QDateTime& t) {
-    return QLocale().toString(t.date(), QStringLiteral("MMM d, yyyy ddd")) +
-           QStringLiteral(" - ") + AmPmTimeText(t.time());
+QString logTimeText(const QDateTime& t) {
+    return QLocale().toString(t.date(), QStringLiteral("MMM d, yyyy ddd")) + QStringLiteral(" - ") +
+           amPmTimeText(t.time());
 }
 
 LogModel::LogModel(Tdsrc& data, std::function<QString(int)> readerDesc, QObject* parent)
@@ -101,7 +101,7 @@ std::optional<LogRecord> LogModel::record(int row) const {
 
 void LogModel::refresh() {
     beginResetModel();
-    const qint64 count = m_data.isOpen() ? m_data.LogCount() : 0;
+    const qint64 count = m_data.isOpen() ? m_data.logCount() : 0;
     if (!boundariesStillHold(count)) {
         m_bounds.clear();
         m_nextCheckpoint = 0;
@@ -157,7 +157,7 @@ LogModel::Page LogModel::loadPage(int first) const {
     st->bindAll(t, kPageRows, first - pos);
     QStringList times;
     while (st->step().value_or(false)) {
-        page.rows.push_back(Row{LogRecordFromRow(*st), {}});
+        page.rows.push_back(Row{logRecordFromRow(*st), {}});
         times << st->text(1);
     }
     // The last change of time in the page is where the next page down starts from.
@@ -192,11 +192,12 @@ std::pair<qint64, QString> LogModel::boundaryAtOrBefore(qint64 pos) const {
 // target are fetched in one query and the boundary read from them. Nothing when one SYSTIME
 // fills the whole window: the stepping scans below handle such long ties.
 std::optional<std::pair<qint64, QString>> LogModel::windowBoundary(qint64 from, const QString& t,
-                                                                   qint64 target,
-                                                                   bool down) const {
+                                                                   qint64 target, bool down) const {
     const qint64 k = std::min<qint64>(64, down ? target : target - from);
     QString sql = QStringLiteral("SELECT SYSTIME FROM recorder ");
-    if (!t.isNull()) sql += down ? QStringLiteral("WHERE SYSTIME < ?3 ") : QStringLiteral("WHERE SYSTIME >= ?3 ");
+    if (!t.isNull())
+        sql +=
+            down ? QStringLiteral("WHERE SYSTIME < ?3 ") : QStringLiteral("WHERE SYSTIME >= ?3 ");
     sql += down ? QStringLiteral("ORDER BY SYSTIME DESC LIMIT ?1 OFFSET ?2")
                 : QStringLiteral("ORDER BY SYSTIME LIMIT ?1 OFFSET ?2");
     auto st = m_data.att().prepare(sql);
@@ -268,11 +269,11 @@ void LogModel::fillTexts(std::vector<Row>& rows) const {
     for (int card : cards)
         holders[card] = holder ? cardText(*holder, card) : QStringLiteral("[%1]").arg(card);
     for (Row& r : rows) {
-        r.texts[ColTime] = LogTimeText(r.rec.sysTime);
+        r.texts[ColTime] = logTimeText(r.rec.sysTime);
         r.texts[ColCard] = holders[r.rec.cardNo];
-        r.texts[ColMode] = ModeText(r.rec.mode);
-        r.texts[ColReader] = LockText(r.rec.reader, m_readerDesc);
-        r.texts[ColLock] = LockText(r.rec.lock, m_readerDesc);
+        r.texts[ColMode] = modeText(r.rec.mode);
+        r.texts[ColReader] = lockText(r.rec.reader, m_readerDesc);
+        r.texts[ColLock] = lockText(r.rec.lock, m_readerDesc);
     }
 }
 

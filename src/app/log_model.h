@@ -3,8 +3,8 @@
 #include "store/log_record.h"
 
 #include <QAbstractTableModel>
-#include <QTimer>
 #include <QString>
+#include <QTimer>
 #include <functional>
 #include <list>
 #include <map>
@@ -16,9 +16,9 @@ namespace tallyport {
 class Tdsrc;
 
 // "AM/PM hh:mm:ss": AM before noon, PM from noon, the hours counting 1 to 12.
-QString AmPmTimeText(const QTime& time);
+QString amPmTimeText(const QTime& time);
 // "mmm d, yyyy ddd - AM/PM hh:mm:ss" with the host's short month and day names.
-QString LogTimeText(const QDateTime& t);
+QString logTimeText(const QDateTime& t);
 
 // The log grid's rows: every row of `recorder` in SYSTIME order, rowid breaking ties, read
 // page by page through the (SYSTIME, CARDNO) index. Only a few pages live in memory, so two

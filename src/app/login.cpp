@@ -6,7 +6,7 @@
 namespace tallyport {
 
 void LoginController::setLoggedIn(bool in) {
-    for (const QString& name : GatedCommands()) m_commands.setEnabled(name, in);
+    for (const QString& name : gatedCommands()) m_commands.setEnabled(name, in);
     m_commands.setEnabled(cmd::actLogin, !in);
     m_commands.setEnabled(cmd::popLogin, !in);
     m_commands.setEnabled(cmd::actLogout, in);
@@ -15,7 +15,7 @@ void LoginController::setLoggedIn(bool in) {
 // The dialog stays open after a wrong entry, until the right password or Cancel.
 bool LoginController::askCurrentPassword(const QString& caption) {
     return m_op.askPassword(caption, [this](const QString& typed) {
-        if (PasswordMatches(m_data, typed)) return true;
+        if (passwordMatches(m_data, typed)) return true;
         m_op.error(msg::PasswordIncorrect);
         return false;
     });
@@ -30,9 +30,11 @@ void LoginController::Login(const std::function<void()>& showWindow) {
     if (showWindow) showWindow();
 }
 
-void LoginController::Logout() { setLoggedIn(false); }
+void LoginController::Logout() {
+    setLoggedIn(false);
+}
 
-void LoginController::SetPassword() {
+void LoginController::setPassword() {
     if (PasswordRegistered(m_data) && !askCurrentPassword(msg::OldPasswordCaption)) return;
     const auto password = m_op.askNewPassword([this](const QString& a, const QString& b) {
         if (a == b) return true;

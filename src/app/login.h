@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/commands.h"
-#include "app/operator.h"
+#include "base/operator.h"
 #include "store/datasrc.h"
 
 #include <functional>
@@ -32,7 +32,7 @@ public:
     // after a successful login.
     void Login(const std::function<void()>& showWindow = {});
     void Logout();
-    void SetPassword();
+    void setPassword();
 
 private:
     void setLoggedIn(bool in);

@@ -1,7 +1,7 @@
 #include "app/report_command.h"
 
-#include "app/clock.h"
 #include "app/command_line.h"
+#include "base/clock.h"
 #include "reports/report_text.h"
 #include "reports/report_texts.h"
 #include "store/messages.h"
@@ -52,9 +52,10 @@ struct Parse {
     QString value;  // the value being read, quoted in its error
     QString error(const QString& option, const QString& text) {
         if (r.error.isEmpty())
-            r.error = value.isEmpty() ? option + QStringLiteral(": ") + text
-                                      : QStringLiteral("Bad value for %1 (\"%2\"): %3")
-                                            .arg(option, value, text);
+            r.error =
+                value.isEmpty()
+                    ? option + QStringLiteral(": ") + text
+                    : QStringLiteral("Bad value for %1 (\"%2\"): %3").arg(option, value, text);
         return r.error;
     }
 };
@@ -65,7 +66,7 @@ std::optional<Session> parseSpan(const QString& text) {
     const QTime a = QTime::fromString(ends[0], QStringLiteral("H:mm"));
     const QTime b = QTime::fromString(ends[1], QStringLiteral("H:mm"));
     if (!a.isValid() || !b.isValid()) return std::nullopt;
-    return Session{TimeOfDayMs(a), TimeOfDayMs(b)};
+    return Session{timeOfDayMs(a), timeOfDayMs(b)};
 }
 
 std::optional<std::vector<Session>> parseSpans(const QString& text) {
@@ -79,12 +80,15 @@ std::optional<std::vector<Session>> parseSpans(const QString& text) {
     return out;
 }
 
-bool isLate(ReportKind k) { return IsLateDialog(DialogOf(k)); }
+bool isLate(ReportKind k) {
+    return isLateDialog(dialogOf(k));
+}
 
 void applyHours(Parse& p, const QString& opt, const QString& v, bool saturday) {
     const auto spans = parseSpans(v);
     const bool two = p.r.kind == ReportKind::TwoSession;
-    if (!isLate(p.r.kind)) return void(p.error(opt, QStringLiteral("only for filo, filo-overnight and two-session")));
+    if (!isLate(p.r.kind))
+        return void(p.error(opt, QStringLiteral("only for filo, filo-overnight and two-session")));
     if (!spans || (!two && spans->size() != 1) || (two && !saturday && spans->size() != 2))
         return void(p.error(opt, two ? QStringLiteral("give HH:MM-HH:MM,HH:MM-HH:MM")
                                      : QStringLiteral("give HH:MM-HH:MM")));
@@ -154,10 +158,12 @@ void setNumber(Parse& p, const QString& opt, const QString& v) {
     const auto n = nonNegative(v);
     ReportScope& s = p.r.scope;
     if (opt == QLatin1String("--per-line")) {
-        if (!n || *n < 2 || *n > 8 || *n % 2) return void(p.error(opt, QStringLiteral("2, 4, 6 or 8")));
+        if (!n || *n < 2 || *n > 8 || *n % 2)
+            return void(p.error(opt, QStringLiteral("2, 4, 6 or 8")));
         s.recordsPerLine = *n;
     } else if (opt == QLatin1String("--time-format")) {
-        if (!n || *n >= kRecordFormatCount) return void(p.error(opt, QStringLiteral("0, 1, 2 or 3")));
+        if (!n || *n >= kRecordFormatCount)
+            return void(p.error(opt, QStringLiteral("0, 1, 2 or 3")));
         s.recordFormat = *n;
     } else {
         if (!n) return void(p.error(opt, QStringLiteral("give whole minutes, 0 or more")));
@@ -171,7 +177,8 @@ void setNumber(Parse& p, const QString& opt, const QString& v) {
 using ValueHandler = void (*)(Parse&, const QString&, const QString&);
 
 const std::map<QString, ValueHandler> kValueOptions{
-    {QStringLiteral("--data-dir"), [](Parse& p, const QString&, const QString& v) { p.r.dataDir = v; }},
+    {QStringLiteral("--data-dir"),
+     [](Parse& p, const QString&, const QString& v) { p.r.dataDir = v; }},
     {QStringLiteral("--pdf"), [](Parse& p, const QString&, const QString& v) { p.r.pdfFile = v; }},
     {QStringLiteral("--persons"), setPersons},
     {QStringLiteral("--dates"),
@@ -199,18 +206,23 @@ const std::map<QString, ValueHandler> kValueOptions{
 
 bool flagOption(Parse& p, const QString& opt) {
     ReportScope& s = p.r.scope;
-    if (opt == QLatin1String("--blank-lines")) s.blankLines = true;
-    else if (opt == QLatin1String("--new-page")) s.newPage = true;
-    else if (opt == QLatin1String("--plain")) s.enhanced = false;
-    else if (opt == QLatin1String("--help") || opt == QLatin1String("-h")) p.r.help = true;
-    else return false;
+    if (opt == QLatin1String("--blank-lines"))
+        s.blankLines = true;
+    else if (opt == QLatin1String("--new-page"))
+        s.newPage = true;
+    else if (opt == QLatin1String("--plain"))
+        s.enhanced = false;
+    else if (opt == QLatin1String("--help") || opt == QLatin1String("-h"))
+        p.r.help = true;
+    else
+        return false;
     return true;
 }
 
 // The hours as the late dialogs check them on Confirm (not in overnight mode), told in terms
 // of the options.
 QString hoursProblem(const ReportRequest& r) {
-    const QString control = FirstInvalidControl(DialogOf(r.kind), r.scope);
+    const QString control = firstInvalidControl(dialogOf(r.kind), r.scope);
     if (control.isEmpty()) return {};
     if (control == QLatin1String("dpfrom"))
         return QStringLiteral("--to: the range ends before it starts");
@@ -219,12 +231,14 @@ QString hoursProblem(const ReportRequest& r) {
     if (control == QLatin1String("dtpSATstart"))
         return QStringLiteral("--saturday: the end must be after the start");
     if (control.startsWith(QLatin1String("dtpSTDstart")))
-        return QStringLiteral("--hours: each session must end after it starts, session 2 "
-                              "starting no earlier than session 1");
+        return QStringLiteral(
+            "--hours: each session must end after it starts, session 2 "
+            "starting no earlier than session 1");
     if (control == QLatin1String("cbsat1"))
         return QStringLiteral("--saturday: session 2 needs session 1");
-    return QStringLiteral("--saturday: each session must end after it starts, session 2 "
-                          "starting after session 1 ends");
+    return QStringLiteral(
+        "--saturday: each session must end after it starts, session 2 "
+        "starting after session 1 ends");
 }
 
 QString finalCheck(const Parse& p) {
@@ -238,7 +252,7 @@ QString finalCheck(const Parse& p) {
 
 }  // namespace
 
-ReportRequest ParseReportArguments(const QStringList& args, const QDate& today) {
+ReportRequest parseReportArguments(const QStringList& args, const QDate& today) {
     Parse p;
     if (args.isEmpty() || args[0].startsWith(u'-')) {
         p.r.help = args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"));
@@ -246,9 +260,10 @@ ReportRequest ParseReportArguments(const QStringList& args, const QDate& today) 
         return p.r;
     }
     const auto kind = kKinds.find(args[0]);
-    if (kind == kKinds.end()) return p.error(QStringLiteral("report"), QStringLiteral("unknown KIND ") + args[0]), p.r;
+    if (kind == kKinds.end())
+        return p.error(QStringLiteral("report"), QStringLiteral("unknown KIND ") + args[0]), p.r;
     p.r.kind = kind->second;
-    p.r.scope = ReadScopeDefaults(DialogOf(p.r.kind), today);
+    p.r.scope = readScopeDefaults(dialogOf(p.r.kind), today);
     p.r.scope.hours.satOn = p.r.scope.hours.sat1On = p.r.scope.hours.sat2On = false;
     for (qsizetype i = 1; i < args.size() && p.r.error.isEmpty(); ++i) {
         const QString& a = args[i];
@@ -263,13 +278,13 @@ ReportRequest ParseReportArguments(const QStringList& args, const QDate& today) 
     if (p.r.error.isEmpty()) {
         if (const QString e = finalCheck(p); !e.isEmpty()) p.r.error = e;
     }
-    if (p.r.dataDir.isEmpty()) p.r.dataDir = DefaultDataFolder();
+    if (p.r.dataDir.isEmpty()) p.r.dataDir = defaultDataFolder();
     p.r.dataDir = QDir(p.r.dataDir).absolutePath();
     p.r.hoursFromGroup = !p.hoursGiven && !p.saturdayGiven && p.r.kind != ReportKind::FiloOvernight;
     return p.r;
 }
 
-QString ReportUsageText() {
+QString reportUsageText() {
     return QStringLiteral(
         "Usage: tallyport report KIND [options]\n"
         "\n"
@@ -299,7 +314,9 @@ QString ReportUsageText() {
 
 namespace {
 
-void printErr(const QString& text) { std::fprintf(stderr, "%s\n", qPrintable(text)); }
+void printErr(const QString& text) {
+    std::fprintf(stderr, "%s\n", qPrintable(text));
+}
 
 Result<Database> openFile(const QString& folder, const QString& name, const QByteArray& key) {
     const QString path = QDir(folder).filePath(name);
@@ -319,8 +336,9 @@ bool logIsEmpty(Database& att) {
 void applyGroup(ReportRequest& r, Database& src) {
     ReportScope& s = r.scope;
     if (s.persons != PersonsChoice::Group) return;
-    if (s.groupName.isEmpty()) s.groupName = FirstGroupName(src);
-    if (isLate(r.kind) && r.hoursFromGroup) LoadGroupHours(src, s.groupName, DialogOf(r.kind), s.hours);
+    if (s.groupName.isEmpty()) s.groupName = firstGroupName(src);
+    if (isLate(r.kind) && r.hoursFromGroup)
+        readGroupHours(src, s.groupName, dialogOf(r.kind), s.hours);
 }
 
 int run(ReportRequest& r, const ReportPdfWriter& writePdf) {
@@ -333,27 +351,34 @@ int run(ReportRequest& r, const ReportPdfWriter& writePdf) {
     if (r.kind == ReportKind::Filo || r.kind == ReportKind::TwoSession) {
         if (const QString e = hoursProblem(r); !e.isEmpty()) return printErr(e), 2;
     }
-    auto rc = BuildReport(r.kind, r.scope, appClock().now().date(), *att, *src);
+    auto rc = buildReport(r.kind, r.scope, appClock().now().date(), *att, *src);
     if (!rc) return printErr(rc.error().text), 1;
-    if (rc->lines.empty()) return printErr(QStringLiteral("Nobody in the scope: nothing printed.")), 0;
+    if (rc->lines.empty())
+        return printErr(QStringLiteral("Nobody in the scope: nothing printed.")), 0;
     if (!r.pdfFile.isEmpty()) {
         const auto written = writePdf(*rc, r.pdfFile);
         return written ? 0 : (printErr(written.error().text), 1);
     }
-    const QByteArray out = ReportText(*rc).toUtf8();
+    const QByteArray out = reportText(*rc).toUtf8();
     std::fwrite(out.constData(), 1, size_t(out.size()), stdout);
     return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
 }  // namespace
 
-int RunReportCommand(int argc, char** argv, const ReportPdfWriter& writePdf) {
+bool reportWantsPdf(int argc, char** argv) {
+    for (int i = 2; i < argc; ++i)
+        if (qstrcmp(argv[i], "--pdf") == 0) return true;
+    return false;
+}
+
+int runReportCommand(int argc, char** argv, const ReportPdfWriter& writePdf) {
     std::optional<QCoreApplication> app;
     if (!QCoreApplication::instance()) app.emplace(argc, argv);
     QStringList args;
     for (int i = 2; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
-    ReportRequest r = ParseReportArguments(args, appClock().now().date());
-    if (r.help) return std::printf("%s", qPrintable(ReportUsageText())), 0;
+    ReportRequest r = parseReportArguments(args, appClock().now().date());
+    if (r.help) return std::printf("%s", qPrintable(reportUsageText())), 0;
     if (!r.error.isEmpty()) {
         printErr(r.error + QStringLiteral("\nSee: tallyport report --help"));
         return 2;

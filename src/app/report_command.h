@@ -17,19 +17,22 @@ struct ReportRequest {
     ReportScope scope;
     bool help = false;
     bool hoursFromGroup = false;  // no hours given: a group scope brings its own
-    QString error;  // not empty when the arguments are wrong
+    QString error;                // not empty when the arguments are wrong
 };
 
 // Parses the arguments after "report"; options not given take the values the report's scope
 // dialog remembers. Group names are resolved later, against the data.
-ReportRequest ParseReportArguments(const QStringList& args, const QDate& today);
-QString ReportUsageText();
+ReportRequest parseReportArguments(const QStringList& args, const QDate& today);
+QString reportUsageText();
 
 // Writes a report's pages to a PDF file; supplied by the program that can draw pages.
 using ReportPdfWriter = std::function<Result<void>(const ReportContents&, const QString& path)>;
 
+// True when the arguments ask for --pdf: the caller then provides a GUI application first.
+bool reportWantsPdf(int argc, char** argv);
+
 // Runs the command; returns the exit code (2 for bad arguments). Without `writePdf`, --pdf is
 // refused. Uses the running application object if there is one.
-int RunReportCommand(int argc, char** argv, const ReportPdfWriter& writePdf = {});
+int runReportCommand(int argc, char** argv, const ReportPdfWriter& writePdf = {});
 
 }  // namespace tallyport

@@ -4,14 +4,18 @@
 #include "app/headless.h"
 #include "app/headless_operator.h"
 #include "app/instance_guard.h"
+#include "app/report_command.h"
 #include "app/ui/desktop.h"
+#include "base/clock.h"
 #include "peripherals/ui/gui_devices.h"
-#include "reports/ui/report_pdf_command.h"
+#include "reports/ui/report_pages.h"
 #include "version.h"
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <cstdio>
+#include <optional>
 
 using namespace tallyport;
 
@@ -26,7 +30,7 @@ QStringList arguments(int argc, char** argv) {
 // With --demo the console runs on a throw-away folder beside a simulated reader.
 bool prepareDemo(Demo& demo, CommandLine& cl) {
     if (!cl.demo) return true;
-    if (auto r = demo.Start(); !r) {
+    if (auto r = demo.start(); !r) {
         std::fprintf(stderr, "%s\n", qPrintable(r.error().text));
         return false;
     }
@@ -45,8 +49,8 @@ int runHeadless(int argc, char** argv, CommandLine cl) {
     Demo demo;
     if (!prepareDemo(demo, cl)) return 1;
     // Spoken greetings without a window; no camera, no beep.
-    const std::unique_ptr<SpeechVoice> voice = MakeSpeechVoice();
-    return RunHeadless(cl.dataDir, {nullptr, voice.get(), nullptr});
+    const std::unique_ptr<SpeechVoice> voice = makeSpeechVoice();
+    return runHeadlessConsole(cl.dataDir, {nullptr, voice.get(), nullptr});
 }
 
 int runDesktop(int argc, char** argv, CommandLine cl) {
@@ -54,26 +58,40 @@ int runDesktop(int argc, char** argv, CommandLine cl) {
     app.setApplicationName(QStringLiteral(TALLYPORT_PRODUCT));
     InstanceGuard guard;
     if (!guard.acquired()) {
-        ShowAnotherInstance();
+        showAnotherInstance();
         return 0;
     }
     Demo demo;
     if (!prepareDemo(demo, cl)) return 1;
-    return RunDesktop(cl.dataDir);
+    return runDesktopConsole(cl.dataDir);
+}
+
+// `tallyport report …`: drawing PDF pages with fonts needs a (windowless) GUI application;
+// text output keeps the plain core application the command makes itself.
+int runReport(int argc, char** argv) {
+    std::optional<QGuiApplication> app;
+    if (reportWantsPdf(argc, argv)) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
+        app.emplace(argc, argv);
+    }
+    return runReportCommand(argc, argv, [](const ReportContents& rc, const QString& path) {
+        return writeReportPdf(rc, path, appClock().now());
+    });
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     // Reports need no window and no instance lock: they only read the databases.
-    if (argc > 1 && qstrcmp(argv[1], "report") == 0) return RunReportCommandWithPdf(argc, argv);
-    const CommandLine cl = ParseCommandLine(arguments(argc, argv));
+    if (argc > 1 && qstrcmp(argv[1], "report") == 0) return runReport(argc, argv);
+    const CommandLine cl = parseCommandLine(arguments(argc, argv));
     if (!cl.error.isEmpty()) {
-        std::fprintf(stderr, "%s\n\n%s", qPrintable(cl.error), qPrintable(UsageText()));
+        std::fprintf(stderr, "%s\n\n%s", qPrintable(cl.error), qPrintable(usageText()));
         return 2;
     }
     if (cl.help) {
-        std::printf("%s", qPrintable(UsageText()));
+        std::printf("%s", qPrintable(usageText()));
         return 0;
     }
     if (cl.version) {
@@ -81,7 +99,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (cl.headless) return runHeadless(argc, argv, cl);
-    if (NoDisplayAvailable()) {
+    if (noDisplayAvailable()) {
         std::fprintf(stderr, "No display available: running headless.\n");
         return runHeadless(argc, argv, cl);
     }

@@ -16,18 +16,18 @@ struct HandShape {
 };
 
 HandPolygon handAt(int cx, int cy, const HandShape& s, int a) {
-    return {PointOnDial(cx, cy, s.tail, AddAngle(a, 360)),
-            PointOnDial(cx, cy, s.side, SubAngle(a, s.spread)), PointOnDial(cx, cy, s.tip, a),
-            PointOnDial(cx, cy, s.side, AddAngle(a, s.spread))};
+    return {PointOnDial(cx, cy, s.tail, addAngle(a, 360)),
+            PointOnDial(cx, cy, s.side, subAngle(a, s.spread)), PointOnDial(cx, cy, s.tip, a),
+            PointOnDial(cx, cy, s.side, addAngle(a, s.spread))};
 }
 
 }  // namespace
 
-int AddAngle(int a, int k) {
+int addAngle(int a, int k) {
     return (a + k) % kFullTurn;
 }
 
-int SubAngle(int a, int k) {
+int subAngle(int a, int k) {
     return a < k ? a - k + kFullTurn : a - k;
 }
 
@@ -48,12 +48,12 @@ QPoint PointOnDial(int cx, int cy, int r, int a) {
     return {cx - dx, cy - dy};
 }
 
-HandAngles HandAnglesAt(const QTime& t) {
+HandAngles handAnglesAt(const QTime& t) {
     const int hours = t.hour() > 11 ? t.hour() - 12 : t.hour();
     return {hours * 60 + t.minute(), t.minute() * 12, t.second() * 12};
 }
 
-ClockFace ComputeClockFace(int width, int height, const QTime& t) {
+ClockFace computeClockFace(int width, int height, const QTime& t) {
     const int cx = width / 2;
     const int cy = height / 2;
     const int r = std::min(cx, cy);
@@ -63,7 +63,7 @@ ClockFace ComputeClockFace(int width, int height, const QTime& t) {
     for (int i = 0; i < 60; i += 5)
         face.marks.push_back(
             {PointOnDial(cx, cy, r * 85 / 100, 12 * i), PointOnDial(cx, cy, r * 95 / 100, 12 * i)});
-    const HandAngles a = HandAnglesAt(t);
+    const HandAngles a = handAnglesAt(t);
     face.hands[0] = handAt(cx, cy, {r / 8, r / 15, static_cast<int>(r * 0.6), 240}, a.hour);
     face.hands[1] = handAt(cx, cy, {r / 6, r / 20, static_cast<int>(r * 0.8), 120}, a.minute);
     face.hands[2] = handAt(cx, cy, {r / 5, r / 20, r, 30}, a.second);

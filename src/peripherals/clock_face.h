@@ -10,8 +10,8 @@ namespace tallyport {
 // Angles on the dial count half-degrees: 720 make a full turn, 0 points at twelve and angles
 // grow clockwise. Sums and differences wrap into 0..719.
 inline constexpr int kFullTurn = 720;
-int AddAngle(int a, int k);
-int SubAngle(int a, int k);
+int addAngle(int a, int k);
+int subAngle(int a, int k);
 
 // The point at radius r and angle a (0..719) around the centre; each offset is truncated
 // toward zero, so the quadrants meet without a seam.
@@ -24,7 +24,7 @@ struct HandAngles {
     int minute;
     int second;
 };
-HandAngles HandAnglesAt(const QTime& t);
+HandAngles handAnglesAt(const QTime& t);
 
 // One hand as a filled polygon: tail, left side, tip, right side.
 using HandPolygon = std::array<QPoint, 4>;
@@ -41,6 +41,6 @@ struct ClockFace {
     std::vector<DialMark> marks;
     std::array<HandPolygon, 3> hands;
 };
-ClockFace ComputeClockFace(int width, int height, const QTime& t);
+ClockFace computeClockFace(int width, int height, const QTime& t);
 
 }  // namespace tallyport

@@ -7,7 +7,7 @@
 
 namespace tallyport {
 
-Result<void> WriteJpegFile(const Picture& picture, const QString& path) {
+Result<void> writeJpegFile(const Picture& picture, const QString& path) {
     const Result<QByteArray> jpeg = encodeJpeg(picture);
     if (!jpeg) return fail(jpeg.error().text);
     QSaveFile file(path);
@@ -19,7 +19,7 @@ Result<void> WriteJpegFile(const Picture& picture, const QString& path) {
 bool FrameCamera::GrabJpeg(const QString& path) {
     const std::optional<Picture> frame = m_source.latestFrame();
     if (!frame || frame->isEmpty()) return false;
-    const Result<void> written = WriteJpegFile(*frame, path);
+    const Result<void> written = writeJpegFile(*frame, path);
     if (!written) qWarning("snapshot %s: %s", qPrintable(path), qPrintable(written.error().text));
     return written.has_value();
 }

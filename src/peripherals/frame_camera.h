@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/error.h"
+#include "base/error.h"
 #include "peripherals/peripherals.h"
 #include "store/photo_picture.h"
 
@@ -17,7 +17,7 @@ public:
 
 // Encodes the picture as JPEG and writes it through a temporary file renamed into place, so a
 // failed write never leaves a cut-short snapshot behind.
-Result<void> WriteJpegFile(const Picture& picture, const QString& path);
+Result<void> writeJpegFile(const Picture& picture, const QString& path);
 
 // A snapshot from a frame source: the newest frame written as a JPEG file. Without a frame it
 // answers false and writes nothing.

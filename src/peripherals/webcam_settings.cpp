@@ -5,12 +5,12 @@
 
 namespace tallyport {
 
-void StoreWebcamHidden(bool hidden) {
+void storeWebcamHidden(bool hidden) {
     if (hidden) WriteSettingText(setting::CamSource, QString());
     WriteSettingBool(setting::CamEnable, !hidden);
 }
 
-bool WebcamEnabled() {
+bool webcamEnabled() {
     return ReadSettingBool(setting::CamEnable, false);
 }
 

@@ -4,7 +4,7 @@ namespace tallyport {
 
 // The "Hide Webcam" switch: hiding forgets the chosen video source and turns the panel off
 // for the next start; showing turns it on again.
-void StoreWebcamHidden(bool hidden);
-bool WebcamEnabled();
+void storeWebcamHidden(bool hidden);
+bool webcamEnabled();
 
 }  // namespace tallyport

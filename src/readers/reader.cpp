@@ -1,6 +1,6 @@
 #include "readers/reader.h"
 
-#include "app/clock.h"
+#include "base/clock.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -38,7 +38,7 @@ TReader::TReader(QObject* owner)
     m_retryTimer.setSingleShot(true);
     m_connectTimer.setSingleShot(true);
     connect(&m_replyTimer, &QTimer::timeout, this, &TReader::onReplyTimeout);
-    connect(&m_retryTimer, &QTimer::timeout, this, &TReader::StartConnect);
+    connect(&m_retryTimer, &QTimer::timeout, this, &TReader::startConnect);
     connect(&m_connectTimer, &QTimer::timeout, this, &TReader::onConnectTimeout);
     connect(m_socket, &QTcpSocket::connected, this, &TReader::onSocketConnected);
     connect(m_socket, &QTcpSocket::readyRead, this, &TReader::inputArrived);
@@ -71,7 +71,7 @@ void TReader::Poll() {
     Busy busy(*this);
     const bool got = takeWaiting(kReadLimit);
     // A heartbeat while a reply is awaited would have its echo taken for that reply.
-    if (!Connected())
+    if (!isConnected())
         m_backout = true;
     else if (!got && !m_pktMode && HeartBeat())
         SendHeartbeat();
@@ -185,7 +185,7 @@ void TReader::SendFrame(const QByteArray& frame) {
 }
 
 void TReader::transmit(const QByteArray& frame) {
-    if (!Connected()) return;
+    if (!isConnected()) return;
     // A failed send is reported by the socket's error signal, which notices the lost link.
     m_socket->write(frame);
     m_socket->flush();
@@ -194,9 +194,9 @@ void TReader::transmit(const QByteArray& frame) {
 void TReader::exchange(const QByteArray& frame, const QByteArray& remembered, int code, int ms) {
     Busy busy(*this);
     m_responsed = false;
-    if (!Connected()) return;
+    if (!isConnected()) return;
     Drain();
-    if (!Connected()) return;
+    if (!isConnected()) return;
     m_replyTimer.stop();
     m_lastCommand = remembered;
     m_lastCode = code;
@@ -267,12 +267,12 @@ void TReader::Drain() {
     const QDeadlineTimer deadline(m_drainWaitMs);
     for (;;) {
         takeWaiting(0);
-        if (!m_pktMode || !Connected() || deadline.hasExpired()) return;
+        if (!m_pktMode || !isConnected() || deadline.hasExpired()) return;
         if (!m_socket->waitForReadyRead(int(deadline.remainingTime()))) return;
     }
 }
 
-bool TReader::AwaitReply() {
+bool TReader::awaitReply() {
     Busy busy(*this);
     while (m_pktMode) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);

@@ -23,20 +23,20 @@ class Operator;
 // (Reconnect) or the short wait for an outstanding reply (Drain).
 class TReader : public QObject {
     Q_OBJECT
-    Q_PROPERTY(bool Enable READ Enable WRITE SetEnable)
-    Q_PROPERTY(int PortNo READ PortNo WRITE SetPortNo)
-    Q_PROPERTY(int ID READ PortNo WRITE SetPortNo)
-    Q_PROPERTY(QString Desc READ Desc WRITE SetDesc)
+    Q_PROPERTY(bool Enable READ Enable WRITE setEnable)
+    Q_PROPERTY(int PortNo READ PortNo WRITE setPortNo)
+    Q_PROPERTY(int ID READ PortNo WRITE setPortNo)
+    Q_PROPERTY(QString Desc READ Desc WRITE setDesc)
     Q_PROPERTY(QString Port READ Port)
-    Q_PROPERTY(int Mode READ Mode WRITE SetMode)
-    Q_PROPERTY(int LockTime READ LockTime WRITE SetLockTime)
-    Q_PROPERTY(bool Capture READ Capture WRITE SetCapture)
-    Q_PROPERTY(int Lock READ Lock WRITE SetLock)
-    Q_PROPERTY(int Bypass READ Bypass WRITE SetBypass)
-    Q_PROPERTY(bool APB READ APB WRITE SetAPB)
-    Q_PROPERTY(int Motion READ Motion WRITE SetMotion)
-    Q_PROPERTY(bool MotionCapture READ MotionCapture WRITE SetMotionCapture)
-    Q_PROPERTY(bool MultipleShot READ MultipleShot WRITE SetMultipleShot)
+    Q_PROPERTY(int Mode READ Mode WRITE setMode)
+    Q_PROPERTY(int LockTime READ LockTime WRITE setLockTime)
+    Q_PROPERTY(bool Capture READ Capture WRITE setCapture)
+    Q_PROPERTY(int Lock READ Lock WRITE setLock)
+    Q_PROPERTY(int Bypass READ Bypass WRITE setBypass)
+    Q_PROPERTY(bool APB READ APB WRITE setAPB)
+    Q_PROPERTY(int Motion READ Motion WRITE setMotion)
+    Q_PROPERTY(bool MotionCapture READ MotionCapture WRITE setMotionCapture)
+    Q_PROPERTY(bool MultipleShot READ MultipleShot WRITE setMultipleShot)
     Q_PROPERTY(bool Backout READ Backout)
     Q_PROPERTY(bool Responsed READ Responsed)
     Q_PROPERTY(bool PktMode READ PktMode)
@@ -55,37 +55,37 @@ public:
     ~TReader() override;
 
     // The reader's address, as text like the rest of the settings.
-    QString RemoteHost() const { return m_host; }
-    void SetRemoteHost(const QString& host) { m_host = host; }
-    QString RemotePort() const { return m_remotePort; }
-    void SetRemotePort(const QString& port) { m_remotePort = port; }
+    QString remoteHost() const { return m_host; }
+    void setRemoteHost(const QString& host) { m_host = host; }
+    QString remotePort() const { return m_remotePort; }
+    void setRemotePort(const QString& port) { m_remotePort = port; }
 
     bool Enable() const { return m_enable; }
-    void SetEnable(bool on);
+    void setEnable(bool on);
     int PortNo() const { return m_portNo; }
-    void SetPortNo(int port) { m_portNo = port; }
+    void setPortNo(int port) { m_portNo = port; }
     int ID() const { return m_portNo; }
     QString Desc() const { return m_desc; }
-    void SetDesc(const QString& desc) { m_desc = desc; }
+    void setDesc(const QString& desc) { m_desc = desc; }
     QString Port() const { return QStringLiteral("COM%1").arg(m_portNo); }
     int Mode() const { return m_mode; }
-    void SetMode(int mode) { m_mode = mode; }
+    void setMode(int mode) { m_mode = mode; }
     int LockTime() const { return m_lockTime; }
-    void SetLockTime(int secs) { m_lockTime = secs; }
+    void setLockTime(int secs) { m_lockTime = secs; }
     bool Capture() const { return m_capture; }
-    void SetCapture(bool on) { m_capture = on; }
+    void setCapture(bool on) { m_capture = on; }
     int Lock() const { return m_lock; }
-    void SetLock(int port) { m_lock = port; }
+    void setLock(int port) { m_lock = port; }
     int Bypass() const { return m_bypass; }
-    void SetBypass(int port) { m_bypass = port; }
+    void setBypass(int port) { m_bypass = port; }
     bool APB() const { return m_apb; }
-    void SetAPB(bool on) { m_apb = on; }
+    void setAPB(bool on) { m_apb = on; }
     int Motion() const { return m_motion; }
-    void SetMotion(int secs) { m_motion = secs; }
+    void setMotion(int secs) { m_motion = secs; }
     bool MotionCapture() const { return m_motionCapture; }
-    void SetMotionCapture(bool on) { m_motionCapture = on; }
+    void setMotionCapture(bool on) { m_motionCapture = on; }
     bool MultipleShot() const { return m_multipleShot; }
-    void SetMultipleShot(bool on) { m_multipleShot = on; }
+    void setMultipleShot(bool on) { m_multipleShot = on; }
 
     bool Backout() const { return m_backout; }
     bool Responsed() const { return m_responsed; }
@@ -96,35 +96,35 @@ public:
     // answer makes now the last activity, so it is true at most once a minute.
     bool HeartBeat();
 
-    QString Model() const { return m_model; }  // "RX305", "KT11", "KT12" or empty
-    bool Acknowledged() const { return m_acknowledged; }
-    QByteArray LastCommand() const { return m_lastCommand; }
-    int LastCommandCode() const { return m_lastCode; }
-    int ReplyTime() const { return m_replyTimer.interval(); }
+    QString model() const { return m_model; }  // "RX305", "KT11", "KT12" or empty
+    bool acknowledged() const { return m_acknowledged; }
+    QByteArray lastCommand() const { return m_lastCommand; }
+    int lastCommandCode() const { return m_lastCode; }
+    int replyTime() const { return m_replyTimer.interval(); }
 
     // The link beyond the published properties.
-    bool Connected() const;
-    int ConnectTimeout() const { return m_connectTimeoutMs; }
-    void SetConnectTimeout(int ms) { m_connectTimeoutMs = ms; }
+    bool isConnected() const;
+    int connectTimeout() const { return m_connectTimeoutMs; }
+    void setConnectTimeout(int ms) { m_connectTimeoutMs = ms; }
     // Keep trying to connect in the background while not connected (the reader is in use).
-    bool AutoReconnect() const { return m_autoReconnect; }
-    void SetAutoReconnect(bool on);
-    void SetRetryDelays(int firstMs, int maxMs);
-    void SetDrainWait(int ms) { m_drainWaitMs = ms; }
+    bool autoReconnect() const { return m_autoReconnect; }
+    void setAutoReconnect(bool on);
+    void setRetryDelays(int firstMs, int maxMs);
+    void setDrainWait(int ms) { m_drainWaitMs = ms; }
     // Where the stored control PIN comes from; without one the PIN is 0.
-    void SetControlPinProvider(std::function<int()> provider) {
+    void setControlPinProvider(std::function<int()> provider) {
         m_controlPin = std::move(provider);
     }
     // Who shows Reconnect's failure box; without one it is only reported by statusChanged.
-    void SetOperator(Operator* op) { m_operator = op; }
+    void setOperator(Operator* op) { m_operator = op; }
 
     void Poll();
     // Closes and connects again, waiting at most the connect timeout. Enable <- connected.
     bool Reconnect(bool showError);
     // Starts a connect without waiting; the outcome comes as connectedChanged/statusChanged.
-    void StartConnect();
+    void startConnect();
     // The reader is no longer in use: Enable and AutoReconnect off, the connection closed.
-    void Disconnect();
+    void disconnectReader();
 
     void SendFrame(const QByteArray& frame);
     void SendCommand(const QByteArray& body);
@@ -139,7 +139,7 @@ public:
     void ReleaseLock() {}  // the readers have no door command
     // Lets the event loop run until the reply of the last command arrives or its time runs
     // out; true when it arrived. The reply stays in the frame buffer.
-    bool AwaitReply();
+    bool awaitReply();
 
     quint8 FrameByte(int position) const { return m_rx.at(position); }
     quint16 FrameWord(int position) const;

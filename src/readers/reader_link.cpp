@@ -1,6 +1,6 @@
 // The connection of a reader client: bounded connects, noticing a dropped line, and the
 // background reconnect of a reader that is in use.
-#include "app/operator.h"
+#include "base/operator.h"
 #include "readers/reader.h"
 
 #include <QTcpSocket>
@@ -23,21 +23,21 @@ std::optional<quint16> portNumber(const QString& text) {
 }
 }  // namespace
 
-bool TReader::Connected() const {
+bool TReader::isConnected() const {
     return m_socket->state() == QAbstractSocket::ConnectedState;
 }
 
-void TReader::SetEnable(bool on) {
+void TReader::setEnable(bool on) {
     m_enable = on;
     if (!wantsLink()) m_retryTimer.stop();
 }
 
-void TReader::SetAutoReconnect(bool on) {
+void TReader::setAutoReconnect(bool on) {
     m_autoReconnect = on;
     if (!wantsLink()) m_retryTimer.stop();
 }
 
-void TReader::SetRetryDelays(int firstMs, int maxMs) {
+void TReader::setRetryDelays(int firstMs, int maxMs) {
     m_firstRetryMs = std::max(1, firstMs);
     m_maxRetryMs = std::max(m_firstRetryMs, maxMs);
     m_retryMs = m_firstRetryMs;
@@ -69,8 +69,8 @@ bool TReader::connectNow() {
     return false;
 }
 
-void TReader::StartConnect() {
-    if (Connected() || m_attempt) return;
+void TReader::startConnect() {
+    if (isConnected() || m_attempt) return;
     const auto port = portNumber(m_remotePort);
     m_socket->abort();
     if (!port || m_host.isEmpty()) return attemptFailed();
@@ -79,7 +79,7 @@ void TReader::StartConnect() {
     m_socket->connectToHost(m_host, *port);
 }
 
-void TReader::Disconnect() {
+void TReader::disconnectReader() {
     m_enable = false;
     m_autoReconnect = false;
     m_retryTimer.stop();

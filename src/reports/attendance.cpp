@@ -2,20 +2,26 @@
 
 namespace tallyport {
 
-Stamp StampFromDate(const QDate& d) { return d.isValid() ? d.toJulianDay() * kDayMs : 0; }
+Stamp stampFromDate(const QDate& d) {
+    return d.isValid() ? d.toJulianDay() * kDayMs : 0;
+}
 
-Stamp StampFromDateTime(const QDateTime& t) {
+Stamp stampFromDateTime(const QDateTime& t) {
     if (!t.isValid()) return 0;
-    return StampFromDate(t.date()) + t.time().msecsSinceStartOfDay();
+    return stampFromDate(t.date()) + t.time().msecsSinceStartOfDay();
 }
 
-QDate DateOfStamp(Stamp s) { return QDate::fromJulianDay(DayOf(s)); }
-
-QDateTime DateTimeOfStamp(Stamp s) {
-    return QDateTime(DateOfStamp(s), QTime::fromMSecsSinceStartOfDay(int(TimeOfDay(s))));
+QDate dateOfStamp(Stamp s) {
+    return QDate::fromJulianDay(dayOf(s));
 }
 
-qint64 TimeOfDayMs(const QTime& t) { return t.isValid() ? t.msecsSinceStartOfDay() : 0; }
+QDateTime dateTimeOfStamp(Stamp s) {
+    return QDateTime(dateOfStamp(s), QTime::fromMSecsSinceStartOfDay(int(stampTimeOfDay(s))));
+}
+
+qint64 timeOfDayMs(const QTime& t) {
+    return t.isValid() ? t.msecsSinceStartOfDay() : 0;
+}
 
 namespace {
 
@@ -32,7 +38,7 @@ int digits(QStringView s, qsizetype from, int n) {
 
 }  // namespace
 
-Stamp ParseStampText(QStringView text) {
+Stamp parseStampText(QStringView text) {
     // Parsed by hand: a year's report reads half a million of these.
     if (text.size() < 19 || text[4] != u'-' || text[7] != u'-' || text[13] != u':' ||
         text[16] != u':')
@@ -43,19 +49,19 @@ Stamp ParseStampText(QStringView text) {
         return 0;
     const QDate date(y, mo, d);
     if (!date.isValid()) return 0;
-    return StampFromDate(date) + (h * 3600 + mi * 60 + s) * 1000LL;
+    return stampFromDate(date) + (h * 3600 + mi * 60 + s) * 1000LL;
 }
 
-qint64 ShiftTimeOfDay(qint64 timeOfDay, int hours) {
+qint64 shiftTimeOfDay(qint64 timeOfDay, int hours) {
     return ((timeOfDay - hours * kHourMs) % kDayMs + kDayMs) % kDayMs;
 }
 
-WorkingHours ShiftWorkingHours(const WorkingHours& h, int hours) {
+WorkingHours shiftWorkingHours(const WorkingHours& h, int hours) {
     WorkingHours out = h;
-    for (Session* s : {&out.standard, &out.saturday, &out.session1, &out.session2, &out.sat1,
-                       &out.sat2}) {
-        s->start = ShiftTimeOfDay(s->start, hours);
-        s->end = ShiftTimeOfDay(s->end, hours);
+    for (Session* s :
+         {&out.standard, &out.saturday, &out.session1, &out.session2, &out.sat1, &out.sat2}) {
+        s->start = shiftTimeOfDay(s->start, hours);
+        s->end = shiftTimeOfDay(s->end, hours);
     }
     return out;
 }
@@ -73,7 +79,7 @@ PairRecord nextPairStrict(RecordCursor& c, Stamp& position) {
     Stamp lastRead = 0;
     while (!c.atEnd()) {
         const PunchRecord r = c.current();
-        if (!SameDay(r.time, day)) break;
+        if (!sameDay(r.time, day)) break;
         if (r.mode == 1) {
             if (p.inTime == 0) {
                 p.inTime = r.time;
@@ -99,12 +105,12 @@ PairRecord nextPairByOrder(RecordCursor& c, Stamp& position) {
         position = 0;
         return p;
     }
-    if (SameDay(c.current().time, position)) {
+    if (sameDay(c.current().time, position)) {
         p.inTime = c.current().time;
         p.inMode = c.current().mode;
         position = p.inTime;
         c.next();
-        if (!c.atEnd() && SameDay(c.current().time, p.inTime)) {
+        if (!c.atEnd() && sameDay(c.current().time, p.inTime)) {
             p.outTime = c.current().time;
             p.outMode = c.current().mode;
             position = p.outTime;
@@ -119,7 +125,7 @@ PairRecord firstLastStrict(RecordCursor& c, Stamp& position) {
     PairRecord p;
     while (!c.atEnd()) {
         const PunchRecord r = c.current();
-        if (!SameDay(r.time, position)) {
+        if (!sameDay(r.time, position)) {
             position = r.time;
             break;
         }
@@ -138,7 +144,7 @@ PairRecord firstLastStrict(RecordCursor& c, Stamp& position) {
 PairRecord firstLastByOrder(RecordCursor& c, Stamp& position) {
     PairRecord p;
     if (c.atEnd()) return p;
-    if (!SameDay(c.current().time, position)) {
+    if (!sameDay(c.current().time, position)) {
         position = c.current().time;
         return p;
     }
@@ -146,7 +152,7 @@ PairRecord firstLastByOrder(RecordCursor& c, Stamp& position) {
     p.inMode = c.current().mode;
     c.next();
     PunchRecord last{};
-    while (!c.atEnd() && SameDay(c.current().time, position)) {
+    while (!c.atEnd() && sameDay(c.current().time, position)) {
         last = c.current();
         c.next();
     }
@@ -169,7 +175,7 @@ PairRecord DayFirstLast(RecordCursor& cursor, Stamp& position, bool strict) {
 }
 
 qint64 RoundOvertime(qint64 raw, int minimum, int multiple, int noPay, int& overtimeCount) {
-    const qint64 m = TimeOfDay(raw < 0 ? 0 : raw) / kMinuteMs;
+    const qint64 m = stampTimeOfDay(raw < 0 ? 0 : raw) / kMinuteMs;
     qint64 result = 0;
     if (m >= minimum) {
         if (multiple > 0) {
@@ -189,12 +195,12 @@ qint64 RoundOvertime(qint64 raw, int minimum, int multiple, int noPay, int& over
 std::optional<SlotMatch> MatchTimeSlot(const PairRecord& pair, const std::vector<TimeSlot>& slots) {
     for (size_t i = 0; i < slots.size(); ++i) {
         const TimeSlot& s = slots[i];
-        if (!TimeAfter(s.timeOut, pair.inTime)) continue;
+        if (!timeAfter(s.timeOut, pair.inTime)) continue;
         SlotMatch m{int(i) + 1, 0, 0};
-        if (TimeAfter(pair.inTime, s.timeIn)) m.late = TimeDiff(pair.inTime, s.timeIn);
+        if (timeAfter(pair.inTime, s.timeIn)) m.late = timeDiff(pair.inTime, s.timeIn);
         // A pair without an OUT has left nothing early: it is judged incomplete elsewhere.
-        if (pair.outTime > 0 && TimeAfter(s.timeOut, pair.outTime))
-            m.early = TimeDiff(s.timeOut, pair.outTime);
+        if (pair.outTime > 0 && timeAfter(s.timeOut, pair.outTime))
+            m.early = timeDiff(s.timeOut, pair.outTime);
         return m;
     }
     return std::nullopt;

@@ -18,32 +18,48 @@ inline constexpr qint64 kDayMs = 86'400'000;
 inline constexpr qint64 kHourMs = 3'600'000;
 inline constexpr qint64 kMinuteMs = 60'000;
 
-constexpr qint64 DayOf(Stamp s) { return s / kDayMs; }
-constexpr qint64 TimeOfDay(Stamp s) { return s % kDayMs; }
-constexpr Stamp DayStart(Stamp s) { return DayOf(s) * kDayMs; }
+constexpr qint64 dayOf(Stamp s) {
+    return s / kDayMs;
+}
+constexpr qint64 stampTimeOfDay(Stamp s) {
+    return s % kDayMs;
+}
+constexpr Stamp dayStart(Stamp s) {
+    return dayOf(s) * kDayMs;
+}
 // Same day: the whole-day parts are equal; times of day are ignored.
-constexpr bool SameDay(Stamp a, Stamp b) { return DayOf(a) == DayOf(b); }
-constexpr bool DayBefore(Stamp a, Stamp b) { return DayOf(a) < DayOf(b); }
+constexpr bool sameDay(Stamp a, Stamp b) {
+    return dayOf(a) == dayOf(b);
+}
+constexpr bool dayBefore(Stamp a, Stamp b) {
+    return dayOf(a) < dayOf(b);
+}
 // Time order: times of day only; "after" means later by at least one millisecond.
-constexpr bool TimeAfter(Stamp a, Stamp b) { return TimeOfDay(a) - TimeOfDay(b) >= 1; }
+constexpr bool timeAfter(Stamp a, Stamp b) {
+    return stampTimeOfDay(a) - stampTimeOfDay(b) >= 1;
+}
 // b − a taken on the times of day, so the dates never count.
-constexpr qint64 TimeDiff(Stamp b, Stamp a) { return TimeOfDay(b) - TimeOfDay(a); }
+constexpr qint64 timeDiff(Stamp b, Stamp a) {
+    return stampTimeOfDay(b) - stampTimeOfDay(a);
+}
 // Julian day 0 is a Monday.
-constexpr bool IsSaturday(Stamp s) { return DayOf(s) % 7 == 5; }
+constexpr bool isSaturday(Stamp s) {
+    return dayOf(s) % 7 == 5;
+}
 
-Stamp StampFromDate(const QDate& d);
-Stamp StampFromDateTime(const QDateTime& t);  // milliseconds kept
-QDate DateOfStamp(Stamp s);
-QDateTime DateTimeOfStamp(Stamp s);
-qint64 TimeOfDayMs(const QTime& t);
+Stamp stampFromDate(const QDate& d);
+Stamp stampFromDateTime(const QDateTime& t);  // milliseconds kept
+QDate dateOfStamp(Stamp s);
+QDateTime dateTimeOfStamp(Stamp s);
+qint64 timeOfDayMs(const QTime& t);
 // A stored "YYYY-MM-DD HH:MM:SS[.zzz]" as a stamp with the milliseconds dropped; 0 when the
 // text is no date-time.
-Stamp ParseStampText(QStringView text);
+Stamp parseStampText(QStringView text);
 
 // The overnight shift: records and hours are read h hours earlier so that a night falls into
 // one day; shown values get the hours back. Hours of a day wrap around midnight, so a shift of
 // 20:00–08:00 by 12 becomes 08:00–20:00.
-qint64 ShiftTimeOfDay(qint64 timeOfDay, int hours);
+qint64 shiftTimeOfDay(qint64 timeOfDay, int hours);
 
 // One log record as the readers see it.
 struct PunchRecord {
@@ -103,7 +119,7 @@ struct WorkingHours {
     int otFree = 0;
 };
 
-WorkingHours ShiftWorkingHours(const WorkingHours& h, int hours);
+WorkingHours shiftWorkingHours(const WorkingHours& h, int hours);
 
 // Kept per person by the detail printouts; reset when the report starts and after each total.
 struct PersonCounters {
@@ -126,7 +142,7 @@ struct LineVerdict {
     bool judged = false;  // false: the line is incorrect (no IN, no OUT, or IN after OUT)
     qint64 late = 0;
     qint64 early = 0;
-    qint64 overtime = 0;           // rounded; only on the line where it is counted
+    qint64 overtime = 0;  // rounded; only on the line where it is counted
     bool error = false;
     bool missing = false;
     bool excessive = false;

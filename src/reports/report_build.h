@@ -31,7 +31,7 @@ enum class LineStart { BlankDay, NewDay, Continuation };
 // The day walk of one person's printed lines: which kind of line the current record starts.
 class DayWalk {
 public:
-    DayWalk(Stamp firstDay, bool blankLines) : m_cursor(DayStart(firstDay)), m_blank(blankLines) {}
+    DayWalk(Stamp firstDay, bool blankLines) : m_cursor(dayStart(firstDay)), m_blank(blankLines) {}
     // Moves the counters' days and pair index as the line requires.
     LineStart begin(Stamp q, PersonCounters& c);
     Stamp blankDay() const { return m_blankDay; }
@@ -45,27 +45,28 @@ private:
 
 // "  " and the date column of the line ("Jan 05, 2026 Mon -", 18 blanks, or the blank day's
 // date and " No record"); `shift` puts the overnight hours back for showing.
-QString DayPart(LineStart start, Stamp q, Stamp blankDay, qint64 shift);
+QString dayPart(LineStart start, Stamp q, Stamp blankDay, qint64 shift);
 
-QString RangeLabel(const DateRange& r, qint64 shift);
-QString RecordsText(RecordsOfInterest r);  // " (All)", " (Clock)", " (IN/OUT)"
-QString PersonLine(const PersonRow& p);     // " [CARDNO] NAME"
-QString RecordCountText(qint64 n);          // " (n record(s))"
+QString rangeLabel(const DateRange& r, qint64 shift);
+QString recordsText(RecordsOfInterest r);  // " (All)", " (Clock)", " (IN/OUT)"
+QString personLine(const PersonRow& p);    // " [CARDNO] NAME"
+QString recordCountText(qint64 n);         // " (n record(s))"
 
 // The range of a report; cancels (nothing) on an empty log with all dates.
 struct Setup {
     DateRange range;
     std::vector<PersonRow> persons;
 };
-Result<Setup> Prepare(const ReportScope& scope, const QDate& today, Database& att, Database& src);
+Result<Setup> prepareReport(const ReportScope& scope, const QDate& today, Database& att,
+                            Database& src);
 
-Result<ReportContents> BuildLogs(ReportKind kind, const ReportScope& s, const Setup& setup,
+Result<ReportContents> buildLogs(ReportKind kind, const ReportScope& s, const Setup& setup,
                                  Database& att);
-Result<ReportContents> BuildDetail(ReportKind kind, const ReportScope& s, const Setup& setup,
+Result<ReportContents> buildDetail(ReportKind kind, const ReportScope& s, const Setup& setup,
                                    Database& att);
-Result<ReportContents> BuildDaily(const ReportScope& s, const std::vector<PersonRow>& persons,
+Result<ReportContents> buildDaily(const ReportScope& s, const std::vector<PersonRow>& persons,
                                   Database& att);
-Result<ReportContents> BuildWho(const ReportScope& s, const std::vector<PersonRow>& persons,
+Result<ReportContents> buildWho(const ReportScope& s, const std::vector<PersonRow>& persons,
                                 Database& att);
 
 }  // namespace tallyport::report_build

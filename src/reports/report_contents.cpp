@@ -6,14 +6,18 @@
 
 namespace tallyport {
 
-ScopeDialog DialogOf(ReportKind kind) {
+ScopeDialog dialogOf(ReportKind kind) {
     switch (kind) {
         case ReportKind::Daily:
-        case ReportKind::Who: return ScopeDialog::Who;
+        case ReportKind::Who:
+            return ScopeDialog::Who;
         case ReportKind::Filo:
-        case ReportKind::FiloOvernight: return ScopeDialog::OneSession;
-        case ReportKind::TwoSession: return ScopeDialog::TwoSession;
-        default: return ScopeDialog::Scope;
+        case ReportKind::FiloOvernight:
+            return ScopeDialog::OneSession;
+        case ReportKind::TwoSession:
+            return ScopeDialog::TwoSession;
+        default:
+            return ScopeDialog::Scope;
     }
 }
 
@@ -37,17 +41,17 @@ void Writer::detail(const QString& text) {
 }
 
 LineStart DayWalk::begin(Stamp q, PersonCounters& c) {
-    if (!m_blank) m_cursor = DayStart(q);
-    if (DayBefore(m_cursor, q)) {
+    if (!m_blank) m_cursor = dayStart(q);
+    if (dayBefore(m_cursor, q)) {
         m_blankDay = m_cursor;
         m_cursor += kDayMs;
         return LineStart::BlankDay;
     }
-    if (m_current == 0 || !SameDay(q, m_current)) {
+    if (m_current == 0 || !sameDay(q, m_current)) {
         m_current = q;
         // The day after the record's own day: a record before the first day (the overnight
         // report reads the first morning into the day before) must not push the walk ahead.
-        m_cursor = DayStart(q) + kDayMs;
+        m_cursor = dayStart(q) + kDayMs;
         ++c.days;
         c.pairIndex = 0;
         return LineStart::NewDay;
@@ -56,46 +60,51 @@ LineStart DayWalk::begin(Stamp q, PersonCounters& c) {
     return LineStart::Continuation;
 }
 
-QString DayPart(LineStart start, Stamp q, Stamp blankDay, qint64 shift) {
+QString dayPart(LineStart start, Stamp q, Stamp blankDay, qint64 shift) {
     const QString lead = QStringLiteral("  ");
     switch (start) {
         case LineStart::BlankDay:
-            return lead + DayColumnText(blankDay + shift) + QStringLiteral(" No record");
-        case LineStart::NewDay: return lead + DayColumnText(DayStart(q) + shift);
-        case LineStart::Continuation: break;
+            return lead + dayColumnText(blankDay + shift) + QStringLiteral(" No record");
+        case LineStart::NewDay:
+            return lead + dayColumnText(dayStart(q) + shift);
+        case LineStart::Continuation:
+            break;
     }
     return lead + QString(kDayColumnWidth, QLatin1Char(' '));
 }
 
-QString RangeLabel(const DateRange& r, qint64 shift) {
-    return QStringLiteral("From: ") + RangeDateText(r.firstDay + shift) + QStringLiteral(" To: ") +
-           RangeDateText(r.lastDay + shift);
+QString rangeLabel(const DateRange& r, qint64 shift) {
+    return QStringLiteral("From: ") + rangeDateText(r.firstDay + shift) + QStringLiteral(" To: ") +
+           rangeDateText(r.lastDay + shift);
 }
 
-QString RecordsText(RecordsOfInterest r) {
+QString recordsText(RecordsOfInterest r) {
     switch (r) {
-        case RecordsOfInterest::Clock: return QStringLiteral(" (Clock)");
-        case RecordsOfInterest::InOut: return QStringLiteral(" (IN/OUT)");
-        case RecordsOfInterest::All: break;
+        case RecordsOfInterest::Clock:
+            return QStringLiteral(" (Clock)");
+        case RecordsOfInterest::InOut:
+            return QStringLiteral(" (IN/OUT)");
+        case RecordsOfInterest::All:
+            break;
     }
     return QStringLiteral(" (All)");
 }
 
-QString PersonLine(const PersonRow& p) {
+QString personLine(const PersonRow& p) {
     return QStringLiteral(" [") + QString::number(p.cardNo) + QStringLiteral("] ") + p.name;
 }
 
-QString RecordCountText(qint64 n) {
+QString recordCountText(qint64 n) {
     return QStringLiteral(" (") + QString::number(n) + QStringLiteral(" record(s))");
 }
 
-Result<Setup> Prepare(const ReportScope& scope, const QDate& today, Database& att,
-                      Database& src) {
+Result<Setup> prepareReport(const ReportScope& scope, const QDate& today, Database& att,
+                            Database& src) {
     Setup s;
     auto range = ResolveDates(scope, today, att);
     if (!range) return std::unexpected(range.error());
     s.range = *range;
-    auto persons = SelectReportPersons(src, scope.persons, scope.groupName);
+    auto persons = selectReportPersons(src, scope.persons, scope.groupName);
     if (!persons) return fail(msg::DatabaseError);
     s.persons = std::move(*persons);
     return s;
@@ -103,17 +112,21 @@ Result<Setup> Prepare(const ReportScope& scope, const QDate& today, Database& at
 
 }  // namespace report_build
 
-Result<ReportContents> BuildReport(ReportKind kind, const ReportScope& scope, const QDate& today,
+Result<ReportContents> buildReport(ReportKind kind, const ReportScope& scope, const QDate& today,
                                    Database& att, Database& src) {
     using namespace report_build;
-    auto setup = Prepare(scope, today, att, src);
+    auto setup = prepareReport(scope, today, att, src);
     if (!setup) return std::unexpected(setup.error());
     switch (kind) {
         case ReportKind::TimeLogs:
-        case ReportKind::TotalHours: return BuildLogs(kind, scope, *setup, att);
-        case ReportKind::Daily: return BuildDaily(scope, setup->persons, att);
-        case ReportKind::Who: return BuildWho(scope, setup->persons, att);
-        default: return BuildDetail(kind, scope, *setup, att);
+        case ReportKind::TotalHours:
+            return buildLogs(kind, scope, *setup, att);
+        case ReportKind::Daily:
+            return buildDaily(scope, setup->persons, att);
+        case ReportKind::Who:
+            return buildWho(scope, setup->persons, att);
+        default:
+            return buildDetail(kind, scope, *setup, att);
     }
 }
 

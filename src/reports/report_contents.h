@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/error.h"
+#include "base/error.h"
 #include "reports/report_scope.h"
 
 #include <QString>
@@ -23,7 +23,7 @@ enum class ReportKind {
 };
 
 // The scope dialog each report opens with.
-ScopeDialog DialogOf(ReportKind kind);
+ScopeDialog dialogOf(ReportKind kind);
 
 enum class Band { Person, Detail, Total, Blank };
 enum class BandColour { White, Yellow };
@@ -48,7 +48,7 @@ inline constexpr int kOvernightShiftHours = 12;
 
 // Runs a report over the log (`att`) and the holders (`src`); `today` anchors the date choices.
 // Fails with the text to show when the holders or records cannot be read.
-Result<ReportContents> BuildReport(ReportKind kind, const ReportScope& scope, const QDate& today,
+Result<ReportContents> buildReport(ReportKind kind, const ReportScope& scope, const QDate& today,
                                    Database& att, Database& src);
 
 }  // namespace tallyport

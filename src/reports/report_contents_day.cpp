@@ -1,9 +1,9 @@
 // The one-day reports: Daily Individual (each person's records of the day by kind) and
 // Who's IN / OUT (everybody by the kind of their newest record that day).
-#include "app/event_texts.h"
 #include "reports/report_build.h"
 #include "reports/report_texts.h"
 #include "store/date_time.h"
+#include "store/log_texts.h"
 
 #include <map>
 
@@ -17,7 +17,7 @@ Result<Statement> dayQuery(Database& att, const QDate& day, int card, const QStr
     sql += QStringLiteral("SYSTIME >= ? AND SYSTIME < ? ORDER BY ") + order;
     auto st = att.prepare(sql);
     if (!st) return st;
-    const auto [lo, hi] = WholeDayRange(day, day);
+    const auto [lo, hi] = wholeDayRange(day, day);
     if (card != 0)
         st->bindAll(card, lo, hi);
     else
@@ -25,13 +25,14 @@ Result<Statement> dayQuery(Database& att, const QDate& day, int card, const QStr
     return st;
 }
 
-Result<std::vector<PunchRecord>> readAll(Statement& st, std::map<int, std::vector<PunchRecord>>* byCard) {
+Result<std::vector<PunchRecord>> readAll(Statement& st,
+                                         std::map<int, std::vector<PunchRecord>>* byCard) {
     std::vector<PunchRecord> out;
     for (;;) {
         auto row = st.step();
         if (!row) return std::unexpected(row.error());
         if (!*row) return out;
-        const PunchRecord r{ParseStampText(st.text(1)), st.integer(2)};
+        const PunchRecord r{parseStampText(st.text(1)), st.integer(2)};
         if (byCard)
             (*byCard)[st.integer(0)].push_back(r);
         else
@@ -51,7 +52,7 @@ void dailyBands(Writer& w, const std::vector<PunchRecord>& recs, int n, int form
         for (bool first = true;; first = false) {
             QString line = first ? kHeadings[category] : QStringLiteral("         -");
             for (int k = 0; k < n && i < recs.size() && recs[i].mode == category; ++k, ++i)
-                line += u' ' + RecordTimeText(recs[i].time, format);
+                line += u' ' + recordTimeText(recs[i].time, format);
             w.detail(line);
             if (i >= recs.size() || recs[i].mode != category) break;
         }
@@ -62,14 +63,14 @@ void dailyBands(Writer& w, const std::vector<PunchRecord>& recs, int n, int form
 ReportContents dayReport(const QDate& day, const QString& title) {
     ReportContents rc;
     rc.leftLabel = QStringLiteral("Time Attendance");
-    rc.rightLabel = RangeDateText(StampFromDate(day));
+    rc.rightLabel = rangeDateText(stampFromDate(day));
     rc.title = title;
     return rc;
 }
 
 }  // namespace
 
-Result<ReportContents> BuildDaily(const ReportScope& s, const std::vector<PersonRow>& persons,
+Result<ReportContents> buildDaily(const ReportScope& s, const std::vector<PersonRow>& persons,
                                   Database& att) {
     ReportContents rc = dayReport(s.singleDay, QStringLiteral("Daily Individual Report"));
     Writer w(rc, s, false);
@@ -78,7 +79,7 @@ Result<ReportContents> BuildDaily(const ReportScope& s, const std::vector<Person
         if (!st) return std::unexpected(st.error());
         auto recs = readAll(*st, nullptr);
         if (!recs) return std::unexpected(recs.error());
-        w.person(PersonLine(p) + RecordCountText(qint64(recs->size())));
+        w.person(personLine(p) + recordCountText(qint64(recs->size())));
         dailyBands(w, *recs, s.recordsPerLine, s.recordFormat);
     }
     return rc;
@@ -98,11 +99,11 @@ std::optional<QString> whoLine(const PersonRow& p, const std::vector<PunchRecord
     QString line = QStringLiteral("  ") + p.name;
     if (c == 3) return line;
     const PunchRecord& top = recs->front();
-    line = PadRight(line, 20) + RecordTimeText(top.time, format);
+    line = PadRight(line, 20) + recordTimeText(top.time, format);
     for (size_t i = 1; i < recs->size(); ++i) {
         const PunchRecord& r = (*recs)[i];
         if (r.mode == c) continue;
-        return line + QStringLiteral(" -") + RecordTimeText(r.time, format) + u' ' +
+        return line + QStringLiteral(" -") + recordTimeText(r.time, format) + u' ' +
                ModeTag(r.mode) + ElapsedText(top.time, r.time);
     }
     return line;
@@ -110,7 +111,7 @@ std::optional<QString> whoLine(const PersonRow& p, const std::vector<PunchRecord
 
 }  // namespace
 
-Result<ReportContents> BuildWho(const ReportScope& s, const std::vector<PersonRow>& persons,
+Result<ReportContents> buildWho(const ReportScope& s, const std::vector<PersonRow>& persons,
                                 Database& att) {
     ReportContents rc = dayReport(s.singleDay, QStringLiteral("Who's IN / OUT"));
     auto st = dayQuery(att, s.singleDay, 0, QStringLiteral("CARDNO, SYSTIME DESC, rowid DESC"));
@@ -123,8 +124,8 @@ Result<ReportContents> BuildWho(const ReportScope& s, const std::vector<PersonRo
         int listed = 0;
         for (const PersonRow& p : persons) {
             const auto it = byCard.find(p.cardNo);
-            const auto line = whoLine(p, it == byCard.end() ? nullptr : &it->second, c,
-                                      s.recordFormat);
+            const auto line =
+                whoLine(p, it == byCard.end() ? nullptr : &it->second, c, s.recordFormat);
             if (!line) continue;
             w.detail(*line);
             ++listed;

@@ -1,8 +1,8 @@
 // Total Hours Detail, First In / Last Out (and its overnight form) and 2-session: a line per
 // pair or per day, judged against the working hours where the report has them.
-#include "app/event_texts.h"
 #include "reports/report_build.h"
 #include "reports/report_texts.h"
+#include "store/log_texts.h"
 
 namespace tallyport::report_build {
 namespace {
@@ -11,31 +11,37 @@ struct DetailRun {
     ReportKind kind;
     bool strict;
     int format;
-    int width;        // a formatted time plus a mode tag
-    qint64 shift;     // ms the records were read earlier; added back for showing
+    int width;           // a formatted time plus a mode tag
+    qint64 shift;        // ms the records were read earlier; added back for showing
     WorkingHours hours;  // shifted like the records
 };
 
-bool isFilo(ReportKind k) { return k == ReportKind::Filo || k == ReportKind::FiloOvernight; }
-bool isSessions(ReportKind k) { return isFilo(k) || k == ReportKind::TwoSession; }
+bool isFilo(ReportKind k) {
+    return k == ReportKind::Filo || k == ReportKind::FiloOvernight;
+}
+bool isSessions(ReportKind k) {
+    return isFilo(k) || k == ReportKind::TwoSession;
+}
 
-QString timeText(const DetailRun& r, Stamp t) { return RecordTimeText(t + r.shift, r.format); }
+QString timeText(const DetailRun& r, Stamp t) {
+    return recordTimeText(t + r.shift, r.format);
+}
 
 // Total Hours Detail paired by order: the in part, and the out part with the time between.
 QString orderPart(const DetailRun& r, const PairRecord& p, PersonCounters& c) {
     QString out = timeText(r, p.inTime) + u' ' + ModeTag(p.inMode);
     if (p.outTime == 0) return out;
-    c.totalTime += TimeDiff(p.outTime, p.inTime);
+    c.totalTime += timeDiff(p.outTime, p.inTime);
     return out + timeText(r, p.outTime) + u' ' + ModeTag(p.outMode) + QStringLiteral("  ") +
-           AmountText(TimeDiff(p.outTime, p.inTime));
+           amountText(timeDiff(p.outTime, p.inTime));
 }
 
 QString remarks(const LineVerdict& v) {
     if (v.excessive) return QStringLiteral(" Excessive");
     QStringList parts;
-    if (v.late > 0) parts << QStringLiteral("L") + AmountText(v.late);
-    if (v.early > 0) parts << QStringLiteral("E") + AmountText(v.early);
-    if (v.overtime > 0) parts << QStringLiteral("OT") + AmountText(v.overtime);
+    if (v.late > 0) parts << QStringLiteral("L") + amountText(v.late);
+    if (v.early > 0) parts << QStringLiteral("E") + amountText(v.early);
+    if (v.overtime > 0) parts << QStringLiteral("OT") + amountText(v.overtime);
     QString out;
     if (!parts.isEmpty()) out = QStringLiteral(" [") + parts.join(u',') + u']';
     if (v.missing) out += QStringLiteral(" Missing");
@@ -44,8 +50,8 @@ QString remarks(const LineVerdict& v) {
 
 QString judgedPart(const DetailRun& r, RecordCursor& cur, Stamp q, PersonCounters& c) {
     Stamp pos = q;
-    const PairRecord p = isFilo(r.kind) ? DayFirstLast(cur, pos, r.strict)
-                                        : NextPair(cur, pos, r.strict);
+    const PairRecord p =
+        isFilo(r.kind) ? DayFirstLast(cur, pos, r.strict) : NextPair(cur, pos, r.strict);
     if (p.empty()) return QStringLiteral(" No record matched");
     QString out = p.inTime > 0 ? timeText(r, p.inTime) + ModeTag(p.inMode)
                                : PadRight(QStringLiteral(" No IN"), r.width);
@@ -56,9 +62,9 @@ QString judgedPart(const DetailRun& r, RecordCursor& cur, Stamp q, PersonCounter
         const SessionKind k = isFilo(r.kind) ? SessionKind::One : SessionKind::Two;
         v = EvaluateSessionLine(p, k, pos, cur.atEnd(), r.hours, c);
     }
-    if (!p.complete() || TimeAfter(p.inTime, p.outTime)) return out + QStringLiteral(" Incorrect");
+    if (!p.complete() || timeAfter(p.inTime, p.outTime)) return out + QStringLiteral(" Incorrect");
     if (!isSessions(r.kind)) {
-        c.totalTime += TimeDiff(p.outTime, p.inTime);
+        c.totalTime += timeDiff(p.outTime, p.inTime);
         return out + u' ' + ElapsedText(p.outTime, p.inTime);
     }
     out += remarks(v);
@@ -99,15 +105,19 @@ QString totalLine(ReportKind kind, const PersonCounters& c) {
 
 QString titleOf(ReportKind kind) {
     switch (kind) {
-        case ReportKind::Filo: return QStringLiteral("First In Last Out");
-        case ReportKind::FiloOvernight: return QStringLiteral("First In Last Out (Overnight)");
-        case ReportKind::TwoSession: return QStringLiteral("2-Session");
-        default: return QStringLiteral("Total Hours Detail");
+        case ReportKind::Filo:
+            return QStringLiteral("First In Last Out");
+        case ReportKind::FiloOvernight:
+            return QStringLiteral("First In Last Out (Overnight)");
+        case ReportKind::TwoSession:
+            return QStringLiteral("2-Session");
+        default:
+            return QStringLiteral("Total Hours Detail");
     }
 }
 
 QString span(const Session& s, const QString& between) {
-    return HourMinuteText(s.start) + between + HourMinuteText(s.end);
+    return hourMinuteText(s.start) + between + hourMinuteText(s.end);
 }
 
 // The page header: product, no-pay minutes, range, title and the hours judged against.
@@ -116,8 +126,8 @@ void header(ReportContents& rc, ReportKind kind, const ReportScope& s, const Dat
     rc.leftLabel = QStringLiteral("Tallyport");
     if (isSessions(kind) && h.otFree > 0)
         rc.leftLabel += QStringLiteral(" (No pay O.T.=%1minutes)").arg(h.otFree);
-    rc.rightLabel = RangeLabel(range, 0);
-    rc.title = titleOf(kind) + RecordsText(s.records);
+    rc.rightLabel = rangeLabel(range, 0);
+    rc.title = titleOf(kind) + recordsText(s.records);
     if (isFilo(kind)) {
         rc.headerLines << QStringLiteral("Standard: ") + span(h.standard, QStringLiteral(" to "))
                        << (h.satOn ? QStringLiteral("Saturday: ") +
@@ -138,30 +148,31 @@ void header(ReportContents& rc, ReportKind kind, const ReportScope& s, const Dat
 
 }  // namespace
 
-Result<ReportContents> BuildDetail(ReportKind kind, const ReportScope& s, const Setup& setup,
+Result<ReportContents> buildDetail(ReportKind kind, const ReportScope& s, const Setup& setup,
                                    Database& att) {
     const int shiftHours = kind == ReportKind::FiloOvernight ? kOvernightShiftHours : 0;
     const qint64 shift = shiftHours * kHourMs;
-    const DetailRun run{kind, s.records == RecordsOfInterest::InOut, s.recordFormat,
-                        RecordFormatWidth(s.recordFormat) + 7, shift,
-                        ShiftWorkingHours(s.hours, shiftHours)};
+    const DetailRun run{kind,           s.records == RecordsOfInterest::InOut,
+                        s.recordFormat, recordFormatWidth(s.recordFormat) + 7,
+                        shift,          shiftWorkingHours(s.hours, shiftHours)};
     ReportContents rc;
     header(rc, kind, s, setup.range);
     // With all dates the range is the first and last record, read shifted like the records.
-    const Stamp firstDay = setup.range.allDates ? setup.range.firstDay - shift : setup.range.firstDay;
+    const Stamp firstDay =
+        setup.range.allDates ? setup.range.firstDay - shift : setup.range.firstDay;
     Writer w(rc, s);
     for (const PersonRow& person : setup.persons) {
         auto cur = OpenPersonRecords(att, person.cardNo, s.records, setup.range, shiftHours);
         if (!cur) return std::unexpected(cur.error());
-        w.person(PersonLine(person) +
-                 (kind == ReportKind::Detail && !run.strict ? RecordCountText(qint64(cur->size()))
-                                                            : QString()));
+        w.person(personLine(person) + (kind == ReportKind::Detail && !run.strict
+                                           ? recordCountText(qint64(cur->size()))
+                                           : QString()));
         DayWalk walk(firstDay, s.blankLines);
         PersonCounters c;
         while (!cur->atEnd()) {
             const Stamp q = cur->current().time;
             const LineStart start = walk.begin(q, c);
-            QString line = DayPart(start, q, walk.blankDay(), shift);
+            QString line = dayPart(start, q, walk.blankDay(), shift);
             if (start != LineStart::BlankDay) line += detailPart(run, *cur, q, c);
             w.detail(line);
         }

@@ -1,25 +1,29 @@
 // Time Logs and Total Hours: every record of a day, or its first and last record.
-#include "app/event_texts.h"
 #include "reports/report_build.h"
 #include "reports/report_texts.h"
+#include "store/log_texts.h"
 
 namespace tallyport::report_build {
 namespace {
 
 QString shortTag(int mode) {
     switch (mode) {
-        case 0: return QStringLiteral("[C]");
-        case 1: return QStringLiteral("[I]");
-        case 2: return QStringLiteral("[O]");
-        default: return {};
+        case 0:
+            return QStringLiteral("[C]");
+        case 1:
+            return QStringLiteral("[I]");
+        case 2:
+            return QStringLiteral("[O]");
+        default:
+            return {};
     }
 }
 
 // Up to n records of the day, a blank after every second.
 QString timeLogPart(RecordCursor& cur, Stamp q, int n, int format) {
     QString out;
-    for (int k = 0; k < n && !cur.atEnd() && SameDay(cur.current().time, q); cur.next()) {
-        out += RecordTimeText(cur.current().time, format) + shortTag(cur.current().mode);
+    for (int k = 0; k < n && !cur.atEnd() && sameDay(cur.current().time, q); cur.next()) {
+        out += recordTimeText(cur.current().time, format) + shortTag(cur.current().mode);
         if (++k % 2 == 0) out += QLatin1Char(' ');
     }
     return out;
@@ -29,18 +33,18 @@ QString totalHoursPart(RecordCursor& cur, Stamp q, bool strict, int format, Pers
     Stamp pos = q;
     const PairRecord p = DayFirstLast(cur, pos, strict);
     if (p.empty()) return QStringLiteral(" No record matched");
-    const int width = RecordFormatWidth(format) + 7;
-    QString out = p.inTime > 0 ? RecordTimeText(p.inTime, format) + ModeTag(p.inMode)
+    const int width = recordFormatWidth(format) + 7;
+    QString out = p.inTime > 0 ? recordTimeText(p.inTime, format) + ModeTag(p.inMode)
                                : PadRight(QStringLiteral(" No IN"), width);
     if (p.outTime == 0)
         out += PadRight(QStringLiteral(" No OUT"), width);
-    else if (TimeAfter(p.outTime, p.inTime))
-        out += RecordTimeText(p.outTime, format) + ModeTag(p.outMode);
+    else if (timeAfter(p.outTime, p.inTime))
+        out += recordTimeText(p.outTime, format) + ModeTag(p.outMode);
     if (!p.complete()) return out;
-    if (TimeAfter(p.outTime, p.inTime)) {
-        c.totalTime += TimeDiff(p.outTime, p.inTime);
+    if (timeAfter(p.outTime, p.inTime)) {
+        c.totalTime += timeDiff(p.outTime, p.inTime);
         out += QLatin1Char(' ') + ElapsedText(p.outTime, p.inTime);
-    } else if (TimeAfter(p.inTime, p.outTime)) {
+    } else if (timeAfter(p.inTime, p.outTime)) {
         out += QStringLiteral(" Incorrect");
     }
     return out;
@@ -48,26 +52,26 @@ QString totalHoursPart(RecordCursor& cur, Stamp q, bool strict, int format, Pers
 
 }  // namespace
 
-Result<ReportContents> BuildLogs(ReportKind kind, const ReportScope& s, const Setup& setup,
+Result<ReportContents> buildLogs(ReportKind kind, const ReportScope& s, const Setup& setup,
                                  Database& att) {
     const bool totals = kind == ReportKind::TotalHours;
     const bool strict = s.records == RecordsOfInterest::InOut;
     ReportContents rc;
     rc.leftLabel = QStringLiteral("Time Attendance");
-    rc.rightLabel = RangeLabel(setup.range, 0);
+    rc.rightLabel = rangeLabel(setup.range, 0);
     rc.title = (totals ? QStringLiteral("Total Hours") : QStringLiteral("Time Logs")) +
-               RecordsText(s.records);
+               recordsText(s.records);
     Writer w(rc, s);
     for (const PersonRow& person : setup.persons) {
         auto cur = OpenPersonRecords(att, person.cardNo, s.records, setup.range);
         if (!cur) return std::unexpected(cur.error());
-        w.person(PersonLine(person) + (totals ? QString() : RecordCountText(qint64(cur->size()))));
+        w.person(personLine(person) + (totals ? QString() : recordCountText(qint64(cur->size()))));
         DayWalk walk(setup.range.firstDay, s.blankLines);
         PersonCounters c;
         while (!cur->atEnd()) {
             const Stamp q = cur->current().time;
             const LineStart start = walk.begin(q, c);
-            QString line = DayPart(start, q, walk.blankDay(), 0);
+            QString line = dayPart(start, q, walk.blankDay(), 0);
             if (start != LineStart::BlankDay)
                 line += totals ? totalHoursPart(*cur, q, strict, s.recordFormat, c)
                                : timeLogPart(*cur, q, s.recordsPerLine, s.recordFormat);

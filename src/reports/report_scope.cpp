@@ -11,7 +11,7 @@ namespace tallyport {
 namespace {
 
 qint64 readTime(const QString& name, int h, int m) {
-    return TimeOfDayMs(ReadSettingTime(name, QTime(h, m)));
+    return timeOfDayMs(ReadSettingTime(name, QTime(h, m)));
 }
 
 Session readSession(const QString& start, const QString& end, QTime s, QTime e) {
@@ -44,10 +44,10 @@ int recordsPerLine(int stored) {
 
 }  // namespace
 
-ReportScope ReadScopeDefaults(ScopeDialog dialog, const QDate& today) {
+ReportScope readScopeDefaults(ScopeDialog dialog, const QDate& today) {
     using namespace setting;
     ReportScope s;
-    const bool late = IsLateDialog(dialog);
+    const bool late = isLateDialog(dialog);
     s.from = s.to = s.singleDay = today;
     const int range = ReadSettingInt(PrintDateRange, 0);
     if (dialog != ScopeDialog::Who && range >= 0 && range <= 5) s.dateChoice = DateChoice(range);
@@ -71,7 +71,9 @@ ReportScope ReadScopeDefaults(ScopeDialog dialog, const QDate& today) {
 
 namespace {
 
-QTime timeOf(qint64 ms) { return QTime::fromMSecsSinceStartOfDay(int(ms)); }
+QTime timeOf(qint64 ms) {
+    return QTime::fromMSecsSinceStartOfDay(int(ms));
+}
 
 void writeSession(const QString& start, const QString& end, const Session& s) {
     WriteSettingTime(start, timeOf(s.start));
@@ -97,13 +99,15 @@ void writeHours(ScopeDialog dialog, const WorkingHours& h) {
     WriteSettingInt(LastOtFree, h.otFree);
 }
 
-bool badSession(const Session& s) { return !TimeAfter(s.end, s.start); }
+bool badSession(const Session& s) {
+    return !timeAfter(s.end, s.start);
+}
 
 }  // namespace
 
-void WriteScopeSettings(ScopeDialog dialog, const ReportScope& s) {
+void writeScopeSettings(ScopeDialog dialog, const ReportScope& s) {
     using namespace setting;
-    const bool late = IsLateDialog(dialog);
+    const bool late = isLateDialog(dialog);
     if (dialog != ScopeDialog::Who) {
         WriteSettingInt(PrintDateRange, int(s.dateChoice));
         WriteSettingBool(PrintBlankLines, s.blankLines);
@@ -119,9 +123,9 @@ void WriteScopeSettings(ScopeDialog dialog, const ReportScope& s) {
     if (late) writeHours(dialog, s.hours);
 }
 
-QString FirstInvalidControl(ScopeDialog dialog, const ReportScope& s) {
+QString firstInvalidControl(ScopeDialog dialog, const ReportScope& s) {
     const WorkingHours& h = s.hours;
-    if (!IsLateDialog(dialog)) return {};
+    if (!isLateDialog(dialog)) return {};
     if (s.to < s.from) return QStringLiteral("dpfrom");
     if (dialog == ScopeDialog::OneSession) {
         if (badSession(h.standard)) return QStringLiteral("dtpSTDstart");
@@ -133,14 +137,16 @@ QString FirstInvalidControl(ScopeDialog dialog, const ReportScope& s) {
         return QStringLiteral("dtpSTDstart2");
     if (h.sat1On && badSession(h.sat1)) return QStringLiteral("dtpSATstart1");
     if (h.sat2On && !h.sat1On) return QStringLiteral("cbsat1");
-    if (h.sat2On && (badSession(h.sat2) || !TimeAfter(h.sat2.start, h.sat1.end)))
+    if (h.sat2On && (badSession(h.sat2) || !timeAfter(h.sat2.start, h.sat1.end)))
         return QStringLiteral("dtpSATstart2");
     return {};
 }
 
 namespace {
 
-QDate mondayOf(const QDate& d) { return d.addDays(1 - d.dayOfWeek()); }
+QDate mondayOf(const QDate& d) {
+    return d.addDays(1 - d.dayOfWeek());
+}
 
 Result<DateRange> wholeLog(Database& att) {
     auto st = att.prepare(QStringLiteral("SELECT min(SYSTIME), max(SYSTIME) FROM recorder"));
@@ -150,8 +156,8 @@ Result<DateRange> wholeLog(Database& att) {
     DateRange r;
     r.allDates = true;
     if (*row && !st->isNull(0)) {
-        r.firstDay = ParseStampText(st->text(0));
-        r.lastDay = ParseStampText(st->text(1));
+        r.firstDay = parseStampText(st->text(0));
+        r.lastDay = parseStampText(st->text(1));
     }
     return r;
 }
@@ -161,12 +167,16 @@ Result<DateRange> wholeLog(Database& att) {
 Result<DateRange> ResolveDates(const ReportScope& scope, const QDate& today, Database& att) {
     QDate first = today, last = today;
     switch (scope.dateChoice) {
-        case DateChoice::ThisWeek: first = mondayOf(today); break;
+        case DateChoice::ThisWeek:
+            first = mondayOf(today);
+            break;
         case DateChoice::LastWeek:
             first = mondayOf(today).addDays(-7);
             last = mondayOf(today).addDays(-1);
             break;
-        case DateChoice::ThisMonth: first = QDate(today.year(), today.month(), 1); break;
+        case DateChoice::ThisMonth:
+            first = QDate(today.year(), today.month(), 1);
+            break;
         case DateChoice::LastMonth:
             last = QDate(today.year(), today.month(), 1).addDays(-1);
             first = QDate(last.year(), last.month(), 1);
@@ -175,18 +185,19 @@ Result<DateRange> ResolveDates(const ReportScope& scope, const QDate& today, Dat
             first = scope.from;
             last = scope.to;
             break;
-        case DateChoice::All: return wholeLog(att);
+        case DateChoice::All:
+            return wholeLog(att);
     }
-    return DateRange{StampFromDate(first), StampFromDate(last), false};
+    return DateRange{stampFromDate(first), stampFromDate(last), false};
 }
 
-Result<std::vector<PersonRow>> SelectReportPersons(Database& src, PersonsChoice persons,
+Result<std::vector<PersonRow>> selectReportPersons(Database& src, PersonsChoice persons,
                                                    const QString& groupName) {
-    const StaffScope scope = StaffScopeFromInt(int(persons));
+    const StaffScope scope = staffScopeFromInt(int(persons));
     const int groupId = scope == StaffScope::Group ? GroupId(src, groupName) : 0;
     std::vector<PersonRow> out;
     const StaffScopeQuery q =
-        StaffScopeLines(scope, groupId, QStringLiteral("CARDNO,NAME,WORKGRP,descx"));
+        staffScopeLines(scope, groupId, QStringLiteral("CARDNO,NAME,WORKGRP,descx"));
     auto st = src.prepare(q.sql());
     if (!st) return std::unexpected(st.error());
     if (q.groupId) st->bind(1, *q.groupId);
@@ -198,15 +209,14 @@ Result<std::vector<PersonRow>> SelectReportPersons(Database& src, PersonsChoice 
     }
 }
 
-QString FirstGroupName(Database& src) {
+QString firstGroupName(Database& src) {
     auto st = src.prepare(QStringLiteral("SELECT descx FROM gid ORDER BY descx LIMIT 1"));
     if (!st) return {};
     auto row = st->step();
     return row && *row ? st->text(0) : QString();
 }
 
-bool LoadGroupHours(Database& src, const QString& groupName, ScopeDialog dialog,
-                    WorkingHours& h) {
+bool readGroupHours(Database& src, const QString& groupName, ScopeDialog dialog, WorkingHours& h) {
     auto st = src.prepare(QStringLiteral(
         "SELECT wd_from_1, wd_to_1, wd_from_2, wd_to_2, sat_enable_1, sat_from_1, sat_to_1, "
         "sat_enable_2, sat_from_2, sat_to_2, ot_min, ot_multi FROM gid WHERE descx = ?"));
@@ -214,7 +224,7 @@ bool LoadGroupHours(Database& src, const QString& groupName, ScopeDialog dialog,
     st->bind(1, groupName);
     auto row = st->step();
     if (!row || !*row) return false;
-    auto time = [&](int i) { return TimeOfDayMs(ParseTimeSetting(st->text(i))); };
+    auto time = [&](int i) { return timeOfDayMs(parseTimeSetting(st->text(i))); };
     if (dialog == ScopeDialog::OneSession) {
         // The day spans from the first session's start to the second session's end.
         h.standard = {time(0), time(3)};
@@ -245,7 +255,8 @@ Result<RecordCursor> OpenPersonRecords(Database& att, int cardNo, RecordsOfInter
     if (!st) return std::unexpected(st.error());
     st->bind(1, cardNo);
     if (!range.allDates) {
-        const auto [lo, hi] = WholeDayRange(DateOfStamp(range.firstDay), DateOfStamp(range.lastDay));
+        const auto [lo, hi] =
+            wholeDayRange(dateOfStamp(range.firstDay), dateOfStamp(range.lastDay));
         st->bind(2, lo).bind(3, hi);
     }
     std::vector<PunchRecord> out;
@@ -254,7 +265,7 @@ Result<RecordCursor> OpenPersonRecords(Database& att, int cardNo, RecordsOfInter
         auto row = st->step();
         if (!row) return std::unexpected(row.error());
         if (!*row) break;
-        const Stamp t = ParseStampText(st->text(0));
+        const Stamp t = parseStampText(st->text(0));
         if (t != 0) out.push_back({t - shift, st->integer(1)});
     }
     return RecordCursor(std::move(out));

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/error.h"
+#include "base/error.h"
 #include "reports/attendance.h"
 #include "store/sqlcipher_db.h"
 
@@ -19,7 +19,7 @@ enum class RecordsOfInterest { All = 0, Clock = 1, InOut = 2 };
 // The scope dialogs; each remembers its own subset of the settings.
 enum class ScopeDialog { Scope, Who, OneSession, TwoSession };
 // The one- and two-session dialogs, with working hours.
-constexpr bool IsLateDialog(ScopeDialog d) {
+constexpr bool isLateDialog(ScopeDialog d) {
     return d == ScopeDialog::OneSession || d == ScopeDialog::TwoSession;
 }
 
@@ -42,15 +42,15 @@ struct ReportScope {
 
 // A scope as the dialog opens: the remembered settings, the persons on "All" where the dialog
 // does not remember them, the range pickers and the single day on today.
-ReportScope ReadScopeDefaults(ScopeDialog dialog, const QDate& today);
+ReportScope readScopeDefaults(ScopeDialog dialog, const QDate& today);
 // What a dialog remembers on Confirm, each dialog its own subset of the settings.
-void WriteScopeSettings(ScopeDialog dialog, const ReportScope& s);
+void writeScopeSettings(ScopeDialog dialog, const ReportScope& s);
 
 // The control a late dialog's Confirm refuses first ("dpfrom", "dtpSTDstart1", "cbsat1" …),
 // in the order the dialog checks; empty when the scope is acceptable. Only the calendar dates
 // of the range count, and times equal within a millisecond are not "after". The other two
 // dialogs accept anything.
-QString FirstInvalidControl(ScopeDialog dialog, const ReportScope& s);
+QString firstInvalidControl(ScopeDialog dialog, const ReportScope& s);
 
 // The days a scope covers. For all dates the first and last record of the whole log (whole
 // seconds), and no date condition anywhere.
@@ -73,12 +73,12 @@ struct PersonRow {
 // The persons of a scope, from the system database, chosen as every scope of holders is
 // (everybody or a group's members by name, or the picked holders in the store's order). A
 // group name that matches no group selects nobody.
-Result<std::vector<PersonRow>> SelectReportPersons(Database& src, PersonsChoice persons,
+Result<std::vector<PersonRow>> selectReportPersons(Database& src, PersonsChoice persons,
                                                    const QString& groupName);
 // The first group in name order, as the group list shows it; empty when there is none.
-QString FirstGroupName(Database& src);
+QString firstGroupName(Database& src);
 // The group's hours into `hours` (one-session or two-session form); false when no such group.
-bool LoadGroupHours(Database& src, const QString& groupName, ScopeDialog dialog,
+bool readGroupHours(Database& src, const QString& groupName, ScopeDialog dialog,
                     WorkingHours& hours);
 
 // One person's records in time order, milliseconds dropped, read `shiftHours` earlier (the

@@ -7,11 +7,12 @@ namespace tallyport {
 namespace {
 // The header's right label ends where a printed detail line of usual length would.
 constexpr int kHeaderWidth = 78;
-}
+}  // namespace
 
-QString ReportText(const ReportContents& rc) {
+QString reportText(const ReportContents& rc) {
     QString out;
-    const int gap = std::max<int>(1, kHeaderWidth - int(rc.leftLabel.size() + rc.rightLabel.size()));
+    const int gap =
+        std::max<int>(1, kHeaderWidth - int(rc.leftLabel.size() + rc.rightLabel.size()));
     out += rc.leftLabel + QString(gap, QLatin1Char(' ')) + rc.rightLabel + u'\n';
     out += rc.title + u'\n';
     for (const QString& h : rc.headerLines)

@@ -30,13 +30,17 @@ QString clockText(qint64 ms) {
 
 }  // namespace
 
-QString DurationText(qint64 ms) { return clockText(ms) + QLatin1Char(' '); }
+QString DurationText(qint64 ms) {
+    return clockText(ms) + QLatin1Char(' ');
+}
 
-QString AmountText(qint64 ms) {
+QString amountText(qint64 ms) {
     return QLatin1Char('(') + clockText(ms % kDayMs) + QLatin1Char(')');
 }
 
-QString ElapsedText(Stamp later, Stamp earlier) { return AmountText(TimeDiff(later, earlier)); }
+QString ElapsedText(Stamp later, Stamp earlier) {
+    return amountText(timeDiff(later, earlier));
+}
 
 QString PadRight(const QString& s, int length) {
     return s.size() >= length ? s : s + QString(length - s.size(), QLatin1Char(' '));
@@ -47,8 +51,8 @@ QString SheetName(const QString& name) {
     return out.replace(QLatin1Char(' '), QLatin1Char('_'));
 }
 
-QString RecordTimeText(Stamp t, int format) {
-    const qint64 secs = TimeOfDay(t) / 1000;
+QString recordTimeText(Stamp t, int format) {
+    const qint64 secs = stampTimeOfDay(t) / 1000;
     qint64 hour = secs / 3600;
     QString out(QLatin1Char(' '));
     const bool twelve = format == 0 || format == 2;
@@ -66,23 +70,27 @@ QString RecordTimeText(Stamp t, int format) {
     return out;
 }
 
-int RecordFormatWidth(int format) { return int(RecordTimeText(0, format).size()); }
+int recordFormatWidth(int format) {
+    return int(recordTimeText(0, format).size());
+}
 
-QString DayColumnText(Stamp day) {
-    const QDate d = DateOfStamp(day);
+QString dayColumnText(Stamp day) {
+    const QDate d = dateOfStamp(day);
     QString out = QLatin1String(kMonths[d.month() - 1]) + QLatin1Char(' ');
     two(out, d.day());
     return out + QStringLiteral(", %1 ").arg(d.year(), 4, 10, QLatin1Char('0')) +
            QLatin1String(kDays[d.dayOfWeek() - 1]) + QStringLiteral(" -");
 }
 
-QString RangeDateText(Stamp day) {
-    const QDate d = DateOfStamp(day);
-    return QStringLiteral("%1/%2/%3").arg(d.day()).arg(QLatin1String(kMonths[d.month() - 1])).arg(
-        d.year());
+QString rangeDateText(Stamp day) {
+    const QDate d = dateOfStamp(day);
+    return QStringLiteral("%1/%2/%3")
+        .arg(d.day())
+        .arg(QLatin1String(kMonths[d.month() - 1]))
+        .arg(d.year());
 }
 
-QString HourMinuteText(qint64 timeOfDay) {
+QString hourMinuteText(qint64 timeOfDay) {
     QString out;
     two(out, timeOfDay / kHourMs);
     out += QLatin1Char(':');

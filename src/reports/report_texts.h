@@ -12,7 +12,7 @@ QString DurationText(qint64 ms);
 // "(HH:mm:ss)" of the time of day of `later` minus that of `earlier`.
 QString ElapsedText(Stamp later, Stamp earlier);
 // "(HH:mm:ss)" of an amount.
-QString AmountText(qint64 ms);
+QString amountText(qint64 ms);
 QString PadRight(const QString& s, int length);
 // A worksheet name for a person: every blank becomes "_".
 QString SheetName(const QString& name);
@@ -20,16 +20,16 @@ QString SheetName(const QString& name);
 // The four printed record formats, by index: " AM/PMhh:mm:ss", " HH:mm:ss", " AM/PMhh:mm",
 // " HH:mm" (the 12-hour ones with the AM/PM marker in front).
 inline constexpr int kRecordFormatCount = 4;
-QString RecordTimeText(Stamp t, int format);
+QString recordTimeText(Stamp t, int format);
 // The width of a formatted time, used to pad "No IN" and "No OUT".
-int RecordFormatWidth(int format);
+int recordFormatWidth(int format);
 
 // "Jan 05, 2026 Mon -": the date column of a day's first line, 18 characters.
-QString DayColumnText(Stamp day);
+QString dayColumnText(Stamp day);
 inline constexpr int kDayColumnWidth = 18;
 // "5/Jan/2026", the range labels of the page header.
-QString RangeDateText(Stamp day);
+QString rangeDateText(Stamp day);
 // "HH:mm", the working hours of the page header.
-QString HourMinuteText(qint64 timeOfDay);
+QString hourMinuteText(qint64 timeOfDay);
 
 }  // namespace tallyport

@@ -21,7 +21,7 @@ void checkInTime(const LineContext& x, PersonCounters& c, LineVerdict& v) {
     const Stamp in = x.pair.inTime;
     const WorkingHours& h = x.h;
     if (x.kind == SessionKind::One) {
-        if (c.pairIndex == 0) v.error = TimeAfter(in, x.satDay ? h.saturday.end : h.standard.end);
+        if (c.pairIndex == 0) v.error = timeAfter(in, x.satDay ? h.saturday.end : h.standard.end);
         return;
     }
     const bool satRules = (h.sat1On || h.sat2On) && x.saturday;
@@ -29,13 +29,13 @@ void checkInTime(const LineContext& x, PersonCounters& c, LineVerdict& v) {
         if (satRules && !h.sat2On) {
             // Only one Saturday session: arriving after it ended is an error, as it is after
             // the last session of any other day.
-            v.error = TimeAfter(in, h.sat1.end);
+            v.error = timeAfter(in, h.sat1.end);
             return;
         }
         const Session& s1 = satRules ? h.sat1 : h.session1;
         const Session& s2 = satRules ? h.sat2 : h.session2;
-        if (!TimeAfter(in, s1.end)) return;
-        if (TimeAfter(in, s2.end)) {
+        if (!timeAfter(in, s1.end)) return;
+        if (timeAfter(in, s2.end)) {
             v.error = true;
         } else {
             c.pairIndex = 1;
@@ -46,23 +46,23 @@ void checkInTime(const LineContext& x, PersonCounters& c, LineVerdict& v) {
         const bool sat = satRules && h.sat2On;
         const qint64 end1 = sat ? h.sat1.end : h.session1.end;
         const qint64 end2 = sat ? h.sat2.end : h.session2.end;
-        v.error = !(TimeAfter(in, end1) && !TimeAfter(in, end2));
+        v.error = !(timeAfter(in, end1) && !timeAfter(in, end2));
     }
 }
 
 // Late against the start, early against the end, otherwise the raw overtime past the end.
 qint64 measure(const PairRecord& p, const Session& s, bool overtime, PersonCounters& c,
                LineVerdict& v) {
-    if (TimeAfter(p.inTime, s.start)) {
-        v.late = TimeDiff(p.inTime, s.start);
+    if (timeAfter(p.inTime, s.start)) {
+        v.late = timeDiff(p.inTime, s.start);
         ++c.lateCount;
     }
-    if (TimeAfter(s.end, p.outTime)) {
-        v.early = TimeDiff(s.end, p.outTime);
+    if (timeAfter(s.end, p.outTime)) {
+        v.early = timeDiff(s.end, p.outTime);
         ++c.earlyCount;
         return 0;
     }
-    return overtime ? TimeDiff(p.outTime, s.end) : 0;
+    return overtime ? timeDiff(p.outTime, s.end) : 0;
 }
 
 qint64 amounts(const LineContext& x, PersonCounters& c, LineVerdict& v) {
@@ -96,12 +96,12 @@ bool excessiveLine(const LineContext& x, int i) {
 
 LineVerdict EvaluateSessionLine(const PairRecord& pair, SessionKind kind, Stamp positionAfter,
                                 bool exhausted, const WorkingHours& hours, PersonCounters& c) {
-    const bool saturday = pair.inTime == 0 || IsSaturday(pair.inTime);
+    const bool saturday = pair.inTime == 0 || isSaturday(pair.inTime);
     const bool satDay = saturday && (kind == SessionKind::One ? hours.satOn : hours.sat1On);
     const LineContext x{pair, kind, hours, saturday, satDay};
     LineVerdict v;
     checkInTime(x, c, v);
-    if (pair.inTime == 0 || pair.outTime == 0 || TimeAfter(pair.inTime, pair.outTime)) {
+    if (pair.inTime == 0 || pair.outTime == 0 || timeAfter(pair.inTime, pair.outTime)) {
         v.error = v.missing = false;  // an incorrect line says nothing more
         return v;
     }
@@ -109,7 +109,7 @@ LineVerdict EvaluateSessionLine(const PairRecord& pair, SessionKind kind, Stamp 
     const int i = c.pairIndex;
     if (!v.error && ((!saturday && i < 2) || (saturday && i == 0))) ++c.goodDays;
     const qint64 raw = v.error ? 0 : amounts(x, c, v);
-    const bool dayOver = exhausted || !SameDay(positionAfter, pair.outTime);
+    const bool dayOver = exhausted || !sameDay(positionAfter, pair.outTime);
     if (kind == SessionKind::Two && (!satDay || hours.sat2On) && i == 0 && dayOver)
         v.missing = true;
     if (i < 2) {
@@ -117,8 +117,8 @@ LineVerdict EvaluateSessionLine(const PairRecord& pair, SessionKind kind, Stamp 
         c.earlyTotal += v.early;
     }
     if (overtimeLine(x, i)) {
-        v.overtime = RoundOvertime(raw, hours.otMinimum, hours.otMultiple, hours.otFree,
-                                   c.overtimeCount);
+        v.overtime =
+            RoundOvertime(raw, hours.otMinimum, hours.otMultiple, hours.otFree, c.overtimeCount);
         c.overtimeTotal += v.overtime;
     }
     v.excessive = kind == SessionKind::Two && excessiveLine(x, i);

@@ -18,13 +18,13 @@ bool liesIn(const QTime& t, const TimePeriod& p) {
 
 // Only the time of day counts: a stored value carrying a date keeps its time part.
 QTime storedTime(const QString& text) {
-    const QTime t = ParseTimeOfDayText(text);
-    return t.isValid() ? t : ParseDateTimeText(text).time();
+    const QTime t = parseTimeOfDayText(text);
+    return t.isValid() ? t : parseDateTimeText(text).time();
 }
 
 }  // namespace
 
-Result<std::vector<TimePeriod>> LoadTimeTable(Database& src, int groupId) {
+Result<std::vector<TimePeriod>> loadTimeTable(Database& src, int groupId) {
     auto st = src.prepare(QStringLiteral(
         "SELECT rowid, timein, timeout FROM timetbl WHERE gid = ? ORDER BY timein, rowid"));
     if (!st) return std::unexpected(st.error());
@@ -38,27 +38,27 @@ Result<std::vector<TimePeriod>> LoadTimeTable(Database& src, int groupId) {
     }
 }
 
-bool PeriodsClash(const TimePeriod& a, const TimePeriod& b) {
+bool periodsClash(const TimePeriod& a, const TimePeriod& b) {
     return liesIn(a.in, b) || liesIn(a.out, b) || liesIn(b.in, a) || liesIn(b.out, a);
 }
 
-Result<void> AddTimePeriod(Database& src, int groupId, QTime in, QTime out) {
+Result<void> addTimePeriod(Database& src, int groupId, QTime in, QTime out) {
     if (!in.isValid() || !out.isValid() || msecs(out) <= msecs(in))
         return fail(msg::WrongTimeEntry);
     // Rows of no group would never be shown or deleted again.
     if (groupId <= 0) return fail(msg::NoDataRecord);
-    auto periods = LoadTimeTable(src, groupId);
+    auto periods = loadTimeTable(src, groupId);
     if (!periods) return fail(msg::UpdateFailed);
     const TimePeriod added{0, in, out};
     for (const auto& p : *periods)
-        if (PeriodsClash(added, p)) return fail(msg::TimeOverlapped);
+        if (periodsClash(added, p)) return fail(msg::TimeOverlapped);
     if (!src.run(QStringLiteral("INSERT INTO timetbl(gid, timein, timeout) VALUES (?, ?, ?)"),
-                 groupId, TimeOfDayText(in), TimeOfDayText(out)))
+                 groupId, timeOfDayText(in), timeOfDayText(out)))
         return fail(msg::UpdateFailed);
     return {};
 }
 
-Result<void> DeleteTimePeriod(Database& src, qint64 rowId) {
+Result<void> deleteTimePeriod(Database& src, qint64 rowId) {
     if (!src.run(QStringLiteral("DELETE FROM timetbl WHERE rowid = ?"), rowId) ||
         src.changes() != 1)
         return fail(msg::UpdateFailed);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/error.h"
+#include "base/error.h"
 #include "store/sqlcipher_db.h"
 
 #include <QTime>
@@ -16,17 +16,17 @@ struct TimePeriod {
 };
 
 // The periods of a group, in order of their IN time (that order numbers them 1, 2, …).
-Result<std::vector<TimePeriod>> LoadTimeTable(Database& src, int groupId);
+Result<std::vector<TimePeriod>> loadTimeTable(Database& src, int groupId);
 
 // True when two periods overlap or touch: a bound of one lies at or after the start of the
 // other and before its end.
-bool PeriodsClash(const TimePeriod& a, const TimePeriod& b);
+bool periodsClash(const TimePeriod& a, const TimePeriod& b);
 
 // Adds a period to a group. Refused with "Wrong time entry." unless OUT is after IN (periods
 // lie within one day), with "Time overlapped." when it clashes with a period of the group.
-Result<void> AddTimePeriod(Database& src, int groupId, QTime in, QTime out);
+Result<void> addTimePeriod(Database& src, int groupId, QTime in, QTime out);
 
 // Removes one period.
-Result<void> DeleteTimePeriod(Database& src, qint64 rowId);
+Result<void> deleteTimePeriod(Database& src, qint64 rowId);
 
 }  // namespace tallyport

@@ -58,7 +58,7 @@ Result<void> writeRow(Database& src, const CardEdit& edit, bool exists, const QB
 
 }  // namespace
 
-Result<CardEdit> LoadCardEdit(Database& src, int cardNo) {
+Result<CardEdit> loadCardEdit(Database& src, int cardNo) {
     CardEdit edit;
     edit.cardNo = cardNo;
     ClearPhoto(edit.photo);
@@ -75,7 +75,7 @@ Result<CardEdit> LoadCardEdit(Database& src, int cardNo) {
     return edit;
 }
 
-Result<QString> CheckCardName(Database& src, const QString& typed, bool registered) {
+Result<QString> checkCardName(Database& src, const QString& typed, bool registered) {
     const QString name = typed.trimmed();
     if (name.isEmpty()) return fail(msg::IncorrectName);
     if (registered) return name;
@@ -88,7 +88,7 @@ Result<QString> CheckCardName(Database& src, const QString& typed, bool register
     return name;
 }
 
-Result<bool> SaveCardEdit(Database& src, const CardEdit& edit) {
+Result<bool> saveCardEdit(Database& src, const CardEdit& edit) {
     auto row = cardRowId(src, edit.cardNo);
     if (!row) return std::unexpected(row.error());
     const bool exists = row->has_value();
@@ -106,13 +106,13 @@ Result<bool> SaveCardEdit(Database& src, const CardEdit& edit) {
 }
 
 bool EditCard(Database& src, Operator& op, int cardNo, const CardEditorView& show) {
-    auto edit = LoadCardEdit(src, cardNo);
+    auto edit = loadCardEdit(src, cardNo);
     if (!edit) {
         op.error(msg::DatabaseError);
         return false;
     }
     if (!show(*edit)) return false;
-    auto saved = SaveCardEdit(src, *edit);
+    auto saved = saveCardEdit(src, *edit);
     if (!saved) {
         op.error(msg::UpdateFailed);
         return false;

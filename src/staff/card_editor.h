@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/error.h"
-#include "app/operator.h"
+#include "base/error.h"
+#include "base/operator.h"
 #include "store/photo_picture.h"
 #include "store/sqlcipher_db.h"
 
@@ -22,8 +22,6 @@ inline const QString NoCardRecord = QStringLiteral("No record.");  // error
 }  // namespace msg
 
 inline constexpr int kCardNameLength = 16;  // the NAME column's size
-inline constexpr int kCardPhotoWidth = 240;
-inline constexpr int kCardPhotoHeight = 320;
 inline constexpr int kCardReaderPorts = 8;
 
 // What the card editor shows and answers. An empty name after the editor closed with OK
@@ -40,16 +38,16 @@ struct CardEdit {
 };
 
 // The editor's starting state: the stored row, or a new card in the first group.
-Result<CardEdit> LoadCardEdit(Database& src, int cardNo);
+Result<CardEdit> loadCardEdit(Database& src, int cardNo);
 
 // The check of Confirm: the trimmed name, or the text to refuse it with. A registered card's
 // name is its stored one and is not checked again. Names compare without letter case.
-Result<QString> CheckCardName(Database& src, const QString& typed, bool registered);
+Result<QString> checkCardName(Database& src, const QString& typed, bool registered);
 
 // Stores the editor's answer: an empty name deletes the card's row, any other updates or
 // adds it. TIMEGRP, ACCESSGRP and PICKED of an existing row stay; the photo is stored as a
 // 240 x 320 JPEG. True when a row was stored or deleted; nothing changes on failure.
-Result<bool> SaveCardEdit(Database& src, const CardEdit& edit);
+Result<bool> saveCardEdit(Database& src, const CardEdit& edit);
 
 // Runs the editor for a card: `show` displays it and answers true for OK, with the edit
 // changed in place. True when a row was stored or deleted; a failure to store shows

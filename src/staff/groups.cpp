@@ -14,7 +14,7 @@ const QString kGroupColumns = QStringLiteral(
 
 // A stored time of day; a missing or unreadable one reads as midnight.
 QTime timeAt(const Statement& st, int i) {
-    const QTime t = ParseTimeOfDayText(st.text(i));
+    const QTime t = parseTimeOfDayText(st.text(i));
     return t.isValid() ? t : QTime(0, 0);
 }
 
@@ -89,7 +89,7 @@ Result<GroupChoice> FillGroupCombo(Database& src, int groupId) {
     return choice;
 }
 
-Result<std::vector<WorkGroup>> LoadGroups(Database& src) {
+Result<std::vector<WorkGroup>> loadGroups(Database& src) {
     auto st = src.prepare(QStringLiteral("SELECT %1 FROM gid ORDER BY id").arg(kGroupColumns));
     if (!st) return std::unexpected(st.error());
     std::vector<WorkGroup> groups;
@@ -101,7 +101,7 @@ Result<std::vector<WorkGroup>> LoadGroups(Database& src) {
     }
 }
 
-std::optional<WorkGroup> LoadGroup(Database& src, int id) {
+std::optional<WorkGroup> loadWorkGroup(Database& src, int id) {
     auto st = src.prepare(QStringLiteral("SELECT %1 FROM gid WHERE id = ?").arg(kGroupColumns));
     if (!st) return std::nullopt;
     st->bind(1, id);
@@ -110,7 +110,7 @@ std::optional<WorkGroup> LoadGroup(Database& src, int id) {
     return groupFromRow(*st);
 }
 
-std::optional<GroupField> CheckGroup(Database& src, Operator& op, WorkGroup& group) {
+std::optional<GroupField> checkGroup(Database& src, Operator& op, WorkGroup& group) {
     group.name = group.name.trimmed().toUpper();
     // A longer name could not be stored: refuse it here rather than fail at the store.
     if (group.name.isEmpty() || group.name.size() > kGroupNameLength) {
@@ -137,16 +137,16 @@ Result<int> SaveGroup(Database& src, const WorkGroup& g) {
                            .arg(kGroupColumns.section(QLatin1Char(','), 1));
     auto st = src.prepare(sql);
     if (!st) return fail(msg::UpdateFailed);
-    st->bindAll(g.name, TimeOfDayText(g.wdFrom1), TimeOfDayText(g.wdTo1), TimeOfDayText(g.wdFrom2),
-                TimeOfDayText(g.wdTo2), g.satEnable1, TimeOfDayText(g.satFrom1),
-                TimeOfDayText(g.satTo1), g.satEnable2, TimeOfDayText(g.satFrom2),
-                TimeOfDayText(g.satTo2), g.otMin, g.otMulti);
+    st->bindAll(g.name, timeOfDayText(g.wdFrom1), timeOfDayText(g.wdTo1), timeOfDayText(g.wdFrom2),
+                timeOfDayText(g.wdTo2), g.satEnable1, timeOfDayText(g.satFrom1),
+                timeOfDayText(g.satTo1), g.satEnable2, timeOfDayText(g.satFrom2),
+                timeOfDayText(g.satTo2), g.otMin, g.otMulti);
     if (existing > 0) st->bind(14, existing);
     if (!st->step()) return fail(msg::UpdateFailed);
     return existing > 0 ? existing : int(src.lastInsertRowId());
 }
 
-bool DeleteGroup(Database& src, Operator& op, int id) {
+bool deleteGroup(Database& src, Operator& op, int id) {
     if (id <= 0) {
         op.error(msg::NoDataRecord);
         return false;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/error.h"
-#include "app/operator.h"
+#include "base/error.h"
+#include "base/operator.h"
 #include "store/sqlcipher_db.h"
 
 #include <QString>
@@ -48,8 +48,8 @@ struct GroupChoice {
 Result<GroupChoice> FillGroupCombo(Database& src, int groupId);
 
 // Every group in id order.
-Result<std::vector<WorkGroup>> LoadGroups(Database& src);
-std::optional<WorkGroup> LoadGroup(Database& src, int id);
+Result<std::vector<WorkGroup>> loadGroups(Database& src);
+std::optional<WorkGroup> loadWorkGroup(Database& src, int id);
 
 // The editor control a refused check points at.
 enum class GroupField { Name, WdStart1, WdStart2, Sat1Check, SatStart1, SatStart2 };
@@ -57,7 +57,7 @@ enum class GroupField { Name, WdStart1, WdStart2, Sat1Check, SatStart1, SatStart
 // The checks of the group editor's Confirm, in order. Trims the name and turns it to upper
 // case in place. Shows "Invalid input." on a failed check, asks before overwriting a group of
 // the same name (Cancel refuses silently). Answers the control to focus when refused.
-std::optional<GroupField> CheckGroup(Database& src, Operator& op, WorkGroup& group);
+std::optional<GroupField> checkGroup(Database& src, Operator& op, WorkGroup& group);
 
 // Stores the group: the row of the same name is overwritten, otherwise a row is added.
 // Answers the id of the stored row; nothing is changed on failure.
@@ -65,6 +65,6 @@ Result<int> SaveGroup(Database& src, const WorkGroup& group);
 
 // Deletes a group after the question; the default group is refused. Shows every message
 // itself; true when the row was deleted.
-bool DeleteGroup(Database& src, Operator& op, int id);
+bool deleteGroup(Database& src, Operator& op, int id);
 
 }  // namespace tallyport

@@ -4,13 +4,13 @@
 
 namespace tallyport {
 
-StaffScope StaffScopeFromInt(int value) {
+StaffScope staffScopeFromInt(int value) {
     if (value == 1) return StaffScope::Group;
     if (value == 2) return StaffScope::PickList;
     return StaffScope::All;
 }
 
-StaffScopeQuery StaffScopeLines(StaffScope scope, int groupId, const QString& columns) {
+StaffScopeQuery staffScopeLines(StaffScope scope, int groupId, const QString& columns) {
     StaffScopeQuery q;
     q.lines = {QStringLiteral("select ") + columns + QStringLiteral(" from staffs"),
                QStringLiteral("left join gid on staffs.workgrp=gid.id")};
@@ -40,7 +40,7 @@ StaffScopeQuery StaffScopeLines(StaffScope scope, int groupId, const QString& co
 
 std::optional<Statement> SelectStaffByScope(Database& src, Operator& op, StaffScope scope,
                                             int groupId) {
-    const StaffScopeQuery q = StaffScopeLines(scope, groupId);
+    const StaffScopeQuery q = staffScopeLines(scope, groupId);
     auto st = src.prepare(q.sql());
     if (!st) {
         op.error(msg::DatabaseError);
@@ -50,22 +50,22 @@ std::optional<Statement> SelectStaffByScope(Database& src, Operator& op, StaffSc
     return std::move(*st);
 }
 
-Result<void> SetPicked(Database& src, int cardNo, bool picked) {
+Result<void> storePicked(Database& src, int cardNo, bool picked) {
     auto r = src.run(QStringLiteral("update staffs set PICKED=? where CARDNO=?"), picked, cardNo);
     if (!r) return r;
     if (src.changes() == 0) return fail(msg::NoDataRecord);
     return {};
 }
 
-Result<void> RemoveAllPicked(Database& src) {
+Result<void> removeAllPicked(Database& src) {
     return src.run(QStringLiteral("update staffs set PICKED=0 where PICKED<>0"));
 }
 
-QString PickListMemberCaption(int count) {
+QString pickListMemberCaption(int count) {
     return QStringLiteral("Allowed Member (%1 records)").arg(count);
 }
 
-QString PickListNonmemberCaption(int count) {
+QString pickListNonmemberCaption(int count) {
     return QStringLiteral("Denied Member (%1 records)").arg(count);
 }
 

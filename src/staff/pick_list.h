@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/error.h"
-#include "app/operator.h"
+#include "base/error.h"
+#include "base/operator.h"
 #include "store/sqlcipher_db.h"
 
 #include <QString>
@@ -13,7 +13,7 @@ namespace tallyport {
 // Which persons a report or printout covers; stored as "ScopePersons".
 enum class StaffScope { All = 0, Group = 1, PickList = 2 };
 // 1 Group, 2 List, any other value All.
-StaffScope StaffScopeFromInt(int value);
+StaffScope staffScopeFromInt(int value);
 
 // The query of a scope as lines; the group's id is bound, never written into the text.
 struct StaffScopeQuery {
@@ -22,7 +22,7 @@ struct StaffScopeQuery {
     QString sql() const { return lines.join(QLatin1Char('\n')); }
 };
 // `columns` replaces the default "*,descx" where a caller needs only some of them.
-StaffScopeQuery StaffScopeLines(StaffScope scope, int groupId,
+StaffScopeQuery staffScopeLines(StaffScope scope, int groupId,
                                 const QString& columns = QStringLiteral("*,descx"));
 
 // Opens the holders of a scope: every column of `staffs` and the group's `descx`. All and
@@ -32,13 +32,13 @@ std::optional<Statement> SelectStaffByScope(Database& src, Operator& op, StaffSc
                                             int groupId);
 
 // The pick mark of one card. Answers an error when the card has no row.
-Result<void> SetPicked(Database& src, int cardNo, bool picked);
+Result<void> storePicked(Database& src, int cardNo, bool picked);
 // Clears every mark in one statement: either all are cleared or, when a mark cannot be
 // stored, none, and the failure is answered (never retried without end).
-Result<void> RemoveAllPicked(Database& src);
+Result<void> removeAllPicked(Database& src);
 
 // The frame captions of the two pick list grids.
-QString PickListMemberCaption(int count);     // "Allowed Member (N records)"
-QString PickListNonmemberCaption(int count);  // "Denied Member (N records)"
+QString pickListMemberCaption(int count);     // "Allowed Member (N records)"
+QString pickListNonmemberCaption(int count);  // "Denied Member (N records)"
 
 }  // namespace tallyport

@@ -6,7 +6,7 @@
 
 namespace tallyport {
 
-QString SortColumnForTitle(const QString& title) {
+QString sortColumnForTitle(const QString& title) {
     const QString upper = title.trimmed().toUpper();
     if (upper == QLatin1String("WORKGROUP")) return QStringLiteral("DESCX");
     static const QStringList allowed = {QStringLiteral("CARDNO"), QStringLiteral("NAME"),
@@ -14,22 +14,22 @@ QString SortColumnForTitle(const QString& title) {
     return allowed.contains(upper) ? upper : QStringLiteral("NAME");
 }
 
-QString StoredSortColumn(const QString& settingName) {
-    return SortColumnForTitle(ReadSettingText(settingName, QStringLiteral("NAME")));
+QString storedSortColumn(const QString& settingName) {
+    return sortColumnForTitle(ReadSettingText(settingName, QStringLiteral("NAME")));
 }
 
-void StoreSortColumn(const QString& settingName, const QString& column) {
-    WriteSettingText(settingName, SortColumnForTitle(column));
+void storeSortColumn(const QString& settingName, const QString& column) {
+    WriteSettingText(settingName, sortColumnForTitle(column));
 }
 
-Result<std::vector<StaffRow>> LoadStaffRows(Database& src, const QString& sortColumn,
+Result<std::vector<StaffRow>> loadStaffRows(Database& src, const QString& sortColumn,
                                             std::optional<bool> picked) {
     // The column comes from the fixed list above; values are bound.
     QStringList lines = {QStringLiteral("select CARDNO,NAME,"),
                          QStringLiteral("descx as WORKGROUP from staffs"),
                          QStringLiteral("left join gid on staffs.workgrp=gid.id")};
     if (picked) lines << QStringLiteral("where PICKED=?");
-    lines << QStringLiteral("order by") << SortColumnForTitle(sortColumn) + QStringLiteral(",NAME");
+    lines << QStringLiteral("order by") << sortColumnForTitle(sortColumn) + QStringLiteral(",NAME");
     auto st = src.prepare(lines.join(QLatin1Char('\n')));
     if (!st) return std::unexpected(st.error());
     if (picked) st->bind(1, *picked);
@@ -43,7 +43,7 @@ Result<std::vector<StaffRow>> LoadStaffRows(Database& src, const QString& sortCo
     return rows;
 }
 
-Result<QByteArray> LoadCardPhoto(Database& src, int cardNo) {
+Result<QByteArray> loadCardPhoto(Database& src, int cardNo) {
     auto st = src.prepare(QStringLiteral("select PHOTO from staffs where CARDNO=?"));
     if (!st) return std::unexpected(st.error());
     st->bind(1, cardNo);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/error.h"
+#include "base/error.h"
 #include "store/sqlcipher_db.h"
 
 #include <QByteArray>
@@ -22,18 +22,18 @@ struct StaffRow {
 // The column a list sorts by for a clicked title: "WORKGROUP" sorts by the group's name
 // "DESCX". Only CARDNO, NAME and DESCX are accepted (any letter case); anything else, a
 // damaged stored value included, sorts by NAME, so no stored text ever reaches the query.
-QString SortColumnForTitle(const QString& title);
+QString sortColumnForTitle(const QString& title);
 
 // The sort column kept under a settings name ("CI_member", "PL_member" …), NAME by default.
-QString StoredSortColumn(const QString& settingName);
-void StoreSortColumn(const QString& settingName, const QString& column);
+QString storedSortColumn(const QString& settingName);
+void storeSortColumn(const QString& settingName, const QString& column);
 
 // Every holder in the order of sortColumn and then NAME; only those whose pick mark equals
 // `picked` when it is given.
-Result<std::vector<StaffRow>> LoadStaffRows(Database& src, const QString& sortColumn,
+Result<std::vector<StaffRow>> loadStaffRows(Database& src, const QString& sortColumn,
                                             std::optional<bool> picked = std::nullopt);
 
 // The stored photo of one card (empty when none or no such card).
-Result<QByteArray> LoadCardPhoto(Database& src, int cardNo);
+Result<QByteArray> loadCardPhoto(Database& src, int cardNo);
 
 }  // namespace tallyport

@@ -10,15 +10,21 @@
 
 namespace tallyport {
 
-void Tdsrc::setDataFolder(const QString& folder) { m_folder = QDir(folder).absolutePath(); }
+void Tdsrc::setDataFolder(const QString& folder) {
+    m_folder = QDir(folder).absolutePath();
+}
 
-QString Tdsrc::filePath(const QString& name) const { return QDir(m_folder).filePath(name); }
+QString Tdsrc::filePath(const QString& name) const {
+    return QDir(m_folder).filePath(name);
+}
 
-QString Tdsrc::photoFolder() const { return filePath(kPhotoFolder); }
+QString Tdsrc::photoFolder() const {
+    return filePath(kPhotoFolder);
+}
 
 bool Tdsrc::openLog() {
     auto db = Database::open(filePath(kLogFile), kLogKey, Database::Mode::ReadWrite);
-    if (db && UpgradeLogSchema(*db) && db->prepare(QStringLiteral("SELECT * FROM recorder")) &&
+    if (db && upgradeLogSchema(*db) && db->prepare(QStringLiteral("SELECT * FROM recorder")) &&
         db->prepare(QStringLiteral("SELECT n FROM recorder_count"))) {
         m_att = std::move(*db);
         return true;
@@ -28,7 +34,7 @@ bool Tdsrc::openLog() {
 
 bool Tdsrc::openSystem() {
     auto db = Database::open(filePath(kSystemFile), kSystemKey, Database::Mode::ReadWrite);
-    if (!db || !UpgradeSystemSchema(*db)) return false;
+    if (!db || !upgradeSystemSchema(*db)) return false;
     for (const char* table : {"apb", "emails", "staffs", "gid", "iotime", "reader", "passwd"})
         if (!db->prepare(QStringLiteral("SELECT * FROM ") + QLatin1String(table))) return false;
     m_src = std::move(*db);
@@ -86,9 +92,9 @@ int Tdsrc::GetKeyInt(const QString& key) {
 
 bool Tdsrc::SetKeyValue(const QString& key, const QString& value) {
     Transaction tx(m_src);
-    bool ok = tx.begun() &&
-              m_src.run(QStringLiteral("UPDATE passwd SET \"VALUE\" = ? WHERE \"KEY\" = ?"), value,
-                        key);
+    bool ok =
+        tx.begun() &&
+        m_src.run(QStringLiteral("UPDATE passwd SET \"VALUE\" = ? WHERE \"KEY\" = ?"), value, key);
     if (ok && m_src.changes() == 0)
         ok = bool(m_src.run(QStringLiteral("INSERT INTO passwd(\"KEY\", \"VALUE\") VALUES (?, ?)"),
                             key, value));
@@ -123,11 +129,12 @@ bool Tdsrc::LookupStaff(int cardNo, TStaffRec& rec) {
                       cardNo, rec);
 }
 
-bool Tdsrc::LookupHolder(int cardNo, TStaffRec& rec) {
-    return lookupWith(m_src,
-                      QStringLiteral("SELECT staffs.NAME, gid.descx FROM staffs "
-                                     "LEFT JOIN gid ON gid.id = staffs.WORKGRP WHERE staffs.CARDNO = ?"),
-                      cardNo, rec);
+bool Tdsrc::lookupHolder(int cardNo, TStaffRec& rec) {
+    return lookupWith(
+        m_src,
+        QStringLiteral("SELECT staffs.NAME, gid.descx FROM staffs "
+                       "LEFT JOIN gid ON gid.id = staffs.WORKGRP WHERE staffs.CARDNO = ?"),
+        cardNo, rec);
 }
 
 int Tdsrc::CardByName(const QString& text) {
@@ -139,22 +146,23 @@ int Tdsrc::CardByName(const QString& text) {
     return st->step().value_or(false) ? st->integer(0) : 0;
 }
 
-qint64 Tdsrc::LogCount() {
+qint64 Tdsrc::logCount() {
     auto n = m_att.scalarInt(QStringLiteral("SELECT n FROM recorder_count"));
     return n && *n ? **n : 0;
 }
 
-std::optional<LogRecord> Tdsrc::NewestLog() {
-    auto st = m_att.prepare(QStringLiteral("SELECT ") + kLogColumns +
-                            QStringLiteral(" FROM recorder ORDER BY SYSTIME DESC, rowid DESC LIMIT 1"));
+std::optional<LogRecord> Tdsrc::newestLog() {
+    auto st =
+        m_att.prepare(QStringLiteral("SELECT ") + kLogColumns +
+                      QStringLiteral(" FROM recorder ORDER BY SYSTIME DESC, rowid DESC LIMIT 1"));
     if (!st || !st->step().value_or(false)) return std::nullopt;
-    return LogRecordFromRow(*st);
+    return logRecordFromRow(*st);
 }
 
-LogRecord LogRecordFromRow(const Statement& st) {
+LogRecord logRecordFromRow(const Statement& st) {
     LogRecord r;
     r.rowId = st.int64(0);
-    r.sysTime = ParseDateTimeText(st.text(1));
+    r.sysTime = parseDateTimeText(st.text(1));
     r.cardNo = st.integer(2);
     r.mode = st.integer(3);
     r.reader = st.integer(4);

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/error.h"
-#include "app/operator.h"
+#include "base/error.h"
+#include "base/operator.h"
 #include "store/log_record.h"
 #include "store/sqlcipher_db.h"
 
@@ -26,7 +26,7 @@ public:
 
     // A folder holding none of the database files is a new installation: the templates are
     // made from the schema and the live files copied from them.
-    Result<bool> PrepareDataFolder();
+    Result<bool> prepareDataFolder();
 
     // Opens both files, showing "System Error: Cannot open …" for each that fails.
     // False when the program must end.
@@ -57,13 +57,13 @@ public:
     bool LookupStaff(int cardNo, TStaffRec& rec);
     // As LookupStaff, but a holder whose group is gone is still found, with an empty group:
     // what the live views show.
-    bool LookupHolder(int cardNo, TStaffRec& rec);
+    bool lookupHolder(int cardNo, TStaffRec& rec);
     // The card of the first holder, in name order, whose name begins with text; 0 when none.
     int CardByName(const QString& text);
 
     // The log: its kept row count and its newest row.
-    qint64 LogCount();
-    std::optional<LogRecord> NewestLog();
+    qint64 logCount();
+    std::optional<LogRecord> newestLog();
 
 private:
     bool openLog();
@@ -78,8 +78,7 @@ private:
 };
 
 // Reads a log row from a statement whose columns are rowid, SYSTIME, CARDNO, MODE, READER, LOCK.
-LogRecord LogRecordFromRow(const Statement& st);
-inline const QString kLogColumns =
-    QStringLiteral("rowid, SYSTIME, CARDNO, MODE, READER, LOCK");
+LogRecord logRecordFromRow(const Statement& st);
+inline const QString kLogColumns = QStringLiteral("rowid, SYSTIME, CARDNO, MODE, READER, LOCK");
 
 }  // namespace tallyport

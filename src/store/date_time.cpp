@@ -2,21 +2,23 @@
 
 namespace tallyport {
 
-QString DateTimeText(const QDateTime& t) {
+QString dateTimeText(const QDateTime& t) {
     const QString base = t.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     const int ms = t.time().msec();
     return ms == 0 ? base : base + QStringLiteral(".%1").arg(ms, 3, 10, QLatin1Char('0'));
 }
 
-QDateTime ParseDateTimeText(const QString& text) {
+QDateTime parseDateTimeText(const QString& text) {
     const QString format = text.size() > 19 ? QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")
                                             : QStringLiteral("yyyy-MM-dd HH:mm:ss");
     return QDateTime::fromString(text, format);
 }
 
-QString TimeOfDayText(const QTime& t) { return t.toString(QStringLiteral("HH:mm:ss")); }
+QString timeOfDayText(const QTime& t) {
+    return t.toString(QStringLiteral("HH:mm:ss"));
+}
 
-QTime ParseTimeOfDayText(const QString& text) {
+QTime parseTimeOfDayText(const QString& text) {
     return QTime::fromString(text, QStringLiteral("HH:mm:ss"));
 }
 
@@ -27,9 +29,11 @@ QDateTime WholeSeconds(const QDateTime& t) {
     return out;
 }
 
-QString SqlDate(const QDate& d) { return d.toString(QStringLiteral("yyyy-MM-dd")); }
+QString SqlDate(const QDate& d) {
+    return d.toString(QStringLiteral("yyyy-MM-dd"));
+}
 
-std::pair<QString, QString> WholeDayRange(const QDate& first, const QDate& last) {
+std::pair<QString, QString> wholeDayRange(const QDate& first, const QDate& last) {
     // Built from the dates alone: a midnight that a clock change skips still bounds the day.
     const QString midnight = QStringLiteral(" 00:00:00");
     return {SqlDate(first) + midnight, SqlDate(last.addDays(1)) + midnight};

@@ -10,10 +10,10 @@ namespace tallyport {
 
 // How date-times and times of day are stored: local wall-clock text that sorts as time sorts.
 // "YYYY-MM-DD HH:MM:SS", with ".zzz" only when the milliseconds are not zero; "HH:MM:SS".
-QString DateTimeText(const QDateTime& t);
-QDateTime ParseDateTimeText(const QString& text);  // invalid when the text is no date-time
-QString TimeOfDayText(const QTime& t);
-QTime ParseTimeOfDayText(const QString& text);
+QString dateTimeText(const QDateTime& t);
+QDateTime parseDateTimeText(const QString& text);  // invalid when the text is no date-time
+QString timeOfDayText(const QTime& t);
+QTime parseTimeOfDayText(const QString& text);
 
 // The same moment with its milliseconds set to zero.
 QDateTime WholeSeconds(const QDateTime& t);
@@ -23,6 +23,6 @@ QString SqlDate(const QDate& d);
 
 // The bounds of whole days from `first` to `last`: first 00:00:00 up to and including the
 // midnight that ends `last`, as stored texts for "SYSTIME BETWEEN ? AND ?".
-std::pair<QString, QString> WholeDayRange(const QDate& first, const QDate& last);
+std::pair<QString, QString> wholeDayRange(const QDate& first, const QDate& last);
 
 }  // namespace tallyport

@@ -44,13 +44,14 @@ Result<void> copyFile(const QString& from, const QString& to) {
 
 }  // namespace
 
-Result<bool> Tdsrc::PrepareDataFolder() {
-    if (!QDir().mkpath(m_folder)) return fail(QStringLiteral("Cannot create directory: ") + m_folder);
+Result<bool> Tdsrc::prepareDataFolder() {
+    if (!QDir().mkpath(m_folder))
+        return fail(QStringLiteral("Cannot create directory: ") + m_folder);
     for (const QString& f : {kLogFile, kSystemFile, kLogTemplate, kSystemTemplate})
         if (QFile::exists(filePath(f))) return false;  // not new: what is missing is reported later
-    if (auto r = makeTemplate(filePath(kLogTemplate), kLogKey, &CreateLogSchema); !r)
+    if (auto r = makeTemplate(filePath(kLogTemplate), kLogKey, &createLogSchema); !r)
         return std::unexpected(r.error());
-    if (auto r = makeTemplate(filePath(kSystemTemplate), kSystemKey, &CreateSystemSchema); !r)
+    if (auto r = makeTemplate(filePath(kSystemTemplate), kSystemKey, &createSystemSchema); !r)
         return std::unexpected(r.error());
     if (auto r = copyFile(filePath(kLogTemplate), filePath(kLogFile)); !r)
         return std::unexpected(r.error());

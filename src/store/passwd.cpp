@@ -65,7 +65,7 @@ bool PasswordRegistered(Tdsrc& data) {
     return found && !trimmedOfControls(value).isEmpty();
 }
 
-bool PasswordMatches(Tdsrc& data, const QString& typed) {
+bool passwordMatches(Tdsrc& data, const QString& typed) {
     const auto [found, value] = data.GetKeyValue(kLoginPasswordKey);
     const auto password = UnscramblePassword(value);
     return found && password && *password == typed;

@@ -18,6 +18,6 @@ std::optional<QString> UnscramblePassword(const QString& stored);
 // A password is registered when "LOGINPWD" holds a value that is not blank.
 bool PasswordRegistered(Tdsrc& data);
 // True when typed is the registered password.
-bool PasswordMatches(Tdsrc& data, const QString& typed);
+bool passwordMatches(Tdsrc& data, const QString& typed);
 
 }  // namespace tallyport

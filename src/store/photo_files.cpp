@@ -1,6 +1,6 @@
 #include "store/photo_files.h"
 
-#include "app/operator.h"
+#include "base/operator.h"
 #include "store/photo_codec.h"
 #include "store/photo_transform.h"
 

@@ -1,12 +1,16 @@
 #pragma once
 
-#include "app/error.h"
+#include "base/error.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
 namespace tallyport {
+
+// A holder's photo is stored at this size.
+inline constexpr int kCardPhotoWidth = 240;
+inline constexpr int kCardPhotoHeight = 320;
 
 // A 24-bit raster picture: rows top to bottom, three bytes per pixel in the order blue, green,
 // red, no row padding. Every photo operation works on this form, so the core needs no GUI

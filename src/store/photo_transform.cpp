@@ -1,6 +1,6 @@
 #include "store/photo_transform.h"
 
-#include "app/operator.h"
+#include "base/operator.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -86,17 +86,18 @@ CREATE INDEX timetbl_gid ON timetbl(gid);
 
 Result<void> seedSystem(Database& db) {
     for (int port = 1; port <= kReaderCount; ++port) {
-        auto r = db.run(QStringLiteral("INSERT INTO reader(PortNo, enable, ipaddr, ipport, \"desc\", "
-                                       "mode, locktime) VALUES (?, 0, '', 1668, ?, 2, 1)"),
-                        port, QStringLiteral("COM%1").arg(port));
+        auto r =
+            db.run(QStringLiteral("INSERT INTO reader(PortNo, enable, ipaddr, ipport, \"desc\", "
+                                  "mode, locktime) VALUES (?, 0, '', 1668, ?, 2, 1)"),
+                   port, QStringLiteral("COM%1").arg(port));
         if (!r) return r;
     }
-    return db.run(QStringLiteral(
-                      "INSERT INTO gid(id, descx, wd_from_1, wd_to_1, wd_from_2, wd_to_2, "
-                      "sat_enable_1, sat_from_1, sat_to_1, sat_enable_2, sat_from_2, sat_to_2, "
-                      "ot_min, ot_multi) VALUES (?, ?, '09:00:00', '13:00:00', '14:00:00', "
-                      "'17:00:00', 0, '09:00:00', '13:00:00', 0, '14:00:00', '17:00:00', 15, 5)"),
-                  kDefaultGroupId, kDefaultGroupName);
+    return db.run(
+        QStringLiteral("INSERT INTO gid(id, descx, wd_from_1, wd_to_1, wd_from_2, wd_to_2, "
+                       "sat_enable_1, sat_from_1, sat_to_1, sat_enable_2, sat_from_2, sat_to_2, "
+                       "ot_min, ot_multi) VALUES (?, ?, '09:00:00', '13:00:00', '14:00:00', "
+                       "'17:00:00', 0, '09:00:00', '13:00:00', 0, '14:00:00', '17:00:00', 15, 5)"),
+        kDefaultGroupId, kDefaultGroupName);
 }
 
 Result<void> create(Database& db, const char* tables, int version,
@@ -130,16 +131,20 @@ Result<void> upgrade(Database& db, int target, const std::vector<Step>& steps) {
 
 }  // namespace
 
-Result<void> CreateLogSchema(Database& db) {
+Result<void> createLogSchema(Database& db) {
     return create(db, kLogTables, kLogSchemaVersion, nullptr);
 }
 
-Result<void> CreateSystemSchema(Database& db) {
+Result<void> createSystemSchema(Database& db) {
     return create(db, kSystemTables, kSystemSchemaVersion, &seedSystem);
 }
 
-Result<void> UpgradeLogSchema(Database& db) { return upgrade(db, kLogSchemaVersion, {}); }
+Result<void> upgradeLogSchema(Database& db) {
+    return upgrade(db, kLogSchemaVersion, {});
+}
 
-Result<void> UpgradeSystemSchema(Database& db) { return upgrade(db, kSystemSchemaVersion, {}); }
+Result<void> upgradeSystemSchema(Database& db) {
+    return upgrade(db, kSystemSchemaVersion, {});
+}
 
 }  // namespace tallyport

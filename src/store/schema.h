@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/error.h"
+#include "base/error.h"
 #include "store/sqlcipher_db.h"
 
 namespace tallyport {
@@ -20,13 +20,13 @@ inline constexpr int kLogSchemaVersion = 1;
 inline constexpr int kSystemSchemaVersion = 1;
 
 // Creates every table of a new file, with the rows a blank database starts with.
-Result<void> CreateLogSchema(Database& db);
-Result<void> CreateSystemSchema(Database& db);
+Result<void> createLogSchema(Database& db);
+Result<void> createSystemSchema(Database& db);
 
 // Brings an older file up to this program's schema in one transaction; a file newer than the
 // program is refused.
-Result<void> UpgradeLogSchema(Database& db);
-Result<void> UpgradeSystemSchema(Database& db);
+Result<void> upgradeLogSchema(Database& db);
+Result<void> upgradeSystemSchema(Database& db);
 
 // Default group, and the eight reader rows.
 inline constexpr int kDefaultGroupId = 1;

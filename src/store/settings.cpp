@@ -47,7 +47,9 @@ std::optional<int> parseDecimal(const QString& text) {
 
 }  // namespace
 
-QString SettingsFilePath() { return filePath(); }
+QString settingsFilePath() {
+    return filePath();
+}
 
 int ReadSettingInt(const QString& name, int def) {
     const auto raw = readRaw(name);
@@ -55,7 +57,9 @@ int ReadSettingInt(const QString& name, int def) {
     return parseDecimal(*raw).value_or(def);
 }
 
-bool WriteSettingInt(const QString& name, int value) { return writeRaw(name, QString::number(value)); }
+bool WriteSettingInt(const QString& name, int value) {
+    return writeRaw(name, QString::number(value));
+}
 
 // A yes/no is an integer text: any non-zero integer is yes.
 bool ReadSettingBool(const QString& name, bool def) {
@@ -70,11 +74,15 @@ QString ReadSettingText(const QString& name, const QString& def) {
     return readRaw(name).value_or(def);
 }
 
-bool WriteSettingText(const QString& name, const QString& value) { return writeRaw(name, value); }
+bool WriteSettingText(const QString& name, const QString& value) {
+    return writeRaw(name, value);
+}
 
-QString TimeSettingText(const QTime& t) { return t.toString(QStringLiteral("H:mm:ss")); }
+QString timeSettingText(const QTime& t) {
+    return t.toString(QStringLiteral("H:mm:ss"));
+}
 
-QTime ParseTimeSetting(const QString& text) {
+QTime parseTimeSetting(const QString& text) {
     const QStringList parts = text.trimmed().split(QLatin1Char(':'));
     if (parts.size() < 2 || parts.size() > 3) return {};
     int hms[3] = {0, 0, 0};
@@ -89,12 +97,12 @@ QTime ParseTimeSetting(const QString& text) {
 QTime ReadSettingTime(const QString& name, const QTime& def) {
     const auto raw = readRaw(name);
     if (!raw || raw->isEmpty()) return def;
-    const QTime t = ParseTimeSetting(*raw);
+    const QTime t = parseTimeSetting(*raw);
     return t.isValid() ? t : def;
 }
 
 bool WriteSettingTime(const QString& name, const QTime& value) {
-    return writeRaw(name, TimeSettingText(value));
+    return writeRaw(name, timeSettingText(value));
 }
 
 }  // namespace tallyport

@@ -22,10 +22,10 @@ bool WriteSettingTime(const QString& name, const QTime& value);
 
 // The text a time of day is stored as, and its reading ("9:0:0" and "09:00:00" alike);
 // an invalid QTime when the text is no time of day.
-QString TimeSettingText(const QTime& t);
-QTime ParseTimeSetting(const QString& text);
+QString timeSettingText(const QTime& t);
+QTime parseTimeSetting(const QString& text);
 
 // Where the store lives (for messages and tests).
-QString SettingsFilePath();
+QString settingsFilePath();
 
 }  // namespace tallyport

@@ -1,7 +1,7 @@
 // Card events from a reader simulator over TCP into a console on a throw-away installation:
 // the row, its mode and lock, the access rules, the mail queue, the devices and the greeting.
 #include "app/card_events.h"
-#include "app/event_texts.h"
+#include "store/log_texts.h"
 #include "store/setting_names.h"
 #include "support/live_console.h"
 
@@ -18,18 +18,20 @@ class CardEvents : public LiveConsole {
 protected:
     void SetUp() override {
         LiveConsole::SetUp();
-        for (const QString& name : {setting::EmailEnabled, setting::SpeechEnable, setting::AutoInOut})
+        for (const QString& name :
+             {setting::EmailEnabled, setting::SpeechEnable, setting::AutoInOut})
             WriteSettingBool(name, false);
         WriteSettingBool(setting::EmailStaffOnly, true);
     }
     std::vector<Mail> mails() {
         std::vector<Mail> out;
-        auto st = src().prepare(QStringLiteral("SELECT TITLE, MSG, ATTACH FROM emails ORDER BY seq"));
+        auto st =
+            src().prepare(QStringLiteral("SELECT TITLE, MSG, ATTACH FROM emails ORDER BY seq"));
         while (st->step().value_or(false)) out.push_back({st->text(0), st->text(1), st->text(2)});
         return out;
     }
     QString snapshot(int card, const QDateTime& t) {
-        return SnapshotFileName(console.data().photoFolder(), card, t);
+        return snapshotFileName(console.data().photoFolder(), card, t);
     }
 };
 
@@ -37,7 +39,7 @@ TEST_F(CardEvents, RegisteredHolderIsStoredMailedPhotographedAndGreeted) {
     addStaff(12345, QStringLiteral("ANNA"), 2);
     WriteSettingBool(setting::EmailEnabled, true);
     WriteSettingBool(setting::SpeechEnable, true);
-    reader(1).SetCapture(true);
+    reader(1).setCapture(true);
     const LogRecord row = punch(QStringLiteral("card 6 12345"));
     const QDateTime t(QDate(2024, 3, 5), QTime(14, 7, 9));
     const LogRecord back = storedRow(row.rowId);
@@ -49,8 +51,9 @@ TEST_F(CardEvents, RegisteredHolderIsStoredMailedPhotographedAndGreeted) {
     const auto queued = mails();
     ASSERT_EQ(queued.size(), 1u);
     EXPECT_EQ(queued[0].title, QStringLiteral("[2024/03/05 PM02:07:09] ANNA, OFFICE"));
-    EXPECT_EQ(queued[0].msg, QStringLiteral("ANNA [12345]\nOFFICE\nMarch 5, 2024 Tuesday  PM02:07:09\n"
-                                            "IN\nFront door\nDENIED\n"));
+    EXPECT_EQ(queued[0].msg,
+              QStringLiteral("ANNA [12345]\nOFFICE\nMarch 5, 2024 Tuesday  PM02:07:09\n"
+                             "IN\nFront door\nDENIED\n"));
     EXPECT_EQ(queued[0].attach, snapshot(12345, t));
     EXPECT_TRUE(queued[0].attach.endsWith(QStringLiteral("/240305-140709-12345.jpg")));
     EXPECT_EQ(devices.camera.grabs, QStringList{snapshot(12345, t)});
@@ -81,9 +84,10 @@ TEST_F(CardEvents, OfflineFrameStoresOneRowAndNothingElse) {
     addStaff(12345, QStringLiteral("ANNA"), 2);
     WriteSettingBool(setting::EmailEnabled, true);
     WriteSettingBool(setting::SpeechEnable, true);
-    reader(1).SetCapture(true);
-    reader(1).SetLock(1);
-    const LogRecord row = punch(QStringLiteral("card 11 12345 mode=1 offline time=2024-03-01T08:00:00"));
+    reader(1).setCapture(true);
+    reader(1).setLock(1);
+    const LogRecord row =
+        punch(QStringLiteral("card 11 12345 mode=1 offline time=2024-03-01T08:00:00"));
     QTest::qWait(150);
     EXPECT_EQ(stored.size(), 1u);
     EXPECT_EQ(storedRow(row.rowId).sysTime, QDateTime(QDate(2024, 3, 1), QTime(8, 0)));
@@ -104,7 +108,7 @@ TEST_F(CardEvents, ModeByteOutsideTheCodesIsStoredAsReceivedAndShownNA) {
     const LogRecord row = punch(QStringLiteral("card 11 12345 mode=5 time=2024-03-05T09:00:00"));
     EXPECT_EQ(storedRow(row.rowId).mode, 5);
     EXPECT_EQ(mails().at(0).msg.split('\n').at(3), QStringLiteral("N/A"));
-    EXPECT_EQ(EventLine(row, QStringLiteral("ANNA (OFFICE)"), QStringLiteral("Front door")),
+    EXPECT_EQ(eventLine(row, QStringLiteral("ANNA (OFFICE)"), QStringLiteral("Front door")),
               QStringLiteral("2024-03-05 09:00:00\t12345\tANNA (OFFICE)\tN/A\tFront door"));
 }
 
@@ -114,8 +118,10 @@ TEST_F(CardEvents, GreetingFollowsTheHourOfTheFrame) {
     const struct {
         const char* time;
         const char* greeting;
-    } cases[] = {{"2024-03-05T18:59:59", "Good Afternoon"}, {"2024-03-05T19:00:00", "Good Evening"},
-                 {"2024-03-05T00:30:00", "Good Morning"},   {"2024-03-05T21:00:00", "Good Night"},
+    } cases[] = {{"2024-03-05T18:59:59", "Good Afternoon"},
+                 {"2024-03-05T19:00:00", "Good Evening"},
+                 {"2024-03-05T00:30:00", "Good Morning"},
+                 {"2024-03-05T21:00:00", "Good Night"},
                  {"2024-03-05T12:00:00", "Good Afternoon"}};
     for (const auto& c : cases) {
         devices.speech.spoken.clear();
@@ -129,7 +135,7 @@ TEST_F(CardEvents, GreetingFollowsTheHourOfTheFrame) {
 TEST_F(CardEvents, ClockOnlyReaderTakesTheAutomaticDirectionOnlyWhenTheModeIsOn) {
     addStaff(12345, QStringLiteral("ANNA"), 2);
     pointReader(1, 0, QStringLiteral("Front door"));
-    reader(1).SetLock(1);
+    reader(1).setLock(1);
     EXPECT_EQ(punch(QStringLiteral("card 6 12345")).mode, ModeClock);
     WriteSettingBool(setting::AutoInOut, true);
     console.autoInOut().Evaluate(QTime(14, 7, 9));  // no IN periods: OUT
@@ -142,14 +148,12 @@ TEST_F(CardEvents, ClockOnlyReaderTakesTheAutomaticDirectionOnlyWhenTheModeIsOn)
 }
 
 TEST_F(CardEvents, LockPortOpensOnlyWhenTheHolderMayUseBothReaders) {
-    reader(1).SetLock(2);
+    reader(1).setLock(2);
     WriteSettingBool(setting::EmailEnabled, true);
     addStaff(100, QStringLiteral("ANNA"), 2, true, true);
     addStaff(200, QStringLiteral("BORIS"), 2, true, false);
     addStaff(300, QStringLiteral("CLARA"), 2, false, true);
-    const struct {
-        int card, lock;
-    } cases[] = {{100, 2}, {200, 0}, {300, 0}, {4711, 0}};
+    const struct { int card, lock; } cases[] = {{100, 2}, {200, 0}, {300, 0}, {4711, 0}};
     for (const auto& c : cases) {
         const LogRecord row = punch(QStringLiteral("card 6 %1").arg(c.card));
         EXPECT_EQ(storedRow(row.rowId).lock, c.lock) << c.card;
@@ -157,31 +161,30 @@ TEST_F(CardEvents, LockPortOpensOnlyWhenTheHolderMayUseBothReaders) {
     }
     EXPECT_TRUE(mails().at(0).msg.endsWith(QStringLiteral("Front door\nBack door\n")));
     EXPECT_TRUE(mails().at(1).msg.endsWith(QStringLiteral("Front door\nDENIED\n")));
-    reader(1).SetLock(9);  // names no reader: no door
+    reader(1).setLock(9);  // names no reader: no door
     EXPECT_EQ(punch(QStringLiteral("card 6 100")).lock, 0);
 }
 
 TEST_F(CardEvents, AntiPassbackRefusesASecondPassInTheSameDirection) {
     addStaff(100, QStringLiteral("ANNA"), 2, true, true);
-    reader(1).SetLock(2);
-    reader(2).SetAPB(true);
-    const struct {
-        int mode, lock;
-    } steps[] = {{1, 2}, {1, 0}, {2, 2}, {2, 0}, {1, 2}};
+    reader(1).setLock(2);
+    reader(2).setAPB(true);
+    const struct { int mode, lock; } steps[] = {{1, 2}, {1, 0}, {2, 2}, {2, 0}, {1, 2}};
     for (const auto& s : steps) {
         const LogRecord row =
             punch(QStringLiteral("card 11 100 mode=%1 time=2024-03-05T10:00:00").arg(s.mode));
         EXPECT_EQ(storedRow(row.rowId).lock, s.lock) << s.mode;
     }
-    EXPECT_EQ(src().scalarInt(QStringLiteral("SELECT STATE FROM apb WHERE CARDNO = 100"))->value_or(-1),
-              1);
+    EXPECT_EQ(
+        src().scalarInt(QStringLiteral("SELECT STATE FROM apb WHERE CARDNO = 100"))->value_or(-1),
+        1);
     EXPECT_EQ(count(src(), QStringLiteral("apb")), 1);
 }
 
 TEST_F(CardEvents, BypassStoresAMotionRowWhoseSnapshotCarriesTheSameCard) {
-    reader(1).SetMotionCapture(true);
-    reader(1).SetMultipleShot(true);
-    reader(1).SetMotion(1);
+    reader(1).setMotionCapture(true);
+    reader(1).setMultipleShot(true);
+    reader(1).setMotion(1);
     punch(QStringLiteral("code P"));
     const LogRecord row = stored.back();
     EXPECT_EQ(row.cardNo, kMotionCard);
@@ -192,8 +195,9 @@ TEST_F(CardEvents, BypassStoresAMotionRowWhoseSnapshotCarriesTheSameCard) {
     EXPECT_EQ(console.cardEvents().motiontimer().interval(), 1000);
     ASSERT_TRUE(QTest::qWaitFor([&] { return stored.size() == 2; }, 3000));  // the repeat
     ASSERT_TRUE(sim.ok(QStringLiteral("code p")));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !console.cardEvents().motiontimer().isActive(); }, 2000));
-    reader(1).SetMotion(0);  // no interval: one shot, no busy loop
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return !console.cardEvents().motiontimer().isActive(); }, 2000));
+    reader(1).setMotion(0);  // no interval: one shot, no busy loop
     punch(QStringLiteral("code P"));
     EXPECT_FALSE(console.cardEvents().motiontimer().isActive());
 }

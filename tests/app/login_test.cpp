@@ -17,7 +17,7 @@ protected:
     }
     int enabledGated() const {
         int n = 0;
-        for (const QString& c : GatedCommands()) n += commands.isEnabled(c);
+        for (const QString& c : gatedCommands()) n += commands.isEnabled(c);
         return n;
     }
 
@@ -26,7 +26,7 @@ protected:
 };
 
 TEST_F(LoginTest, ThereAreFortyThreeGatedCommandsAndLoggedOutDisablesThemAll) {
-    EXPECT_EQ(GatedCommands().size(), 43);
+    EXPECT_EQ(gatedCommands().size(), 43);
     EXPECT_EQ(enabledGated(), 0);
     EXPECT_TRUE(commands.isEnabled(cmd::actLogin));
     EXPECT_TRUE(commands.isEnabled(cmd::popLogin));
@@ -41,7 +41,8 @@ TEST_F(LoginTest, WithoutARegisteredPasswordLoginSaysSoAndLetsIn) {
         op.clear();
         bool shown = false;
         login.Login([&] { shown = true; });
-        EXPECT_EQ(op.shown(), QStringList{QStringLiteral("information: No password registered yet.")});
+        EXPECT_EQ(op.shown(),
+                  QStringList{QStringLiteral("information: No password registered yet.")});
         EXPECT_TRUE(login.loggedIn());
         EXPECT_TRUE(shown);
         EXPECT_EQ(enabledGated(), 43);
@@ -81,34 +82,37 @@ TEST_F(LoginTest, SetPasswordAsksTheOldOneAndTheNewOneTwice) {
     // No password yet: no old password is asked; a mismatch keeps the dialog open.
     op.answerNewPassword(std::pair{QStringLiteral("abc"), QStringLiteral("abd")});
     op.answerNewPassword(std::pair{QStringLiteral("abc"), QStringLiteral("abc")});
-    login.SetPassword();
-    EXPECT_EQ(op.shown(), (QStringList{QStringLiteral("newpassword: Password Dialog"),
-                                       QStringLiteral("error: Password inconsistant. Please re-enter it."),
-                                       QStringLiteral("information: New password registered.")}));
+    login.setPassword();
+    EXPECT_EQ(op.shown(),
+              (QStringList{QStringLiteral("newpassword: Password Dialog"),
+                           QStringLiteral("error: Password inconsistant. Please re-enter it."),
+                           QStringLiteral("information: New password registered.")}));
     EXPECT_EQ(data.GetKeyValue(kLoginPasswordKey).second, ScramblePassword(QStringLiteral("abc")));
     EXPECT_FALSE(login.loggedIn());  // changing the password does not log in
 
     // Cancelling the old-password question leaves the password as it was.
     op.clear();
     op.answerPassword(std::nullopt);
-    login.SetPassword();
+    login.setPassword();
     EXPECT_EQ(op.shown(), QStringList{QStringLiteral("password: Old password")});
     EXPECT_EQ(data.GetKeyValue(kLoginPasswordKey).second, ScramblePassword(QStringLiteral("abc")));
 
     // An empty new password unregisters: the next login asks nothing.
     op.answerPassword(QStringLiteral("abc"));
     op.answerNewPassword(std::pair{QString(), QString()});
-    login.SetPassword();
+    login.setPassword();
     EXPECT_FALSE(PasswordRegistered(data));
 }
 
 TEST_F(LoginTest, APasswordThatCannotBeStoredSaysBothMessages) {
     data.CloseDatabases();
     op.answerNewPassword(std::pair{QStringLiteral("x"), QStringLiteral("x")});
-    login.SetPassword();
-    EXPECT_EQ(op.shown(), (QStringList{QStringLiteral("newpassword: Password Dialog"),
-                                       QStringLiteral("error: Database Error."),
-                                       QStringLiteral("error: Fail to update the database record. Please retry.")}));
+    login.setPassword();
+    EXPECT_EQ(
+        op.shown(),
+        (QStringList{QStringLiteral("newpassword: Password Dialog"),
+                     QStringLiteral("error: Database Error."),
+                     QStringLiteral("error: Fail to update the database record. Please retry.")}));
 }
 
 }  // namespace

@@ -7,9 +7,9 @@
 #include "support/sim_process.h"
 #include "support/temp_data.h"
 
+#include <gtest/gtest.h>
 #include <QDeadlineTimer>
 #include <QTest>
-#include <gtest/gtest.h>
 
 using namespace tallyport;
 using namespace tallyport::test;
@@ -29,15 +29,17 @@ TEST(LiveRecording, CardFrameBecomesAPrintedLineAndAStoredRow) {
         ScriptedOperator op;
         Tdsrc data(op);
         data.setDataFolder(dir.path());
-        ASSERT_TRUE(data.PrepareDataFolder().value_or(false));
+        ASSERT_TRUE(data.prepareDataFolder().value_or(false));
         ASSERT_TRUE(data.OpenDatabases());
-        ASSERT_TRUE(data.src().run(QStringLiteral("INSERT INTO gid(id, descx) VALUES (2, 'OFFICE')")));
+        ASSERT_TRUE(
+            data.src().run(QStringLiteral("INSERT INTO gid(id, descx) VALUES (2, 'OFFICE')")));
         ASSERT_TRUE(data.src().run(
             QStringLiteral("INSERT INTO staffs(CARDNO, NAME, WORKGRP) VALUES (12345, 'ANNA', 2)")));
-        ASSERT_TRUE(data.src().run(QStringLiteral("UPDATE reader SET enable = 1, ipaddr = '127.0.0.1', "
-                                                  "ipport = ?, \"desc\" = 'Front door', mode = 1 "
-                                                  "WHERE PortNo = 1"),
-                                   int(sim.port())));
+        ASSERT_TRUE(
+            data.src().run(QStringLiteral("UPDATE reader SET enable = 1, ipaddr = '127.0.0.1', "
+                                          "ipport = ?, \"desc\" = 'Front door', mode = 1 "
+                                          "WHERE PortNo = 1"),
+                           int(sim.port())));
         data.CloseDatabases();
     }
     ConsoleProcess console(dir.path());
@@ -45,7 +47,8 @@ TEST(LiveRecording, CardFrameBecomesAPrintedLineAndAStoredRow) {
     ASSERT_TRUE(sim.waitForEvent(QStringLiteral("readersim connected %1").arg(sim.port()), 10000));
     ASSERT_TRUE(sim.ok(QStringLiteral("card 11 12345 mode=2 time=2024-03-05T14:07:09")));
     EXPECT_TRUE(waitForOutput(
-        console, QStringLiteral("2024-03-05 14:07:09\t12345\tANNA (OFFICE)\tOUT\tFront door\n"), 5000))
+        console, QStringLiteral("2024-03-05 14:07:09\t12345\tANNA (OFFICE)\tOUT\tFront door\n"),
+        5000))
         << console.standardOutput().toStdString();
     ASSERT_TRUE(sim.ok(QStringLiteral("card 6 4711")));
     EXPECT_TRUE(waitForOutput(console, QStringLiteral("\t4711\t[4711]\tIN\tFront door\n"), 5000));
@@ -55,8 +58,8 @@ TEST(LiveRecording, CardFrameBecomesAPrintedLineAndAStoredRow) {
     Tdsrc data(op);
     data.setDataFolder(dir.path());
     ASSERT_TRUE(data.OpenDatabases());
-    EXPECT_EQ(data.LogCount(), 2);
-    const auto newest = data.NewestLog();
+    EXPECT_EQ(data.logCount(), 2);
+    const auto newest = data.newestLog();
     ASSERT_TRUE(newest.has_value());
     EXPECT_EQ(newest->cardNo, 4711);
 }
@@ -65,7 +68,8 @@ TEST(LiveRecording, DemoShowsPunchesWithinSeconds) {
     TempDataDir dir;
     ConsoleProcess console(dir.path());
     ASSERT_TRUE(console.start({QStringLiteral("--demo")})) << console.standardError().toStdString();
-    EXPECT_TRUE(waitForOutput(console, QStringLiteral("\t1001\tANNA (OFFICE)\tIN\tFront door\n"), 10000))
+    EXPECT_TRUE(
+        waitForOutput(console, QStringLiteral("\t1001\tANNA (OFFICE)\tIN\tFront door\n"), 10000))
         << console.standardOutput().toStdString() << console.standardError().toStdString();
     EXPECT_EQ(console.terminate(), 0);
 }

@@ -25,11 +25,11 @@ TEST(ClockFace, PointOnDialAtTheQuadrantBoundaries) {
 }
 
 TEST(ClockFace, AnglesWrapIntoOneTurn) {
-    EXPECT_EQ(AddAngle(700, 30), 10);
-    EXPECT_EQ(AddAngle(390, 360), 30);
-    EXPECT_EQ(SubAngle(10, 30), 700);
-    EXPECT_EQ(SubAngle(30, 30), 0);
-    EXPECT_EQ(SubAngle(0, 240), 480);
+    EXPECT_EQ(addAngle(700, 30), 10);
+    EXPECT_EQ(addAngle(390, 360), 30);
+    EXPECT_EQ(subAngle(10, 30), 700);
+    EXPECT_EQ(subAngle(30, 30), 0);
+    EXPECT_EQ(subAngle(0, 240), 480);
 }
 
 struct HandCase {
@@ -46,7 +46,7 @@ TEST(ClockFace, HandAnglesFollowTheTimeOfDay) {
         {QTime(15, 15, 30), {195, 180, 360}},
     };
     for (const HandCase& c : cases) {
-        const HandAngles a = HandAnglesAt(c.time);
+        const HandAngles a = handAnglesAt(c.time);
         EXPECT_EQ(a.hour, c.expected.hour) << c.time.toString().toStdString();
         EXPECT_EQ(a.minute, c.expected.minute) << c.time.toString().toStdString();
         EXPECT_EQ(a.second, c.expected.second) << c.time.toString().toStdString();
@@ -54,7 +54,7 @@ TEST(ClockFace, HandAnglesFollowTheTimeOfDay) {
 }
 
 TEST(ClockFace, AtMidnightEveryTipPointsStraightUp) {
-    const ClockFace face = ComputeClockFace(200, 200, QTime(0, 0, 0));
+    const ClockFace face = computeClockFace(200, 200, QTime(0, 0, 0));
     EXPECT_EQ(face.radius, 100);
     EXPECT_EQ(face.hands[0][2], QPoint(100, 40));   // hour tip at R * 0.6
     EXPECT_EQ(face.hands[1][2], QPoint(100, 20));   // minute tip at R * 0.8
@@ -63,7 +63,7 @@ TEST(ClockFace, AtMidnightEveryTipPointsStraightUp) {
 }
 
 TEST(ClockFace, HalfPastSixHandsAndTwelveMarks) {
-    const ClockFace face = ComputeClockFace(200, 200, QTime(6, 30, 0));
+    const ClockFace face = computeClockFace(200, 200, QTime(6, 30, 0));
     EXPECT_EQ(face.hands[0][2], PointOnDial(100, 100, 60, 390));
     EXPECT_EQ(face.hands[0][1], PointOnDial(100, 100, 100 / 15, 150));  // 390 - 240
     EXPECT_EQ(face.hands[0][3], PointOnDial(100, 100, 100 / 15, 630));  // 390 + 240
@@ -76,7 +76,7 @@ TEST(ClockFace, HalfPastSixHandsAndTwelveMarks) {
 
 // A box narrower than tall takes half its width as radius and stays centred.
 TEST(ClockFace, NarrowBoxUsesHalfItsWidth) {
-    const ClockFace face = ComputeClockFace(120, 300, QTime(0, 0, 0));
+    const ClockFace face = computeClockFace(120, 300, QTime(0, 0, 0));
     EXPECT_EQ(face.radius, 60);
     EXPECT_EQ(face.hands[2][2], QPoint(60, 90));
     EXPECT_EQ(face.marks[3].to, PointOnDial(60, 150, 57, 180));

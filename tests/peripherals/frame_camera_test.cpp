@@ -67,14 +67,14 @@ TEST(FrameCamera, AFolderThatCannotBeWrittenAnswersNo) {
 
 // "Hide Webcam": hiding forgets the source and turns the panel off, showing turns it on.
 TEST(WebcamSettings, HideClearsTheSourceAndShowEnables) {
-    QFile::remove(SettingsFilePath());
+    QFile::remove(settingsFilePath());
     WriteSettingBool(setting::CamEnable, true);
     WriteSettingText(setting::CamSource, QStringLiteral("/dev/video0"));
-    StoreWebcamHidden(true);
-    EXPECT_FALSE(WebcamEnabled());
+    storeWebcamHidden(true);
+    EXPECT_FALSE(webcamEnabled());
     EXPECT_EQ(ReadSettingText(setting::CamSource, QStringLiteral("unset")), QString());
-    StoreWebcamHidden(false);
-    EXPECT_TRUE(WebcamEnabled());
+    storeWebcamHidden(false);
+    EXPECT_TRUE(webcamEnabled());
     EXPECT_EQ(ReadSettingText(setting::CamSource, QStringLiteral("unset")), QString());
 }
 

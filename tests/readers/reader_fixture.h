@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/clock.h"
+#include "base/clock.h"
 #include "readers/peer_reader.h"
 #include "readers/reader.h"
 
@@ -15,11 +15,11 @@ protected:
     ReaderOverTcp() : clock(QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9, 123))) {
         setAppClock(&clock);
         reader = std::make_unique<TReader>();
-        reader->SetPortNo(4);
-        reader->SetDesc("Front door");
-        reader->SetRemoteHost("127.0.0.1");
-        reader->SetRemotePort(QString::number(peer.port()));
-        reader->SetDrainWait(2000);  // long enough never to cut an answer short on a busy host
+        reader->setPortNo(4);
+        reader->setDesc("Front door");
+        reader->setRemoteHost("127.0.0.1");
+        reader->setRemotePort(QString::number(peer.port()));
+        reader->setDrainWait(2000);  // long enough never to cut an answer short on a busy host
     }
     ~ReaderOverTcp() override {
         reader.reset();

@@ -56,8 +56,8 @@ TEST_F(ReaderOverTcp, DroppedLineIsNoticedAndReconnectedInTheBackground) {
     const std::pair<const char*, Drop> drops[] = {{"end of stream", &PeerReader::closeConnection},
                                                   {"reset", &PeerReader::resetConnection}};
     connectReader();
-    reader->SetEnable(true);
-    reader->SetRetryDelays(100, 400);
+    reader->setEnable(true);
+    reader->setRetryDelays(100, 400);
     int expectedConnections = 1;
     for (auto [name, drop] : drops) {
         SCOPED_TRACE(name);
@@ -65,13 +65,13 @@ TEST_F(ReaderOverTcp, DroppedLineIsNoticedAndReconnectedInTheBackground) {
         QSignalSpy status(reader.get(), &TReader::statusChanged);
         (peer.*drop)();
         ASSERT_TRUE(pollUntil([&] { return reader->Backout(); }));
-        EXPECT_FALSE(reader->Connected());
+        EXPECT_FALSE(reader->isConnected());
         ASSERT_FALSE(links.isEmpty());
         EXPECT_EQ(links[0][0].toBool(), false);
         EXPECT_TRUE(sawText(status, "Reader (Front door) lost its connection."));
         // No polling needed: the retry runs from the event loop.
         ++expectedConnections;
-        ASSERT_TRUE(QTest::qWaitFor([&] { return reader->Connected(); }, 2000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return reader->isConnected(); }, 2000));
         EXPECT_EQ(peer.connections(), expectedConnections);
         EXPECT_TRUE(reader->Enable());
         EXPECT_FALSE(reader->Backout());
@@ -81,13 +81,13 @@ TEST_F(ReaderOverTcp, DroppedLineIsNoticedAndReconnectedInTheBackground) {
 
 TEST_F(ReaderOverTcp, ReplyAwaitedOnADroppedLineEndsAtOnce) {
     connectReader();
-    reader->SetEnable(true);
+    reader->setEnable(true);
     reader->SendCommandTimed(hex("00 40"), 3000);
     ASSERT_TRUE(peerGot(1));
     QElapsedTimer waited;
     waited.start();
     peer.resetConnection();
-    EXPECT_FALSE(reader->AwaitReply());
+    EXPECT_FALSE(reader->awaitReply());
     EXPECT_TRUE(reader->PktTimeout());
     EXPECT_LT(waited.elapsed(), 1500);
 }
@@ -95,9 +95,9 @@ TEST_F(ReaderOverTcp, ReplyAwaitedOnADroppedLineEndsAtOnce) {
 TEST_F(ReaderOverTcp, CommandAfterTheLineDroppedSendsNothingAndKeepsTheReplyState) {
     connectReader();
     reader->SendCommandTimed(hex("00 40"), 50);
-    ASSERT_FALSE(reader->AwaitReply());
+    ASSERT_FALSE(reader->awaitReply());
     peer.closeConnection();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !reader->Connected(); }, 2000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !reader->isConnected(); }, 2000));
     reader->SendCommand(hex("00 41"));
     EXPECT_TRUE(reader->PktTimeout());
     EXPECT_FALSE(reader->PktMode());
@@ -106,10 +106,10 @@ TEST_F(ReaderOverTcp, CommandAfterTheLineDroppedSendsNothingAndKeepsTheReplyStat
 
 TEST_F(ReaderOverTcp, ReaderAbsentAtStartIsRetriedUntilItAppears) {
     ScriptedOperator op;
-    reader->SetOperator(&op);
+    reader->setOperator(&op);
     peer.stopListening();
-    reader->SetAutoReconnect(true);
-    reader->SetRetryDelays(50, 200);
+    reader->setAutoReconnect(true);
+    reader->setRetryDelays(50, 200);
     QSignalSpy status(reader.get(), &TReader::statusChanged);
     EXPECT_FALSE(reader->Reconnect(true));
     EXPECT_FALSE(reader->Enable());
@@ -117,18 +117,18 @@ TEST_F(ReaderOverTcp, ReaderAbsentAtStartIsRetriedUntilItAppears) {
               QStringList{"error: Failed to connect reader (Front door). Please retry later!"});
     ASSERT_TRUE(QTest::qWaitFor([&] { return sawText(status, "next try in"); }, 2000));
     peer.listenAgain();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return reader->Connected(); }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reader->isConnected(); }, 3000));
     EXPECT_TRUE(reader->Enable());
     EXPECT_EQ(op.shown().size(), 1);  // the retries never bring up a box
 }
 
 TEST_F(ReaderOverTcp, ReaderNotInUseIsNeitherRetriedNorKeptConnected) {
     connectReader();
-    reader->SetEnable(true);
-    reader->SetRetryDelays(20, 20);
-    reader->Disconnect();
+    reader->setEnable(true);
+    reader->setRetryDelays(20, 20);
+    reader->disconnectReader();
     EXPECT_FALSE(reader->Enable());
-    EXPECT_FALSE(reader->Connected());
+    EXPECT_FALSE(reader->isConnected());
     QTest::qWait(200);
     EXPECT_EQ(peer.connections(), 1);
 
@@ -142,10 +142,10 @@ TEST_F(ReaderOverTcp, ReaderNotInUseIsNeitherRetriedNorKeptConnected) {
 TEST(ReaderLink, UnansweredConnectIsBoundedByTheTimeout) {
     DeafListener deaf;
     TReader reader;
-    reader.SetDesc("Gate");
-    reader.SetRemoteHost("127.0.0.1");
-    reader.SetRemotePort(QString::number(deaf.port()));
-    reader.SetConnectTimeout(300);
+    reader.setDesc("Gate");
+    reader.setRemoteHost("127.0.0.1");
+    reader.setRemotePort(QString::number(deaf.port()));
+    reader.setConnectTimeout(300);
     QElapsedTimer took;
     took.start();
     EXPECT_FALSE(reader.Reconnect(false));
@@ -154,22 +154,22 @@ TEST(ReaderLink, UnansweredConnectIsBoundedByTheTimeout) {
 
     // In the background the same bound holds, and the call itself returns at once.
     QSignalSpy status(&reader, &TReader::statusChanged);
-    reader.SetAutoReconnect(true);
-    reader.SetRetryDelays(10000, 10000);
+    reader.setAutoReconnect(true);
+    reader.setRetryDelays(10000, 10000);
     took.restart();
-    reader.StartConnect();
+    reader.startConnect();
     EXPECT_LT(took.elapsed(), 100);
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return sawText(status, "Reader (Gate) not reachable"); }, 2000));
     EXPECT_LT(took.elapsed(), 1500);
-    EXPECT_FALSE(reader.Connected());
+    EXPECT_FALSE(reader.isConnected());
 }
 
 TEST(ReaderLink, PortThatIsNotANumberFailsWithoutTrying) {
     TReader reader;
-    reader.SetRemoteHost("127.0.0.1");
+    reader.setRemoteHost("127.0.0.1");
     for (const char* port : {"", "abc", "0", "70000"}) {
-        reader.SetRemotePort(port);
+        reader.setRemotePort(port);
         EXPECT_FALSE(reader.Reconnect(false)) << port;
     }
 }

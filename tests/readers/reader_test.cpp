@@ -23,25 +23,25 @@ QStringList hexFrames(const QList<QByteArray>& frames) {
 
 TEST(ReaderProperties, StartAsDocumented) {
     TReader r;
-    r.SetPortNo(7);
+    r.setPortNo(7);
     EXPECT_EQ(r.Port(), "COM7");
     EXPECT_EQ(r.ID(), 7);
     EXPECT_FALSE(r.Enable());
     EXPECT_EQ(r.Mode(), 2);
     EXPECT_EQ(r.LockTime(), 1);
     EXPECT_FALSE(r.Backout() || r.Responsed() || r.PktMode() || r.PktGood() || r.PktTimeout());
-    EXPECT_FALSE(r.Connected());
+    EXPECT_FALSE(r.isConnected());
     EXPECT_EQ(r.property("Port").toString(), "COM7");
 }
 
 TEST(ReaderProperties, CommandToAnUnconnectedClientSendsNothingAndKeepsTheReplyState) {
     TReader r;
-    r.SetEnable(true);
+    r.setEnable(true);
     r.SendCommand(hex("00 30"));
     r.SendBlock(hex("00 31"));
     EXPECT_FALSE(r.PktMode());
     EXPECT_FALSE(r.Responsed());
-    EXPECT_TRUE(r.LastCommand().isEmpty());
+    EXPECT_TRUE(r.lastCommand().isEmpty());
     r.Poll();
     EXPECT_TRUE(r.Backout());  // polled while enabled but not connected
 }
@@ -93,10 +93,10 @@ TEST_F(ReaderOverTcp, ModelAndAcknowledgementCodes) {
     connectReader();
     peer.send(hex("F5 02 31 CF FA"));
     ASSERT_TRUE(pollUntil([&] { return reader->Responsed(); }));
-    EXPECT_EQ(reader->Model(), "KT11");
-    EXPECT_TRUE(reader->Acknowledged());
+    EXPECT_EQ(reader->model(), "KT11");
+    EXPECT_TRUE(reader->acknowledged());
     peer.send(hex("F5 02 42 BE FA"));
-    ASSERT_TRUE(pollUntil([&] { return !reader->Acknowledged(); }));
+    ASSERT_TRUE(pollUntil([&] { return !reader->acknowledged(); }));
 }
 
 TEST_F(ReaderOverTcp, ClockRequestSetsTheClockBetweenLockAndUnlock) {
@@ -112,7 +112,7 @@ TEST_F(ReaderOverTcp, ClockRequestSetsTheClockBetweenLockAndUnlock) {
     int seen = 0;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.pin);
-        reader->SetControlPinProvider([pin = c.pin] { return pin; });
+        reader->setControlPinProvider([pin = c.pin] { return pin; });
         peer.send(hex("F5 02 43 BD FA"));
         ASSERT_TRUE(pollUntil([&] { return peer.frames().size() >= seen + 3; }));
         EXPECT_EQ(hexFrames(peer.frames().mid(seen)), c.wire);
@@ -126,7 +126,7 @@ TEST_F(ReaderOverTcp, PowerUpSetsTheClockThenRaisesTheEvent) {
     QSignalSpy powerups(reader.get(), &TReader::OnPowerup);
     QByteArray lastSentAtPowerup;
     QObject::connect(reader.get(), &TReader::OnPowerup,
-                     [&] { lastSentAtPowerup = reader->LastCommand(); });
+                     [&] { lastSentAtPowerup = reader->lastCommand(); });
     peer.send(hex("F5 02 52 AE FA") + hex(kCard12345));
     QSignalSpy cards(reader.get(), &TReader::OnCardCode);
     ASSERT_TRUE(pollUntil([&] { return powerups.size() == 1; }));
@@ -141,8 +141,8 @@ TEST_F(ReaderOverTcp, HeartbeatGoesOutOnceWhenTheMinuteTurns) {
     peer.setAutoReply(true);
     clock.set(QDateTime(QDate(2024, 3, 5), QTime(10, 5, 59)));
     reader = std::make_unique<TReader>();  // last activity: its creation
-    reader->SetRemoteHost("127.0.0.1");
-    reader->SetRemotePort(QString::number(peer.port()));
+    reader->setRemoteHost("127.0.0.1");
+    reader->setRemotePort(QString::number(peer.port()));
     connectReader();
     const auto pollAt = [&](QTime t) {
         clock.set(QDateTime(QDate(2024, 3, 5), t));
@@ -164,7 +164,7 @@ TEST_F(ReaderOverTcp, HeartbeatGoesOutOnceWhenTheMinuteTurns) {
     ASSERT_TRUE(peerGot(2));
     EXPECT_EQ(toHex(peer.frames()[1]), kHeartbeat);
 
-    reader->SetEnable(false);  // a disabled client sends nothing however often it is polled
+    reader->setEnable(false);  // a disabled client sends nothing however often it is polled
     pollAt(QTime(10, 9, 0));
     pollAt(QTime(10, 10, 0));
     EXPECT_EQ(peer.frames().size(), 2);
@@ -172,19 +172,19 @@ TEST_F(ReaderOverTcp, HeartbeatGoesOutOnceWhenTheMinuteTurns) {
 }
 
 TEST_F(ReaderOverTcp, ReplyTimes) {
-    reader->SetDrainWait(20);  // the peer stays silent
+    reader->setDrainWait(20);  // the peer stays silent
     connectReader();
     reader->SendCommandTimed(hex("00 30"), 0);
-    EXPECT_EQ(reader->ReplyTime(), 3000);
-    EXPECT_EQ(toHex(reader->LastCommand()), "F5 04 00 30 CC FA");  // the whole frame
+    EXPECT_EQ(reader->replyTime(), 3000);
+    EXPECT_EQ(toHex(reader->lastCommand()), "F5 04 00 30 CC FA");  // the whole frame
     reader->SendCommandTimed(hex("00 30"), 750);
-    EXPECT_EQ(reader->ReplyTime(), 750);
+    EXPECT_EQ(reader->replyTime(), 750);
     reader->SendBlock(hex("00 31 05"));
-    EXPECT_EQ(reader->ReplyTime(), 4000);
-    EXPECT_EQ(reader->LastCommandCode(), 0x31);
+    EXPECT_EQ(reader->replyTime(), 4000);
+    EXPECT_EQ(reader->lastCommandCode(), 0x31);
     reader->SendCommand(hex("00 32"));
-    EXPECT_EQ(reader->ReplyTime(), 3000);
-    EXPECT_EQ(toHex(reader->LastCommand()), "00 32");
+    EXPECT_EQ(reader->replyTime(), 3000);
+    EXPECT_EQ(toHex(reader->lastCommand()), "00 32");
     ASSERT_TRUE(QTest::qWaitFor([&] { return peer.received().size() >= 6 + 6 + 7 + 6; }, 2000));
     EXPECT_TRUE(peer.received().contains(hex("F5 00 00 31 05 CA FA")));
 }
@@ -194,7 +194,7 @@ TEST_F(ReaderOverTcp, ReplyArrivesAndStaysInTheFrameBuffer) {
     reader->SendCommand(hex("00 40"));
     ASSERT_TRUE(peerGot(1));
     peer.send(hex("F5 08 00 40 25 61 08 30 FA FA"));
-    ASSERT_TRUE(reader->AwaitReply());
+    ASSERT_TRUE(reader->awaitReply());
     EXPECT_TRUE(reader->PktGood());
     EXPECT_FALSE(reader->PktMode() || reader->PktTimeout());
     EXPECT_EQ(reader->FrameByte(2), 0x40);
@@ -207,14 +207,14 @@ TEST_F(ReaderOverTcp, HeartbeatEchoWhileAReplyIsAwaitedIsTheReply) {
     connectReader();
     reader->SendCommand(hex("00 40"));
     peer.send(hex(kHeartbeat));
-    ASSERT_TRUE(reader->AwaitReply());
+    ASSERT_TRUE(reader->awaitReply());
     EXPECT_EQ(reader->FrameByte(2), 0x0C);
 }
 
 TEST_F(ReaderOverTcp, SilentReaderTimesOut) {
     connectReader();
     reader->SendCommandTimed(hex("00 40"), 100);
-    EXPECT_FALSE(reader->AwaitReply());
+    EXPECT_FALSE(reader->awaitReply());
     EXPECT_TRUE(reader->PktTimeout());
     EXPECT_FALSE(reader->PktMode() || reader->PktGood());
 }
@@ -229,7 +229,7 @@ TEST_F(ReaderOverTcp, LongReplyOverTwoWritesCarriesLogRecords) {
     reader->SendBlock(hex("00 33 00 00"));
     peer.send(frame.left(100));
     peer.send(frame.mid(100));
-    ASSERT_TRUE(reader->AwaitReply());
+    ASSERT_TRUE(reader->awaitReply());
     const readers::LogRecord first = reader->DecodeLogRecord(0);
     EXPECT_TRUE(first.valid);
     EXPECT_EQ(first.mode, 1);
@@ -247,10 +247,10 @@ TEST_F(ReaderOverTcp, CardArrivingBetweenCommandsIsNotDrainedAway) {
     connectReader();
     QSignalSpy cards(reader.get(), &TReader::OnCardCode);
     reader->SendCommand(hex("00 40"));
-    ASSERT_TRUE(reader->AwaitReply());
+    ASSERT_TRUE(reader->awaitReply());
     peer.send(hex(kCard12345));
     QTest::qWait(50);
     reader->SendCommand(hex("00 41"));  // its drain takes the card frame
-    ASSERT_TRUE(reader->AwaitReply());
+    ASSERT_TRUE(reader->awaitReply());
     EXPECT_EQ(cards.size(), 1);
 }

@@ -9,7 +9,7 @@ namespace tallyport {
 namespace {
 
 ReportRequest parse(const QString& line) {
-    return ParseReportArguments(line.split(u' ', Qt::SkipEmptyParts), QDate(2026, 1, 7));
+    return parseReportArguments(line.split(u' ', Qt::SkipEmptyParts), QDate(2026, 1, 7));
 }
 
 TEST(ReportArguments, ValuesGiven) {
@@ -64,7 +64,8 @@ TEST(ReportArguments, BadOptionsAndValues) {
         EXPECT_FALSE(parse(QString::fromLatin1(line)).error.isEmpty()) << line;
     // Inverted ranges are taken where the scope dialog takes them; the overnight hours cross
     // midnight.
-    EXPECT_TRUE(parse(QStringLiteral("time-logs --from 2026-01-10 --to 2026-01-01")).error.isEmpty());
+    EXPECT_TRUE(
+        parse(QStringLiteral("time-logs --from 2026-01-10 --to 2026-01-01")).error.isEmpty());
     EXPECT_TRUE(parse(QStringLiteral("filo-overnight --hours 20:00-08:00")).error.isEmpty());
     EXPECT_TRUE(parse(QStringLiteral("--help")).help);
 }
@@ -98,8 +99,8 @@ TEST_F(ReportProgram, WritesTheReportAsText) {
               0)
         << err.toStdString();
     EXPECT_TRUE(out.startsWith(QStringLiteral("Tallyport ")));
-    EXPECT_TRUE(out.contains(QStringLiteral(
-        "\n  Jan 05, 2026 Mon - 08:55:00[IN]    17:40:00[OUT]   [OT(00:40:00)]\n")))
+    EXPECT_TRUE(out.contains(
+        QStringLiteral("\n  Jan 05, 2026 Mon - 08:55:00[IN]    17:40:00[OUT]   [OT(00:40:00)]\n")))
         << out.toStdString();
     EXPECT_EQ(run(QStringLiteral("filo --per-line 3"), &out, &err), 2);
     EXPECT_TRUE(err.contains(QStringLiteral("--per-line"))) << err.toStdString();

@@ -14,7 +14,9 @@
 namespace tallyport {
 namespace {
 
-QString fixtureDir() { return QStringLiteral(TALLYPORT_TEST_DATA_DIR "/reports"); }
+QString fixtureDir() {
+    return QStringLiteral(TALLYPORT_TEST_DATA_DIR "/reports");
+}
 
 std::vector<std::string> fixtureNames() {
     std::vector<std::string> out;
@@ -57,8 +59,8 @@ protected:
         if (picked) w.removeLast();
         addStaff(w[1].toInt(), w.mid(3).join(u' '), w[2].toInt());
         if (picked) {
-            ASSERT_TRUE(data.src().run(QStringLiteral("UPDATE staffs SET PICKED = 1 WHERE CARDNO = ?"),
-                                       w[1].toInt()));
+            ASSERT_TRUE(data.src().run(
+                QStringLiteral("UPDATE staffs SET PICKED = 1 WHERE CARDNO = ?"), w[1].toInt()));
         }
     }
 };
@@ -66,16 +68,17 @@ protected:
 TEST_P(ReportFixture, PrintsTheExpectedLines) {
     const QString name = QString::fromStdString(GetParam());
     QDate today(2026, 1, 7);
-    const QStringList args = load(readFile(fixtureDir() + u'/' + name + QStringLiteral(".log")), today);
+    const QStringList args =
+        load(readFile(fixtureDir() + u'/' + name + QStringLiteral(".log")), today);
     ASSERT_FALSE(args.isEmpty()) << "no report line";
-    ReportRequest r = ParseReportArguments(args, today);
+    ReportRequest r = parseReportArguments(args, today);
     ASSERT_TRUE(r.error.isEmpty()) << r.error.toStdString();
     if (r.scope.persons == PersonsChoice::Group && r.hoursFromGroup)
-        LoadGroupHours(data.src(), r.scope.groupName, DialogOf(r.kind), r.scope.hours);
-    auto rc = BuildReport(r.kind, r.scope, today, data.att(), data.src());
+        readGroupHours(data.src(), r.scope.groupName, dialogOf(r.kind), r.scope.hours);
+    auto rc = buildReport(r.kind, r.scope, today, data.att(), data.src());
     ASSERT_TRUE(rc) << rc.error().text.toStdString();
     const QString expected = readFile(fixtureDir() + u'/' + name + QStringLiteral(".txt"));
-    EXPECT_EQ(ReportText(*rc).toStdString(), expected.toStdString());
+    EXPECT_EQ(reportText(*rc).toStdString(), expected.toStdString());
 }
 
 INSTANTIATE_TEST_SUITE_P(Reports, ReportFixture, ::testing::ValuesIn(fixtureNames()),

@@ -1,6 +1,6 @@
 // The scope turned into data: days, persons, one person's records, remembered settings, and the
 // bands a report is made of.
-#include "app/clock.h"
+#include "base/clock.h"
 #include "reports/report_contents.h"
 #include "store/setting_names.h"
 #include "store/settings.h"
@@ -26,7 +26,7 @@ protected:
         EXPECT_TRUE(r);
         return r.value_or(DateRange{});
     }
-    static QDate day(Stamp s) { return DateOfStamp(s); }
+    static QDate day(Stamp s) { return dateOfStamp(s); }
 };
 
 TEST_F(ScopeData, ResolveDatesFromTheClock) {
@@ -60,8 +60,8 @@ TEST_F(ScopeData, AllDatesSpanTheWholeLog) {
     addLog(QStringLiteral("2026-01-02 18:00:00"), 5);
     const DateRange r = resolve(DateChoice::All, QDate(2026, 1, 5));
     EXPECT_TRUE(r.allDates);
-    EXPECT_EQ(DateTimeOfStamp(r.firstDay), QDateTime(QDate(2024, 2, 1), QTime(9, 15, 30)));
-    EXPECT_EQ(DateTimeOfStamp(r.lastDay), QDateTime(QDate(2026, 1, 2), QTime(18, 0)));
+    EXPECT_EQ(dateTimeOfStamp(r.firstDay), QDateTime(QDate(2024, 2, 1), QTime(9, 15, 30)));
+    EXPECT_EQ(dateTimeOfStamp(r.lastDay), QDateTime(QDate(2026, 1, 2), QTime(18, 0)));
 }
 
 TEST_F(ScopeData, PersonsOfEachChoice) {
@@ -69,21 +69,23 @@ TEST_F(ScopeData, PersonsOfEachChoice) {
     addStaff(30, QStringLiteral("Zoe"), 2);
     addStaff(10, QStringLiteral("Adam"), 1);
     addStaff(20, QStringLiteral("Mia"), 7);  // a group that does not exist
-    ASSERT_TRUE(data.src().run(QStringLiteral("UPDATE staffs SET PICKED = 1 WHERE CARDNO IN (30, 20)")));
+    ASSERT_TRUE(
+        data.src().run(QStringLiteral("UPDATE staffs SET PICKED = 1 WHERE CARDNO IN (30, 20)")));
     auto names = [&](PersonsChoice c, const QString& group) {
         QStringList out;
-        const auto rows = SelectReportPersons(data.src(), c, group);
+        const auto rows = selectReportPersons(data.src(), c, group);
         EXPECT_TRUE(rows);
         for (const PersonRow& p : rows.value_or(std::vector<PersonRow>{}))
             out << QStringLiteral("%1:%2:%3").arg(p.cardNo).arg(p.name, p.groupName);
         return out.join(u' ');
     };
-    EXPECT_EQ(names(PersonsChoice::All, {}), QStringLiteral("10:Adam:DEFAULT 20:Mia: 30:Zoe:Night"));
+    EXPECT_EQ(names(PersonsChoice::All, {}),
+              QStringLiteral("10:Adam:DEFAULT 20:Mia: 30:Zoe:Night"));
     EXPECT_EQ(names(PersonsChoice::Group, QStringLiteral("Night")), QStringLiteral("30:Zoe:Night"));
     EXPECT_EQ(names(PersonsChoice::Group, QStringLiteral("Nobody's")), QString());
     EXPECT_EQ(names(PersonsChoice::Group, QStringLiteral("x' OR 1=1 --")), QString());
     EXPECT_EQ(names(PersonsChoice::List, {}), QStringLiteral("30:Zoe:Night 20:Mia:"));
-    EXPECT_EQ(FirstGroupName(data.src()), QStringLiteral("DEFAULT"));
+    EXPECT_EQ(firstGroupName(data.src()), QStringLiteral("DEFAULT"));
 }
 
 TEST_F(ScopeData, PersonRecordsCoverWholeDaysOnly) {
@@ -92,35 +94,41 @@ TEST_F(ScopeData, PersonRecordsCoverWholeDaysOnly) {
     addLog(QStringLiteral("2026-01-06 23:59:59.900"), 5, 2);
     addLog(QStringLiteral("2026-01-07 00:00:00"), 5, 1);  // the next day, in the next range only
     addLog(QStringLiteral("2026-01-05 12:00:00"), 6, 1);
-    const DateRange r{StampFromDate(QDate(2026, 1, 5)), StampFromDate(QDate(2026, 1, 6)), false};
+    const DateRange r{stampFromDate(QDate(2026, 1, 5)), stampFromDate(QDate(2026, 1, 6)), false};
     auto cur = OpenPersonRecords(data.att(), 5, RecordsOfInterest::All, r).value();
     ASSERT_EQ(cur.size(), 2u);
     EXPECT_EQ(cur.current().mode, 0);
     cur.next();
-    EXPECT_EQ(DateTimeOfStamp(cur.current().time), QDateTime(QDate(2026, 1, 6), QTime(23, 59, 59)));
+    EXPECT_EQ(dateTimeOfStamp(cur.current().time), QDateTime(QDate(2026, 1, 6), QTime(23, 59, 59)));
     EXPECT_EQ(OpenPersonRecords(data.att(), 5, RecordsOfInterest::Clock, r)->size(), 1u);
     EXPECT_EQ(OpenPersonRecords(data.att(), 5, RecordsOfInterest::InOut, r)->size(), 1u);
-    EXPECT_EQ(OpenPersonRecords(data.att(), 5, RecordsOfInterest::All, DateRange{0, 0, true})->size(), 4u);
+    EXPECT_EQ(
+        OpenPersonRecords(data.att(), 5, RecordsOfInterest::All, DateRange{0, 0, true})->size(),
+        4u);
     auto shifted = OpenPersonRecords(data.att(), 6, RecordsOfInterest::All, r, 12).value();
-    EXPECT_EQ(DateTimeOfStamp(shifted.current().time), QDateTime(QDate(2026, 1, 5), QTime(0, 0)));
+    EXPECT_EQ(dateTimeOfStamp(shifted.current().time), QDateTime(QDate(2026, 1, 5), QTime(0, 0)));
 }
 
 TEST_F(ScopeData, GroupHoursSpanBothSessions) {
     WorkingHours one, two;
-    ASSERT_TRUE(LoadGroupHours(data.src(), QStringLiteral("DEFAULT"), ScopeDialog::OneSession, one));
+    ASSERT_TRUE(
+        readGroupHours(data.src(), QStringLiteral("DEFAULT"), ScopeDialog::OneSession, one));
     EXPECT_EQ(one.standard.start, 9 * kHourMs);
     EXPECT_EQ(one.standard.end, 17 * kHourMs);
     EXPECT_EQ(one.otMinimum, 15);
-    ASSERT_TRUE(LoadGroupHours(data.src(), QStringLiteral("DEFAULT"), ScopeDialog::TwoSession, two));
+    ASSERT_TRUE(
+        readGroupHours(data.src(), QStringLiteral("DEFAULT"), ScopeDialog::TwoSession, two));
     EXPECT_EQ(two.session1.end, 13 * kHourMs);
     EXPECT_EQ(two.session2.start, 14 * kHourMs);
-    EXPECT_FALSE(LoadGroupHours(data.src(), QStringLiteral("none"), ScopeDialog::TwoSession, two));
+    EXPECT_FALSE(readGroupHours(data.src(), QStringLiteral("none"), ScopeDialog::TwoSession, two));
 }
 
 // A settings store of its own, so what this test remembers reaches no other test.
 class OwnSettings {
 public:
-    OwnSettings() : m_old(qgetenv("XDG_CONFIG_HOME")) { qputenv("XDG_CONFIG_HOME", m_dir.path().toUtf8()); }
+    OwnSettings() : m_old(qgetenv("XDG_CONFIG_HOME")) {
+        qputenv("XDG_CONFIG_HOME", m_dir.path().toUtf8());
+    }
     ~OwnSettings() { qputenv("XDG_CONFIG_HOME", m_old); }
 
 private:
@@ -131,24 +139,24 @@ private:
 TEST(ScopeDefaults, RememberedSettings) {
     OwnSettings own;
     const QDate today(2026, 1, 5);
-    EXPECT_EQ(ReadScopeDefaults(ScopeDialog::Scope, today).recordsPerLine, 4);
+    EXPECT_EQ(readScopeDefaults(ScopeDialog::Scope, today).recordsPerLine, 4);
     ASSERT_TRUE(WriteSettingInt(setting::PrintRecordsPerLine, 8));
-    EXPECT_EQ(ReadScopeDefaults(ScopeDialog::Scope, today).recordsPerLine, 8);
+    EXPECT_EQ(readScopeDefaults(ScopeDialog::Scope, today).recordsPerLine, 8);
     ASSERT_TRUE(WriteSettingInt(setting::PrintRecordsPerLine, 2));
-    EXPECT_EQ(ReadScopeDefaults(ScopeDialog::Who, today).recordsPerLine, 2);
+    EXPECT_EQ(readScopeDefaults(ScopeDialog::Who, today).recordsPerLine, 2);
     ASSERT_TRUE(WriteSettingInt(setting::PrintRecordsPerLine, 5));
-    EXPECT_EQ(ReadScopeDefaults(ScopeDialog::Scope, today).recordsPerLine, 4);
-    EXPECT_TRUE(ReadScopeDefaults(ScopeDialog::Who, today).newPage);
-    EXPECT_FALSE(ReadScopeDefaults(ScopeDialog::Scope, today).newPage);
+    EXPECT_EQ(readScopeDefaults(ScopeDialog::Scope, today).recordsPerLine, 4);
+    EXPECT_TRUE(readScopeDefaults(ScopeDialog::Who, today).newPage);
+    EXPECT_FALSE(readScopeDefaults(ScopeDialog::Scope, today).newPage);
     ASSERT_TRUE(WriteSettingInt(setting::PrintPersons, 2));
     ASSERT_TRUE(WriteSettingInt(setting::PrintDateRange, 3));
-    EXPECT_EQ(ReadScopeDefaults(ScopeDialog::Scope, today).persons, PersonsChoice::All);
-    const ReportScope late = ReadScopeDefaults(ScopeDialog::TwoSession, today);
+    EXPECT_EQ(readScopeDefaults(ScopeDialog::Scope, today).persons, PersonsChoice::All);
+    const ReportScope late = readScopeDefaults(ScopeDialog::TwoSession, today);
     EXPECT_EQ(late.persons, PersonsChoice::List);
     EXPECT_EQ(late.dateChoice, DateChoice::LastMonth);
     EXPECT_EQ(late.hours.session2.end, 17 * kHourMs + 30 * kMinuteMs);
     ASSERT_TRUE(WriteSettingText(setting::LastStdEnd, QStringLiteral("18:0:0")));
-    EXPECT_EQ(ReadScopeDefaults(ScopeDialog::OneSession, today).hours.standard.end, 18 * kHourMs);
+    EXPECT_EQ(readScopeDefaults(ScopeDialog::OneSession, today).hours.standard.end, 18 * kHourMs);
 }
 
 // Each dialog writes its own subset on Confirm and reads it back when it opens again.
@@ -167,8 +175,8 @@ TEST(ScopeDefaults, ConfirmRemembersEachDialogsOwnSettings) {
     s.hours.sat2On = true;
     s.hours.otFree = 10;
 
-    WriteScopeSettings(ScopeDialog::Who, s);  // no dates, records, blank lines or persons
-    ReportScope back = ReadScopeDefaults(ScopeDialog::Scope, today);
+    writeScopeSettings(ScopeDialog::Who, s);  // no dates, records, blank lines or persons
+    ReportScope back = readScopeDefaults(ScopeDialog::Scope, today);
     EXPECT_EQ(back.dateChoice, DateChoice::ThisWeek);
     EXPECT_EQ(back.records, RecordsOfInterest::All);
     EXPECT_FALSE(back.blankLines);
@@ -178,8 +186,8 @@ TEST(ScopeDefaults, ConfirmRemembersEachDialogsOwnSettings) {
     EXPECT_EQ(back.recordFormat, 3);
     EXPECT_EQ(ReadSettingInt(setting::PrintPersons, -1), -1);
 
-    WriteScopeSettings(ScopeDialog::Scope, s);  // no persons, no hours
-    back = ReadScopeDefaults(ScopeDialog::TwoSession, today);
+    writeScopeSettings(ScopeDialog::Scope, s);  // no persons, no hours
+    back = readScopeDefaults(ScopeDialog::TwoSession, today);
     EXPECT_EQ(back.dateChoice, DateChoice::Range);
     EXPECT_EQ(back.records, RecordsOfInterest::InOut);
     EXPECT_TRUE(back.blankLines && back.firstInLastOutOnly);
@@ -187,14 +195,14 @@ TEST(ScopeDefaults, ConfirmRemembersEachDialogsOwnSettings) {
     EXPECT_EQ(back.hours.otFree, 0);
 
     s.recordsPerLine = 2;
-    WriteScopeSettings(ScopeDialog::TwoSession, s);  // persons and hours, not records per line
-    back = ReadScopeDefaults(ScopeDialog::TwoSession, today);
+    writeScopeSettings(ScopeDialog::TwoSession, s);  // persons and hours, not records per line
+    back = readScopeDefaults(ScopeDialog::TwoSession, today);
     EXPECT_EQ(back.persons, PersonsChoice::Group);
     EXPECT_EQ(back.hours.session2.start, 15 * kHourMs);
     EXPECT_TRUE(back.hours.sat2On);
     EXPECT_EQ(back.hours.otFree, 10);
     EXPECT_EQ(back.recordsPerLine, 8);
-    EXPECT_EQ(ReadScopeDefaults(ScopeDialog::OneSession, today).hours.standard.end, 17 * kHourMs);
+    EXPECT_EQ(readScopeDefaults(ScopeDialog::OneSession, today).hours.standard.end, 17 * kHourMs);
 }
 
 // The late dialogs refuse in a fixed order; the first failing check names the control that
@@ -205,7 +213,7 @@ TEST(ScopeDefaults, LateDialogsCheckInOrder) {
         s.from = s.to = QDate(2026, 1, 5);
         s.hours.sat1On = true;
         change(s);
-        return FirstInvalidControl(ScopeDialog::TwoSession, s);
+        return firstInvalidControl(ScopeDialog::TwoSession, s);
     };
     EXPECT_EQ(two([](ReportScope&) {}), QString());
     EXPECT_EQ(two([](ReportScope& s) {
@@ -222,7 +230,9 @@ TEST(ScopeDefaults, LateDialogsCheckInOrder) {
               QString());  // one millisecond later is after
     EXPECT_EQ(two([](ReportScope& s) { s.hours.session2.end = s.hours.session2.start; }),
               QStringLiteral("dtpSTDstart2"));
-    EXPECT_EQ(two([](ReportScope& s) { s.hours.session2 = {8 * kHourMs, 12 * kHourMs}; }),
+    EXPECT_EQ(two([](ReportScope& s) {
+                  s.hours.session2 = {8 * kHourMs, 12 * kHourMs};
+              }),
               QStringLiteral("dtpSTDstart2"));  // session 2 before session 1
     EXPECT_EQ(two([](ReportScope& s) {
                   s.hours.sat1 = {13 * kHourMs, 9 * kHourMs};
@@ -251,16 +261,16 @@ TEST(ScopeDefaults, LateDialogsCheckInOrder) {
     ReportScope one;
     one.from = QDate(2026, 1, 5);
     one.to = QDate(2026, 1, 4);
-    EXPECT_EQ(FirstInvalidControl(ScopeDialog::Scope, one), QString());  // accepted as it is
-    EXPECT_EQ(FirstInvalidControl(ScopeDialog::OneSession, one), QStringLiteral("dpfrom"));
+    EXPECT_EQ(firstInvalidControl(ScopeDialog::Scope, one), QString());  // accepted as it is
+    EXPECT_EQ(firstInvalidControl(ScopeDialog::OneSession, one), QStringLiteral("dpfrom"));
     one.to = one.from;
     one.hours.standard = {17 * kHourMs, 9 * kHourMs};
-    EXPECT_EQ(FirstInvalidControl(ScopeDialog::OneSession, one), QStringLiteral("dtpSTDstart"));
+    EXPECT_EQ(firstInvalidControl(ScopeDialog::OneSession, one), QStringLiteral("dtpSTDstart"));
     one.hours.standard = {9 * kHourMs, 17 * kHourMs};
     one.hours.saturday = {13 * kHourMs, 13 * kHourMs};
-    EXPECT_EQ(FirstInvalidControl(ScopeDialog::OneSession, one), QString());  // Saturday off
+    EXPECT_EQ(firstInvalidControl(ScopeDialog::OneSession, one), QString());  // Saturday off
     one.hours.satOn = true;
-    EXPECT_EQ(FirstInvalidControl(ScopeDialog::OneSession, one), QStringLiteral("dtpSATstart"));
+    EXPECT_EQ(firstInvalidControl(ScopeDialog::OneSession, one), QStringLiteral("dtpSATstart"));
 }
 
 TEST_F(ScopeData, BandsColoursAndPages) {
@@ -273,14 +283,15 @@ TEST_F(ScopeData, BandsColoursAndPages) {
     ReportScope s;
     s.dateChoice = DateChoice::ThisWeek;
     s.newPage = true;
-    auto rc = BuildReport(ReportKind::TimeLogs, s, QDate(2026, 1, 7), data.att(), data.src()).value();
+    auto rc =
+        buildReport(ReportKind::TimeLogs, s, QDate(2026, 1, 7), data.att(), data.src()).value();
     QString shape;
     for (const ReportLine& l : rc.lines)
         shape += QStringLiteral("PDTB")[int(l.band)] +
                  QString(l.colour == BandColour::Yellow ? u'y' : u'w') + (l.newPage ? u'!' : u' ');
     EXPECT_EQ(shape, QStringLiteral("Py Dw Dy Dw Tw Bw Py!Dw Dy Dw Tw "));
     s.enhanced = s.newPage = false;
-    rc = BuildReport(ReportKind::Daily, s, QDate(2026, 1, 7), data.att(), data.src()).value();
+    rc = buildReport(ReportKind::Daily, s, QDate(2026, 1, 7), data.att(), data.src()).value();
     for (const ReportLine& l : rc.lines) {
         EXPECT_EQ(l.colour, BandColour::White);
         EXPECT_FALSE(l.newPage);

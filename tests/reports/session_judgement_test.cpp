@@ -6,10 +6,16 @@
 namespace tallyport {
 namespace {
 
-qint64 hm(int h, int m) { return h * kHourMs + m * kMinuteMs; }
+qint64 hm(int h, int m) {
+    return h * kHourMs + m * kMinuteMs;
+}
 // 2026-01-05 is a Monday, 2026-01-10 a Saturday.
-Stamp mon(int h, int m) { return StampFromDate(QDate(2026, 1, 5)) + hm(h, m); }
-Stamp sat(int h, int m) { return StampFromDate(QDate(2026, 1, 10)) + hm(h, m); }
+Stamp mon(int h, int m) {
+    return stampFromDate(QDate(2026, 1, 5)) + hm(h, m);
+}
+Stamp sat(int h, int m) {
+    return stampFromDate(QDate(2026, 1, 10)) + hm(h, m);
+}
 
 struct Day {
     std::vector<LineVerdict> lines;
@@ -22,10 +28,10 @@ Day judge(std::vector<PunchRecord> recs, SessionKind kind, const WorkingHours& h
     Day d;
     d.c.days = 1;
     const Stamp day = cur.current().time;
-    while (!cur.atEnd() && SameDay(cur.current().time, day)) {
+    while (!cur.atEnd() && sameDay(cur.current().time, day)) {
         Stamp pos = cur.current().time;
-        const PairRecord p = kind == SessionKind::One ? DayFirstLast(cur, pos, true)
-                                                      : NextPair(cur, pos, true);
+        const PairRecord p =
+            kind == SessionKind::One ? DayFirstLast(cur, pos, true) : NextPair(cur, pos, true);
         d.lines.push_back(EvaluateSessionLine(p, kind, pos, cur.atEnd(), h, d.c));
         ++d.c.pairIndex;
     }
@@ -130,15 +136,19 @@ TEST(TwoSession, OnlyFirstSessionIsMissingTheSecond) {
 }
 
 TEST(TwoSession, ThirdPairIsExcessiveAndSecondOutsideSessionIsError) {
-    Day d = judge({{mon(9, 0), 1}, {mon(13, 0), 2}, {mon(14, 0), 1}, {mon(17, 30), 2},
-                   {mon(18, 0), 1}, {mon(19, 0), 2}},
+    Day d = judge({{mon(9, 0), 1},
+                   {mon(13, 0), 2},
+                   {mon(14, 0), 1},
+                   {mon(17, 30), 2},
+                   {mon(18, 0), 1},
+                   {mon(19, 0), 2}},
                   SessionKind::Two, twoSessions());
     ASSERT_EQ(d.lines.size(), 3u);
     EXPECT_FALSE(d.lines[1].excessive);
     EXPECT_TRUE(d.lines[2].excessive);
     EXPECT_EQ(d.c.completeDays, 0);  // the day was not over after the second pair
-    d = judge({{mon(9, 0), 1}, {mon(10, 0), 2}, {mon(11, 0), 1}, {mon(12, 0), 2}},
-              SessionKind::Two, twoSessions());
+    d = judge({{mon(9, 0), 1}, {mon(10, 0), 2}, {mon(11, 0), 1}, {mon(12, 0), 2}}, SessionKind::Two,
+              twoSessions());
     EXPECT_TRUE(d.lines[1].error);  // a second pair inside the first session
     EXPECT_EQ(d.c.completeDays, 0);
     d = judge({{mon(18, 0), 1}, {mon(19, 0), 2}}, SessionKind::Two, twoSessions());
@@ -162,8 +172,8 @@ TEST(TwoSession, SaturdayOneSession) {
     EXPECT_EQ(d.lines[0].overtime, hm(0, 30));
     EXPECT_FALSE(d.lines[0].missing);
     EXPECT_EQ(d.c.completeDays, 1);
-    d = judge({{sat(9, 0), 1}, {sat(12, 0), 2}, {sat(13, 0), 1}, {sat(14, 0), 2}},
-              SessionKind::Two, h);
+    d = judge({{sat(9, 0), 1}, {sat(12, 0), 2}, {sat(13, 0), 1}, {sat(14, 0), 2}}, SessionKind::Two,
+              h);
     EXPECT_TRUE(d.lines[1].excessive);
     // Arriving after the only Saturday session has ended earns no overtime.
     d = judge({{sat(15, 0), 1}, {sat(16, 0), 2}}, SessionKind::Two, h);
@@ -183,8 +193,8 @@ TEST(TwoSession, SaturdayTwoSessions) {
     EXPECT_EQ(d.lines[1].overtime, hm(0, 20));
     EXPECT_EQ(d.c.completeDays, 1);
     // A second pair is bounded by the Saturday sessions.
-    d = judge({{sat(9, 0), 1}, {sat(12, 0), 2}, {sat(16, 0), 1}, {sat(17, 0), 2}},
-              SessionKind::Two, h);
+    d = judge({{sat(9, 0), 1}, {sat(12, 0), 2}, {sat(16, 0), 1}, {sat(17, 0), 2}}, SessionKind::Two,
+              h);
     EXPECT_TRUE(d.lines[1].error);
 }
 

@@ -16,7 +16,7 @@ protected:
     Database& src() { return data.src(); }
     QList<QPair<QTime, QTime>> periods(int group) {
         QList<QPair<QTime, QTime>> out;
-        const auto rows = LoadTimeTable(src(), group);
+        const auto rows = loadTimeTable(src(), group);
         EXPECT_TRUE(rows);
         for (const auto& p : rows.value_or(std::vector<TimePeriod>{})) out.append({p.in, p.out});
         return out;
@@ -28,7 +28,7 @@ TEST_F(TimeTableTest, RefusesPeriodsThatDoNotEndAfterTheyStart) {
         QTime in, out;
     };
     for (const Case c : {Case{hm(9), hm(9)}, Case{hm(22), hm(6)}, Case{hm(14), hm(13, 59)}}) {
-        auto r = AddTimePeriod(src(), 1, c.in, c.out);
+        auto r = addTimePeriod(src(), 1, c.in, c.out);
         ASSERT_FALSE(r) << c.in.toString().toStdString();
         EXPECT_EQ(r.error().text, msg::WrongTimeEntry);
     }
@@ -36,7 +36,7 @@ TEST_F(TimeTableTest, RefusesPeriodsThatDoNotEndAfterTheyStart) {
 }
 
 TEST_F(TimeTableTest, OverlapAndTouchRules) {
-    ASSERT_TRUE(AddTimePeriod(src(), 1, hm(8), hm(12)));
+    ASSERT_TRUE(addTimePeriod(src(), 1, hm(8), hm(12)));
     struct Case {
         const char* what;
         QTime in, out;
@@ -53,7 +53,7 @@ TEST_F(TimeTableTest, OverlapAndTouchRules) {
         {"a minute after", hm(12, 1), hm(13), true},
     };
     for (const auto& c : cases) {
-        auto r = AddTimePeriod(src(), 1, c.in, c.out);
+        auto r = addTimePeriod(src(), 1, c.in, c.out);
         EXPECT_EQ(bool(r), c.accepted) << c.what;
         if (!r) {
             EXPECT_EQ(r.error().text, msg::TimeOverlapped) << c.what;
@@ -66,8 +66,8 @@ TEST_F(TimeTableTest, OverlapAndTouchRules) {
 
 TEST_F(TimeTableTest, GroupsAreIndependent) {
     addGroup(5, QStringLiteral("NIGHT"));
-    ASSERT_TRUE(AddTimePeriod(src(), 1, hm(8), hm(12)));
-    ASSERT_TRUE(AddTimePeriod(src(), 5, hm(8), hm(12)));
+    ASSERT_TRUE(addTimePeriod(src(), 1, hm(8), hm(12)));
+    ASSERT_TRUE(addTimePeriod(src(), 5, hm(8), hm(12)));
     EXPECT_EQ(periods(1).size(), 1);
     EXPECT_EQ(periods(5).size(), 1);
     EXPECT_TRUE(periods(6).isEmpty());
@@ -75,23 +75,23 @@ TEST_F(TimeTableTest, GroupsAreIndependent) {
 
 TEST_F(TimeTableTest, DeleteRemovesOnlyThatPeriod) {
     addGroup(5, QStringLiteral("NIGHT"));
-    ASSERT_TRUE(AddTimePeriod(src(), 1, hm(8), hm(12)));
-    ASSERT_TRUE(AddTimePeriod(src(), 1, hm(13), hm(17)));
-    ASSERT_TRUE(AddTimePeriod(src(), 5, hm(8), hm(12)));
-    const auto rows = LoadTimeTable(src(), 1).value();
-    ASSERT_TRUE(DeleteTimePeriod(src(), rows[0].rowId));
+    ASSERT_TRUE(addTimePeriod(src(), 1, hm(8), hm(12)));
+    ASSERT_TRUE(addTimePeriod(src(), 1, hm(13), hm(17)));
+    ASSERT_TRUE(addTimePeriod(src(), 5, hm(8), hm(12)));
+    const auto rows = loadTimeTable(src(), 1).value();
+    ASSERT_TRUE(deleteTimePeriod(src(), rows[0].rowId));
     EXPECT_EQ(periods(1), (QList<QPair<QTime, QTime>>{{hm(13), hm(17)}}));
     EXPECT_EQ(periods(5).size(), 1);
     // A row already gone is a failure, not a silent success.
-    auto again = DeleteTimePeriod(src(), rows[0].rowId);
+    auto again = deleteTimePeriod(src(), rows[0].rowId);
     ASSERT_FALSE(again);
     EXPECT_EQ(again.error().text, msg::UpdateFailed);
     // After the delete the freed period can be added again.
-    EXPECT_TRUE(AddTimePeriod(src(), 1, hm(8), hm(12)));
+    EXPECT_TRUE(addTimePeriod(src(), 1, hm(8), hm(12)));
 }
 
 TEST_F(TimeTableTest, NoGroupRefused) {
-    auto r = AddTimePeriod(src(), 0, hm(8), hm(12));
+    auto r = addTimePeriod(src(), 0, hm(8), hm(12));
     ASSERT_FALSE(r);
     EXPECT_EQ(r.error().text, msg::NoDataRecord);
 }

@@ -50,7 +50,7 @@ TEST_F(CardEditor, NameChecksOfConfirm) {
         {"ABCDEFGHIJKLMNOPQ", false, "Name too long: a name holds at most 16 characters."},
     };
     for (const Case& c : cases) {
-        auto r = CheckCardName(data.src(), QString::fromUtf8(c.typed), c.registered);
+        auto r = checkCardName(data.src(), QString::fromUtf8(c.typed), c.registered);
         EXPECT_EQ(r ? *r : r.error().text, QString::fromUtf8(c.expected)) << c.typed;
     }
 }
@@ -138,7 +138,7 @@ TEST_F(CardEditor, OverlongNameIsRefusedNeverCut) {
     CardEdit overlong;
     overlong.cardNo = 6;
     overlong.name = QStringLiteral("ABCDEFGHIJKLMNOPQ");
-    auto r = SaveCardEdit(data.src(), overlong);
+    auto r = saveCardEdit(data.src(), overlong);
     ASSERT_FALSE(r);
     EXPECT_EQ(r.error().text, msg::NameTooLong);
 }

@@ -48,7 +48,7 @@ TEST_F(GroupsTest, FillGroupComboSelects) {
     }
     // A deleted group's id selects nothing, and its name reads empty.
     op.answerConfirm(true);
-    ASSERT_TRUE(DeleteGroup(src(), op, 5));
+    ASSERT_TRUE(deleteGroup(src(), op, 5));
     EXPECT_EQ(FillGroupCombo(src(), 5)->index, -1);
     EXPECT_EQ(GroupName(src(), 5), QString());
 }
@@ -123,7 +123,7 @@ TEST_F(GroupsTest, EditorChecksInOrder) {
         g.name = QStringLiteral("NEW");
         c.change(g);
         op.clear();
-        EXPECT_EQ(CheckGroup(src(), op, g), c.field) << c.what;
+        EXPECT_EQ(checkGroup(src(), op, g), c.field) << c.what;
         const QStringList expected =
             c.field ? QStringList{QStringLiteral("error: ") + msg::InvalidInput} : QStringList{};
         EXPECT_EQ(op.shown(), expected) << c.what;
@@ -133,7 +133,7 @@ TEST_F(GroupsTest, EditorChecksInOrder) {
 TEST_F(GroupsTest, NameIsTrimmedAndUpperCased) {
     WorkGroup g;
     g.name = QStringLiteral("  late shift ");
-    EXPECT_EQ(CheckGroup(src(), op, g), std::nullopt);
+    EXPECT_EQ(checkGroup(src(), op, g), std::nullopt);
     EXPECT_EQ(g.name, QStringLiteral("LATE SHIFT"));
     auto id = SaveGroup(src(), g);
     ASSERT_TRUE(id);
@@ -145,18 +145,18 @@ TEST_F(GroupsTest, ExistingNameAsksBeforeOverwriting) {
     g.name = QStringLiteral("default");
     g.wdTo1 = hm(9);  // a later check would fail, but Cancel ends the checks first
     op.answerConfirm(false);
-    EXPECT_EQ(CheckGroup(src(), op, g), GroupField::Name);
+    EXPECT_EQ(checkGroup(src(), op, g), GroupField::Name);
     EXPECT_EQ(op.shown(), QStringList{QStringLiteral("confirm: ") + msg::ConfirmOverwrite});
 
     g.wdTo1 = hm(12);
     op.clear();
     op.answerConfirm(true);
-    EXPECT_EQ(CheckGroup(src(), op, g), std::nullopt);
+    EXPECT_EQ(checkGroup(src(), op, g), std::nullopt);
     g.otMin = 30;
     EXPECT_EQ(SaveGroup(src(), g), 1);
     EXPECT_EQ(count(), 1);
-    EXPECT_EQ(LoadGroup(src(), 1)->wdTo1, hm(12));
-    EXPECT_EQ(LoadGroup(src(), 1)->otMin, 30);
+    EXPECT_EQ(loadWorkGroup(src(), 1)->wdTo1, hm(12));
+    EXPECT_EQ(loadWorkGroup(src(), 1)->otMin, 30);
 }
 
 TEST_F(GroupsTest, SaveStoresEveryField) {
@@ -176,7 +176,7 @@ TEST_F(GroupsTest, SaveStoresEveryField) {
     g.otMulti = 60;
     auto id = SaveGroup(src(), g);
     ASSERT_TRUE(id);
-    auto back = LoadGroup(src(), *id);
+    auto back = loadWorkGroup(src(), *id);
     ASSERT_TRUE(back);
     g.id = *id;
     EXPECT_EQ(std::tie(back->name, back->wdFrom1, back->wdTo1, back->wdFrom2, back->wdTo2),
@@ -189,27 +189,27 @@ TEST_F(GroupsTest, SaveStoresEveryField) {
 
 // Groups are found by name: renaming in the editor adds a group and keeps the edited one.
 TEST_F(GroupsTest, EditingToANewNameAddsAGroup) {
-    WorkGroup g = *LoadGroup(src(), 1);
+    WorkGroup g = *loadWorkGroup(src(), 1);
     g.name = QStringLiteral("RENAMED");
     g.otMin = 45;
-    EXPECT_EQ(CheckGroup(src(), op, g), std::nullopt);
+    EXPECT_EQ(checkGroup(src(), op, g), std::nullopt);
     auto id = SaveGroup(src(), g);
     ASSERT_TRUE(id);
     EXPECT_NE(*id, 1);
     EXPECT_EQ(count(), 2);
     EXPECT_EQ(GroupName(src(), 1), QStringLiteral("DEFAULT"));
-    EXPECT_EQ(LoadGroup(src(), 1)->otMin, 15);
-    EXPECT_EQ(LoadGroup(src(), *id)->otMin, 45);
+    EXPECT_EQ(loadWorkGroup(src(), 1)->otMin, 15);
+    EXPECT_EQ(loadWorkGroup(src(), *id)->otMin, 45);
 }
 
 TEST_F(GroupsTest, DeleteRules) {
     addGroup(5, QStringLiteral("NIGHT"));
     addStaff(100, QStringLiteral("ANN"), 5);
 
-    EXPECT_FALSE(DeleteGroup(src(), op, 1));
-    EXPECT_FALSE(DeleteGroup(src(), op, 0));
+    EXPECT_FALSE(deleteGroup(src(), op, 1));
+    EXPECT_FALSE(deleteGroup(src(), op, 0));
     op.answerConfirm(false);
-    EXPECT_FALSE(DeleteGroup(src(), op, 5));
+    EXPECT_FALSE(deleteGroup(src(), op, 5));
     EXPECT_EQ(op.shown(),
               (QStringList{QStringLiteral("information: ") + msg::CannotDeleteDefaultGroup,
                            QStringLiteral("error: ") + msg::NoDataRecord,
@@ -217,7 +217,7 @@ TEST_F(GroupsTest, DeleteRules) {
     EXPECT_EQ(count(), 2);
 
     op.answerConfirm(true);
-    EXPECT_TRUE(DeleteGroup(src(), op, 5));
+    EXPECT_TRUE(deleteGroup(src(), op, 5));
     EXPECT_EQ(count(), 1);
     // The holder keeps the number of the group that is gone.
     EXPECT_EQ(

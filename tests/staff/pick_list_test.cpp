@@ -35,7 +35,7 @@ TEST_F(PickList, ScopeQueriesBindTheGroupAndChooseTheirRows) {
     pick(3);
     pick(1);
 
-    const StaffScopeQuery q = StaffScopeLines(StaffScope::Group, 4);
+    const StaffScopeQuery q = staffScopeLines(StaffScope::Group, 4);
     EXPECT_EQ(q.lines,
               (QStringList{"select *,descx from staffs", "left join gid on staffs.workgrp=gid.id",
                            "where WORKGRP=?", "order by NAME"}));
@@ -69,21 +69,21 @@ TEST_F(PickList, RemoveAllOfFiftyEmptiesTheListAndStopsWhenAMarkCannotBeStored) 
     ASSERT_TRUE(data.src().exec(
         QStringLiteral("create trigger keep before update of PICKED on staffs when old.CARDNO=17 "
                        "begin select raise(abort,'locked'); end")));
-    EXPECT_FALSE(RemoveAllPicked(data.src()));  // answers instead of retrying card 17 forever
-    EXPECT_EQ(LoadStaffRows(data.src(), QStringLiteral("NAME"), true)->size(), 50u);
+    EXPECT_FALSE(removeAllPicked(data.src()));  // answers instead of retrying card 17 forever
+    EXPECT_EQ(loadStaffRows(data.src(), QStringLiteral("NAME"), true)->size(), 50u);
 
     ASSERT_TRUE(data.src().exec(QStringLiteral("drop trigger keep")));
-    ASSERT_TRUE(RemoveAllPicked(data.src()));
-    EXPECT_TRUE(LoadStaffRows(data.src(), QStringLiteral("NAME"), true)->empty());
-    EXPECT_EQ(LoadStaffRows(data.src(), QStringLiteral("NAME"), false)->size(), 50u);
+    ASSERT_TRUE(removeAllPicked(data.src()));
+    EXPECT_TRUE(loadStaffRows(data.src(), QStringLiteral("NAME"), true)->empty());
+    EXPECT_EQ(loadStaffRows(data.src(), QStringLiteral("NAME"), false)->size(), 50u);
 }
 
 TEST_F(PickList, MarksOneCardAndRefusesAnUnknownOne) {
     addStaff(5, QStringLiteral("Al"), 1);
-    ASSERT_TRUE(SetPicked(data.src(), 5, true));
-    EXPECT_EQ(names(*LoadStaffRows(data.src(), QStringLiteral("NAME"), true)),
+    ASSERT_TRUE(storePicked(data.src(), 5, true));
+    EXPECT_EQ(names(*loadStaffRows(data.src(), QStringLiteral("NAME"), true)),
               QStringList{"Al/DEFAULT"});
-    EXPECT_FALSE(SetPicked(data.src(), 6, true));
+    EXPECT_FALSE(storePicked(data.src(), 6, true));
 }
 
 TEST_F(PickList, ListsSortByTheChosenColumnThenNameAndShowGoneGroupsEmpty) {
@@ -92,9 +92,9 @@ TEST_F(PickList, ListsSortByTheChosenColumnThenNameAndShowGoneGroupsEmpty) {
     addStaff(2, QStringLiteral("Abe"), 1);
     addStaff(3, QStringLiteral("Bea"), 4);
     addStaff(4, QStringLiteral("Dot"), 9);  // its group was deleted
-    EXPECT_EQ(names(*LoadStaffRows(data.src(), SortColumnForTitle("WORKGROUP"))),
+    EXPECT_EQ(names(*loadStaffRows(data.src(), sortColumnForTitle("WORKGROUP"))),
               (QStringList{"Dot/", "Abe/DEFAULT", "Bea/NIGHT", "Cid/NIGHT"}));
-    EXPECT_EQ(names(*LoadStaffRows(data.src(), QStringLiteral("CARDNO"))),
+    EXPECT_EQ(names(*loadStaffRows(data.src(), QStringLiteral("CARDNO"))),
               (QStringList{"Cid/NIGHT", "Abe/DEFAULT", "Bea/NIGHT", "Dot/"}));
 }
 
@@ -105,8 +105,8 @@ TEST_F(PickList, SortColumnsComeOnlyFromTheFixedList) {
                                                          {"NAME;drop table staffs", "NAME"},
                                                          {"", "NAME"}};
     for (const auto& [title, column] : cases)
-        EXPECT_EQ(SortColumnForTitle(QString::fromUtf8(title)), QString::fromUtf8(column)) << title;
-    EXPECT_EQ(StoredSortColumn(QStringLiteral("PL_unset_here")), QStringLiteral("NAME"));
+        EXPECT_EQ(sortColumnForTitle(QString::fromUtf8(title)), QString::fromUtf8(column)) << title;
+    EXPECT_EQ(storedSortColumn(QStringLiteral("PL_unset_here")), QStringLiteral("NAME"));
 }
 
 }  // namespace

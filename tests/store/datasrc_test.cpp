@@ -17,8 +17,9 @@ using NewInstallation = StoreFixture;
 TEST_F(NewInstallation, HasTemplatesLiveFilesEightReadersAndTheDefaultGroup) {
     for (const QString& f : {kLogFile, kSystemFile, kLogTemplate, kSystemTemplate})
         EXPECT_TRUE(QFile::exists(dir.file(f))) << f.toStdString();
-    auto st = data.src().prepare(QStringLiteral(
-        "SELECT PortNo, enable, ipaddr, ipport, \"desc\", mode, locktime FROM reader ORDER BY PortNo"));
+    auto st =
+        data.src().prepare(QStringLiteral("SELECT PortNo, enable, ipaddr, ipport, \"desc\", mode, "
+                                          "locktime FROM reader ORDER BY PortNo"));
     ASSERT_TRUE(st);
     for (int port = 1; port <= 8; ++port) {
         ASSERT_TRUE(st->step().value_or(false));
@@ -42,7 +43,7 @@ TEST_F(NewInstallation, HasTemplatesLiveFilesEightReadersAndTheDefaultGroup) {
     EXPECT_FALSE(g->yesNo(6));
     EXPECT_EQ(g->integer(7), 15);
     EXPECT_EQ(g->integer(8), 5);
-    EXPECT_EQ(data.LogCount(), 0);
+    EXPECT_EQ(data.logCount(), 0);
 }
 
 TEST_F(NewInstallation, YesNoColumnsAreNeverEmpty) {
@@ -55,9 +56,9 @@ TEST_F(NewInstallation, YesNoColumnsAreNeverEmpty) {
 TEST_F(NewInstallation, IsNotMadeAgainOverAnExistingFolder) {
     addLog(QStringLiteral("2026-03-01 08:00:00"), 5);
     data.CloseDatabases();
-    EXPECT_FALSE(data.PrepareDataFolder().value_or(true));
+    EXPECT_FALSE(data.prepareDataFolder().value_or(true));
     ASSERT_TRUE(data.OpenDatabases());
-    EXPECT_EQ(data.LogCount(), 1);
+    EXPECT_EQ(data.logCount(), 1);
 }
 
 TEST(DataFolder, AMissingOrForeignLogFileGivesItsMessageAndStillTriesTheSystemFile) {
@@ -66,16 +67,18 @@ TEST(DataFolder, AMissingOrForeignLogFileGivesItsMessageAndStillTriesTheSystemFi
         ScriptedOperator op;
         Tdsrc data(op);
         data.setDataFolder(dir.path());
-        ASSERT_TRUE(data.PrepareDataFolder().value_or(false));
+        ASSERT_TRUE(data.prepareDataFolder().value_or(false));
         QFile::remove(dir.file(kLogFile));
         if (!missing) QFile::copy(dir.file(kSystemFile), dir.file(kLogFile));  // wrong key
         EXPECT_FALSE(data.OpenDatabases());
-        EXPECT_EQ(op.shown(), QStringList{QStringLiteral("error: System Error: Cannot open attend.db")});
+        EXPECT_EQ(op.shown(),
+                  QStringList{QStringLiteral("error: System Error: Cannot open attend.db")});
         QFile::remove(dir.file(kSystemFile));
         op.clear();
         EXPECT_FALSE(data.OpenDatabases());
-        EXPECT_EQ(op.shown(), (QStringList{QStringLiteral("error: System Error: Cannot open attend.db"),
-                                           QStringLiteral("error: System Error: Cannot open sysdat.db")}));
+        EXPECT_EQ(op.shown(),
+                  (QStringList{QStringLiteral("error: System Error: Cannot open attend.db"),
+                               QStringLiteral("error: System Error: Cannot open sysdat.db")}));
         EXPECT_FALSE(data.isOpen());
     }
 }
@@ -88,9 +91,10 @@ TEST_F(NewInstallation, CheckDatabaseFileTakesOnlyAFileOfItsKind) {
     ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
     junk.write(QByteArray(8192, 'x'));
     junk.close();
-    for (const auto& [file, key] : {std::pair{kSystemFile, kLogKey}, std::pair{kLogFile, kSystemKey},
-                                    std::pair{QStringLiteral("junk.db"), kLogKey},
-                                    std::pair{QStringLiteral("absent.db"), kLogKey}}) {
+    for (const auto& [file, key] :
+         {std::pair{kSystemFile, kLogKey}, std::pair{kLogFile, kSystemKey},
+          std::pair{QStringLiteral("junk.db"), kLogKey},
+          std::pair{QStringLiteral("absent.db"), kLogKey}}) {
         op.clear();
         EXPECT_FALSE(data.CheckDatabaseFile(dir.file(file), key)) << file.toStdString();
         EXPECT_EQ(op.shown(), QStringList{QStringLiteral("error: Invalid Database")});
@@ -125,7 +129,12 @@ TEST_F(NewInstallation, LookupStaffNeedsTheCardAndItsGroup) {
     addGroup(4, QStringLiteral("OFFICE"));
     addStaff(100, QStringLiteral("ANNA"), 4);
     addStaff(101, QStringLiteral("BERT"), 9);  // a group that does not exist
-    struct Case { int card; bool found; const char* name; const char* group; };
+    struct Case {
+        int card;
+        bool found;
+        const char* name;
+        const char* group;
+    };
     for (const Case& c : {Case{100, true, "ANNA", "OFFICE"}, Case{101, false, "[101]", ""},
                           Case{123, false, "[123]", ""}}) {
         TStaffRec rec;
@@ -135,10 +144,10 @@ TEST_F(NewInstallation, LookupStaffNeedsTheCardAndItsGroup) {
     }
     // The live views still know a holder whose group is gone.
     TStaffRec rec;
-    EXPECT_TRUE(data.LookupHolder(101, rec));
+    EXPECT_TRUE(data.lookupHolder(101, rec));
     EXPECT_EQ(rec.name, QStringLiteral("BERT"));
     EXPECT_EQ(rec.group, QString());
-    EXPECT_FALSE(data.LookupHolder(123, rec));
+    EXPECT_FALSE(data.lookupHolder(123, rec));
     EXPECT_EQ(rec.name, QStringLiteral("[123]"));
 }
 
@@ -157,16 +166,16 @@ TEST_F(NewInstallation, TheLogCountIsKeptAndTheNewestRowFound) {
     addLog(QStringLiteral("2026-03-02 08:00:00"), 2);
     addLog(QStringLiteral("2026-03-03 17:00:00"), 3, 2, 4);
     addLog(QStringLiteral("2026-03-01 09:00:00"), 1);
-    EXPECT_EQ(data.LogCount(), 3);
-    const auto newest = data.NewestLog();
+    EXPECT_EQ(data.logCount(), 3);
+    const auto newest = data.newestLog();
     ASSERT_TRUE(newest);
     EXPECT_EQ(newest->cardNo, 3);
     EXPECT_EQ(newest->sysTime, QDateTime(QDate(2026, 3, 3), QTime(17, 0)));
     EXPECT_EQ(newest->mode, 2);
     EXPECT_EQ(newest->reader, 4);
     ASSERT_TRUE(data.att().run(QStringLiteral("DELETE FROM recorder WHERE CARDNO = 3")));
-    EXPECT_EQ(data.LogCount(), 2);
-    EXPECT_EQ(data.NewestLog()->cardNo, 2);
+    EXPECT_EQ(data.logCount(), 2);
+    EXPECT_EQ(data.newestLog()->cardNo, 2);
 }
 
 TEST_F(NewInstallation, ColumnNamesAnswerInAnyCase) {
@@ -179,13 +188,14 @@ TEST_F(NewInstallation, ColumnNamesAnswerInAnyCase) {
 
 TEST(DateTimes, StoredTextsAndTheWholeDayRange) {
     const QDateTime t(QDate(2026, 3, 1), QTime(8, 5, 7, 250));
-    EXPECT_EQ(DateTimeText(t), QStringLiteral("2026-03-01 08:05:07.250"));
-    EXPECT_EQ(DateTimeText(WholeSeconds(t)), QStringLiteral("2026-03-01 08:05:07"));
-    EXPECT_EQ(ParseDateTimeText(QStringLiteral("2026-03-01 08:05:07.250")), t);
-    EXPECT_FALSE(ParseDateTimeText(QStringLiteral("2026-02-30 08:00:00")).isValid());
-    EXPECT_EQ(WholeDayRange(QDate(2026, 3, 1), QDate(2026, 3, 3)),
-              std::make_pair(QStringLiteral("2026-03-01 00:00:00"), QStringLiteral("2026-03-04 00:00:00")));
-    EXPECT_EQ(WholeDayRange(QDate(2026, 12, 31), QDate(2026, 12, 31)).second,
+    EXPECT_EQ(dateTimeText(t), QStringLiteral("2026-03-01 08:05:07.250"));
+    EXPECT_EQ(dateTimeText(WholeSeconds(t)), QStringLiteral("2026-03-01 08:05:07"));
+    EXPECT_EQ(parseDateTimeText(QStringLiteral("2026-03-01 08:05:07.250")), t);
+    EXPECT_FALSE(parseDateTimeText(QStringLiteral("2026-02-30 08:00:00")).isValid());
+    EXPECT_EQ(wholeDayRange(QDate(2026, 3, 1), QDate(2026, 3, 3)),
+              std::make_pair(QStringLiteral("2026-03-01 00:00:00"),
+                             QStringLiteral("2026-03-04 00:00:00")));
+    EXPECT_EQ(wholeDayRange(QDate(2026, 12, 31), QDate(2026, 12, 31)).second,
               QStringLiteral("2027-01-01 00:00:00"));
 }
 
@@ -193,7 +203,7 @@ TEST_F(NewInstallation, TheWholeDayRangeIncludesTheMidnightAfterTheLastDay) {
     for (const char* t : {"2026-02-28 23:59:59", "2026-03-01 00:00:00", "2026-03-03 23:59:59",
                           "2026-03-04 00:00:00", "2026-03-04 00:00:01"})
         addLog(QString::fromLatin1(t), 1);
-    const auto [from, to] = WholeDayRange(QDate(2026, 3, 1), QDate(2026, 3, 3));
+    const auto [from, to] = wholeDayRange(QDate(2026, 3, 1), QDate(2026, 3, 3));
     auto n = data.att().scalarInt(
         QStringLiteral("SELECT count(*) FROM recorder WHERE SYSTIME BETWEEN ? AND ?"), from, to);
     EXPECT_EQ(n->value_or(-1), 3);

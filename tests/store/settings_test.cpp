@@ -1,9 +1,9 @@
-#include "store/setting_names.h"
 #include "store/settings.h"
+#include "store/setting_names.h"
 
+#include <gtest/gtest.h>
 #include <QFile>
 #include <QSettings>
-#include <gtest/gtest.h>
 
 using namespace tallyport;
 
@@ -11,22 +11,22 @@ namespace {
 
 class SettingsTest : public ::testing::Test {
 protected:
-    void SetUp() override { QFile::remove(SettingsFilePath()); }
+    void SetUp() override { QFile::remove(settingsFilePath()); }
 
     // Changes the stored text as a person editing the file would.
     static void storeRaw(const QString& name, const QString& text) {
-        QSettings s(SettingsFilePath(), QSettings::IniFormat);
+        QSettings s(settingsFilePath(), QSettings::IniFormat);
         s.setValue(QStringLiteral("TallyportTime/") + name, text);
     }
     static QString fileText() {
-        QFile f(SettingsFilePath());
+        QFile f(settingsFilePath());
         return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
     }
 };
 
 TEST_F(SettingsTest, LivesInTheUsersConfigFolderUnderItsSection) {
-    EXPECT_TRUE(SettingsFilePath().startsWith(qEnvironmentVariable("XDG_CONFIG_HOME")));
-    EXPECT_TRUE(SettingsFilePath().endsWith(QStringLiteral("/ZOLT/TallyportTime.conf")));
+    EXPECT_TRUE(settingsFilePath().startsWith(qEnvironmentVariable("XDG_CONFIG_HOME")));
+    EXPECT_TRUE(settingsFilePath().endsWith(QStringLiteral("/ZOLT/TallyportTime.conf")));
     WriteSettingInt(setting::WebPortNo, 8080);
     EXPECT_TRUE(fileText().contains(QStringLiteral("[TallyportTime]\nWebPortNo=8080")));
 }

@@ -3,8 +3,8 @@
 // A console started on a new installation in a throw-away folder, its reader 1 (and 2) pointed
 // at a reader simulator over TCP, its devices recording, its clock in the test's hand.
 #include "app/auto_inout.h"
-#include "app/clock.h"
 #include "app/console.h"
+#include "base/clock.h"
 #include "store/date_time.h"
 #include "store/settings.h"
 #include "support/recording_devices.h"
@@ -12,9 +12,9 @@
 #include "support/sim_process.h"
 #include "support/temp_data.h"
 
+#include <gtest/gtest.h>
 #include <QSignalSpy>
 #include <QTest>
-#include <gtest/gtest.h>
 
 namespace tallyport::test {
 
@@ -29,8 +29,8 @@ protected:
         QObject::connect(&console, &Console::eventShown,
                          [this](int card, const QDateTime&) { shown.push_back(card); });
         QObject::connect(&console, &Console::logChanged, [this] { ++logChanges; });
-        ASSERT_TRUE(console.StartUp());
-        ASSERT_TRUE(console.CreationStep());
+        ASSERT_TRUE(console.startUp());
+        ASSERT_TRUE(console.creationStep());
         addGroup(2, QStringLiteral("OFFICE"));
         pointReader(2, 1, QStringLiteral("Back door"), false);
         pointReader(1, 1, QStringLiteral("Front door"));
@@ -45,12 +45,14 @@ protected:
     TReader& reader(int port) { return console.readers().reader(port); }
 
     void addGroup(int id, const QString& name) {
-        ASSERT_TRUE(src().run(QStringLiteral("INSERT INTO gid(id, descx) VALUES (?, ?)"), id, name));
+        ASSERT_TRUE(
+            src().run(QStringLiteral("INSERT INTO gid(id, descx) VALUES (?, ?)"), id, name));
     }
     void addStaff(int card, const QString& name, int group, bool com1 = true, bool com2 = false) {
-        ASSERT_TRUE(src().run(QStringLiteral("INSERT INTO staffs(CARDNO, NAME, WORKGRP, COM1, COM2) "
-                                             "VALUES (?, ?, ?, ?, ?)"),
-                              card, name, group, com1, com2));
+        ASSERT_TRUE(
+            src().run(QStringLiteral("INSERT INTO staffs(CARDNO, NAME, WORKGRP, COM1, COM2) "
+                                     "VALUES (?, ?, ?, ?, ?)"),
+                      card, name, group, com1, com2));
     }
     // Reader `port` in `mode`, connected to the simulator's reader port - 1 when `connect`.
     void pointReader(int port, int mode, const QString& desc, bool connect = true) {
@@ -79,7 +81,7 @@ protected:
         if (!st) return {};
         st->bind(1, rowId);
         if (!st->step().value_or(false)) return {};
-        return LogRecordFromRow(*st);
+        return logRecordFromRow(*st);
     }
     qint64 count(Database& db, const QString& table) {
         return db.scalarInt(QStringLiteral("SELECT count(*) FROM ") + table)->value_or(-1);

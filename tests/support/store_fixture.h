@@ -13,13 +13,13 @@ class StoreFixture : public ::testing::Test {
 protected:
     void SetUp() override {
         data.setDataFolder(dir.path());
-        ASSERT_TRUE(data.PrepareDataFolder().value_or(false));
+        ASSERT_TRUE(data.prepareDataFolder().value_or(false));
         ASSERT_TRUE(data.OpenDatabases());
     }
 
     void addGroup(int id, const QString& name) {
-        ASSERT_TRUE(data.src().run(QStringLiteral("INSERT INTO gid(id, descx) VALUES (?, ?)"), id,
-                                   name));
+        ASSERT_TRUE(
+            data.src().run(QStringLiteral("INSERT INTO gid(id, descx) VALUES (?, ?)"), id, name));
     }
     void addStaff(int card, const QString& name, int group) {
         ASSERT_TRUE(data.src().run(
@@ -28,7 +28,8 @@ protected:
     }
     void addLog(const QString& when, int card, int mode = 1, int reader = 1) {
         ASSERT_TRUE(data.att().run(
-            QStringLiteral("INSERT INTO recorder(SYSTIME, CARDNO, MODE, READER) VALUES (?, ?, ?, ?)"),
+            QStringLiteral(
+                "INSERT INTO recorder(SYSTIME, CARDNO, MODE, READER) VALUES (?, ?, ?, ?)"),
             when, card, mode, reader));
     }
 

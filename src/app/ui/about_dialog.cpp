@@ -14,7 +14,7 @@ namespace tallyport {
 TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("About " TALLYPORT_PRODUCT));
     auto* picture = new QLabel(this);
-    picture->setPixmap(AppPicture(64));
+    picture->setPixmap(appPicture(64));
     auto* product = new QLabel(QStringLiteral(TALLYPORT_PRODUCT), this);
     product->setObjectName(QStringLiteral("ProductName"));
     QFont big = product->font();

@@ -42,23 +42,23 @@ QPixmap emblem(int size, qreal angle) {
 
 }  // namespace
 
-QPixmap AppPicture(int size) {
+QPixmap appPicture(int size) {
     return emblem(size, 60);
 }
 
-QIcon AppIcon() {
+QIcon appIcon() {
     QIcon icon;
-    for (int size : {16, 32, 48, 64, 128}) icon.addPixmap(AppPicture(size));
+    for (int size : {16, 32, 48, 64, 128}) icon.addPixmap(appPicture(size));
     return icon;
 }
 
-std::vector<QIcon> TrayFrames() {
+std::vector<QIcon> trayFrames() {
     std::vector<QIcon> frames;
     for (qreal angle : {0.0, 90.0, 180.0, 270.0}) frames.emplace_back(emblem(32, angle));
     return frames;
 }
 
-QPixmap SplashPicture() {
+QPixmap splashPicture() {
     QPixmap pm(420, 240);
     QPainter p(&pm);
     QLinearGradient bg(0, 0, 0, pm.height());

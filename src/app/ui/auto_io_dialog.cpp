@@ -1,8 +1,8 @@
 #include "app/ui/auto_io_dialog.h"
 
-#include "app/ui/form_layout.h"
 #include "store/setting_names.h"
 #include "store/settings.h"
+#include "ui/form_layout.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -27,7 +27,7 @@ TAutoIO::TAutoIO(Database& src, Operator& op, QWidget* parent)
     RestoreGridColumns(setting::AutoIOgrid, m_grid);
 }
 
-QString TAutoIO::GridTime(const QTime& t) {
+QString TAutoIO::gridTime(const QTime& t) {
     const int h = t.hour() % 12 == 0 ? 12 : t.hour() % 12;
     return (t.hour() < 12 ? QStringLiteral("AM ") : QStringLiteral("PM ")) +
            QString::asprintf("%02d:%02d", h, t.minute());
@@ -42,7 +42,8 @@ void TAutoIO::build() {
     m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->verticalHeader()->hide();
-    connect(m_grid, &QTableView::clicked, this, [this](const QModelIndex& i) { selectRow(i.row()); });
+    connect(m_grid, &QTableView::clicked, this,
+            [this](const QModelIndex& i) { selectRow(i.row()); });
     auto* list = new QGroupBox(QStringLiteral("IN Time List"));
     (new QVBoxLayout(list))->addWidget(m_grid);
 
@@ -86,10 +87,11 @@ void TAutoIO::build() {
 }
 
 void TAutoIO::reload() {
-    m_periods = LoadInPeriods(m_src);
+    m_periods = loadInPeriods(m_src);
     m_model->setRowCount(0);
     for (const InPeriod& p : m_periods)
-        m_model->appendRow({new QStandardItem(GridTime(p.from)), new QStandardItem(GridTime(p.to))});
+        m_model->appendRow(
+            {new QStandardItem(gridTime(p.from)), new QStandardItem(gridTime(p.to))});
     if (!m_periods.empty()) m_grid->selectRow(0);
 }
 
@@ -101,7 +103,7 @@ void TAutoIO::selectRow(int row) {
 }
 
 void TAutoIO::addRecord() {
-    auto r = AddInPeriod(m_src, m_from->time(), m_to->time());
+    auto r = addInPeriod(m_src, m_from->time(), m_to->time());
     if (!r) {
         m_from->setFocus();
         m_op.error(r.error().text);
@@ -114,7 +116,7 @@ void TAutoIO::deleteRecord() {
     const int row = m_grid->currentIndex().isValid() ? m_grid->currentIndex().row() : 0;
     std::optional<qint64> id;
     if (size_t(row) < m_periods.size()) id = m_periods[size_t(row)].rowId;
-    if (DeleteInPeriod(m_op, m_src, id)) reload();
+    if (deleteInPeriod(m_op, m_src, id)) reload();
 }
 
 void TAutoIO::done(int result) {

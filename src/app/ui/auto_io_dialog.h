@@ -35,7 +35,7 @@ public:
     void selectRow(int row);
 
     // "AM hh:mm" / "PM hh:mm" of the grid.
-    static QString GridTime(const QTime& t);
+    static QString gridTime(const QTime& t);
 
 protected:
     void done(int result) override;

@@ -16,14 +16,14 @@
 
 namespace tallyport {
 
-int RunDesktop(const QString& dataFolder) {
+int runDesktopConsole(const QString& dataFolder) {
     // A dialog closed while the window hides in the notification area must not end the
     // program: only closing the main window does.
     QApplication::setQuitOnLastWindowClosed(false);
-    QApplication::setWindowIcon(AppIcon());
-    auto splash = ShowSplash();
+    QApplication::setWindowIcon(appIcon());
+    auto splash = showSplash();
     GuiOperator op;
-    const std::unique_ptr<SpeechVoice> voice = MakeSpeechVoice();
+    const std::unique_ptr<SpeechVoice> voice = makeSpeechVoice();
     GuiBeeper beeper;
     Console console(op, dataFolder);
     console.setPeripherals({nullptr, voice.get(), &beeper});
@@ -44,7 +44,7 @@ int RunDesktop(const QString& dataFolder) {
     return QApplication::exec();
 }
 
-void ShowAnotherInstance() {
+void showAnotherInstance() {
     GuiOperator().information(kAnotherInstance);
 }
 

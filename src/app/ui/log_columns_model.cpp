@@ -2,7 +2,7 @@
 
 namespace tallyport {
 
-const std::array<LogColumn, 5>& LogColumns() {
+const std::array<LogColumn, 5>& logColumns() {
     static const std::array<LogColumn, 5> columns = {{
         {"SYSTIME", "Date and Time", 185, FieldKind::DateTime, false},
         {"CARDNO", "Card Information", 165, FieldKind::Other, false},
@@ -18,7 +18,7 @@ int LogColumnsModel::rowCount(const QModelIndex&) const {
 }
 
 int LogColumnsModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(LogColumns().size());
+    return parent.isValid() ? 0 : static_cast<int>(logColumns().size());
 }
 
 QVariant LogColumnsModel::data(const QModelIndex&, int) const {
@@ -27,7 +27,7 @@ QVariant LogColumnsModel::data(const QModelIndex&, int) const {
 
 QVariant LogColumnsModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || section < 0 || section >= columnCount()) return {};
-    const LogColumn& c = LogColumns()[static_cast<size_t>(section)];
+    const LogColumn& c = logColumns()[static_cast<size_t>(section)];
     if (role == Qt::DisplayRole) return QString::fromLatin1(c.title);
     if (role == FieldKindRole) return static_cast<int>(c.kind);
     return {};

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/field_kind.h"
+#include "base/field_kind.h"
 
 #include <QAbstractTableModel>
 #include <array>
@@ -15,7 +15,7 @@ struct LogColumn {
     FieldKind kind;
     bool hidden;
 };
-const std::array<LogColumn, 5>& LogColumns();
+const std::array<LogColumn, 5>& logColumns();
 
 // The log grid's columns without rows: the frame the log view model later fills.
 class LogColumnsModel : public QAbstractTableModel {

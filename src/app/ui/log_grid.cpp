@@ -1,14 +1,14 @@
 #include "app/ui/log_grid.h"
 
 #include "app/console.h"
-#include "app/event_texts.h"
-#include "app/login.h"
 #include "app/log_model.h"
-#include "app/ui/form_layout.h"
+#include "app/login.h"
+#include "store/log_texts.h"
 #include "store/photo_codec.h"
 #include "store/photo_files.h"
 #include "store/setting_names.h"
 #include "store/settings.h"
+#include "ui/form_layout.h"
 
 #include <QAction>
 #include <QFile>
@@ -45,8 +45,8 @@ void LogCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
     painter->fillRect(opt.rect, selected ? opt.palette.highlight() : opt.palette.base());
     painter->setPen(selected ? opt.palette.highlightedText().color() : opt.palette.text().color());
     painter->setFont(opt.font);
-    painter->drawText(opt.rect.adjusted(2, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                      opt.text);
+    painter->drawText(opt.rect.adjusted(2, 2, 0, 0),
+                      Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, opt.text);
     painter->restore();
 }
 
@@ -59,9 +59,9 @@ LogGrid::LogGrid(Console& console, QWidget* window, QTableView* info, QGroupBox*
       m_photo(window->findChild<QLabel*>(QStringLiteral("xphoto"))),
       m_capture(window->findChild<QLabel*>(QStringLiteral("imgcapture"))),
       m_captureGroup(window->findChild<QGroupBox*>(QStringLiteral("gbcap"))),
-      m_model(new LogModel(console.data(),
-                           [&console](int port) { return console.readers().reader(port).Desc(); },
-                           info)) {
+      m_model(new LogModel(
+          console.data(), [&console](int port) { return console.readers().reader(port).Desc(); },
+          info)) {
     QAbstractItemModel* placeholder = info->model();
     QItemSelectionModel* oldSelection = info->selectionModel();
     info->setModel(m_model);
@@ -132,7 +132,7 @@ void LogGrid::showHolderPhoto(int cardNo) {
 }
 
 void LogGrid::showSnapshot(int cardNo, const QDateTime& time) {
-    QFile file(SnapshotFileName(m_console.data().photoFolder(), cardNo, time));
+    QFile file(snapshotFileName(m_console.data().photoFolder(), cardNo, time));
     auto picture = file.open(QIODevice::ReadOnly) ? decodeJpeg(file.readAll())
                                                   : Result<Picture>(std::unexpected(Error{}));
     if (picture) m_capture->setPixmap(toPixmap(*picture));  // unscaled: the top left shows
@@ -160,7 +160,7 @@ void LogGrid::deleteCurrentRecord() {
     auto done = m_console.data().att().run(QStringLiteral("DELETE FROM recorder WHERE rowid = ?"),
                                            rec->rowId);
     if (!done) return op.generalError(done.error().text);
-    QFile::remove(SnapshotFileName(m_console.data().photoFolder(), rec->cardNo, rec->sysTime));
+    QFile::remove(snapshotFileName(m_console.data().photoFolder(), rec->cardNo, rec->sysTime));
     Q_EMIT m_console.logChanged();  // the grid reads the log again and selects the newest row
     showCurrent();
 }

@@ -14,7 +14,7 @@ namespace {
 QLineEdit* passwordEdit(const char* name, QWidget* parent) {
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(QLatin1String(name));
-    SetStarEcho(edit);
+    setStarEcho(edit);
     return edit;
 }
 
@@ -28,7 +28,7 @@ TDlgNewPass::TDlgNewPass(QWidget* parent) : QDialog(parent) {
     form->addRow(QStringLiteral("New password:"), m_password);
     form->addRow(QStringLiteral("Retype password:"), m_retype);
 
-    QDialogButtonBox* buttons = OkCancelButtons(this, [this] { OKBtnClick(); });
+    QDialogButtonBox* buttons = okCancelButtons(this, [this] { OKBtnClick(); });
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);

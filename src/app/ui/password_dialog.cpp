@@ -10,12 +10,12 @@
 
 namespace tallyport {
 
-void SetStarEcho(QLineEdit* edit) {
+void setStarEcho(QLineEdit* edit) {
     edit->setEchoMode(QLineEdit::Password);
     edit->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
 }
 
-QDialogButtonBox* OkCancelButtons(QDialog* dialog, const std::function<void()>& onOk) {
+QDialogButtonBox* okCancelButtons(QDialog* dialog, const std::function<void()>& onOk) {
     auto* buttons = new QDialogButtonBox(dialog);
     QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
     ok->setObjectName(QStringLiteral("OKBtn"));
@@ -33,10 +33,10 @@ TPasswordDlg::TPasswordDlg(QWidget* parent) : QDialog(parent) {
     auto* label = new QLabel(QStringLiteral("Enter Password:"), this);
     m_password = new QLineEdit(this);
     m_password->setObjectName(QStringLiteral("Password"));
-    SetStarEcho(m_password);
+    setStarEcho(m_password);
     label->setBuddy(m_password);
 
-    QDialogButtonBox* buttons = OkCancelButtons(this, [this] { OKBtnClick(); });
+    QDialogButtonBox* buttons = okCancelButtons(this, [this] { OKBtnClick(); });
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(label);

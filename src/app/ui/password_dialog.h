@@ -29,9 +29,9 @@ private:
 };
 
 // Shows "*" for every typed character.
-void SetStarEcho(QLineEdit* edit);
+void setStarEcho(QLineEdit* edit);
 // The buttons of the password dialogs: `OKBtn` "OK" (default) runs onOk, `CancelBtn` "Cancel"
 // rejects the dialog.
-QDialogButtonBox* OkCancelButtons(QDialog* dialog, const std::function<void()>& onOk);
+QDialogButtonBox* okCancelButtons(QDialog* dialog, const std::function<void()>& onOk);
 
 }  // namespace tallyport

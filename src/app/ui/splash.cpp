@@ -6,8 +6,8 @@
 
 namespace tallyport {
 
-std::unique_ptr<QSplashScreen> ShowSplash() {
-    auto splash = std::make_unique<QSplashScreen>(SplashPicture());
+std::unique_ptr<QSplashScreen> showSplash() {
+    auto splash = std::make_unique<QSplashScreen>(splashPicture());
     splash->setObjectName(QStringLiteral("splash"));
     splash->show();
     QApplication::processEvents();  // nothing else runs yet: only the splash gets painted

@@ -6,6 +6,6 @@
 namespace tallyport {
 
 // The borderless start-up picture, centred on the screen and painted at once.
-std::unique_ptr<QSplashScreen> ShowSplash();
+std::unique_ptr<QSplashScreen> showSplash();
 
 }  // namespace tallyport

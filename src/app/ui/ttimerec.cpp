@@ -1,14 +1,14 @@
 #include "app/ui/ttimerec.h"
 
-#include "app/clock.h"
 #include "app/console.h"
 #include "app/log_model.h"
 #include "app/ui/about_dialog.h"
 #include "app/ui/artwork.h"
-#include "app/ui/form_layout.h"
 #include "app/ui/log_grid.h"
+#include "base/clock.h"
 #include "store/setting_names.h"
 #include "store/settings.h"
+#include "ui/form_layout.h"
 #include "version.h"
 
 #include <QAction>
@@ -20,15 +20,15 @@
 
 namespace tallyport {
 
-QString StatusClockText(const QDateTime& t) {
-    return QLocale().toString(t.date(), QStringLiteral("dd/MMM/yyyy ddd")) +
-           QStringLiteral("  ") + AmPmTimeText(t.time());
+QString statusClockText(const QDateTime& t) {
+    return QLocale().toString(t.date(), QStringLiteral("dd/MMM/yyyy ddd")) + QStringLiteral("  ") +
+           amPmTimeText(t.time());
 }
 
 TTimeRec::TTimeRec(Console& console, QWidget* parent) : QMainWindow(parent), m_console(console) {
     setObjectName(QStringLiteral("TimeRec"));
     setWindowTitle(QStringLiteral(TALLYPORT_PRODUCT));
-    setWindowIcon(AppIcon());
+    setWindowIcon(appIcon());
     setMinimumSize(320, 504);
     resize(602, 504);
     buildActions();
@@ -44,8 +44,8 @@ TTimeRec::TTimeRec(Console& console, QWidget* parent) : QMainWindow(parent), m_c
     connect(&m_console, &Console::logChanged, this, &TTimeRec::showRecordCount);
     connect(&m_console, &Console::readerStatus, m_readerLine,
             [this](int, const QString& text) { m_readerLine->setText(text); });
-    StartUpStep();
-    CreationStep();
+    startUpStep();
+    creationStep();
     connectLive();
     Timer2Timer();  // the clock shows from the start, not a second later
 }
@@ -60,23 +60,23 @@ bool TTimeRec::endRequested() const {
 
 // A failed start-up has shown its message; the remaining steps still run and the program
 // ends before its event loop.
-void TTimeRec::StartUpStep() {
-    m_console.StartUp();
+void TTimeRec::startUpStep() {
+    m_console.startUp();
     const bool hide = ReadSettingBool(setting::HideOnStartup, false);
     action(cmd::actHideIt)->setChecked(hide);
     RestoreFormLayout(setting::MainForm, this);
     m_logGrid->restoreColumns();
     m_showAtStart = !hide;
-    RefreshLogGrid(true);
+    refreshLogGrid(true);
 }
 
-void TTimeRec::CreationStep() {
+void TTimeRec::creationStep() {
     if (endRequested()) {
         m_console.login().Logout();  // nothing else is set up for a program that ends
         return;
     }
     m_iopanel->setVisible(ReadSettingBool(setting::AutoInOut, false));
-    if (!m_console.CreationStep()) return;
+    if (!m_console.creationStep()) return;
     setupDevices();
     m_logGrid->showCurrent();
 }
@@ -127,7 +127,7 @@ void TTimeRec::showAbout() {
 // Stopped while it works, so a slow tick never queues a second one behind it.
 void TTimeRec::Timer2Timer() {
     m_timer2->stop();
-    m_panels[0]->setText(StatusClockText(appClock().now()));
+    m_panels[0]->setText(statusClockText(appClock().now()));
     if (!m_shutDown) m_timer2->start();
 }
 

@@ -22,7 +22,7 @@ class TClock;
 class Webcam;
 
 // The status bar clock: "dd/mmm/yyyy ddd  AM/PM hh:mm:ss" with 12-hour hours.
-QString StatusClockText(const QDateTime& t);
+QString statusClockText(const QDateTime& t);
 
 // The main window: menus built from the command table, the live areas, the notification-area
 // icon and the status bar clock. It drives the console through start-up (while it is built)
@@ -59,9 +59,9 @@ public Q_SLOTS:
     void showRecordCount();
     void showAbout();
     // ttimerec_log.cpp
-    void RefreshLogGrid(bool shown);
-    void ShowHolderPhoto(int cardNo);
-    void ShowSnapshot(int cardNo, const QDateTime& time);
+    void refreshLogGrid(bool shown);
+    void showHolderPhoto(int cardNo);
+    void showSnapshot(int cardNo, const QDateTime& time);
 
 Q_SIGNALS:
     // The window was closed: the console has shut down and the program ends.
@@ -99,8 +99,8 @@ private:
     // ttimerec_log.cpp
     void buildLogView();
     // ttimerec.cpp
-    void StartUpStep();
-    void CreationStep();
+    void startUpStep();
+    void creationStep();
     void shutdown();
     void Timer2Timer();
     void connectLive();  // ttimerec_live.cpp

@@ -113,10 +113,10 @@ QWidget* TTimeRec::buildLogs() {
     m_info->setShowGrid(true);
     m_info->verticalHeader()->hide();
     m_info->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    for (size_t i = 0; i < LogColumns().size(); ++i) {
+    for (size_t i = 0; i < logColumns().size(); ++i) {
         const int column = static_cast<int>(i);
-        m_info->setColumnWidth(column, LogColumns()[i].width);
-        m_info->setColumnHidden(column, LogColumns()[i].hidden);
+        m_info->setColumnWidth(column, logColumns()[i].width);
+        m_info->setColumnHidden(column, logColumns()[i].hidden);
     }
     m_info->setContextMenuPolicy(Qt::ActionsContextMenu);
     m_info->addAction(action(cmd::actDelRec));

@@ -48,7 +48,7 @@ void TTimeRec::setupDevices() {
         delete placeholder;
     }
     m_webcam->preview()->setFixedSize(160, 120);
-    showWebcam(WebcamEnabled());
+    showWebcam(webcamEnabled());
 }
 
 // The camera runs while its panel shows; the picture group shows only with a camera.
@@ -63,7 +63,7 @@ void TTimeRec::showWebcam(bool visible) {
 }
 
 void TTimeRec::hideWebcam(bool hidden) {
-    StoreWebcamHidden(hidden);
+    storeWebcamHidden(hidden);
     showWebcam(!hidden);
 }
 

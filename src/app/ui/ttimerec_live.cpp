@@ -1,10 +1,10 @@
 // The main window's part of live recording: the IN/OUT panel, its override click and the
 // "Auto IN/OUT Time" command.
 #include "app/auto_inout.h"
-#include "app/clock.h"
 #include "app/console.h"
 #include "app/ui/auto_io_dialog.h"
 #include "app/ui/ttimerec.h"
+#include "base/clock.h"
 #include "store/setting_names.h"
 #include "store/settings.h"
 
@@ -43,7 +43,7 @@ void TTimeRec::connectLive() {
     connect(&io, &AutoInOut::stateChanged, m_iopanel,
             [this](bool in) { showDirection(m_iopanel, in); });
     m_iopanel->installEventFilter(
-        new ClickFilter(m_iopanel, [this] { m_console.autoInOut().PanelClick(); }));
+        new ClickFilter(m_iopanel, [this] { m_console.autoInOut().panelClick(); }));
     connect(action(QStringLiteral("actautoio")), &QAction::triggered, this, [this] {
         TAutoIO dialog(m_console.data().src(), m_console.op(), this);
         dialog.exec();

@@ -13,20 +13,20 @@ void TTimeRec::buildLogView() {
     m_logGrid = new LogGrid(m_console, this, m_info, m_logs, action(cmd::actDelRec));
     connect(m_logGrid, &LogGrid::cardDoubleClicked, this, &TTimeRec::cardDoubleClicked);
     connect(&m_console, &Console::eventShown, this, [this](int cardNo, const QDateTime& time) {
-        ShowHolderPhoto(cardNo);
-        ShowSnapshot(cardNo, time);
+        showHolderPhoto(cardNo);
+        showSnapshot(cardNo, time);
     });
 }
 
-void TTimeRec::RefreshLogGrid(bool shown) {
+void TTimeRec::refreshLogGrid(bool shown) {
     m_logGrid->refresh(shown);
 }
 
-void TTimeRec::ShowHolderPhoto(int cardNo) {
+void TTimeRec::showHolderPhoto(int cardNo) {
     m_logGrid->showHolderPhoto(cardNo);
 }
 
-void TTimeRec::ShowSnapshot(int cardNo, const QDateTime& time) {
+void TTimeRec::showSnapshot(int cardNo, const QDateTime& time) {
     m_logGrid->showSnapshot(cardNo, time);
 }
 

@@ -1,10 +1,10 @@
 // The main window's commands: one action per command of the table, named after it, enabled
 // as the login state says, placed in the menus in their order.
 #include "app/console.h"
+#include "app/ui/card_commands.h"
+#include "app/ui/report_commands.h"
+#include "app/ui/staff_commands.h"
 #include "app/ui/ttimerec.h"
-#include "reports/ui/report_actions.h"
-#include "staff/ui/card_commands.h"
-#include "staff/ui/staff_commands.h"
 
 #include <QAction>
 #include <QMenuBar>
@@ -35,7 +35,7 @@ QAction* TTimeRec::action(const QString& name) const {
 }
 
 void TTimeRec::buildActions() {
-    for (const CommandInfo& c : AllCommands()) {
+    for (const CommandInfo& c : allCommands()) {
         const QString name = QString::fromLatin1(c.name);
         const auto caption = menuCaptions().find(name);
         auto* a = new QAction(
@@ -101,16 +101,16 @@ void TTimeRec::connectActions() {
     connect(action(cmd::actLogout), &QAction::triggered, this,
             [this] { m_console.login().Logout(); });
     connect(action(cmd::actsetpasswd), &QAction::triggered, this,
-            [this] { m_console.login().SetPassword(); });
+            [this] { m_console.login().setPassword(); });
     connect(action(cmd::acthide), &QAction::triggered, this, &TTimeRec::hideMainWindow);
     connect(action(cmd::actexit), &QAction::triggered, this, &QWidget::close);
     connect(action(cmd::actabout), &QAction::triggered, this, &TTimeRec::showAbout);
     connect(action(cmd::actHideIt), &QAction::triggered, this,
             [this](bool checked) { m_console.setHideOnStartup(checked); });
     connectDeviceCommands();
-    ConnectCardCommands(*this, m_console);
-    ConnectStaffCommands(*this, m_console);
-    ConnectReportCommands(*this, m_console);
+    connectCardCommands(*this, m_console);
+    connectStaffCommands(*this, m_console);
+    connectReportCommands(*this, m_console);
 }
 
 }  // namespace tallyport

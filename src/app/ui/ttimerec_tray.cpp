@@ -19,7 +19,7 @@ QAction* menuEntry(QMenu* menu, const QString& caption, const char* name) {
 }  // namespace
 
 void TTimeRec::buildTray() {
-    m_trayFrames = TrayFrames();
+    m_trayFrames = trayFrames();
     m_tray = new QSystemTrayIcon(m_trayFrames.front(), this);
     m_tray->setObjectName(QStringLiteral("TrayIcon1"));
     m_tray->setToolTip(QStringLiteral("Tallyport"));

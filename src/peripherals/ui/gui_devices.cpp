@@ -11,7 +11,7 @@ void GuiBeeper::beep() {
     QApplication::beep();
 }
 
-std::unique_ptr<SpeechVoice> MakeSpeechVoice() {
+std::unique_ptr<SpeechVoice> makeSpeechVoice() {
     const Result<void> ready = EspeakSynthesiser::available();
     if (!ready) {
         qWarning("No spoken greetings: %s", qPrintable(ready.error().text));

@@ -15,6 +15,6 @@ public:
 // The spoken greetings: the speech engine in memory, played through the default audio
 // output on the calling thread's event loop. Null, with a warning, when the engine or its
 // voice data is missing; the console then stays silent.
-std::unique_ptr<SpeechVoice> MakeSpeechVoice();
+std::unique_ptr<SpeechVoice> makeSpeechVoice();
 
 }  // namespace tallyport

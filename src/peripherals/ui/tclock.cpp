@@ -1,6 +1,6 @@
 #include "peripherals/ui/tclock.h"
 
-#include "app/clock.h"
+#include "base/clock.h"
 #include "peripherals/clock_face.h"
 
 #include <QEvent>
@@ -52,7 +52,7 @@ bool TClock::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TClock::paint() {
-    const ClockFace face = ComputeClockFace(m_box->width(), m_box->height(), m_shown.time());
+    const ClockFace face = computeClockFace(m_box->width(), m_box->height(), m_shown.time());
     QPainter p(m_box);
     p.setPen(QPen(kGrey, face.markWidth));
     for (const DialMark& m : face.marks) p.drawLine(m.from, m.to);

@@ -16,7 +16,7 @@ constexpr qint64 kStaleFrameMs = 2000;
 
 }  // namespace
 
-Picture PictureFromImage(const QImage& image) {
+Picture pictureFromImage(const QImage& image) {
     const QImage bgr = image.convertToFormat(QImage::Format_BGR888);
     if (bgr.isNull() || !checkPictureSize(bgr.width(), bgr.height())) return {};
     Picture picture(bgr.width(), bgr.height());
@@ -90,7 +90,7 @@ void Webcam::setFormat(const QCameraFormat& format) {
 std::optional<Picture> Webcam::latestFrame() {
     if (!m_camera || !m_frame.isValid() || m_frameAge.elapsed() > kStaleFrameMs)
         return std::nullopt;
-    Picture picture = PictureFromImage(m_frame.toImage());
+    Picture picture = pictureFromImage(m_frame.toImage());
     if (picture.isEmpty()) return std::nullopt;
     return picture;
 }

@@ -52,6 +52,6 @@ private:
 };
 
 // A frame as the core's picture: 24-bit, blue-green-red.
-Picture PictureFromImage(const QImage& image);
+Picture pictureFromImage(const QImage& image);
 
 }  // namespace tallyport

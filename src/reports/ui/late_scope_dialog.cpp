@@ -19,7 +19,7 @@ TSetLateScope::TSetLateScope(Database& src, Operator& op, QWidget* parent, bool 
 QGroupBox* TSetLateScope::buildHours() {
     auto* g = new QGroupBox(QStringLiteral("Working Hours"), this);
     auto* standard = new QGroupBox(QStringLiteral("Standard Time"), g);
-    m_standard = {HourPicker("dtpSTDstart", standard), HourPicker("dtpSTDend", standard)};
+    m_standard = {hourPicker("dtpSTDstart", standard), hourPicker("dtpSTDend", standard)};
     auto* row = new QGridLayout(standard);
     row->addWidget(m_standard.start, 0, 0);
     row->addWidget(new QLabel(QStringLiteral("to"), standard), 0, 1);
@@ -27,7 +27,7 @@ QGroupBox* TSetLateScope::buildHours() {
     auto* saturday = new QGroupBox(QStringLiteral("Saturday"), g);
     m_sat = new QCheckBox(saturday);
     m_sat->setObjectName(QStringLiteral("cbsat"));
-    m_saturday = {HourPicker("dtpSATstart", saturday), HourPicker("dtpSATend", saturday)};
+    m_saturday = {hourPicker("dtpSATstart", saturday), hourPicker("dtpSATend", saturday)};
     auto* satRow = new QGridLayout(saturday);
     satRow->addWidget(m_sat, 0, 0);
     satRow->addWidget(m_saturday.start, 0, 1);
@@ -36,7 +36,7 @@ QGroupBox* TSetLateScope::buildHours() {
     auto* col = new QVBoxLayout(g);
     col->addWidget(standard);
     col->addWidget(saturday);
-    col->addWidget(BuildOvertimeOptions(g, m_overtime));
+    col->addWidget(buildOvertimeOptions(g, m_overtime));
     return g;
 }
 

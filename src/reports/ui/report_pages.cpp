@@ -1,14 +1,14 @@
 #include "reports/ui/report_pages.h"
 
-#include "app/operator.h"
+#include "base/operator.h"
 
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QMarginsF>
 #include <QPageLayout>
-#include <QGlyphRun>
 #include <QPainter>
-#include <QRawFont>
 #include <QPdfWriter>
+#include <QRawFont>
 #include <QSaveFile>
 
 namespace tallyport {
@@ -131,14 +131,17 @@ double drawPageHeader(PageState& s) {
     return y + mm(s, 3);
 }
 
-double footerHeight(const PageState& s) { return lineHeight(s, sansFont(9)); }
+double footerHeight(const PageState& s) {
+    return lineHeight(s, sansFont(9));
+}
 
 void drawPageFooter(PageState& s) {
     const QFont f = sansFont(9);
     const double top = s.area.height() - footerHeight(s);
-    drawText(s, f, top,
-             QStringLiteral("Printed on ") + s.printedOn.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
-             Qt::AlignLeft);
+    drawText(
+        s, f, top,
+        QStringLiteral("Printed on ") + s.printedOn.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
+        Qt::AlignLeft);
     drawText(s, f, top, QStringLiteral("P.") + QString::number(s.page), Qt::AlignRight);
 }
 
@@ -201,17 +204,25 @@ bool placeBand(PageState& s, QPagedPaintDevice& device, const ReportLine& line) 
 
 }  // namespace
 
-QPageLayout ReportPageLayout() {
+QPageLayout reportPageLayout() {
     return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
                        QMarginsF(20.0, 10.0, 15.0, 10.0), QPageLayout::Millimeter);
 }
 
-Result<int> PaintReportPages(const ReportContents& rc, QPagedPaintDevice& device,
+Result<int> paintReportPages(const ReportContents& rc, QPagedPaintDevice& device,
                              const QDateTime& printedOn, Progress* progress) {
     QPainter painter;
     if (!painter.begin(&device)) return fail(QStringLiteral("The report pages cannot be drawn."));
-    PageState s{&painter, QRectF(0, 0, device.width(), device.height()), 0, 0, 0, 0, printedOn, &rc,
-                bandStyle(&device, sansFont(11)), bandStyle(&device, monoFont(9))};
+    PageState s{&painter,
+                QRectF(0, 0, device.width(), device.height()),
+                0,
+                0,
+                0,
+                0,
+                printedOn,
+                &rc,
+                bandStyle(&device, sansFont(11)),
+                bandStyle(&device, monoFont(9))};
     bool ok = startPage(s, device);
     const size_t n = rc.lines.size();
     for (size_t i = 0; ok && i < n; ++i) {
@@ -224,7 +235,7 @@ Result<int> PaintReportPages(const ReportContents& rc, QPagedPaintDevice& device
     return s.page;
 }
 
-Result<void> WriteReportPdf(const ReportContents& rc, const QString& path,
+Result<void> writeReportPdf(const ReportContents& rc, const QString& path,
                             const QDateTime& printedOn) {
     QSaveFile file(path);
     const auto cannot = [&](const QString& why) {
@@ -233,11 +244,11 @@ Result<void> WriteReportPdf(const ReportContents& rc, const QString& path,
     if (!file.open(QIODevice::WriteOnly)) return cannot(file.errorString());
     {
         QPdfWriter writer(&file);
-        writer.setPageLayout(ReportPageLayout());
+        writer.setPageLayout(reportPageLayout());
         writer.setResolution(300);
         writer.setCreator(QStringLiteral("Tallyport"));
         writer.setTitle(rc.title);
-        if (auto pages = PaintReportPages(rc, writer, printedOn); !pages)
+        if (auto pages = paintReportPages(rc, writer, printedOn); !pages)
             return cannot(QStringLiteral("the pages cannot be drawn"));
     }
     if (!file.commit()) return cannot(file.errorString());

@@ -1,8 +1,8 @@
 #include "reports/ui/scope_dialog_base.h"
 
-#include "app/clock.h"
-#include "staff/ui/staff_scope_dialog.h"
+#include "base/clock.h"
 #include "store/messages.h"
+#include "ui/persons_group.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -61,8 +61,7 @@ const QStringList kFormats = {QStringLiteral(" AM/PMhh:mm:ss"), QStringLiteral("
 
 }  // namespace
 
-ReportScopeDialog::ReportScopeDialog(ScopeDialog kind, Database& src, Operator& op,
-                                     QWidget* parent)
+ReportScopeDialog::ReportScopeDialog(ScopeDialog kind, Database& src, Operator& op, QWidget* parent)
     : QDialog(parent), m_kind(kind), m_src(src), m_op(op) {
     setWindowTitle(kind == ScopeDialog::Who ? QStringLiteral("Who's Status")
                                             : QStringLiteral("Scope of Report"));
@@ -73,7 +72,9 @@ ReportScopeDialog::ReportScopeDialog(ScopeDialog kind, Database& src, Operator& 
 ReportScopeDialog::~ReportScopeDialog() = default;
 
 QGroupBox* ReportScopeDialog::buildPersons() {
-    const PersonsGroup g = BuildPersonsGroup(this, m_src, m_op);
+    const PersonsGroup g = buildPersonsGroup(this, m_src, [this](QWidget* window) {
+        if (m_openPickList) m_openPickList(window);
+    });
     g.box->setToolTip(QStringLiteral("Select Person to be shown on the report"));
     m_persons = g.choice;
     m_groups = g.groups;
@@ -85,17 +86,19 @@ QGroupBox* ReportScopeDialog::buildPersons() {
 }
 
 void ReportScopeDialog::loadGroupHours() {
-    if (!IsLateDialog(m_kind) || m_overnight || !groupChecked()) return;
+    if (!isLateDialog(m_kind) || m_overnight || !groupChecked()) return;
     WorkingHours h;
     readHours(h);
-    if (LoadGroupHours(m_src, groupName(), m_kind, h)) showHours(h);
+    if (readGroupHours(m_src, groupName(), m_kind, h)) showHours(h);
 }
 
 bool ReportScopeDialog::groupChecked() const {
     return m_persons && m_persons->checkedId() == int(PersonsChoice::Group);
 }
 
-QString ReportScopeDialog::groupName() const { return m_groups ? m_groups->currentText() : QString(); }
+QString ReportScopeDialog::groupName() const {
+    return m_groups ? m_groups->currentText() : QString();
+}
 
 QGroupBox* ReportScopeDialog::buildDates() {
     if (m_kind == ScopeDialog::Who) {
@@ -107,13 +110,17 @@ QGroupBox* ReportScopeDialog::buildDates() {
     auto* g = group(QStringLiteral("Dates of interest"), "gbDates",
                     QStringLiteral("Select the date range to be shown on the report"), this);
     m_dates = new QButtonGroup(g);
-    const std::pair<const char*, const char*> choices[] = {
-        {"This &Week", "rbthisweek"}, {"&Last Week", "rblastweek"}, {"This &Month", "rbthismonth"},
-        {"Last M&onth", "rblastmonth"}, {"A&ll", "rball"}, {"&Range", "rbrange"}};
+    const std::pair<const char*, const char*> choices[] = {{"This &Week", "rbthisweek"},
+                                                           {"&Last Week", "rblastweek"},
+                                                           {"This &Month", "rbthismonth"},
+                                                           {"Last M&onth", "rblastmonth"},
+                                                           {"A&ll", "rball"},
+                                                           {"&Range", "rbrange"}};
     auto* grid = new QGridLayout(g);
     for (int i = 0; i < 6; ++i)
-        grid->addWidget(radio(m_dates, i, QString::fromLatin1(choices[i].first), choices[i].second, g),
-                        i % 3, i / 3);
+        grid->addWidget(
+            radio(m_dates, i, QString::fromLatin1(choices[i].first), choices[i].second, g), i % 3,
+            i / 3);
     m_from = datePicker("dpfrom", g);
     m_to = datePicker("dpto", g);
     grid->addWidget(new QLabel(QStringLiteral("From"), g), 3, 0);
@@ -165,17 +172,20 @@ QGroupBox* ReportScopeDialog::buildRecordsPerLine() {
     auto* g = group(QStringLiteral("Records per line"), "rgrecord", {}, this);
     m_perLine = new QButtonGroup(g);
     auto* row = new QHBoxLayout(g);
-    for (int n = 2; n <= 8; n += 2) row->addWidget(radio(m_perLine, n, QString::number(n), nullptr, g));
+    for (int n = 2; n <= 8; n += 2)
+        row->addWidget(radio(m_perLine, n, QString::number(n), nullptr, g));
     check(m_perLine, 4);
     return g;
 }
 
 QGroupBox* ReportScopeDialog::buildRecordFormat() {
-    auto* g = group(QStringLiteral("Record format"), "rgformat",
-                    QStringLiteral("Select the date and time format displayed on the report"), this);
+    auto* g =
+        group(QStringLiteral("Record format"), "rgformat",
+              QStringLiteral("Select the date and time format displayed on the report"), this);
     m_format = new QButtonGroup(g);
     auto* col = new QVBoxLayout(g);
-    for (int i = 0; i < kFormats.size(); ++i) col->addWidget(radio(m_format, i, kFormats[i], nullptr, g));
+    for (int i = 0; i < kFormats.size(); ++i)
+        col->addWidget(radio(m_format, i, kFormats[i], nullptr, g));
     check(m_format, 0);
     return g;
 }
@@ -196,7 +206,7 @@ void ReportScopeDialog::finish(QLayout* body) {
     all->setSizeConstraint(QLayout::SetFixedSize);
     connect(confirm, &QPushButton::clicked, this, &ReportScopeDialog::confirm);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    setScope(ReadScopeDefaults(m_kind, appClock().now().date()));
+    setScope(readScopeDefaults(m_kind, appClock().now().date()));
 }
 
 void ReportScopeDialog::finishLate(QGroupBox* hours) {
@@ -256,19 +266,21 @@ void ReportScopeDialog::hideControl(const QString& objectName) {
     if (auto* w = findChild<QWidget*>(objectName)) w->setVisible(false);
 }
 
-void ReportScopeDialog::setFirstInLastOutOnly(bool on) { m_filo->setChecked(on); }
+void ReportScopeDialog::setFirstInLastOutOnly(bool on) {
+    m_filo->setChecked(on);
+}
 
 void ReportScopeDialog::confirm() {
     const ReportScope s = scope();
     if (!m_overnight) {
-        const QString bad = FirstInvalidControl(m_kind, s);
+        const QString bad = firstInvalidControl(m_kind, s);
         if (!bad.isEmpty()) {
             if (auto* w = findChild<QWidget*>(bad)) w->setFocus();
             m_op.error(msg::InvalidInput);
             return;
         }
     }
-    WriteScopeSettings(m_kind, s);
+    writeScopeSettings(m_kind, s);
     accept();
 }
 

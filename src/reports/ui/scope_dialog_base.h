@@ -1,10 +1,11 @@
 #pragma once
 
-#include "app/operator.h"
+#include "base/operator.h"
 #include "reports/report_scope.h"
 #include "store/sqlcipher_db.h"
 
 #include <QDialog>
+#include <functional>
 
 class QAbstractButton;
 class QButtonGroup;
@@ -36,6 +37,10 @@ public:
     // Makes a control (or a whole group of them) invisible; its value stays in the scope.
     void hideControl(const QString& objectName);
     void setFirstInLastOutOnly(bool on);
+    // What "Pick List" opens: the pick list is another feature's dialog.
+    void setPickListOpener(std::function<void(QWidget* window)> open) {
+        m_openPickList = std::move(open);
+    }
 
 protected:
     ReportScopeDialog(ScopeDialog kind, Database& src, Operator& op, QWidget* parent);
@@ -83,6 +88,7 @@ private:
     QCheckBox* m_enhance = nullptr;
     QCheckBox* m_preview = nullptr;
     QCheckBox* m_filo = nullptr;
+    std::function<void(QWidget*)> m_openPickList;
 };
 
 }  // namespace tallyport

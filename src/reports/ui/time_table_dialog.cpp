@@ -1,13 +1,13 @@
 #include "reports/ui/time_table_dialog.h"
 
-#include "app/ui/rows_model.h"
-#include "app/am_pm_text.h"
-#include "app/field_kind.h"
-#include "app/operator.h"
-#include "app/ui/form_layout.h"
+#include "base/field_kind.h"
+#include "base/operator.h"
+#include "base/time_texts.h"
 #include "staff/groups.h"
-#include "staff/ui/group_combo.h"
 #include "store/messages.h"
+#include "ui/form_layout.h"
+#include "ui/group_combo.h"
+#include "ui/rows_model.h"
 
 #include <QAbstractTableModel>
 #include <QComboBox>
@@ -56,7 +56,7 @@ public:
         if (role == Qt::TextAlignmentRole) return int(Qt::AlignLeft | Qt::AlignTop);
         if (role != Qt::DisplayRole) return {};
         const auto& p = rows[size_t(index.row())];
-        return AmPmTimeText(index.column() == 0 ? p.in : p.out, true);
+        return amPmTimeText(index.column() == 0 ? p.in : p.out, true);
     }
     QVariant headerData(int section, Qt::Orientation o, int role) const override {
         if (o != Qt::Horizontal) return {};
@@ -141,7 +141,7 @@ QWidget* TFmTimeTbl::buildTop() {
 
 void TFmTimeTbl::loadGroup() {
     m_groupId = GroupId(m_src, cbglist->currentText());
-    auto rows = LoadTimeTable(m_src, m_groupId);
+    auto rows = loadTimeTable(m_src, m_groupId);
     if (!rows) m_op.error(msg::DatabaseError);
     m_model->setRows(rows ? std::move(*rows) : std::vector<TimePeriod>{});
     if (!m_model->rows.empty()) dbgList->selectRow(0);
@@ -154,7 +154,7 @@ void TFmTimeTbl::rowClicked(int row) {
 }
 
 void TFmTimeTbl::btnAddClick() {
-    auto added = AddTimePeriod(m_src, m_groupId, dtpFrom->time(), dtpTo->time());
+    auto added = addTimePeriod(m_src, m_groupId, dtpFrom->time(), dtpTo->time());
     if (!added) {
         if (added.error().text != msg::UpdateFailed) dtpFrom->setFocus();
         m_op.error(added.error().text);
@@ -171,7 +171,7 @@ void TFmTimeTbl::btnDeleteClick() {
     }
     if (!m_op.confirm(msg::ConfirmDelete)) return;
     const auto& p = m_model->rows[size_t(row < 0 ? 0 : row)];
-    if (auto r = DeleteTimePeriod(m_src, p.rowId); !r) m_op.error(r.error().text);
+    if (auto r = deleteTimePeriod(m_src, p.rowId); !r) m_op.error(r.error().text);
     loadGroup();
 }
 

@@ -37,23 +37,23 @@ TSetnLateScope::TSetnLateScope(Database& src, Operator& op, QWidget* parent)
 QGroupBox* TSetnLateScope::buildHours() {
     auto* g = new QGroupBox(QStringLiteral("Working Hours"), this);
     auto* standard = new QGroupBox(QStringLiteral("Standard Time"), g);
-    m_session1 = {HourPicker("dtpSTDstart1", standard), HourPicker("dtpSTDend1", standard)};
-    m_session2 = {HourPicker("dtpSTDstart2", standard), HourPicker("dtpSTDend2", standard)};
+    m_session1 = {hourPicker("dtpSTDstart1", standard), hourPicker("dtpSTDend1", standard)};
+    m_session2 = {hourPicker("dtpSTDstart2", standard), hourPicker("dtpSTDend2", standard)};
     auto* stdGrid = new QGridLayout(standard);
     addSession(stdGrid, 0, nullptr, m_session1);
     addSession(stdGrid, 1, nullptr, m_session2);
     auto* saturday = new QGroupBox(QStringLiteral("Saturday"), g);
     m_sat1 = satCheck("cbsat1", saturday);
     m_sat2 = satCheck("cbsat2", saturday);
-    m_saturday1 = {HourPicker("dtpSATstart1", saturday), HourPicker("dtpSATend1", saturday)};
-    m_saturday2 = {HourPicker("dtpSATstart2", saturday), HourPicker("dtpSATend2", saturday)};
+    m_saturday1 = {hourPicker("dtpSATstart1", saturday), hourPicker("dtpSATend1", saturday)};
+    m_saturday2 = {hourPicker("dtpSATstart2", saturday), hourPicker("dtpSATend2", saturday)};
     auto* satGrid = new QGridLayout(saturday);
     addSession(satGrid, 0, m_sat1, m_saturday1);
     addSession(satGrid, 1, m_sat2, m_saturday2);
     auto* col = new QVBoxLayout(g);
     col->addWidget(standard);
     col->addWidget(saturday);
-    col->addWidget(BuildOvertimeOptions(g, m_overtime));
+    col->addWidget(buildOvertimeOptions(g, m_overtime));
     return g;
 }
 

@@ -9,22 +9,24 @@
 
 namespace tallyport {
 
-QTimeEdit* HourPicker(const char* name, QWidget* parent) {
+QTimeEdit* hourPicker(const char* name, QWidget* parent) {
     auto* t = new QTimeEdit(parent);
     t->setObjectName(QString::fromLatin1(name));
     t->setDisplayFormat(QStringLiteral("HH:mm"));
     return t;
 }
 
-qint64 PickedTime(const QTimeEdit* picker) { return picker->time().msecsSinceStartOfDay(); }
+qint64 pickedTime(const QTimeEdit* picker) {
+    return picker->time().msecsSinceStartOfDay();
+}
 
-void ShowTime(QTimeEdit* picker, qint64 timeOfDay) {
-    picker->setTime(QTime::fromMSecsSinceStartOfDay(int(TimeOfDay(timeOfDay))));
+void showTime(QTimeEdit* picker, qint64 timeOfDay) {
+    picker->setTime(QTime::fromMSecsSinceStartOfDay(int(stampTimeOfDay(timeOfDay))));
 }
 
 void SessionPickers::show(const Session& s) const {
-    ShowTime(start, s.start);
-    ShowTime(end, s.end);
+    showTime(start, s.start);
+    showTime(end, s.end);
 }
 
 void OvertimeFields::read(WorkingHours& h) const {
@@ -51,15 +53,19 @@ QSpinBox* minutesField(const char* name, const QString& hint, QWidget* parent) {
 
 }  // namespace
 
-QGroupBox* BuildOvertimeOptions(QWidget* parent, OvertimeFields& fields) {
+QGroupBox* buildOvertimeOptions(QWidget* parent, OvertimeFields& fields) {
     auto* g = new QGroupBox(QStringLiteral("Overtime Options"), parent);
     g->setObjectName(QStringLiteral("gbOvertime"));
-    fields.minimum = minutesField("seOTmin", QStringLiteral("Minimum OT time to start counting as OT"), g);
-    fields.multiple = minutesField("seOTmul", QStringLiteral("OT time must be in multiple of the value"), g);
-    fields.noPay = minutesField("seOTfree", QStringLiteral("OT time that will be deducted from the actual OT"), g);
+    fields.minimum =
+        minutesField("seOTmin", QStringLiteral("Minimum OT time to start counting as OT"), g);
+    fields.multiple =
+        minutesField("seOTmul", QStringLiteral("OT time must be in multiple of the value"), g);
+    fields.noPay = minutesField(
+        "seOTfree", QStringLiteral("OT time that will be deducted from the actual OT"), g);
     auto* grid = new QGridLayout(g);
-    const std::pair<const char*, QSpinBox*> rows[] = {
-        {"Min. O.T.", fields.minimum}, {"O.T. Multiple", fields.multiple}, {"No pay O.T.", fields.noPay}};
+    const std::pair<const char*, QSpinBox*> rows[] = {{"Min. O.T.", fields.minimum},
+                                                      {"O.T. Multiple", fields.multiple},
+                                                      {"No pay O.T.", fields.noPay}};
     int r = 0;
     for (const auto& [caption, field] : rows) {
         grid->addWidget(new QLabel(QString::fromLatin1(caption), g), r, 0);

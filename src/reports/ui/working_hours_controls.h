@@ -11,15 +11,15 @@ class QWidget;
 // The controls of the late dialogs' "Working Hours": time pickers and the overtime options.
 namespace tallyport {
 
-QTimeEdit* HourPicker(const char* name, QWidget* parent);  // "HH:mm"
-qint64 PickedTime(const QTimeEdit* picker);                // ms since midnight
-void ShowTime(QTimeEdit* picker, qint64 timeOfDay);
+QTimeEdit* hourPicker(const char* name, QWidget* parent);  // "HH:mm"
+qint64 pickedTime(const QTimeEdit* picker);                // ms since midnight
+void showTime(QTimeEdit* picker, qint64 timeOfDay);
 
 // "start" to "end" in one row of a grid, as a session is entered.
 struct SessionPickers {
     QTimeEdit* start = nullptr;
     QTimeEdit* end = nullptr;
-    Session read() const { return {PickedTime(start), PickedTime(end)}; }
+    Session read() const { return {pickedTime(start), pickedTime(end)}; }
     void show(const Session& s) const;
 };
 
@@ -32,6 +32,6 @@ struct OvertimeFields {
     void read(WorkingHours& h) const;
     void show(const WorkingHours& h) const;
 };
-QGroupBox* BuildOvertimeOptions(QWidget* parent, OvertimeFields& fields);
+QGroupBox* buildOvertimeOptions(QWidget* parent, OvertimeFields& fields);
 
 }  // namespace tallyport

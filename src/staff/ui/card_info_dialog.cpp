@@ -1,13 +1,13 @@
 #include "staff/ui/card_info_dialog.h"
 
-#include "app/ui/form_layout.h"
 #include "staff/staff_rows.h"
 #include "staff/ui/staff_rows_model.h"
-#include "staff/ui/staff_widgets.h"
 #include "store/messages.h"
 #include "store/photo_files.h"
 #include "store/photo_transform.h"
 #include "store/setting_names.h"
+#include "ui/form_layout.h"
+#include "ui/widgets.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -20,7 +20,7 @@
 
 namespace tallyport {
 
-QString CardInfoCaption(int count) {
+QString cardInfoCaption(int count) {
     return QStringLiteral("Used (%1 cards)").arg(count);
 }
 
@@ -35,13 +35,13 @@ TCardInfo::TCardInfo(Database& src, Operator& op, std::function<bool(int)> editC
     m_grid->setObjectName(QStringLiteral("dbgmember"));
     m_grid->setToolTip(QStringLiteral("Double click to edit the record."));
     m_rows = new StaffRowsModel(m_grid);
-    SetUpStaffGrid(m_grid, m_rows);
+    setUpStaffGrid(m_grid, m_rows);
     (new QVBoxLayout(m_frame))->addWidget(m_grid);
 
-    m_picture = PhotoLabel(this);
+    m_picture = photoLabel(this);
     auto* edit =
-        NamedButton(QStringLiteral("&Edit"), "bedit", QStringLiteral("Edit the record."), this);
-    auto* close = NamedButton(QStringLiteral("&Close"), "Button2",
+        namedButton(QStringLiteral("&Edit"), "bedit", QStringLiteral("Edit the record."), this);
+    auto* close = namedButton(QStringLiteral("&Close"), "Button2",
                               QStringLiteral("Return to main program."), this);
     auto* side = new QVBoxLayout;
     side->addWidget(m_picture);
@@ -53,39 +53,39 @@ TCardInfo::TCardInfo(Database& src, Operator& op, std::function<bool(int)> editC
     row->addLayout(side);
 
     connect(edit, &QPushButton::clicked, this, &TCardInfo::Edit);
-    connect(close, &QPushButton::clicked, this, &TCardInfo::CloseAndSave);
+    connect(close, &QPushButton::clicked, this, &TCardInfo::closeAndSave);
     connect(m_grid, &QTableView::doubleClicked, this, &TCardInfo::Edit);
     connect(m_grid->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int section) {
-        SortBy(m_rows->headerData(section, Qt::Horizontal, Qt::DisplayRole).toString());
+        sortBy(m_rows->headerData(section, Qt::Horizontal, Qt::DisplayRole).toString());
     });
     // Mouse, keys and clicks all move the current row: the photo follows it.
     connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            &TCardInfo::ShowPhoto);
+            &TCardInfo::showPhoto);
     Refresh();
     RestoreFormLayout(setting::CardInfoForm, this);
     RestoreGridColumns(setting::CardInfoMemberGrid, m_grid);
-    ShowPhoto();
+    showPhoto();
 }
 
-void TCardInfo::SortBy(const QString& title) {
-    StoreSortColumn(setting::CI_member, SortColumnForTitle(title));
+void TCardInfo::sortBy(const QString& title) {
+    storeSortColumn(setting::CI_member, sortColumnForTitle(title));
     Refresh();
 }
 
 void TCardInfo::Refresh() {
-    auto rows = LoadStaffRows(m_src, StoredSortColumn(setting::CI_member));
+    auto rows = loadStaffRows(m_src, storedSortColumn(setting::CI_member));
     if (!rows) m_op.error(msg::DatabaseError);
     m_rows->setRows(rows ? std::move(*rows) : std::vector<StaffRow>{});
-    m_frame->setTitle(CardInfoCaption(m_rows->rowCount()));
-    SelectGridRow(m_grid, 0);
-    ShowPhoto();
+    m_frame->setTitle(cardInfoCaption(m_rows->rowCount()));
+    selectGridRow(m_grid, 0);
+    showPhoto();
 }
 
-void TCardInfo::ShowPhoto() {
-    const int card = CurrentCard(m_grid, m_rows);
-    auto bytes = card > 0 ? LoadCardPhoto(m_src, card) : Result<QByteArray>(QByteArray());
+void TCardInfo::showPhoto() {
+    const int card = currentCard(m_grid, m_rows);
+    auto bytes = card > 0 ? loadCardPhoto(m_src, card) : Result<QByteArray>(QByteArray());
     if (!bytes || !LoadPhotoFromField(*bytes, m_photo)) ClearPhoto(m_photo);
-    ShowPicture(m_picture, m_photo);
+    showPicture(m_picture, m_photo);
 }
 
 void TCardInfo::Edit() {
@@ -93,14 +93,14 @@ void TCardInfo::Edit() {
         m_op.error(msg::NoCardRecord);
         return;
     }
-    const int card = CurrentCard(m_grid, m_rows);
+    const int card = currentCard(m_grid, m_rows);
     if (!m_editCard(card)) return;
     Refresh();
-    if (card > 0) SelectGridRow(m_grid, m_rows->rowOf(card));  // the first when it is gone
-    ShowPhoto();
+    if (card > 0) selectGridRow(m_grid, m_rows->rowOf(card));  // the first when it is gone
+    showPhoto();
 }
 
-void TCardInfo::CloseAndSave() {
+void TCardInfo::closeAndSave() {
     SaveFormLayout(setting::CardInfoForm, this);
     SaveGridColumns(setting::CardInfoMemberGrid, m_grid);
     accept();

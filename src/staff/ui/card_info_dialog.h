@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/operator.h"
+#include "base/operator.h"
 #include "staff/card_editor.h"
 #include "store/sqlcipher_db.h"
 
@@ -25,10 +25,10 @@ public:
               QWidget* parent = nullptr);
 
     void Refresh();
-    void SortBy(const QString& title);
+    void sortBy(const QString& title);
     void Edit();
-    void CloseAndSave();
-    void ShowPhoto();
+    void closeAndSave();
+    void showPhoto();
 
     QTableView* grid() const { return m_grid; }
     StaffRowsModel* model() const { return m_rows; }
@@ -47,6 +47,6 @@ private:
 };
 
 // "Used (N cards)"
-QString CardInfoCaption(int count);
+QString cardInfoCaption(int count);
 
 }  // namespace tallyport

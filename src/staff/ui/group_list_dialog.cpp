@@ -1,11 +1,11 @@
 #include "staff/ui/group_list_dialog.h"
 
-#include "app/ui/rows_model.h"
-#include "app/am_pm_text.h"
-#include "app/field_kind.h"
-#include "app/ui/form_layout.h"
+#include "base/field_kind.h"
+#include "base/time_texts.h"
 #include "staff/ui/group_def_dialog.h"
 #include "store/messages.h"
+#include "ui/form_layout.h"
+#include "ui/rows_model.h"
 
 #include <QAbstractTableModel>
 #include <QHBoxLayout>
@@ -94,7 +94,7 @@ public:
             return role == Qt::CheckStateRole ? QVariant(v.toBool() ? Qt::Checked : Qt::Unchecked)
                                               : QVariant();
         if (role != Qt::DisplayRole) return {};
-        return kind == FieldKind::DateTime ? AmPmTimeText(v.toTime()) : v.toString();
+        return kind == FieldKind::DateTime ? amPmTimeText(v.toTime()) : v.toString();
     }
     Qt::ItemFlags flags(const QModelIndex&) const override {
         return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
@@ -160,7 +160,7 @@ int TDlgGrpList::currentId() const {
 }
 
 void TDlgGrpList::reload(int selectId) {
-    auto groups = LoadGroups(m_src);
+    auto groups = loadGroups(m_src);
     if (!groups) m_op.error(msg::DatabaseError);
     m_model->setRows(groups ? std::move(*groups) : std::vector<WorkGroup>{});
     int row = 0;
@@ -170,7 +170,7 @@ void TDlgGrpList::reload(int selectId) {
 }
 
 void TDlgGrpList::editGroup(const WorkGroup& g) {
-    TDlgGrpDef editor([this](WorkGroup& w) { return CheckGroup(m_src, m_op, w); }, this);
+    TDlgGrpDef editor([this](WorkGroup& w) { return checkGroup(m_src, m_op, w); }, this);
     editor.setGroup(g);
     if (editor.exec() != QDialog::Accepted) return;
     auto id = SaveGroup(m_src, editor.group());
@@ -186,7 +186,7 @@ void TDlgGrpList::btnnewClick() {
 }
 
 void TDlgGrpList::btneditClick() {
-    const auto g = LoadGroup(m_src, currentId());
+    const auto g = loadWorkGroup(m_src, currentId());
     if (!g) {
         m_op.error(msg::NoDataRecord);
         return;
@@ -197,7 +197,7 @@ void TDlgGrpList::btneditClick() {
 void TDlgGrpList::btndeleteClick() {
     const int id = currentId();
     const int row = dbg_list->currentIndex().row();
-    if (!DeleteGroup(m_src, m_op, id)) return;
+    if (!deleteGroup(m_src, m_op, id)) return;
     reload(0);
     if (!m_model->rows.empty()) dbg_list->selectRow(std::min(row, int(m_model->rows.size()) - 1));
 }

@@ -1,9 +1,9 @@
 #include "staff/ui/name_editor_dialog.h"
 
-#include "staff/ui/group_combo.h"
-#include "staff/ui/staff_widgets.h"
 #include "store/photo_files.h"
 #include "store/photo_transform.h"
+#include "ui/group_combo.h"
+#include "ui/widgets.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -80,15 +80,15 @@ QWidget* Tnadd::buildAccess(const QStringList& readerDescs) {
 QWidget* Tnadd::buildPhoto() {
     auto* box = new QGroupBox(QStringLiteral("Photo"), this);
     auto* col = new QVBoxLayout(box);
-    m_picture = PhotoLabel(box, QStringLiteral("Photo associated with the card number."));
+    m_picture = photoLabel(box, QStringLiteral("Photo associated with the card number."));
     m_picture->installEventFilter(this);
     col->addWidget(m_picture);
-    auto* load = NamedButton(QStringLiteral("&Load Photo"), "xload",
+    auto* load = namedButton(QStringLiteral("&Load Photo"), "xload",
                              QStringLiteral("Associate a picture to the card holder."), box);
-    auto* clear = NamedButton(QStringLiteral("C&lear"), "bClear", {}, box);
-    auto* rotate = NamedButton(QStringLiteral("R&otate"), "bRotate", {}, box);
-    connect(load, &QPushButton::clicked, this, &Tnadd::LoadPhoto);
-    connect(clear, &QPushButton::clicked, this, &Tnadd::ClearPicture);
+    auto* clear = namedButton(QStringLiteral("C&lear"), "bClear", {}, box);
+    auto* rotate = namedButton(QStringLiteral("R&otate"), "bRotate", {}, box);
+    connect(load, &QPushButton::clicked, this, &Tnadd::loadPhoto);
+    connect(clear, &QPushButton::clicked, this, &Tnadd::clearPicture);
     connect(rotate, &QPushButton::clicked, this, &Tnadd::Rotate);
     col->addWidget(load);
     col->addWidget(clear);
@@ -99,11 +99,11 @@ QWidget* Tnadd::buildPhoto() {
 QWidget* Tnadd::buildButtons() {
     auto* row = new QWidget(this);
     auto* h = new QHBoxLayout(row);
-    auto* confirm = NamedButton(QStringLiteral("&Confirm"), "xconfirm",
+    auto* confirm = namedButton(QStringLiteral("&Confirm"), "xconfirm",
                                 QStringLiteral("Confirm the change and exit."), row);
-    auto* del = NamedButton(QStringLiteral("&Delete"), "xdelete",
+    auto* del = namedButton(QStringLiteral("&Delete"), "xdelete",
                             QStringLiteral("Remove the name from the card and exit."), row);
-    auto* cancel = NamedButton(QStringLiteral("Cancel"), "xcancel",
+    auto* cancel = namedButton(QStringLiteral("Cancel"), "xcancel",
                                QStringLiteral("Cancel all changes and exit."), row);
     confirm->setDefault(true);  // Enter confirms
     connect(confirm, &QPushButton::clicked, this, &Tnadd::Confirm);
@@ -144,7 +144,7 @@ CardEdit Tnadd::edit() const {
 }
 
 void Tnadd::Confirm() {
-    auto name = CheckCardName(m_src, m_name->text(), m_name->isReadOnly());
+    auto name = checkCardName(m_src, m_name->text(), m_name->isReadOnly());
     if (!name) {
         m_name->setFocus();
         m_op.error(name.error().text);
@@ -161,11 +161,11 @@ void Tnadd::Delete() {
     accept();
 }
 
-void Tnadd::LoadPhoto() {
+void Tnadd::loadPhoto() {
     if (LoadPhotoFile(m_op, m_photo, 0, 0)) showPhoto();
 }
 
-void Tnadd::ClearPicture() {
+void Tnadd::clearPicture() {
     ClearPhoto(m_photo);
     showPhoto();
 }
@@ -177,14 +177,14 @@ void Tnadd::Rotate() {
 
 bool Tnadd::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_picture && event->type() == QEvent::MouseButtonRelease) {
-        LoadPhoto();
+        loadPhoto();
         return true;
     }
     return QDialog::eventFilter(watched, event);
 }
 
 void Tnadd::showPhoto() {
-    ShowPicture(m_picture, m_photo);
+    showPicture(m_picture, m_photo);
 }
 
 }  // namespace tallyport

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/operator.h"
+#include "base/operator.h"
 #include "staff/card_editor.h"
 #include "store/sqlcipher_db.h"
 
@@ -33,8 +33,8 @@ public:
     // The actions of the buttons, for keyboard, mouse and tests alike.
     void Confirm();
     void Delete();
-    void LoadPhoto();
-    void ClearPicture();
+    void loadPhoto();
+    void clearPicture();
     void Rotate();
 
 protected:

@@ -1,11 +1,11 @@
 #include "staff/ui/pick_list_dialog.h"
 
-#include "app/ui/form_layout.h"
 #include "staff/pick_list.h"
 #include "staff/ui/staff_rows_model.h"
-#include "staff/ui/staff_widgets.h"
 #include "store/messages.h"
 #include "store/setting_names.h"
+#include "ui/form_layout.h"
+#include "ui/widgets.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -23,15 +23,15 @@ TPickList::TPickList(Database& src, Operator& op, QWidget* parent)
     m_nonmemberBox = buildGrid(m_nonmember, m_nonmemberRows, "GroupBox3", "dbgnonmember");
     auto* middle = new QVBoxLayout;
     auto* add =
-        NamedButton(QStringLiteral("<< &Add"), "badd", QStringLiteral("Add to member list."), this);
-    auto* remove = NamedButton(QStringLiteral("&Remove >>"), "bremove",
+        namedButton(QStringLiteral("<< &Add"), "badd", QStringLiteral("Add to member list."), this);
+    auto* remove = namedButton(QStringLiteral("&Remove >>"), "bremove",
                                QStringLiteral("Remove from member list."), this);
-    auto* removeAll = NamedButton(QStringLiteral("Remove A&ll"), "Button3", {}, this);
-    auto* close = NamedButton(QStringLiteral("&Close"), "Button1", {}, this);
+    auto* removeAll = namedButton(QStringLiteral("Remove A&ll"), "Button3", {}, this);
+    auto* close = namedButton(QStringLiteral("&Close"), "Button1", {}, this);
     connect(add, &QPushButton::clicked, this, &TPickList::Add);
     connect(remove, &QPushButton::clicked, this, &TPickList::Remove);
-    connect(removeAll, &QPushButton::clicked, this, &TPickList::RemoveAll);
-    connect(close, &QPushButton::clicked, this, &TPickList::CloseAndSave);
+    connect(removeAll, &QPushButton::clicked, this, &TPickList::removeAll);
+    connect(close, &QPushButton::clicked, this, &TPickList::closeAndSave);
     middle->addStretch();
     for (QPushButton* b : {add, remove, removeAll}) middle->addWidget(b);
     middle->addStretch();
@@ -43,8 +43,8 @@ TPickList::TPickList(Database& src, Operator& op, QWidget* parent)
     connect(m_member, &QTableView::doubleClicked, this, &TPickList::Remove);
     connect(m_nonmember, &QTableView::doubleClicked, this, &TPickList::Add);
     Refresh();
-    SelectGridRow(m_member, 0);
-    SelectGridRow(m_nonmember, 0);
+    selectGridRow(m_member, 0);
+    selectGridRow(m_nonmember, 0);
     RestoreFormLayout(setting::PickListForm, this);
     RestoreGridColumns(setting::PickListMember, m_member);
     RestoreGridColumns(setting::PickListNonmember, m_nonmember);
@@ -57,7 +57,7 @@ QGroupBox* TPickList::buildGrid(QTableView*& grid, StaffRowsModel*& model, const
     grid = new QTableView(box);
     grid->setObjectName(QLatin1String(gridName));
     model = new StaffRowsModel(grid);
-    SetUpStaffGrid(grid, model);
+    setUpStaffGrid(grid, model);
     StaffRowsModel* m = model;
     connect(grid->horizontalHeader(), &QHeaderView::sectionClicked, this,
             [this, m](int section) { sortBy(m, section); });
@@ -67,22 +67,22 @@ QGroupBox* TPickList::buildGrid(QTableView*& grid, StaffRowsModel*& model, const
 
 void TPickList::sortBy(StaffRowsModel* model, int section) {
     const QString name = model == m_memberRows ? setting::PL_member : setting::PL_nonmember;
-    StoreSortColumn(
+    storeSortColumn(
         name,
-        SortColumnForTitle(model->headerData(section, Qt::Horizontal, Qt::DisplayRole).toString()));
+        sortColumnForTitle(model->headerData(section, Qt::Horizontal, Qt::DisplayRole).toString()));
     Refresh();
 }
 
 bool TPickList::refreshGrid(StaffRowsModel* model, QTableView* grid, int keepRow) {
     const bool member = model == m_memberRows;
-    auto rows = LoadStaffRows(
-        m_src, StoredSortColumn(member ? setting::PL_member : setting::PL_nonmember), member);
+    auto rows = loadStaffRows(
+        m_src, storedSortColumn(member ? setting::PL_member : setting::PL_nonmember), member);
     if (!rows) {
         m_op.error(msg::DatabaseError);
         return false;
     }
     model->setRows(std::move(*rows));
-    if (model->rowCount() > 0) SelectGridRow(grid, std::min(keepRow, model->rowCount() - 1));
+    if (model->rowCount() > 0) selectGridRow(grid, std::min(keepRow, model->rowCount() - 1));
     return true;
 }
 
@@ -91,14 +91,14 @@ void TPickList::Refresh() {
     const int otherRow = std::max(0, m_nonmember->currentIndex().row());
     refreshGrid(m_memberRows, m_member, memberRow);
     refreshGrid(m_nonmemberRows, m_nonmember, otherRow);
-    m_memberBox->setTitle(PickListMemberCaption(m_memberRows->rowCount()));
-    m_nonmemberBox->setTitle(PickListNonmemberCaption(m_nonmemberRows->rowCount()));
+    m_memberBox->setTitle(pickListMemberCaption(m_memberRows->rowCount()));
+    m_nonmemberBox->setTitle(pickListNonmemberCaption(m_nonmemberRows->rowCount()));
 }
 
 void TPickList::setPicked(QTableView* grid, StaffRowsModel* model, bool picked) {
-    const int card = CurrentCard(grid, model);
+    const int card = currentCard(grid, model);
     if (model->rowCount() == 0) return;
-    (void)SetPicked(m_src, card, picked);  // a mark that cannot be stored is left as it was
+    (void)storePicked(m_src, card, picked);  // a mark that cannot be stored is left as it was
     Refresh();
 }
 
@@ -110,13 +110,13 @@ void TPickList::Remove() {
     setPicked(m_member, m_memberRows, false);
 }
 
-void TPickList::RemoveAll() {
+void TPickList::removeAll() {
     if (m_memberRows->rowCount() == 0) return;
-    if (auto r = RemoveAllPicked(m_src); !r) m_op.error(msg::UpdateFailed);
+    if (auto r = removeAllPicked(m_src); !r) m_op.error(msg::UpdateFailed);
     Refresh();
 }
 
-void TPickList::CloseAndSave() {
+void TPickList::closeAndSave() {
     SaveFormLayout(setting::PickListForm, this);
     SaveGridColumns(setting::PickListMember, m_member);
     SaveGridColumns(setting::PickListNonmember, m_nonmember);

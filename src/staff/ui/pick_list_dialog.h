@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/operator.h"
+#include "base/operator.h"
 #include "store/sqlcipher_db.h"
 
 #include <QDialog>
@@ -22,8 +22,8 @@ public:
     void Refresh();
     void Add();     // the current non-member joins the list
     void Remove();  // the current member leaves it
-    void RemoveAll();
-    void CloseAndSave();
+    void removeAll();
+    void closeAndSave();
 
     QTableView* memberGrid() const { return m_member; }
     QTableView* nonmemberGrid() const { return m_nonmember; }

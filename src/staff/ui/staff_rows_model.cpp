@@ -1,6 +1,6 @@
 #include "staff/ui/staff_rows_model.h"
 
-#include "app/field_kind.h"
+#include "base/field_kind.h"
 
 #include <QHeaderView>
 #include <QTableView>
@@ -56,7 +56,7 @@ QVariant StaffRowsModel::headerData(int section, Qt::Orientation orientation, in
     return {};
 }
 
-void SetUpStaffGrid(QTableView* grid, StaffRowsModel* model) {
+void setUpStaffGrid(QTableView* grid, StaffRowsModel* model) {
     grid->setModel(model);
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -66,11 +66,11 @@ void SetUpStaffGrid(QTableView* grid, StaffRowsModel* model) {
     grid->setTabKeyNavigation(false);
 }
 
-int CurrentCard(const QTableView* grid, const StaffRowsModel* model) {
+int currentCard(const QTableView* grid, const StaffRowsModel* model) {
     return model->cardAt(grid->currentIndex().row());
 }
 
-void SelectGridRow(QTableView* grid, int row) {
+void selectGridRow(QTableView* grid, int row) {
     const int rows = grid->model()->rowCount();
     if (rows == 0) return;
     if (row < 0 || row >= rows) row = 0;

@@ -33,11 +33,11 @@ private:
 
 // A read-only grid with whole-row selection and the three columns' titles; a click on a
 // title calls `sortBy` with the title's text.
-void SetUpStaffGrid(QTableView* grid, StaffRowsModel* model);
+void setUpStaffGrid(QTableView* grid, StaffRowsModel* model);
 
 // The card of the grid's current row; 0 when the grid is empty.
-int CurrentCard(const QTableView* grid, const StaffRowsModel* model);
+int currentCard(const QTableView* grid, const StaffRowsModel* model);
 // Makes the row current (the first when row < 0 or past the end) and shows it.
-void SelectGridRow(QTableView* grid, int row);
+void selectGridRow(QTableView* grid, int row);
 
 }  // namespace tallyport

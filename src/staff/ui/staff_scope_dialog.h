@@ -1,8 +1,9 @@
 #pragma once
 
-#include "app/operator.h"
+#include "base/operator.h"
 #include "staff/pick_list.h"
 #include "store/sqlcipher_db.h"
+#include "ui/persons_group.h"
 
 #include <QDialog>
 #include <optional>
@@ -16,18 +17,6 @@ class QRadioButton;
 
 namespace tallyport {
 
-// "Persons of interest" (`persons`): "All" (`rballstaff`, checked), "Group" (`rbgroup`) with
-// the group list (`cbgroup`, first name shown), "List" (`rbstaff`) with "Pick List" (`bAdd`),
-// which opens the pick list. The list and the button are enabled only with their choice. The
-// button group's ids are the StaffScope values.
-struct PersonsGroup {
-    QGroupBox* box = nullptr;
-    QButtonGroup* choice = nullptr;
-    QComboBox* groups = nullptr;
-    QPushButton* pick = nullptr;
-};
-PersonsGroup BuildPersonsGroup(QWidget* parent, Database& src, Operator& op);
-
 // The scope chosen by the controls `rballstaff`, `rbgroup` and `cbgroup` among the direct
 // children of a container (a scope frame or dialog): Group with the group's id (0 when the
 // name names none), List when neither is checked.
@@ -35,7 +24,7 @@ struct StaffScopeChoice {
     StaffScope scope = StaffScope::All;
     int groupId = 0;
 };
-StaffScopeChoice ScopeFromControls(Database& src, const QWidget* container);
+StaffScopeChoice scopeFromControls(Database& src, const QWidget* container);
 
 // Opens the holders the container's controls choose; "Database Error." when it cannot.
 std::optional<Statement> SelectStaffByScope(Database& src, Operator& op, const QWidget* container);

@@ -1,11 +1,11 @@
 // "Auto IN/OUT Timer" offscreen: the grid's texts, the pickers, the messages and the options.
 #include "app/ui/auto_io_dialog.h"
+#include "app/ui/ttimerec.h"
 #include "store/messages.h"
 #include "store/setting_names.h"
 #include "store/settings.h"
+#include "support/dialog_fixture.h"
 #include "support/store_fixture.h"
-#include "app/ui/ttimerec.h"
-#include "gui_test_support.h"
 
 #include <QLabel>
 #include <QTest>
@@ -33,18 +33,19 @@ TEST_F(AutoIODialog, AddsShowsAndRefusesPeriodsWithTheSystemsTexts) {
     dlg.fromPicker()->setTime(QTime(17, 0));
     dlg.toPicker()->setTime(QTime(8, 0));
     dlg.addRecord();
-    EXPECT_EQ(op.shown(), (QStringList{"error: " + msg::TimeOverlapped, "error: " + msg::WrongTimeEntry}));
+    EXPECT_EQ(op.shown(),
+              (QStringList{"error: " + msg::TimeOverlapped, "error: " + msg::WrongTimeEntry}));
     const QAbstractItemModel* m = dlg.grid()->model();
     ASSERT_EQ(m->rowCount(), 1);
     EXPECT_EQ(m->data(m->index(0, 0)).toString(), QStringLiteral("AM 09:00"));
     EXPECT_EQ(m->data(m->index(0, 1)).toString(), QStringLiteral("PM 02:00"));
-    EXPECT_EQ(TAutoIO::GridTime(QTime(0, 5)), QStringLiteral("AM 12:05"));
-    EXPECT_EQ(TAutoIO::GridTime(QTime(12, 30)), QStringLiteral("PM 12:30"));
+    EXPECT_EQ(TAutoIO::gridTime(QTime(0, 5)), QStringLiteral("AM 12:05"));
+    EXPECT_EQ(TAutoIO::gridTime(QTime(12, 30)), QStringLiteral("PM 12:30"));
 }
 
 TEST_F(AutoIODialog, RowClickFillsThePickersAndDeleteAsks) {
-    ASSERT_TRUE(AddInPeriod(data.src(), QTime(8, 0), QTime(12, 0)).has_value());
-    ASSERT_TRUE(AddInPeriod(data.src(), QTime(13, 0), QTime(17, 30)).has_value());
+    ASSERT_TRUE(addInPeriod(data.src(), QTime(8, 0), QTime(12, 0)).has_value());
+    ASSERT_TRUE(addInPeriod(data.src(), QTime(13, 0), QTime(17, 30)).has_value());
     TAutoIO dlg(data.src(), op);
     dlg.selectRow(1);
     EXPECT_EQ(dlg.fromPicker()->time(), QTime(13, 0));

@@ -1,7 +1,7 @@
 #include "app/ui/desktop.h"
 #include "app/instance_guard.h"
 #include "app/ui/ttimerec.h"
-#include "gui_test_support.h"
+#include "support/dialog_fixture.h"
 
 #include <QMessageBox>
 
@@ -41,7 +41,7 @@ TEST(Desktop, FailedStartUpEndsWithCodeOneAfterItsMessages) {
     bad.write("not a database");
     bad.close();
     BoxCloser boxes;
-    EXPECT_EQ(RunDesktop(data.path()), 1);
+    EXPECT_EQ(runDesktopConsole(data.path()), 1);
     EXPECT_TRUE(boxes.texts.contains(QStringLiteral("System Error: Cannot open attend.db")));
     EXPECT_EQ(mainWindow(), nullptr);
 }
@@ -57,7 +57,7 @@ TEST(Desktop, RunsUntilTheMainWindowIsClosed) {
         wasShown = w->isVisible();
         w->close();
     });
-    EXPECT_EQ(RunDesktop(data.path()), 0);
+    EXPECT_EQ(runDesktopConsole(data.path()), 0);
     EXPECT_TRUE(wasShown);
     EXPECT_TRUE(boxes.texts.isEmpty()) << boxes.texts.join(QLatin1Char('|')).toStdString();
     EXPECT_TRUE(QFile::exists(data.file(QStringLiteral("attend.db"))));
@@ -77,14 +77,14 @@ TEST(Desktop, HiddenStartWithoutANotificationAreaMinimises) {
         minimised = w->isMinimized();
         w->close();
     });
-    EXPECT_EQ(RunDesktop(data.path()), 0);
+    EXPECT_EQ(runDesktopConsole(data.path()), 0);
     EXPECT_TRUE(visible);
     EXPECT_TRUE(minimised);
 }
 
 TEST(Desktop, SecondInstanceIsTold) {
     BoxCloser boxes;
-    ShowAnotherInstance();
+    showAnotherInstance();
     EXPECT_EQ(boxes.texts, QStringList{kAnotherInstance});
 }
 

@@ -1,15 +1,16 @@
 #include "app/commands.h"
-#include "app/event_texts.h"
 #include "app/log_model.h"
 #include "app/login.h"
 #include "app/ui/log_grid.h"
 #include "app/ui/ttimerec.h"
-#include "gui_test_support.h"
+#include "store/date_time.h"
+#include "store/log_texts.h"
 #include "store/photo_codec.h"
 #include "store/photo_files.h"
-#include "store/date_time.h"
+#include "support/dialog_fixture.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -18,7 +19,6 @@
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QTimer>
-#include <QApplication>
 
 namespace tallyport::test {
 namespace {
@@ -35,12 +35,13 @@ protected:
     void TearDown() override { window.reset(); }
     void addRow(int card, const QDateTime& when = kWhen) {
         ASSERT_TRUE(console().data().att().run(
-            QStringLiteral("INSERT INTO recorder(SYSTIME, CARDNO, MODE, READER) VALUES (?, ?, 1, 1)"),
-            DateTimeText(when), card));
+            QStringLiteral(
+                "INSERT INTO recorder(SYSTIME, CARDNO, MODE, READER) VALUES (?, ?, 1, 1)"),
+            dateTimeText(when), card));
         Q_EMIT console().logChanged();
     }
     QString snapshotOf(int card) {
-        return SnapshotFileName(console().data().photoFolder(), card, kWhen);
+        return snapshotFileName(console().data().photoFolder(), card, kWhen);
     }
     void writeJpeg(const QString& path) {
         QDir().mkpath(QFileInfo(path).path());
@@ -118,7 +119,7 @@ TEST_F(LogView, PhotoThatIsNoJpegHidesThePhoto) {
         QStringLiteral("INSERT INTO staffs(CARDNO, NAME, PHOTO) VALUES (7, 'ANNA', ?)"),
         QByteArray("not a picture")));
     addRow(7);
-    window->ShowHolderPhoto(7);
+    window->showHolderPhoto(7);
     EXPECT_TRUE(child("xphoto")->isHidden());
 }
 
@@ -133,7 +134,7 @@ TEST_F(LogView, DeletingTheOnlyRowAsksAndTakesItsSnapshot) {
         deleteRecord();
         EXPECT_EQ(op.shown(), QStringList{"confirm: " + msg::ConfirmDeleteLog});
         EXPECT_EQ(rows(), ok ? 0 : 1);
-        EXPECT_EQ(console().data().LogCount(), ok ? 0 : 1);
+        EXPECT_EQ(console().data().logCount(), ok ? 0 : 1);
         EXPECT_EQ(QFile::exists(snapshotOf(7)), !ok);
     }
     EXPECT_EQ(caption(), QStringLiteral("no record"));
@@ -146,7 +147,8 @@ TEST_F(LogView, DoubleClickIsGatedThenNamesTheCard) {
     addRow(4711);
     window->show();
     QWidget* viewport = window->logGrid()->viewport();
-    const QPoint cell = window->logGrid()->visualRect(window->logGrid()->model()->index(0, 0)).center();
+    const QPoint cell =
+        window->logGrid()->visualRect(window->logGrid()->model()->index(0, 0)).center();
     QTest::mouseDClick(viewport, Qt::LeftButton, {}, cell);
     EXPECT_EQ(op.shown(), QStringList{"information: " + msg::FeatureDisabled});
     logIn();

@@ -1,8 +1,8 @@
-#include "app/clock.h"
 #include "app/commands.h"
 #include "app/ui/ttimerec.h"
-#include "gui_test_support.h"
+#include "base/clock.h"
 #include "store/setting_names.h"
+#include "support/dialog_fixture.h"
 
 #include <QAction>
 #include <QGroupBox>
@@ -102,7 +102,7 @@ TEST_F(MainWindow, MenusHoldTheirEntriesInOrder) {
 // Every command of the table is an action of the window, named after it.
 void expectLoggedIn(TTimeRec& w, bool in) {
     int gated = 0;
-    for (const CommandInfo& c : AllCommands()) {
+    for (const CommandInfo& c : allCommands()) {
         QAction* a = w.action(QString::fromLatin1(c.name));
         ASSERT_NE(a, nullptr) << c.name;
         EXPECT_EQ(a->objectName(), QLatin1String(c.name));
@@ -181,7 +181,7 @@ TEST_F(MainWindow, StatusBarShowsTheConsoleClock) {
                                                    {QTime(23, 5, 1), "  PM 11:05:01"}};
     for (const auto& [time, tail] : cases)
         EXPECT_TRUE(
-            StatusClockText(QDateTime(QDate(2024, 1, 7), time)).endsWith(QLatin1String(tail)))
+            statusClockText(QDateTime(QDate(2024, 1, 7), time)).endsWith(QLatin1String(tail)))
             << tail;
 }
 

@@ -2,7 +2,7 @@
 #include "app/ui/gui_operator.h"
 #include "app/ui/new_password_dialog.h"
 #include "app/ui/progress_window.h"
-#include "gui_test_support.h"
+#include "support/dialog_fixture.h"
 
 #include <QLabel>
 #include <QLineEdit>

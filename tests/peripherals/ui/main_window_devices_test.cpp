@@ -1,7 +1,7 @@
-#include "app/ui/gui_test_support.h"
 #include "app/ui/ttimerec.h"
 #include "peripherals/ui/webcam.h"
 #include "store/setting_names.h"
+#include "support/dialog_fixture.h"
 
 #include <gtest/gtest.h>
 #include <QAction>

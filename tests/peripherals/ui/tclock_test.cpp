@@ -1,5 +1,5 @@
 #include "peripherals/ui/tclock.h"
-#include "app/clock.h"
+#include "base/clock.h"
 
 #include <gtest/gtest.h>
 #include <QApplication>

@@ -31,16 +31,16 @@ TEST(Webcam, WithoutACameraGrabAnswersNoAndWritesNothing) {
 TEST(Webcam, FrameImagesBecomeBlueGreenRedPictures) {
     QImage image(4, 2, QImage::Format_RGB32);
     image.fill(QColor(10, 20, 30));
-    const Picture p = PictureFromImage(image);
+    const Picture p = pictureFromImage(image);
     ASSERT_EQ(p.width(), 4);
     EXPECT_EQ(p.row(1)[3], 30);  // blue first
     EXPECT_EQ(p.row(1)[5], 10);
-    EXPECT_TRUE(PictureFromImage(QImage()).isEmpty());
+    EXPECT_TRUE(pictureFromImage(QImage()).isEmpty());
 }
 
 // Without a camera the source and size buttons do nothing: no dialog, no setting.
 TEST(Webcam, SetupButtonsDoNothingWithoutACamera) {
-    QFile::remove(SettingsFilePath());
+    QFile::remove(settingsFilePath());
     Webcam camera;
     TSetupWebcam dialog(camera);
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Webcam Setup"));
@@ -53,7 +53,7 @@ TEST(Webcam, SetupButtonsDoNothingWithoutACamera) {
 }
 
 TEST(SpeechDialog, OkStoresTheSwitchAndCancelLeavesItOff) {
-    QFile::remove(SettingsFilePath());
+    QFile::remove(settingsFilePath());
     {
         TDlgSpeech dialog;
         EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Speech Options"));

@@ -2,7 +2,7 @@
 #include "app/report_command.h"
 #include "reports/ui/report_pages.h"
 #include "support/console_process.h"
-#include "pdf_text.h"
+#include "support/pdf_text.h"
 #include "support/store_fixture.h"
 
 #include <QFile>
@@ -33,10 +33,10 @@ protected:
         }
     }
     ReportContents build(const QString& options) {
-        const ReportRequest r = ParseReportArguments(options.split(u' ', Qt::SkipEmptyParts),
-                                                     QDate(2026, 3, 31));
+        const ReportRequest r =
+            parseReportArguments(options.split(u' ', Qt::SkipEmptyParts), QDate(2026, 3, 31));
         EXPECT_TRUE(r.error.isEmpty()) << r.error.toStdString();
-        auto rc = BuildReport(r.kind, r.scope, QDate(2026, 3, 31), data.att(), data.src());
+        auto rc = buildReport(r.kind, r.scope, QDate(2026, 3, 31), data.att(), data.src());
         EXPECT_TRUE(rc) << rc.error().text.toStdString();
         return rc ? *rc : ReportContents{};
     }
@@ -54,7 +54,7 @@ TEST_F(ReportPdf, EveryPageHasItsHeaderFooterAndItsOwnLines) {
     const ReportContents rc = build(kFiloOptions + QStringLiteral(" --new-page"));
     ASSERT_GT(rc.lines.size(), 140u);
     const QDateTime printed(QDate(2026, 4, 1), QTime(9, 30, 0));
-    ASSERT_TRUE(WriteReportPdf(rc, pdfPath(), printed));
+    ASSERT_TRUE(writeReportPdf(rc, pdfPath(), printed));
     const QStringList pages = PdfPages(pdfPath());
     ASSERT_GE(pages.size(), 4) << "each holder's 70 lines take two pages";
     for (int i = 0; i < pages.size(); ++i) {
@@ -86,7 +86,7 @@ TEST_F(ReportPdf, EveryPageHasItsHeaderFooterAndItsOwnLines) {
 TEST_F(ReportPdf, AFailedWriteLeavesNoFile) {
     addTwoMonths();
     const QString path = dir.path() + QStringLiteral("/missing/report.pdf");
-    const auto written = WriteReportPdf(build(kFiloOptions), path, QDateTime::currentDateTime());
+    const auto written = writeReportPdf(build(kFiloOptions), path, QDateTime::currentDateTime());
     ASSERT_FALSE(written);
     EXPECT_TRUE(written.error().text.contains(path));
     EXPECT_FALSE(QFile::exists(path));
@@ -96,10 +96,9 @@ TEST_F(ReportPdf, TheProgramWritesThePdf) {
     addTwoMonths();
     QProcess p;
     p.setProgram(test::BuiltProgram(QStringLiteral("tallyport")));
-    p.setArguments(QStringList{QStringLiteral("report")} +
-                   kFiloOptions.split(u' ', Qt::SkipEmptyParts) +
-                   QStringList{QStringLiteral("--pdf"), pdfPath(), QStringLiteral("--data-dir"),
-                               dir.path()});
+    p.setArguments(
+        QStringList{QStringLiteral("report")} + kFiloOptions.split(u' ', Qt::SkipEmptyParts) +
+        QStringList{QStringLiteral("--pdf"), pdfPath(), QStringLiteral("--data-dir"), dir.path()});
     p.start();
     ASSERT_TRUE(p.waitForFinished(60000));
     ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();

@@ -1,13 +1,13 @@
 // The four report scope dialogs: what they open on, what their controls enable, what Confirm
 // refuses and what it remembers.
-#include "../../app/ui/gui_test_support.h"
-#include "app/clock.h"
+#include "base/clock.h"
 #include "reports/ui/late_scope_dialog.h"
 #include "reports/ui/scope_dialog.h"
 #include "reports/ui/two_session_scope_dialog.h"
 #include "reports/ui/who_scope_dialog.h"
 #include "store/messages.h"
 #include "store/setting_names.h"
+#include "support/dialog_fixture.h"
 #include "support/store_fixture.h"
 
 #include <QCheckBox>
@@ -67,10 +67,11 @@ protected:
     void addHoursGroup(int id, const QString& name) {
         addGroup(id, name);
         ASSERT_TRUE(data.src().run(
-            QStringLiteral("UPDATE gid SET wd_from_1='7:30:0', wd_to_1='12:0:0', wd_from_2='13:0:0', "
-                           "wd_to_2='16:45:0', sat_enable_1=1, sat_from_1='8:0:0', sat_to_1='11:0:0', "
-                           "sat_enable_2=1, sat_from_2='11:30:0', sat_to_2='14:0:0', ot_min=30, "
-                           "ot_multi=10 WHERE id=?"),
+            QStringLiteral(
+                "UPDATE gid SET wd_from_1='7:30:0', wd_to_1='12:0:0', wd_from_2='13:0:0', "
+                "wd_to_2='16:45:0', sat_enable_1=1, sat_from_1='8:0:0', sat_to_1='11:0:0', "
+                "sat_enable_2=1, sat_from_2='11:30:0', sat_to_2='14:0:0', ot_min=30, "
+                "ot_multi=10 WHERE id=?"),
             id));
     }
 
@@ -171,7 +172,8 @@ TEST_F(ScopeDialogs, OneSessionRefusesBadHoursAndChoosingAGroupBringsItsHours) {
     d.show();
     EXPECT_EQ(control(&d, "seOTmin")->toolTip(),
               QStringLiteral("Minimum OT time to start counting as OT"));
-    EXPECT_EQ(control(&d, "gbhours")->toolTip(), QStringLiteral("Set the working hours for the report"));
+    EXPECT_EQ(control(&d, "gbhours")->toolTip(),
+              QStringLiteral("Set the working hours for the report"));
     EXPECT_EQ(d.findChild<QWidget*>(QStringLiteral("rgrecord")), nullptr);
     EXPECT_EQ(time(&d, "dtpSTDend"), QTime(17, 0));
 

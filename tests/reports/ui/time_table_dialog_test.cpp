@@ -1,6 +1,6 @@
 #include "reports/ui/time_table_dialog.h"
-#include "../../app/ui/gui_test_support.h"
 #include "store/messages.h"
+#include "support/dialog_fixture.h"
 #include "support/store_fixture.h"
 
 #include <QComboBox>

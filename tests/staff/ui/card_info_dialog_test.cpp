@@ -38,7 +38,7 @@ TEST_F(CardInfo, PhotoFollowsTheSelectionAndAnEmptyPhotoShowsBlank) {
     auto d = open();
     EXPECT_EQ(d->photo().width(), 24);
     QTest::keyClick(d->grid(), Qt::Key_Down);  // Bo: no photo
-    EXPECT_EQ(CurrentCard(d->grid(), d->model()), 2);
+    EXPECT_EQ(currentCard(d->grid(), d->model()), 2);
     EXPECT_EQ(d->photo(), Picture(100, 100, 255, 255, 255));
 }
 
@@ -50,7 +50,7 @@ TEST_F(CardInfo, DeletedHolderLeavesOneRowLessWithTheFirstSelected) {
         return bool(data.src().run(QStringLiteral("delete from staffs where CARDNO=?"), card));
     };
     auto d = open();
-    SelectGridRow(d->grid(), 2);
+    selectGridRow(d->grid(), 2);
     d->grid()->doubleClicked(d->grid()->currentIndex());
     EXPECT_EQ(edited, QList<int>{3});
     EXPECT_EQ(column(d->grid(), 1), (QStringList{"Amy", "Bo"}));
@@ -63,9 +63,9 @@ TEST_F(CardInfo, EditKeepsTheEditedCardSelected) {
     addStaff(2, QStringLiteral("Bo"), 1);
     editAnswer = [](int) { return true; };
     auto d = open();
-    SelectGridRow(d->grid(), 1);
+    selectGridRow(d->grid(), 1);
     click(d.get(), "bedit");
-    EXPECT_EQ(CurrentCard(d->grid(), d->model()), 2);
+    EXPECT_EQ(currentCard(d->grid(), d->model()), 2);
 }
 
 TEST_F(CardInfo, SortByWorkgroupIsKeptAndAGoneGroupListsEmpty) {

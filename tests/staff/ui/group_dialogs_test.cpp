@@ -1,9 +1,9 @@
-#include "../../app/ui/gui_test_support.h"
-#include "staff/ui/group_combo.h"
 #include "staff/ui/group_def_dialog.h"
 #include "staff/ui/group_list_dialog.h"
 #include "store/messages.h"
+#include "support/dialog_fixture.h"
 #include "support/store_fixture.h"
+#include "ui/group_combo.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -24,7 +24,7 @@ protected:
     }
     Database& src() { return data.src(); }
     TDlgGrpDef::Check check() {
-        return [this](WorkGroup& g) { return CheckGroup(src(), op, g); };
+        return [this](WorkGroup& g) { return checkGroup(src(), op, g); };
     }
     static QString cell(TDlgGrpList& list, int row, int column) {
         auto* m = list.dbg_list->model();

@@ -1,5 +1,5 @@
 #include "staff/ui/name_editor_dialog.h"
-#include "staff/ui/card_commands.h"
+#include "app/ui/card_commands.h"
 #include "staff_ui_fixture.h"
 #include "store/photo_codec.h"
 #include "test_paths.h"
@@ -16,7 +16,7 @@ class NameEditor : public StaffDialogFixture {
 protected:
     std::unique_ptr<Tnadd> open(int card) {
         auto dialog = std::make_unique<Tnadd>(data.src(), op, kReaders);
-        dialog->setEdit(LoadCardEdit(data.src(), card).value());
+        dialog->setEdit(loadCardEdit(data.src(), card).value());
         dialog->show();
         return dialog;
     }
@@ -92,15 +92,15 @@ TEST_F(NameEditor, PhotoLoadsAtItsOwnSizeRotatesAndClears) {
 TEST_F(NameEditor, DoubleClickOnTheLogIsRefusedWhileLoggedOut) {
     TempDataDir folder;
     Console console(op, folder.path());
-    ASSERT_TRUE(console.StartUp());
-    EXPECT_FALSE(OpenCardEditor(console, nullptr, 5));
+    ASSERT_TRUE(console.startUp());
+    EXPECT_FALSE(openCardEditor(console, nullptr, 5));
     EXPECT_TRUE(op.saw(QStringLiteral("Feature disabled. Please Login to use it.")));
 }
 
 TEST_F(NameEditor, CardEditorStoresWhatWasTypedWithTheReadersOfTheConsole) {
     TempDataDir folder;
     Console console(op, folder.path());
-    ASSERT_TRUE(console.StartUp());
+    ASSERT_TRUE(console.startUp());
     console.login().Login();
     ASSERT_TRUE(console.login().loggedIn());
     QString caption;
@@ -110,7 +110,7 @@ TEST_F(NameEditor, CardEditorStoresWhatWasTypedWithTheReadersOfTheConsole) {
         w->findChild<QCheckBox*>(QStringLiteral("cbcom3"))->setChecked(true);
         w->findChild<QAbstractButton*>(QStringLiteral("xconfirm"))->click();
     });
-    EXPECT_TRUE(OpenCardEditor(console, nullptr, 42));
+    EXPECT_TRUE(openCardEditor(console, nullptr, 42));
     EXPECT_EQ(caption, console.readers().reader(3).Desc());
     auto st = console.data().src().prepare(
         QStringLiteral("select NAME, COM3, length(PHOTO) from staffs where CARDNO=42"));

@@ -1,0 +1,64 @@
+#include "app/ui/card_commands.h"
+
+#include "app/console.h"
+#include "app/login.h"
+#include "app/ui/ttimerec.h"
+#include "staff/card_editor.h"
+#include "staff/ui/card_info_dialog.h"
+#include "staff/ui/name_editor_dialog.h"
+
+#include <QAction>
+#include <QTableView>
+
+namespace tallyport {
+
+bool runCardEditor(Console& console, QWidget* parent, int cardNo) {
+    QStringList descs;
+    for (int port = 1; port <= kCardReaderPorts; ++port)
+        descs << console.readers().reader(port).Desc();
+    Database& src = console.data().src();
+    return EditCard(src, console.op(), cardNo, [&](CardEdit& edit) {
+        Tnadd editor(src, console.op(), descs, parent);
+        editor.setEdit(edit);
+        if (editor.exec() != QDialog::Accepted) return false;
+        edit = editor.edit();
+        return true;
+    });
+}
+
+bool openCardEditor(Console& console, QWidget* parent, int cardNo) {
+    if (!console.login().loggedIn()) {
+        console.op().information(msg::FeatureDisabled);
+        return false;
+    }
+    const bool changed = runCardEditor(console, parent, cardNo);
+    if (changed) Q_EMIT console.logChanged();
+    return changed;
+}
+
+void openCardInfo(Console& console, TTimeRec* window) {
+    QTableView* grid = window ? window->logGrid() : nullptr;
+    if (grid) grid->hide();
+    {
+        QWidget* owner = window;
+        TCardInfo dialog(
+            console.data().src(), console.op(),
+            [&](int card) { return runCardEditor(console, owner, card); }, window);
+        owner = &dialog;
+        dialog.exec();
+    }
+    if (grid) grid->show();
+    Q_EMIT console.logChanged();  // names and groups may have changed: the log shows them anew
+}
+
+void connectCardCommands(TTimeRec& window, Console& console) {
+    if (QAction* a = window.action(QStringLiteral("actcardinfo")))
+        QObject::connect(a, &QAction::triggered, &window,
+                         [&window, &console] { openCardInfo(console, &window); });
+    // A double click on a log row edits that row's card; the grid has checked the login.
+    QObject::connect(&window, &TTimeRec::cardDoubleClicked, &window, [&window, &console](int card) {
+        if (openCardEditor(console, &window, card)) window.showHolderPhoto(card);
+    });
+}
+
+}  // namespace tallyport

@@ -1,0 +1,26 @@
+#pragma once
+
+class QWidget;
+
+namespace tallyport {
+
+class Console;
+class TTimeRec;
+
+// Runs the card editor for a card, its access boxes captioned with the readers'
+// descriptions. True when the card's row was stored or deleted.
+bool runCardEditor(Console& console, QWidget* parent, int cardNo);
+
+// The log grid's double click on a card: refused with "Feature disabled. Please Login to use
+// it." while logged out. True when the card's row was stored or deleted (the log's names and
+// the holder photo are then refreshed through Console::logChanged).
+bool openCardEditor(Console& console, QWidget* parent, int cardNo);
+
+// "Edit Card Information": the card information list, modal, with the log grid hidden
+// while it is open.
+void openCardInfo(Console& console, TTimeRec* window);
+
+// Connects actcardinfo of the main window.
+void connectCardCommands(TTimeRec& window, Console& console);
+
+}  // namespace tallyport

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "reports/report_contents.h"
+
+#include <QStringList>
+#include <functional>
+#include <memory>
+
+class QPrinter;
+class QWidget;
+
+namespace tallyport {
+
+class Console;
+class ReportScopeDialog;
+class TTimeRec;
+
+// How a printed report's action opens its scope dialog: which controls it hides and how it
+// sets the hidden "First In and Last Out Only" switch after each confirmation.
+struct ReportAction {
+    const char* command;
+    ReportKind kind;
+    QStringList hidden;
+    bool (*firstInLastOutOnly)(const ReportScope&);  // null: the switch is not used
+};
+const std::vector<ReportAction>& reportActions();
+
+// The scope dialog of an action, titled with the action's caption and its controls hidden.
+std::unique_ptr<ReportScopeDialog> makeScopeDialog(const ReportAction& action, Console& console,
+                                                   QWidget* owner);
+
+// Runs one action: "No record." on an empty log before any dialog; then the dialog comes back
+// after each report until it is cancelled. Each report is shown in a modal preview (printing
+// from there) or, without "Preview Only", sent straight to the printer.
+void runReportAction(const ReportAction& action, Console& console, QWidget* owner);
+
+// Connects the Reports menu's printed reports of the main window.
+void connectReportCommands(TTimeRec& window, Console& console);
+
+// The printer that "straight to the printer" uses: the system's default printer unless a test
+// puts its own (a PDF file) in place. Null restores the default.
+using ReportPrinterFactory = std::function<std::unique_ptr<QPrinter>()>;
+void setReportPrinterFactory(ReportPrinterFactory factory);
+
+}  // namespace tallyport

@@ -1,0 +1,117 @@
+#include "readers/reader_bank.h"
+
+#include "store/messages.h"
+
+namespace tallyport {
+namespace {
+
+const QString kControlPinKey = QStringLiteral("CONTROLPIN");
+
+struct ReaderRow {
+    int portNo = 0;
+    bool enable = false;
+    QString ipaddr, ipport, desc;
+    int mode = 0, lockTime = 0;
+    bool capture = false;
+};
+
+// The reader rows in table order; nothing when the table cannot be read.
+std::optional<std::vector<ReaderRow>> readRows(Database& src) {
+    auto st = src.prepare(QStringLiteral(
+        "SELECT PortNo, enable, ipaddr, ipport, \"desc\", mode, locktime, capture FROM reader "
+        "ORDER BY rowid"));
+    if (!st) return std::nullopt;
+    std::vector<ReaderRow> rows;
+    while (true) {
+        auto more = st->step();
+        if (!more) return std::nullopt;
+        if (!*more) break;
+        rows.push_back({st->integer(0), st->yesNo(1), st->text(2).trimmed(), st->text(3).trimmed(),
+                        st->text(4), st->integer(5), st->integer(6), st->yesNo(7)});
+    }
+    return rows;
+}
+
+bool validAddress(const ReaderRow& r) {
+    bool ok = false;
+    const int port = r.ipport.toInt(&ok, 10);
+    return !r.ipaddr.isEmpty() && ok && port > 0 && port <= 65535;
+}
+
+}  // namespace
+
+ReaderBank::ReaderBank(Tdsrc& data, Operator& op, QObject* parent)
+    : QObject(parent), m_data(data), m_op(op) {
+    for (int port = 1; port <= 8; ++port) {
+        m_readers[size_t(port - 1)] = std::make_unique<TReader>();
+        attach(port);
+    }
+    m_poll.setInterval(kPollIntervalMs);
+    connect(&m_poll, &QTimer::timeout, this, &ReaderBank::pollAll);
+    m_poll.start();
+}
+
+// Polling stops before the clients go, so no tick reaches a freed client.
+ReaderBank::~ReaderBank() {
+    m_poll.stop();
+    for (auto& r : m_readers) r->disconnectReader();
+}
+
+void ReaderBank::attach(int port) {
+    TReader& r = reader(port);
+    r.setPortNo(port);
+    r.setDesc(QStringLiteral("COM%1").arg(port));
+    r.setControlPinProvider(
+        [this] { return m_data.isOpen() ? m_data.GetKeyInt(kControlPinKey) : 0; });
+    connect(&r, &TReader::OnCardCode, this, &ReaderBank::cardCode);
+    connect(&r, &TReader::OnBypass, this, &ReaderBank::bypass);
+    connect(&r, &TReader::OnPowerup, this, &ReaderBank::powerup);
+    // A frame is handled when it arrives, not up to a poll interval later; queued, so the
+    // socket's own signal has returned before the client reads.
+    connect(&r, &TReader::inputArrived, &r, &TReader::Poll, Qt::QueuedConnection);
+    connect(&r, &TReader::statusChanged, this,
+            [this, port](const QString& text) { Q_EMIT readerStatus(port, text); });
+}
+
+void ReaderBank::pollAll() {
+    for (auto& r : m_readers) r->Poll();
+}
+
+void ReaderBank::ConfigureReaders() {
+    const auto rows = m_data.isOpen() ? readRows(m_data.src()) : std::nullopt;
+    if (!rows || rows->size() != 8) {
+        m_op.error(msg::ReformatDatabase);
+        return;
+    }
+    for (int port = 1; port <= 8; ++port) ConfigureReader(port);
+}
+
+bool ReaderBank::ConfigureReader(int port) {
+    if (!validPort(port) || !m_data.isOpen()) return false;
+    const auto rows = readRows(m_data.src());
+    if (!rows) return false;
+    const auto row = std::find_if(rows->begin(), rows->end(),
+                                  [port](const ReaderRow& r) { return r.portNo == port; });
+    if (row == rows->end()) return false;
+    TReader& r = reader(port);
+    r.disconnectReader();
+    r.setPortNo(port);
+    r.setDesc(row->desc);
+    r.setMode(row->mode);
+    r.setLockTime(row->lockTime);
+    r.setAPB(false);
+    r.setCapture(row->capture);
+    r.setRemoteHost(row->ipaddr);
+    r.setRemotePort(row->ipport);
+    // Enable comes true when the connection stands; until then the reader is retried.
+    const bool wanted = row->enable && validAddress(*row);
+    r.setAutoReconnect(wanted);
+    if (wanted) r.startConnect();
+    return true;
+}
+
+void ReaderBank::DisconnectReaders() {
+    for (auto& r : m_readers) r->disconnectReader();
+}
+
+}  // namespace tallyport

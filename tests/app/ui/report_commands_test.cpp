@@ -1,0 +1,194 @@
+// The Reports menu of the main window: the empty-log guard, each action's dialog, printing
+// straight to the printer, the preview, and the dialog coming back until it is cancelled.
+#include "app/ui/report_commands.h"
+#include "app/commands.h"
+#include "app/ui/ttimerec.h"
+#include "base/clock.h"
+#include "reports/ui/scope_dialog_base.h"
+#include "store/setting_names.h"
+#include "support/dialog_fixture.h"
+#include "support/pdf_text.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace tallyport::test {
+namespace {
+
+class ReportCommands : public ConsoleFixture {
+protected:
+    void SetUp() override {
+        ConsoleFixture::SetUp();
+        setAppClock(&clock);
+        setReportPrinterFactory([this] {
+            auto p = std::make_unique<QPrinter>(QPrinter::HighResolution);
+            p->setOutputFormat(QPrinter::PdfFormat);
+            p->setOutputFileName(printed());
+            return p;
+        });
+    }
+    void TearDown() override {
+        setReportPrinterFactory(nullptr);
+        setAppClock(nullptr);
+    }
+    QString printed() const { return m_out.filePath(QStringLiteral("printed.pdf")); }
+
+    void addLogs() {
+        Database& src = console().data().src();
+        ASSERT_TRUE(src.run(QStringLiteral(
+            "INSERT INTO staffs(CARDNO, NAME, WORKGRP) VALUES (7, 'Ann Miller', 1)")));
+        for (const char* t : {"2026-03-09 08:55:00", "2026-03-09 17:40:00"})
+            ASSERT_TRUE(console().data().att().run(
+                QStringLiteral(
+                    "INSERT INTO recorder(SYSTIME, CARDNO, MODE, READER) VALUES (?, 7, ?, 1)"),
+                QString::fromLatin1(t), t[11] == '0' ? 1 : 2));
+    }
+    // The window after logging in: the report commands are for operators only.
+    std::unique_ptr<TTimeRec> window() {
+        auto w = std::make_unique<TTimeRec>(console());
+        w->action(cmd::popLogin)->trigger();  // a new installation has no password
+        op.clear();
+        return w;
+    }
+    ManualClock clock{QDateTime(QDate(2026, 3, 11), QTime(10, 0))};
+
+private:
+    QTemporaryDir m_out;
+};
+
+TEST_F(ReportCommands, EmptyLogSaysNoRecordBeforeAnyDialog) {
+    auto w = window();
+    op.clear();
+    bool dialogShown = false;
+    QTimer guard;  // closes a dialog that should not have opened
+    QObject::connect(&guard, &QTimer::timeout, [&dialogShown] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            dialogShown = true;
+            modal->close();
+        }
+    });
+    guard.start(10);
+    w->action(QStringLiteral("actlate"))->trigger();
+    EXPECT_FALSE(dialogShown);
+    EXPECT_EQ(op.shown(), QStringList{QStringLiteral("error: No record.")});
+}
+
+TEST_F(ReportCommands, EachActionOpensItsDialogTitledWithItsCaption) {
+    struct Expected {
+        const char* command;
+        const char* dialog;
+        const char* title;
+        bool perLineShown;
+    };
+    const Expected table[] = {
+        {"actlogs", "TSetScope", "Time Logs", true},
+        {"actlifo", "TSetScope", "Total Hours", false},
+        {"actdetailtotal", "TSetScope", "Total Hours Detail", false},
+        {"actinout", "Twhoscope", "Daily Individual", true},
+        {"actwho", "Twhoscope", "Who's IN / OUT", false},
+        {"actlate", "TSetLateScope", "First In / Last Out", false},
+        {"actNsess", "TSetnLateScope", "2-session", false},
+        {"actFiloOn", "TSetLateScope", "First In / Last Out (Overnight)", false},
+    };
+    ASSERT_EQ(tallyport::reportActions().size(), std::size(table));
+    for (size_t i = 0; i < std::size(table); ++i) {
+        const ReportAction& a = tallyport::reportActions()[i];
+        SCOPED_TRACE(a.command);
+        EXPECT_STREQ(a.command, table[i].command);
+        const auto d = makeScopeDialog(a, console(), nullptr);
+        EXPECT_EQ(d->objectName(), QLatin1String(table[i].dialog));
+        EXPECT_EQ(d->windowTitle(), QLatin1String(table[i].title));
+        auto* perLine = d->findChild<QWidget*>(QStringLiteral("rgrecord"));
+        EXPECT_EQ(perLine != nullptr && !perLine->isHidden(), table[i].perLineShown);
+    }
+}
+
+// Total Hours straight to the printer (here a PDF file); the switch is set after the
+// confirmation and the dialog comes back until it is cancelled.
+TEST_F(ReportCommands, PrintsStraightToThePrinterAndAsksAgain) {
+    auto w = window();
+    addLogs();
+    int shown = 0;
+    bool filoOnReturn = false;
+    OnNextModal([&](QWidget* d) {
+        ++shown;
+        EXPECT_EQ(d->windowTitle(), QStringLiteral("Total Hours"));
+        click(d, "rball");
+        setChecked(d, "cbpreview", false);
+        OnNextModal([&](QWidget* again) {
+            ++shown;
+            filoOnReturn = again->findChild<QCheckBox*>(QStringLiteral("cbfilo"))->isChecked();
+            click(again, "bCancel");
+        });
+        click(d, "bConfirm");
+    });
+    w->action(QStringLiteral("actlifo"))->trigger();
+    EXPECT_EQ(shown, 2);
+    EXPECT_TRUE(filoOnReturn);
+    EXPECT_TRUE(op.shown(QStringLiteral("error")).isEmpty())
+        << op.shown().join(u'\n').toStdString();
+    EXPECT_FALSE(ReadSettingBool(setting::PrintPreviewOnly, true));
+
+    const QStringList pages = PdfPages(printed());
+    ASSERT_EQ(pages.size(), 1);
+    EXPECT_TRUE(pages[0].contains(QStringLiteral("Total Hours (All)")));
+    EXPECT_TRUE(pages[0].contains(QStringLiteral("[7] Ann Miller")));
+    EXPECT_TRUE(pages[0].contains(QStringLiteral("Total Time=08:45:00")));
+    EXPECT_TRUE(pages[0].contains(QStringLiteral("Printed on")));
+    EXPECT_TRUE(pages[0].contains(QStringLiteral("P.1")));
+}
+
+TEST_F(ReportCommands, NoPrinterIsSaidAndTheDialogComesBack) {
+    setReportPrinterFactory([] {
+        auto p = std::make_unique<QPrinter>();
+        p->setOutputFormat(QPrinter::PdfFormat);  // no file and no printer behind it
+        return p;
+    });
+    auto w = window();
+    addLogs();
+    int shown = 0;
+    OnNextModal([&](QWidget* d) {
+        ++shown;
+        setChecked(d, "cbpreview", false);
+        OnNextModal([&](QWidget* again) {
+            ++shown;
+            click(again, "bCancel");
+        });
+        click(d, "bConfirm");
+    });
+    w->action(QStringLiteral("actinout"))->trigger();
+    EXPECT_EQ(shown, 2);
+    EXPECT_EQ(op.shown(), QStringList{QStringLiteral("error: No printer is available.")});
+}
+
+TEST_F(ReportCommands, PreviewShowsTheReportPages) {
+    auto w = window();
+    addLogs();
+    QString previewTitle;
+    int previewPages = 0;
+    OnNextModal([&](QWidget* d) {
+        click(d, "rball");
+        setChecked(d, "cbpreview", true);
+        OnNextModal([&](QWidget* preview) {
+            previewTitle = preview->objectName() + QLatin1Char('|') + preview->windowTitle();
+            if (auto* pages = preview->findChild<QPrintPreviewWidget*>()) {
+                pages->updatePreview();
+                previewPages = pages->pageCount();
+            }
+            OnNextModal([](QWidget* again) { click(again, "bCancel"); });
+            preview->close();
+        });
+        click(d, "bConfirm");
+    });
+    w->action(QStringLiteral("actlogs"))->trigger();
+    EXPECT_EQ(previewTitle, QStringLiteral("ReportPreview|Time Logs (All)"));
+    EXPECT_EQ(previewPages, 1);
+    EXPECT_FALSE(QFile::exists(printed()));  // previewed, not printed
+}
+
+}  // namespace
+}  // namespace tallyport::test

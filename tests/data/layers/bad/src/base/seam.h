@@ -1,0 +1,4 @@
+#pragma once
+#include <QImage>
+#include <QString>
+#include <QtWidgets/QWidget>

@@ -1,0 +1,2 @@
+#include "reports/ui/scope.h"
+#include "staff/holders.h"

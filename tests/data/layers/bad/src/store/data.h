@@ -1,0 +1,3 @@
+#pragma once
+#include "app/console.h"
+#include "base/seam.h"

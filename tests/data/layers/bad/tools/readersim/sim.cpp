@@ -1,0 +1,2 @@
+#include "base/seam.h"
+#include "store/data.h"
