@@ -25,14 +25,12 @@ bool overlaps(const InPeriod& a, const InPeriod& b) {
 
 }  // namespace
 
-std::vector<InPeriod> loadInPeriods(Database& src) {
-    std::vector<InPeriod> out;
-    auto st = src.prepare(QStringLiteral("SELECT rowid, tfrom, tto FROM iotime ORDER BY tfrom"));
-    if (!st) return out;
-    while (st->step().value_or(false))
-        out.push_back(
-            {st->int64(0), parseTimeOfDayText(st->text(1)), parseTimeOfDayText(st->text(2))});
-    return out;
+Result<std::vector<InPeriod>> loadInPeriods(Database& src) {
+    return src.query(QStringLiteral("SELECT rowid, tfrom, tto FROM iotime ORDER BY tfrom"),
+                     [](const Statement& st) {
+                         return InPeriod{st.int64(0), parseTimeOfDayText(st.text(1)),
+                                         parseTimeOfDayText(st.text(2))};
+                     });
 }
 
 bool insideAnyPeriod(const std::vector<InPeriod>& periods, const QTime& t) {
@@ -46,7 +44,9 @@ bool insideAnyPeriod(const std::vector<InPeriod>& periods, const QTime& t) {
 Result<void> addInPeriod(Database& src, const QTime& from, const QTime& to) {
     if (!from.isValid() || !to.isValid() || ms(to) <= ms(from)) return fail(msg::WrongTimeEntry);
     const InPeriod fresh{0, from, to};
-    for (const InPeriod& p : loadInPeriods(src))
+    const auto periods = loadInPeriods(src);
+    if (!periods) return fail(msg::UpdateFailed);
+    for (const InPeriod& p : *periods)
         if (overlaps(fresh, p)) return fail(msg::TimeOverlapped);
     if (!src.run(QStringLiteral("INSERT INTO iotime(tfrom, tto) VALUES (?, ?)"),
                  timeOfDayText(from), timeOfDayText(to)))
@@ -55,7 +55,12 @@ Result<void> addInPeriod(Database& src, const QTime& from, const QTime& to) {
 }
 
 bool deleteInPeriod(Operator& op, Database& src, std::optional<qint64> rowId) {
-    if (!rowId || loadInPeriods(src).empty()) {
+    const auto periods = loadInPeriods(src);
+    if (!periods) {
+        op.errorDetail(msg::DatabaseError, periods.error().text);
+        return false;
+    }
+    if (!rowId || periods->empty()) {
         op.error(msg::NoDataRecord);
         return false;
     }
@@ -81,7 +86,9 @@ void AutoInOut::start() {
 // The periods are read afresh each time, so an edit counts from the next evaluation on.
 void AutoInOut::Evaluate(const QTime& t) {
     if (!m_data.isOpen() || !ReadSettingBool(setting::AutoInOut, false)) return;
-    setState(insideAnyPeriod(loadInPeriods(m_data.src()), t));
+    const auto periods = loadInPeriods(m_data.src());
+    if (!periods) return m_data.reportFailure(periods.error());  // the state stays as it was
+    setState(insideAnyPeriod(*periods, t));
 }
 
 void AutoInOut::setState(bool in) {

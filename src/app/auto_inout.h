@@ -20,8 +20,8 @@ struct InPeriod {
     QTime to;
 };
 
-// The IN periods in start order; empty when the table cannot be read.
-std::vector<InPeriod> loadInPeriods(Database& src);
+// The IN periods in start order.
+Result<std::vector<InPeriod>> loadInPeriods(Database& src);
 // True when a period contains the time of day (times closer than 1 ms are equal).
 bool insideAnyPeriod(const std::vector<InPeriod>& periods, const QTime& t);
 // Adds a period after the checks; the error carries "Wrong time entry.", "Time overlapped." or

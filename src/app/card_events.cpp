@@ -1,5 +1,7 @@
 #include "app/card_events.h"
 
+#include "base/time_texts.h"
+
 #include "app/auto_inout.h"
 #include "app/console.h"
 #include "base/clock.h"
@@ -15,14 +17,8 @@ namespace {
 
 const QString kNoRegistration = QStringLiteral("no registration");
 
-QString ampm(const QTime& t) {
-    return t.hour() < 12 ? QStringLiteral("AM") : QStringLiteral("PM");
-}
-
-// "hh:mm:ss" on a 12-hour dial: 12 for noon and midnight.
-QString twelveHour(const QTime& t) {
-    const int h = t.hour() % 12 == 0 ? 12 : t.hour() % 12;
-    return QString::asprintf("%02d:%02d:%02d", h, t.minute(), t.second());
+QString mailTime(const QTime& t) {
+    return amPmTimeText(t, AmPmGap::Joined, AmPmPrecision::Seconds);
 }
 
 }  // namespace
@@ -47,13 +43,12 @@ QStringList greetingTexts(bool registered, const QString& name, const QTime& t) 
 }
 
 QString mailTitleTime(const QDateTime& t) {
-    return t.date().toString(QStringLiteral("yyyy/MM/dd ")) + ampm(t.time()) + twelveHour(t.time());
+    return t.date().toString(QStringLiteral("yyyy/MM/dd ")) + mailTime(t.time());
 }
 
 QString mailBodyTime(const QDateTime& t) {
     const QLocale english(QLocale::English, QLocale::UnitedStates);
-    return english.toString(t.date(), QStringLiteral("MMMM d, yyyy dddd  ")) + ampm(t.time()) +
-           twelveHour(t.time());
+    return english.toString(t.date(), QStringLiteral("MMMM d, yyyy dddd  ")) + mailTime(t.time());
 }
 
 EventMail composeEventMail(const MailFacts& f, const QString& snapshotPath) {
@@ -95,12 +90,17 @@ CardEvents::Decision CardEvents::decideMode(int port, qint8 cmode) const {
     return d;
 }
 
+// A row that cannot be stored is said, and the event goes on without it.
 std::optional<LogRecord> CardEvents::storeRow(const QDateTime& t, int card, int mode, int port) {
     Database& att = m_console.data().att();
-    if (!att.run(QStringLiteral("INSERT INTO recorder(SYSTIME, CARDNO, MODE, READER, LOCK) "
-                                "VALUES (?, ?, ?, ?, 0)"),
-                 dateTimeText(t), card, mode, port))
+    const auto r =
+        att.run(QStringLiteral("INSERT INTO recorder(SYSTIME, CARDNO, MODE, READER, LOCK) "
+                               "VALUES (?, ?, ?, ?, 0)"),
+                dateTimeText(t), card, mode, port);
+    if (!r) {
+        m_console.data().reportFailure(r.error());
         return std::nullopt;
+    }
     return LogRecord{att.lastInsertRowId(), t, card, mode, port, 0};
 }
 
@@ -140,19 +140,21 @@ void CardEvents::liveSteps(LogRecord row, const Decision& d) {
 }
 
 // The holder of a card; the display name is the card number when nobody holds it.
+// A lookup that fails is said (once) and the event goes on as for an unknown card.
 CardEvents::Holder CardEvents::lookupHolder(int card) {
-    Holder h{QString::number(card), {}, false, {}};
-    auto st = m_console.data().src().prepare(QStringLiteral(
-        "SELECT staffs.NAME, gid.descx, COM1, COM2, COM3, COM4, COM5, COM6, COM7, COM8 "
-        "FROM staffs LEFT JOIN gid ON gid.id = staffs.WORKGRP WHERE staffs.CARDNO = ?"));
-    if (!st) return h;
-    st->bind(1, card);
-    if (!st->step().value_or(false)) return h;
-    h.name = st->text(0);
-    h.group = st->isNull(1) ? QString() : st->text(1);
-    h.registered = true;
-    for (int p = 1; p <= 8; ++p) h.com[size_t(p)] = st->yesNo(1 + p);
-    return h;
+    auto found = m_console.data().src().queryOne(
+        QStringLiteral(
+            "SELECT staffs.NAME, gid.descx, COM1, COM2, COM3, COM4, COM5, COM6, COM7, COM8 "
+            "FROM staffs LEFT JOIN gid ON gid.id = staffs.WORKGRP WHERE staffs.CARDNO = ?"),
+        [](const Statement& st) {
+            Holder h{st.text(0), st.isNull(1) ? QString() : st.text(1), true, {}};
+            for (int p = 1; p <= 8; ++p) h.com[size_t(p)] = st.yesNo(1 + p);
+            return h;
+        },
+        card);
+    if (!found) m_console.data().reportFailure(found.error());
+    if (!found || !*found) return Holder{QString::number(card), {}, false, {}};
+    return **found;
 }
 
 // The port whose lock opens for this holder, 0 when none. A lock port outside 1..8 names no
@@ -168,24 +170,28 @@ int CardEvents::applyAccess(const Holder& h, int card, int port, const Decision&
 }
 
 // Anti-passback: refused when the card last passed in this direction; otherwise the direction
-// is remembered. A failed write of the state does not refuse the card.
+// is remembered. A failed read or write of the state does not refuse the card; it is said.
 bool CardEvents::passback(int card, int mode) {
     Database& src = m_console.data().src();
     auto state = src.scalarInt(QStringLiteral("SELECT STATE FROM apb WHERE CARDNO = ?"), card);
-    if (!state) return true;
+    if (!state) {
+        m_console.data().reportFailure(state.error());
+        return true;
+    }
     if (*state && **state == mode) return false;
-    if (*state)
-        (void)src.run(QStringLiteral("UPDATE apb SET STATE = ? WHERE CARDNO = ?"), mode, card);
-    else
-        (void)src.run(QStringLiteral("INSERT INTO apb(CARDNO, STATE) VALUES (?, ?)"), card, mode);
+    const auto written =
+        *state
+            ? src.run(QStringLiteral("UPDATE apb SET STATE = ? WHERE CARDNO = ?"), mode, card)
+            : src.run(QStringLiteral("INSERT INTO apb(CARDNO, STATE) VALUES (?, ?)"), card, mode);
+    if (!written) m_console.data().reportFailure(written.error());
     return true;
 }
 
 bool CardEvents::setLock(qint64 rowId, int lock) {
-    return m_console.data()
-        .att()
-        .run(QStringLiteral("UPDATE recorder SET LOCK = ? WHERE rowid = ?"), lock, rowId)
-        .has_value();
+    const auto r = m_console.data().att().run(
+        QStringLiteral("UPDATE recorder SET LOCK = ? WHERE rowid = ?"), lock, rowId);
+    if (!r) m_console.data().reportFailure(r.error());
+    return r.has_value();
 }
 
 void CardEvents::queueMail(const LogRecord& row, const Holder& h, const QString& snapshot) {
@@ -195,9 +201,10 @@ void CardEvents::queueMail(const LogRecord& row, const Holder& h, const QString&
     const EventMail m = composeEventMail({row.cardNo, row.sysTime, h.name, h.group, row.mode,
                                           lockText(row.reader, desc), lockText(row.lock, desc)},
                                          snapshot);
-    (void)m_console.data().src().run(
+    const auto queued = m_console.data().src().run(
         QStringLiteral("INSERT INTO emails(TITLE, MSG, ATTACH) VALUES (?, ?, ?)"), m.title, m.msg,
         m.attach);
+    if (!queued) m_console.data().reportFailure(queued.error());
 }
 
 void CardEvents::OnBypass(int port, int state) {

@@ -18,6 +18,8 @@ Console::Console(Operator& op, const QString& dataFolder, QObject* parent)
     m_data.setCloseHook([this] {
         if (m_readers) m_readers->DisconnectReaders();
     });
+    setSettingsFailureReporter(
+        [this](const QString& text, const QString& reason) { m_op.errorDetail(text, reason); });
     m_data.setReopenHook([this] {
         if (m_readers && m_data.isOpen()) m_readers->ConfigureReaders();
         Q_EMIT logChanged();
@@ -26,6 +28,7 @@ Console::Console(Operator& op, const QString& dataFolder, QObject* parent)
 
 Console::~Console() {
     Shutdown();
+    setSettingsFailureReporter({});
 }
 
 bool Console::startUp() {
@@ -72,6 +75,13 @@ void Console::Shutdown() {
     m_data.CloseDatabases();
     m_cardEvents.reset();
     m_readers.reset();
+}
+
+void Console::setPeripherals(const Peripherals& devices) {
+    m_devices = devices;
+    if (m_devices.speech)
+        m_devices.speech->setFailureReporter(
+            this, [this](const QString& text) { m_op.generalError(text); });
 }
 
 bool Console::hideOnStartup() const {

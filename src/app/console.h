@@ -35,7 +35,8 @@ public:
     Camera& camera() { return m_devices.camera ? *m_devices.camera : m_noCamera; }
     SpeechVoice& speech() { return m_devices.speech ? *m_devices.speech : m_noSpeech; }
     Beeper& beeper() { return m_devices.beeper ? *m_devices.beeper : m_noBeep; }
-    void setPeripherals(const Peripherals& devices) { m_devices = devices; }
+    // A voice that cannot speak is said once, in the general error box.
+    void setPeripherals(const Peripherals& devices);
 
     // The eight reader clients; they exist from the start-up on.
     ReaderBank& readers() { return *m_readers; }

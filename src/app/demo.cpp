@@ -1,6 +1,7 @@
 #include "app/demo.h"
 
 #include "app/headless_operator.h"
+#include "staff/groups.h"
 #include "store/datasrc.h"
 
 #include <sys/prctl.h>
@@ -15,11 +16,11 @@ namespace {
 struct DemoHolder {
     int card;
     const char* name;
-    int group;
+    int group;  // index into demoGroups()
 };
 // Card 4711 belongs to nobody: it shows how an unregistered card looks.
 constexpr DemoHolder kHolders[] = {
-    {1001, "ANNA", 2}, {1002, "BORIS", 2}, {1003, "CLARA", 3}, {1004, "DAVID", 3}};
+    {1001, "ANNA", 0}, {1002, "BORIS", 0}, {1003, "CLARA", 1}, {1004, "DAVID", 1}};
 constexpr int kCards[] = {1001, 1002, 1003, 4711, 1004};
 
 QString everyLine() {
@@ -73,27 +74,54 @@ Result<void> Demo::startSimulator() {
     return {};
 }
 
+// The demo's groups work real hours, so every report and group dialog takes them as they are:
+// the office 09:00-12:30 and 13:30-17:30, the workshop in two shifts with a Saturday morning.
+static std::vector<WorkGroup> demoGroups() {
+    WorkGroup office;
+    office.name = QStringLiteral("OFFICE");
+    office.wdFrom1 = {9, 0}, office.wdTo1 = {12, 30}, office.wdFrom2 = {13, 30};
+    office.wdTo2 = {17, 30};
+    WorkGroup workshop;
+    workshop.name = QStringLiteral("WORKSHOP");
+    workshop.wdFrom1 = {7, 0}, workshop.wdTo1 = {11, 30}, workshop.wdFrom2 = {12, 0};
+    workshop.wdTo2 = {15, 30};
+    workshop.satEnable1 = true;
+    workshop.satFrom1 = {8, 0}, workshop.satTo1 = {12, 0};
+    return {office, workshop};
+}
+
 Result<void> Demo::fillData() {
     HeadlessOperator op;
     Tdsrc data(op);
     data.setDataFolder(m_dir.path());
     if (auto fresh = data.prepareDataFolder(); !fresh) return fail(fresh.error().text);
     if (!data.OpenDatabases()) return fail(QStringLiteral("Cannot open the demo databases"));
-    Database& src = data.src();
-    for (auto [id, name] : {std::pair{2, "OFFICE"}, std::pair{3, "WORKSHOP"}})
-        (void)src.run(QStringLiteral("INSERT INTO gid(id, descx) VALUES (?, ?)"), id,
-                      QString::fromLatin1(name));
-    for (const DemoHolder& h : kHolders)
-        (void)src.run(QStringLiteral("INSERT INTO staffs(CARDNO, NAME, WORKGRP, COM1) "
-                                     "VALUES (?, ?, ?, 1)"),
-                      h.card, QString::fromLatin1(h.name), h.group);
-    auto r =
-        src.run(QStringLiteral("UPDATE reader SET enable = 1, ipaddr = '127.0.0.1', "
-                               "ipport = ?, \"desc\" = 'Front door', mode = 1 WHERE PortNo = 1"),
-                int(m_port));
+    auto r = fillTables(data.src());
     data.CloseDatabases();
-    if (!r) return fail(r.error().text);
-    return {};
+    return r;
+}
+
+Result<void> Demo::fillTables(Database& src) {
+    Transaction tx(src);
+    std::vector<int> groupIds;
+    for (const WorkGroup& g : demoGroups()) {
+        auto id = SaveGroup(src, g);
+        if (!id) return std::unexpected(id.error());
+        groupIds.push_back(*id);
+    }
+    for (const DemoHolder& h : kHolders)
+        if (auto r = src.run(QStringLiteral("INSERT INTO staffs(CARDNO, NAME, WORKGRP, COM1) "
+                                            "VALUES (?, ?, ?, 1)"),
+                             h.card, QString::fromLatin1(h.name), groupIds.at(size_t(h.group)));
+            !r)
+            return r;
+    if (auto r = src.run(
+            QStringLiteral("UPDATE reader SET enable = 1, ipaddr = '127.0.0.1', ipport = ?, "
+                           "\"desc\" = 'Front door', mode = 1 WHERE PortNo = 1"),
+            int(m_port));
+        !r)
+        return r;
+    return tx.commit();
 }
 
 }  // namespace tallyport

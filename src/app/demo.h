@@ -9,6 +9,8 @@
 
 namespace tallyport {
 
+class Database;
+
 // The demonstration set-up: a throw-away data folder with a few card holders in two groups, and
 // reader 1 pointed at a reader simulator (started beside this program) that presents a known
 // card every few seconds. The folder and the simulator go when the object goes.
@@ -29,6 +31,7 @@ public:
 private:
     Result<void> startSimulator();
     Result<void> fillData();
+    Result<void> fillTables(Database& src);
 
     QTemporaryDir m_dir;
     QProcess m_sim;

@@ -1,5 +1,7 @@
 #include "app/log_model.h"
 
+#include "base/time_texts.h"
+
 #include "base/field_kind.h"
 #include "store/datasrc.h"
 #include "store/date_time.h"
@@ -42,18 +44,9 @@ QString cardText(Statement& holder, int card) {
 
 }  // namespace
 
-QString amPmTimeText(const QTime& time) {
-    const int hour12 = time.hour() % 12 == 0 ? 12 : time.hour() % 12;
-    return (time.hour() < 12 ? QStringLiteral("AM ") : QStringLiteral("PM ")) +
-           QStringLiteral("%1:%2:%3")
-               .arg(hour12, 2, 10, QLatin1Char('0'))
-               .arg(time.minute(), 2, 10, QLatin1Char('0'))
-               .arg(time.second(), 2, 10, QLatin1Char('0'));
-}
-
 QString logTimeText(const QDateTime& t) {
     return QLocale().toString(t.date(), QStringLiteral("MMM d, yyyy ddd")) + QStringLiteral(" - ") +
-           amPmTimeText(t.time());
+           amPmTimeText(t.time(), AmPmGap::Spaced, AmPmPrecision::Seconds);
 }
 
 LogModel::LogModel(Tdsrc& data, std::function<QString(int)> readerDesc, QObject* parent)

@@ -15,8 +15,6 @@ namespace tallyport {
 
 class Tdsrc;
 
-// "AM/PM hh:mm:ss": AM before noon, PM from noon, the hours counting 1 to 12.
-QString amPmTimeText(const QTime& time);
 // "mmm d, yyyy ddd - AM/PM hh:mm:ss" with the host's short month and day names.
 QString logTimeText(const QDateTime& t);
 

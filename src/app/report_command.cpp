@@ -4,6 +4,7 @@
 #include "base/clock.h"
 #include "reports/report_text.h"
 #include "reports/report_texts.h"
+#include "staff/groups.h"
 #include "store/messages.h"
 #include "store/schema.h"
 
@@ -222,20 +223,26 @@ bool flagOption(Parse& p, const QString& opt) {
 // The hours as the late dialogs check them on Confirm (not in overnight mode), told in terms
 // of the options.
 QString hoursProblem(const ReportRequest& r) {
-    const QString control = firstInvalidControl(dialogOf(r.kind), r.scope);
-    if (control.isEmpty()) return {};
-    if (control == QLatin1String("dpfrom"))
-        return QStringLiteral("--to: the range ends before it starts");
-    if (control == QLatin1String("dtpSTDstart"))
-        return QStringLiteral("--hours: the end must be after the start");
-    if (control == QLatin1String("dtpSATstart"))
-        return QStringLiteral("--saturday: the end must be after the start");
-    if (control.startsWith(QLatin1String("dtpSTDstart")))
-        return QStringLiteral(
-            "--hours: each session must end after it starts, session 2 "
-            "starting no earlier than session 1");
-    if (control == QLatin1String("cbsat1"))
-        return QStringLiteral("--saturday: session 2 needs session 1");
+    const auto field = firstInvalidField(dialogOf(r.kind), r.scope);
+    if (!field) return {};
+    switch (*field) {
+        case ScopeField::From:
+            return QStringLiteral("--to: the range ends before it starts");
+        case ScopeField::Standard:
+            return QStringLiteral("--hours: the end must be after the start");
+        case ScopeField::Saturday:
+            return QStringLiteral("--saturday: the end must be after the start");
+        case ScopeField::Session1:
+        case ScopeField::Session2:
+            return QStringLiteral(
+                "--hours: each session must end after it starts, session 2 "
+                "starting no earlier than session 1");
+        case ScopeField::Saturday1Check:
+            return QStringLiteral("--saturday: session 2 needs session 1");
+        case ScopeField::Saturday1:
+        case ScopeField::Saturday2:
+            break;
+    }
     return QStringLiteral(
         "--saturday: each session must end after it starts, session 2 "
         "starting after session 1 ends");
@@ -322,23 +329,35 @@ Result<Database> openFile(const QString& folder, const QString& name, const QByt
     const QString path = QDir(folder).filePath(name);
     if (!QFileInfo(path).isFile()) return fail(msg::CannotOpen(path));
     auto db = Database::open(path, key, Database::Mode::ReadOnly);
-    if (!db) return fail(msg::CannotOpen(path));
+    if (!db) return fail(msg::CannotOpen(path) + QLatin1Char('\n') + db.error().text);
     return db;
 }
 
-bool logIsEmpty(Database& att) {
+Result<bool> logIsEmpty(Database& att) {
     auto n = att.scalarInt(QStringLiteral("SELECT 1 FROM recorder LIMIT 1"));
-    return !n || !n->has_value();
+    if (!n) return std::unexpected(n.error());
+    return !n->has_value();
 }
 
 // What the scope dialog does with a group: the first group when none is named, and the
-// group's hours in place of the remembered ones.
-void applyGroup(ReportRequest& r, Database& src) {
+// group's hours in place of the remembered ones. A group that does not exist is an error: an
+// empty report would read as a day nobody worked.
+Result<void> applyGroup(ReportRequest& r, Database& src) {
     ReportScope& s = r.scope;
-    if (s.persons != PersonsChoice::Group) return;
-    if (s.groupName.isEmpty()) s.groupName = firstGroupName(src);
-    if (isLate(r.kind) && r.hoursFromGroup)
-        readGroupHours(src, s.groupName, dialogOf(r.kind), s.hours);
+    if (s.persons != PersonsChoice::Group) return {};
+    if (s.groupName.isEmpty()) {
+        const auto first = firstGroupName(src);
+        if (!first) return std::unexpected(first.error());
+        s.groupName = *first;
+    }
+    const auto id = GroupId(src, s.groupName);
+    if (!id) return std::unexpected(id.error());
+    if (*id == 0)
+        return fail(QStringLiteral("--persons: there is no work group \"%1\"").arg(s.groupName));
+    if (!isLate(r.kind) || !r.hoursFromGroup) return {};
+    const auto loaded = readGroupHours(src, s.groupName, dialogOf(r.kind), s.hours);
+    if (!loaded) return std::unexpected(loaded.error());
+    return {};
 }
 
 int run(ReportRequest& r, const ReportPdfWriter& writePdf) {
@@ -346,8 +365,10 @@ int run(ReportRequest& r, const ReportPdfWriter& writePdf) {
     if (!att) return printErr(att.error().text), 1;
     auto src = openFile(r.dataDir, kSystemFile, kSystemKey);
     if (!src) return printErr(src.error().text), 1;
-    if (logIsEmpty(*att)) return printErr(msg::NoRecord), 1;
-    applyGroup(r, *src);
+    const auto empty = logIsEmpty(*att);
+    if (!empty) return printErr(empty.error().text), 1;
+    if (*empty) return printErr(msg::NoRecord), 1;
+    if (const auto group = applyGroup(r, *src); !group) return printErr(group.error().text), 1;
     if (r.kind == ReportKind::Filo || r.kind == ReportKind::TwoSession) {
         if (const QString e = hoursProblem(r); !e.isEmpty()) return printErr(e), 2;
     }

@@ -31,6 +31,11 @@ public:
 
     virtual void information(const QString& text) = 0;
     virtual void error(const QString& text) = 0;
+    // An error whose fixed text is followed by the reason the system was given (the database
+    // engine's own words, say); the desktop shows the reason under the text.
+    virtual void errorDetail(const QString& text, const QString& detail) {
+        error(detail.isEmpty() ? text : text + QLatin1Char('\n') + detail);
+    }
     virtual void warning(const QString& text) = 0;
     // The general error box: an unexpected failure that ended the current action.
     virtual void generalError(const QString& text) = 0;

@@ -1,7 +1,11 @@
 #pragma once
 
+#include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <atomic>
+#include <functional>
 
 namespace tallyport {
 
@@ -19,6 +23,30 @@ class SpeechVoice {
 public:
     virtual ~SpeechVoice() = default;
     virtual void speak(const QStringList& texts) = 0;
+
+    // Who is told when the voice cannot speak (no voice data, a synthesis that fails): once,
+    // on the thread of `context`, however often it fails afterwards.
+    void setFailureReporter(QObject* context, std::function<void(const QString&)> report);
+
+protected:
+    // From any thread; only the first failure is told.
+    void reportFailure(const QString& text);
+
+private:
+    QPointer<QObject> m_context;
+    std::function<void(const QString&)> m_report;
+    std::atomic<bool> m_told{false};
+};
+
+// A voice that cannot speak at all (its data is missing): it says why the first time it is
+// asked to speak, and stays silent.
+class UnavailableVoice final : public SpeechVoice {
+public:
+    explicit UnavailableVoice(QString reason) : m_reason(std::move(reason)) {}
+    void speak(const QStringList&) override { reportFailure(m_reason); }
+
+private:
+    QString m_reason;
 };
 
 // The system beep on a card read.

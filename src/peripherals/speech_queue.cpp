@@ -58,10 +58,12 @@ void SpeechQueue::run() {
             m_busy = true;
         }
         const Result<Pcm> pcm = m_synth->synthesise(text);
-        if (!pcm)
+        if (!pcm) {
             qWarning("speech: %s", qPrintable(pcm.error().text));
-        else if (!pcm->samples.isEmpty())
+            reportFailure(QStringLiteral("No spoken greeting: ") + pcm.error().text);
+        } else if (!pcm->samples.isEmpty()) {
             m_sink->play(*pcm);
+        }
     }
 }
 

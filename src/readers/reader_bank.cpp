@@ -15,21 +15,16 @@ struct ReaderRow {
     bool capture = false;
 };
 
-// The reader rows in table order; nothing when the table cannot be read.
-std::optional<std::vector<ReaderRow>> readRows(Database& src) {
-    auto st = src.prepare(QStringLiteral(
-        "SELECT PortNo, enable, ipaddr, ipport, \"desc\", mode, locktime, capture FROM reader "
-        "ORDER BY rowid"));
-    if (!st) return std::nullopt;
-    std::vector<ReaderRow> rows;
-    while (true) {
-        auto more = st->step();
-        if (!more) return std::nullopt;
-        if (!*more) break;
-        rows.push_back({st->integer(0), st->yesNo(1), st->text(2).trimmed(), st->text(3).trimmed(),
-                        st->text(4), st->integer(5), st->integer(6), st->yesNo(7)});
-    }
-    return rows;
+// The reader rows in table order.
+Result<std::vector<ReaderRow>> readRows(Database& src) {
+    return src.query(
+        QStringLiteral("SELECT PortNo, enable, ipaddr, ipport, \"desc\", mode, locktime, "
+                       "capture FROM reader ORDER BY rowid"),
+        [](const Statement& st) {
+            return ReaderRow{st.integer(0),        st.yesNo(1), st.text(2).trimmed(),
+                             st.text(3).trimmed(), st.text(4),  st.integer(5),
+                             st.integer(6),        st.yesNo(7)};
+        });
 }
 
 bool validAddress(const ReaderRow& r) {
@@ -78,18 +73,20 @@ void ReaderBank::pollAll() {
 }
 
 void ReaderBank::ConfigureReaders() {
-    const auto rows = m_data.isOpen() ? readRows(m_data.src()) : std::nullopt;
-    if (!rows || rows->size() != 8) {
-        m_op.error(msg::ReformatDatabase);
-        return;
-    }
+    if (!m_data.isOpen()) return m_op.error(msg::ReformatDatabase);
+    const auto rows = readRows(m_data.src());
+    if (!rows) return m_op.errorDetail(msg::ReformatDatabase, rows.error().text);
+    if (rows->size() != 8) return m_op.error(msg::ReformatDatabase);
     for (int port = 1; port <= 8; ++port) ConfigureReader(port);
 }
 
 bool ReaderBank::ConfigureReader(int port) {
     if (!validPort(port) || !m_data.isOpen()) return false;
     const auto rows = readRows(m_data.src());
-    if (!rows) return false;
+    if (!rows) {
+        m_data.reportFailure(rows.error());
+        return false;
+    }
     const auto row = std::find_if(rows->begin(), rows->end(),
                                   [port](const ReaderRow& r) { return r.portNo == port; });
     if (row == rows->end()) return false;

@@ -3,6 +3,8 @@
 // Shared pieces of the report builders: the band writer and the printed day walk.
 #include "reports/report_contents.h"
 
+#include <functional>
+
 namespace tallyport::report_build {
 
 // Appends bands with the colours and page marks of the scope: person bands yellow when
@@ -51,6 +53,21 @@ QString rangeLabel(const DateRange& r, qint64 shift);
 QString recordsText(RecordsOfInterest r);  // " (All)", " (Clock)", " (IN/OUT)"
 QString personLine(const PersonRow& p);    // " [CARDNO] NAME"
 QString recordCountText(qint64 n);         // " (n record(s))"
+
+// What the reports with a line per day (or per pair) make of each person, in one walk: the
+// person band, the person's records day by day (with "No record" lines for days without any
+// when blank lines are asked for), a line for each, and the person's total. `shiftHours`: the
+// records are read that much earlier (the overnight report), and shown back in place.
+struct PersonLines {
+    Stamp firstDay = 0;
+    int shiftHours = 0;
+    std::function<QString(const PersonRow&, const RecordCursor&)> personText;
+    std::function<QString(RecordCursor&, Stamp day, PersonCounters&)> linePart;
+    std::function<QString(const PersonCounters&)> totalText;
+};
+struct Setup;
+Result<void> writePersons(Writer& w, const ReportScope& s, const Setup& setup, Database& att,
+                          const PersonLines& lines);
 
 // The range of a report; cancels (nothing) on an empty log with all dates.
 struct Setup {

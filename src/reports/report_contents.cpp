@@ -73,6 +73,27 @@ QString dayPart(LineStart start, Stamp q, Stamp blankDay, qint64 shift) {
     return lead + QString(kDayColumnWidth, QLatin1Char(' '));
 }
 
+Result<void> writePersons(Writer& w, const ReportScope& s, const Setup& setup, Database& att,
+                          const PersonLines& lines) {
+    const qint64 shift = lines.shiftHours * kHourMs;
+    for (const PersonRow& person : setup.persons) {
+        auto cur = OpenPersonRecords(att, person.cardNo, s.records, setup.range, lines.shiftHours);
+        if (!cur) return std::unexpected(cur.error());
+        w.person(lines.personText(person, *cur));
+        DayWalk walk(lines.firstDay, s.blankLines);
+        PersonCounters c;
+        while (!cur->atEnd()) {
+            const Stamp q = cur->current().time;
+            const LineStart start = walk.begin(q, c);
+            QString line = dayPart(start, q, walk.blankDay(), shift);
+            if (start != LineStart::BlankDay) line += lines.linePart(*cur, q, c);
+            w.detail(line);
+        }
+        w.total(lines.totalText(c));
+    }
+    return {};
+}
+
 QString rangeLabel(const DateRange& r, qint64 shift) {
     return QStringLiteral("From: ") + rangeDateText(r.firstDay + shift) + QStringLiteral(" To: ") +
            rangeDateText(r.lastDay + shift);

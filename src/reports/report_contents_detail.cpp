@@ -161,23 +161,17 @@ Result<ReportContents> buildDetail(ReportKind kind, const ReportScope& s, const 
     const Stamp firstDay =
         setup.range.allDates ? setup.range.firstDay - shift : setup.range.firstDay;
     Writer w(rc, s);
-    for (const PersonRow& person : setup.persons) {
-        auto cur = OpenPersonRecords(att, person.cardNo, s.records, setup.range, shiftHours);
-        if (!cur) return std::unexpected(cur.error());
-        w.person(personLine(person) + (kind == ReportKind::Detail && !run.strict
-                                           ? recordCountText(qint64(cur->size()))
-                                           : QString()));
-        DayWalk walk(firstDay, s.blankLines);
-        PersonCounters c;
-        while (!cur->atEnd()) {
-            const Stamp q = cur->current().time;
-            const LineStart start = walk.begin(q, c);
-            QString line = dayPart(start, q, walk.blankDay(), shift);
-            if (start != LineStart::BlankDay) line += detailPart(run, *cur, q, c);
-            w.detail(line);
-        }
-        w.total(totalLine(kind, c));
-    }
+    const bool counted = kind == ReportKind::Detail && !run.strict;
+    const PersonLines lines{firstDay, shiftHours,
+                            [counted](const PersonRow& p, const RecordCursor& cur) {
+                                return personLine(p) +
+                                       (counted ? recordCountText(qint64(cur.size())) : QString());
+                            },
+                            [&run](RecordCursor& cur, Stamp q, PersonCounters& c) {
+                                return detailPart(run, cur, q, c);
+                            },
+                            [kind](const PersonCounters& c) { return totalLine(kind, c); }};
+    if (auto r = writePersons(w, s, setup, att, lines); !r) return std::unexpected(r.error());
     return rc;
 }
 

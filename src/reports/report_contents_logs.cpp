@@ -62,25 +62,21 @@ Result<ReportContents> buildLogs(ReportKind kind, const ReportScope& s, const Se
     rc.title = (totals ? QStringLiteral("Total Hours") : QStringLiteral("Time Logs")) +
                recordsText(s.records);
     Writer w(rc, s);
-    for (const PersonRow& person : setup.persons) {
-        auto cur = OpenPersonRecords(att, person.cardNo, s.records, setup.range);
-        if (!cur) return std::unexpected(cur.error());
-        w.person(personLine(person) + (totals ? QString() : recordCountText(qint64(cur->size()))));
-        DayWalk walk(setup.range.firstDay, s.blankLines);
-        PersonCounters c;
-        while (!cur->atEnd()) {
-            const Stamp q = cur->current().time;
-            const LineStart start = walk.begin(q, c);
-            QString line = dayPart(start, q, walk.blankDay(), 0);
-            if (start != LineStart::BlankDay)
-                line += totals ? totalHoursPart(*cur, q, strict, s.recordFormat, c)
-                               : timeLogPart(*cur, q, s.recordsPerLine, s.recordFormat);
-            w.detail(line);
-        }
-        QString total = QStringLiteral(" No of day(s) = ") + QString::number(c.days) + u' ';
-        if (totals) total += QStringLiteral("  Total Time=") + DurationText(c.totalTime);
-        w.total(total);
-    }
+    const PersonLines lines{
+        setup.range.firstDay, 0,
+        [totals](const PersonRow& p, const RecordCursor& cur) {
+            return personLine(p) + (totals ? QString() : recordCountText(qint64(cur.size())));
+        },
+        [&s, totals, strict](RecordCursor& cur, Stamp q, PersonCounters& c) {
+            return totals ? totalHoursPart(cur, q, strict, s.recordFormat, c)
+                          : timeLogPart(cur, q, s.recordsPerLine, s.recordFormat);
+        },
+        [totals](const PersonCounters& c) {
+            QString total = QStringLiteral(" No of day(s) = ") + QString::number(c.days) + u' ';
+            if (totals) total += QStringLiteral("  Total Time=") + DurationText(c.totalTime);
+            return total;
+        }};
+    if (auto r = writePersons(w, s, setup, att, lines); !r) return std::unexpected(r.error());
     return rc;
 }
 

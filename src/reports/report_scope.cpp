@@ -123,23 +123,22 @@ void writeScopeSettings(ScopeDialog dialog, const ReportScope& s) {
     if (late) writeHours(dialog, s.hours);
 }
 
-QString firstInvalidControl(ScopeDialog dialog, const ReportScope& s) {
+std::optional<ScopeField> firstInvalidField(ScopeDialog dialog, const ReportScope& s) {
     const WorkingHours& h = s.hours;
-    if (!isLateDialog(dialog)) return {};
-    if (s.to < s.from) return QStringLiteral("dpfrom");
+    if (!isLateDialog(dialog)) return std::nullopt;
+    if (s.to < s.from) return ScopeField::From;
     if (dialog == ScopeDialog::OneSession) {
-        if (badSession(h.standard)) return QStringLiteral("dtpSTDstart");
-        if (h.satOn && badSession(h.saturday)) return QStringLiteral("dtpSATstart");
-        return {};
+        if (badSession(h.standard)) return ScopeField::Standard;
+        if (h.satOn && badSession(h.saturday)) return ScopeField::Saturday;
+        return std::nullopt;
     }
-    if (badSession(h.session1)) return QStringLiteral("dtpSTDstart1");
-    if (badSession(h.session2) || h.session2.start < h.session1.start)
-        return QStringLiteral("dtpSTDstart2");
-    if (h.sat1On && badSession(h.sat1)) return QStringLiteral("dtpSATstart1");
-    if (h.sat2On && !h.sat1On) return QStringLiteral("cbsat1");
+    if (badSession(h.session1)) return ScopeField::Session1;
+    if (badSession(h.session2) || h.session2.start < h.session1.start) return ScopeField::Session2;
+    if (h.sat1On && badSession(h.sat1)) return ScopeField::Saturday1;
+    if (h.sat2On && !h.sat1On) return ScopeField::Saturday1Check;
     if (h.sat2On && (badSession(h.sat2) || !timeAfter(h.sat2.start, h.sat1.end)))
-        return QStringLiteral("dtpSATstart2");
-    return {};
+        return ScopeField::Saturday2;
+    return std::nullopt;
 }
 
 namespace {
@@ -194,36 +193,33 @@ Result<DateRange> ResolveDates(const ReportScope& scope, const QDate& today, Dat
 Result<std::vector<PersonRow>> selectReportPersons(Database& src, PersonsChoice persons,
                                                    const QString& groupName) {
     const StaffScope scope = staffScopeFromInt(int(persons));
-    const int groupId = scope == StaffScope::Group ? GroupId(src, groupName) : 0;
-    std::vector<PersonRow> out;
+    const auto groupId = scope == StaffScope::Group ? GroupId(src, groupName) : Result<int>(0);
+    if (!groupId) return std::unexpected(groupId.error());
     const StaffScopeQuery q =
-        staffScopeLines(scope, groupId, QStringLiteral("CARDNO,NAME,WORKGRP,descx"));
+        staffScopeLines(scope, *groupId, QStringLiteral("CARDNO,NAME,WORKGRP,descx"));
     auto st = src.prepare(q.sql());
     if (!st) return std::unexpected(st.error());
     if (q.groupId) st->bind(1, *q.groupId);
-    for (;;) {
-        auto row = st->step();
-        if (!row) return std::unexpected(row.error());
-        if (!*row) return out;
-        out.push_back({st->integer(0), st->text(1), st->integer(2), st->text(3)});
-    }
+    return st->collect([](const Statement& row) {
+        return PersonRow{row.integer(0), row.text(1), row.integer(2), row.text(3)};
+    });
 }
 
-QString firstGroupName(Database& src) {
-    auto st = src.prepare(QStringLiteral("SELECT descx FROM gid ORDER BY descx LIMIT 1"));
-    if (!st) return {};
-    auto row = st->step();
-    return row && *row ? st->text(0) : QString();
-}
-
-bool readGroupHours(Database& src, const QString& groupName, ScopeDialog dialog, WorkingHours& h) {
+// The group is found by the rule the persons are found by (GroupId: letter case ignored, an
+// exact match first), so a report lists a group's people with that group's own hours.
+Result<bool> readGroupHours(Database& src, const QString& groupName, ScopeDialog dialog,
+                            WorkingHours& h) {
+    const auto id = GroupId(src, groupName);
+    if (!id) return std::unexpected(id.error());
+    if (*id == 0) return false;
     auto st = src.prepare(QStringLiteral(
         "SELECT wd_from_1, wd_to_1, wd_from_2, wd_to_2, sat_enable_1, sat_from_1, sat_to_1, "
-        "sat_enable_2, sat_from_2, sat_to_2, ot_min, ot_multi FROM gid WHERE descx = ?"));
-    if (!st) return false;
-    st->bind(1, groupName);
+        "sat_enable_2, sat_from_2, sat_to_2, ot_min, ot_multi FROM gid WHERE id = ?"));
+    if (!st) return std::unexpected(st.error());
+    st->bind(1, *id);
     auto row = st->step();
-    if (!row || !*row) return false;
+    if (!row) return std::unexpected(row.error());
+    if (!*row) return false;
     auto time = [&](int i) { return timeOfDayMs(parseTimeSetting(st->text(i))); };
     if (dialog == ScopeDialog::OneSession) {
         // The day spans from the first session's start to the second session's end.
@@ -248,7 +244,9 @@ Result<RecordCursor> OpenPersonRecords(Database& att, int cardNo, RecordsOfInter
     QString sql = QStringLiteral("SELECT SYSTIME, MODE FROM recorder WHERE CARDNO = ?");
     if (records == RecordsOfInterest::Clock) sql += QStringLiteral(" AND MODE = 0");
     if (records == RecordsOfInterest::InOut) sql += QStringLiteral(" AND MODE > 0");
-    // The midnight after the last day belongs to the next day, not to this range too.
+    // The midnight after the last day belongs to the next day, not to this range too. Days
+    // read `shiftHours` late (the overnight report's nights from noon to noon) are selected
+    // by their own bounds, so the first night's morning and the last night's end are in.
     if (!range.allDates) sql += QStringLiteral(" AND SYSTIME >= ? AND SYSTIME < ?");
     sql += QStringLiteral(" ORDER BY SYSTIME, rowid");
     auto st = att.prepare(sql);
@@ -256,7 +254,7 @@ Result<RecordCursor> OpenPersonRecords(Database& att, int cardNo, RecordsOfInter
     st->bind(1, cardNo);
     if (!range.allDates) {
         const auto [lo, hi] =
-            wholeDayRange(dateOfStamp(range.firstDay), dateOfStamp(range.lastDay));
+            wholeDayRange(dateOfStamp(range.firstDay), dateOfStamp(range.lastDay), shiftHours);
         st->bind(2, lo).bind(3, hi);
     }
     std::vector<PunchRecord> out;

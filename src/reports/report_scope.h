@@ -6,6 +6,7 @@
 
 #include <QDate>
 #include <QString>
+#include <optional>
 #include <vector>
 
 // What a report is asked for (whose records, which days, which kinds, how laid out) and the
@@ -46,11 +47,23 @@ ReportScope readScopeDefaults(ScopeDialog dialog, const QDate& today);
 // What a dialog remembers on Confirm, each dialog its own subset of the settings.
 void writeScopeSettings(ScopeDialog dialog, const ReportScope& s);
 
-// The control a late dialog's Confirm refuses first ("dpfrom", "dtpSTDstart1", "cbsat1" …),
-// in the order the dialog checks; empty when the scope is acceptable. Only the calendar dates
-// of the range count, and times equal within a millisecond are not "after". The other two
-// dialogs accept anything.
-QString firstInvalidControl(ScopeDialog dialog, const ReportScope& s);
+// What a late dialog's Confirm refuses: the range ("From" after "To"), a one-session day or
+// Saturday, either weekday session, Saturday session 2 without session 1 (the check box), or
+// either Saturday session.
+enum class ScopeField {
+    From,
+    Standard,
+    Saturday,
+    Session1,
+    Session2,
+    Saturday1,
+    Saturday1Check,
+    Saturday2
+};
+// The first field refused, in the order the dialog checks; nothing when the scope is
+// acceptable. Only the calendar dates of the range count, and times equal within a
+// millisecond are not "after". The other two dialogs accept anything.
+std::optional<ScopeField> firstInvalidField(ScopeDialog dialog, const ReportScope& s);
 
 // The days a scope covers. For all dates the first and last record of the whole log (whole
 // seconds), and no date condition anywhere.
@@ -75,11 +88,9 @@ struct PersonRow {
 // group name that matches no group selects nobody.
 Result<std::vector<PersonRow>> selectReportPersons(Database& src, PersonsChoice persons,
                                                    const QString& groupName);
-// The first group in name order, as the group list shows it; empty when there is none.
-QString firstGroupName(Database& src);
 // The group's hours into `hours` (one-session or two-session form); false when no such group.
-bool readGroupHours(Database& src, const QString& groupName, ScopeDialog dialog,
-                    WorkingHours& hours);
+Result<bool> readGroupHours(Database& src, const QString& groupName, ScopeDialog dialog,
+                            WorkingHours& hours);
 
 // One person's records in time order, milliseconds dropped, read `shiftHours` earlier (the
 // overnight report; 0 for none). The range covers whole days from the first day's midnight up

@@ -1,5 +1,7 @@
 #include "reports/report_texts.h"
 
+#include "base/time_texts.h"
+
 namespace tallyport {
 namespace {
 
@@ -53,17 +55,16 @@ QString SheetName(const QString& name) {
 
 QString recordTimeText(Stamp t, int format) {
     const qint64 secs = stampTimeOfDay(t) / 1000;
-    qint64 hour = secs / 3600;
+    const bool withSeconds = format == 0 || format == 1;
+    if (format == 0 || format == 2)
+        return QLatin1Char(' ') +
+               amPmTimeText(QTime::fromMSecsSinceStartOfDay(int(secs * 1000)), AmPmGap::Joined,
+                            withSeconds ? AmPmPrecision::Seconds : AmPmPrecision::Minutes);
     QString out(QLatin1Char(' '));
-    const bool twelve = format == 0 || format == 2;
-    if (twelve) {
-        out += hour < 12 ? QLatin1String("AM") : QLatin1String("PM");
-        hour = hour % 12 == 0 ? 12 : hour % 12;
-    }
-    two(out, hour);
+    two(out, secs / 3600);
     out += QLatin1Char(':');
     two(out, secs / 60 % 60);
-    if (format == 0 || format == 1) {
+    if (withSeconds) {
         out += QLatin1Char(':');
         two(out, secs % 60);
     }

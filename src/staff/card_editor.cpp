@@ -17,21 +17,14 @@ Result<std::optional<qint64>> cardRowId(Database& src, int cardNo) {
     return src.scalarInt(QStringLiteral("select SEQ from staffs where CARDNO=?"), cardNo);
 }
 
-void readRow(Database& src, const Statement& st, CardEdit& edit) {
+void readRow(const Statement& st, CardEdit& edit) {
     edit.registered = true;
     edit.name = st.text(0);
-    const int group = st.integer(1);
-    edit.groupName = group == 0 ? QString() : GroupName(src, group);
+    edit.groupName = st.isNull(1) ? QString() : st.text(1);
     edit.offline = st.yesNo(2);
     edit.memo = st.text(3);
     if (!LoadPhotoFromField(st.blob(4), edit.photo)) ClearPhoto(edit.photo);
     for (int i = 0; i < kCardReaderPorts; ++i) edit.com[size_t(i)] = st.yesNo(5 + i);
-}
-
-QString firstGroupName(Database& src) {
-    auto choice = FillGroupCombo(src, 0);
-    if (!choice || choice->index < 0) return {};
-    return choice->names.value(choice->index);
 }
 
 // The bytes of the photo column: the picture at the card size, as JPEG.
@@ -43,7 +36,9 @@ Result<QByteArray> cardPhotoBytes(Picture picture) {
 }
 
 Result<void> writeRow(Database& src, const CardEdit& edit, bool exists, const QByteArray& photo) {
-    const int group = edit.groupName.isEmpty() ? 0 : GroupId(src, edit.groupName);
+    const auto found = edit.groupName.isEmpty() ? Result<int>(0) : GroupId(src, edit.groupName);
+    if (!found) return std::unexpected(found.error());
+    const int group = *found;
     const auto& c = edit.com;
     const QString sql =
         exists ? QStringLiteral(
@@ -62,16 +57,22 @@ Result<CardEdit> loadCardEdit(Database& src, int cardNo) {
     CardEdit edit;
     edit.cardNo = cardNo;
     ClearPhoto(edit.photo);
-    auto st = src.prepare(QStringLiteral("select NAME,WORKGRP,OFFLINE,MEMO,PHOTO,") + kComColumns +
-                          QStringLiteral(" from staffs where CARDNO=?"));
+    // The group's name comes with the row; a group that is gone reads as none.
+    auto st =
+        src.prepare(QStringLiteral("select NAME,gid.descx,OFFLINE,MEMO,PHOTO,") + kComColumns +
+                    QStringLiteral(" from staffs left join gid on gid.id=staffs.WORKGRP"
+                                   " where CARDNO=?"));
     if (!st) return std::unexpected(st.error());
     st->bind(1, cardNo);
     auto found = st->step();
     if (!found) return std::unexpected(found.error());
-    if (*found)
-        readRow(src, *st, edit);
-    else
-        edit.groupName = firstGroupName(src);
+    if (*found) {
+        readRow(*st, edit);
+        return edit;
+    }
+    auto group = firstGroupName(src);
+    if (!group) return std::unexpected(group.error());
+    edit.groupName = *group;
     return edit;
 }
 

@@ -58,20 +58,21 @@ std::optional<GroupField> checkTimes(const WorkGroup& g) {
 
 }  // namespace
 
-QString GroupName(Database& src, int id) {
-    auto st = src.prepare(QStringLiteral("SELECT descx FROM gid WHERE id = ?"));
-    if (!st) return {};
-    st->bind(1, id);
-    auto row = st->step();
-    return row && *row ? st->text(0) : QString();
+Result<QString> GroupName(Database& src, int id) {
+    auto name = src.queryOne(
+        QStringLiteral("SELECT descx FROM gid WHERE id = ?"),
+        [](const Statement& st) { return st.text(0); }, id);
+    if (!name) return std::unexpected(name.error());
+    return name->value_or(QString());
 }
 
-int GroupId(Database& src, const QString& name) {
+Result<int> GroupId(Database& src, const QString& name) {
     // An exact match wins over one that differs only in letter case.
     auto id = src.scalarInt(QStringLiteral("SELECT id FROM gid WHERE descx = ? COLLATE NOCASE "
                                            "ORDER BY descx = ? DESC, id LIMIT 1"),
                             name, name);
-    return id && *id ? int(**id) : 0;
+    if (!id) return std::unexpected(id.error());
+    return int(id->value_or(0));
 }
 
 Result<GroupChoice> FillGroupCombo(Database& src, int groupId) {
@@ -89,6 +90,13 @@ Result<GroupChoice> FillGroupCombo(Database& src, int groupId) {
     return choice;
 }
 
+Result<QString> firstGroupName(Database& src) {
+    auto name = src.queryOne(QStringLiteral("SELECT descx FROM gid ORDER BY descx LIMIT 1"),
+                             [](const Statement& st) { return st.text(0); });
+    if (!name) return std::unexpected(name.error());
+    return name->value_or(QString());
+}
+
 Result<std::vector<WorkGroup>> loadGroups(Database& src) {
     auto st = src.prepare(QStringLiteral("SELECT %1 FROM gid ORDER BY id").arg(kGroupColumns));
     if (!st) return std::unexpected(st.error());
@@ -101,13 +109,9 @@ Result<std::vector<WorkGroup>> loadGroups(Database& src) {
     }
 }
 
-std::optional<WorkGroup> loadWorkGroup(Database& src, int id) {
-    auto st = src.prepare(QStringLiteral("SELECT %1 FROM gid WHERE id = ?").arg(kGroupColumns));
-    if (!st) return std::nullopt;
-    st->bind(1, id);
-    auto row = st->step();
-    if (!row || !*row) return std::nullopt;
-    return groupFromRow(*st);
+Result<std::optional<WorkGroup>> loadWorkGroup(Database& src, int id) {
+    return src.queryOne(QStringLiteral("SELECT %1 FROM gid WHERE id = ?").arg(kGroupColumns),
+                        &groupFromRow, id);
 }
 
 std::optional<GroupField> checkGroup(Database& src, Operator& op, WorkGroup& group) {
@@ -117,16 +121,25 @@ std::optional<GroupField> checkGroup(Database& src, Operator& op, WorkGroup& gro
         op.error(msg::InvalidInput);
         return GroupField::Name;
     }
-    if (GroupId(src, group.name) > 0 && !op.confirm(msg::ConfirmOverwrite)) return GroupField::Name;
+    // The sessions first: asking to overwrite a group with times that are refused anyway
+    // would only make the operator answer twice.
     if (auto field = checkTimes(group)) {
         op.error(msg::InvalidInput);
         return field;
     }
+    const auto existing = GroupId(src, group.name);
+    if (!existing) {
+        op.errorDetail(msg::DatabaseError, existing.error().text);
+        return GroupField::Name;
+    }
+    if (*existing > 0 && !op.confirm(msg::ConfirmOverwrite)) return GroupField::Name;
     return std::nullopt;
 }
 
 Result<int> SaveGroup(Database& src, const WorkGroup& g) {
-    const int existing = GroupId(src, g.name);
+    const auto found = GroupId(src, g.name);
+    if (!found) return fail(msg::UpdateFailed);
+    const int existing = *found;
     const QString values = QStringLiteral(
         "descx = ?, wd_from_1 = ?, wd_to_1 = ?, wd_from_2 = ?, wd_to_2 = ?, sat_enable_1 = ?, "
         "sat_from_1 = ?, sat_to_1 = ?, sat_enable_2 = ?, sat_from_2 = ?, sat_to_2 = ?, "

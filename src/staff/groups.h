@@ -35,9 +35,12 @@ struct WorkGroup {
 };
 
 // The name of the group with that id; empty when there is none.
-QString GroupName(Database& src, int id);
+Result<QString> GroupName(Database& src, int id);
 // The id of the group of that name (letter case ignored); 0 when there is none.
-int GroupId(Database& src, const QString& name);
+Result<int> GroupId(Database& src, const QString& name);
+// The first group name in name order (what a group drop-down shows first); empty when there is
+// no group.
+Result<QString> firstGroupName(Database& src);
 
 // What a group drop-down shows: every name in name order, and the index to select (-1: none).
 // Id 0 selects the first name; an id no group has, or a negative one, selects nothing.
@@ -49,7 +52,7 @@ Result<GroupChoice> FillGroupCombo(Database& src, int groupId);
 
 // Every group in id order.
 Result<std::vector<WorkGroup>> loadGroups(Database& src);
-std::optional<WorkGroup> loadWorkGroup(Database& src, int id);
+Result<std::optional<WorkGroup>> loadWorkGroup(Database& src, int id);
 
 // The editor control a refused check points at.
 enum class GroupField { Name, WdStart1, WdStart2, Sat1Check, SatStart1, SatStart2 };

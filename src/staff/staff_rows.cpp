@@ -33,23 +33,17 @@ Result<std::vector<StaffRow>> loadStaffRows(Database& src, const QString& sortCo
     auto st = src.prepare(lines.join(QLatin1Char('\n')));
     if (!st) return std::unexpected(st.error());
     if (picked) st->bind(1, *picked);
-    std::vector<StaffRow> rows;
-    for (;;) {
-        auto more = st->step();
-        if (!more) return std::unexpected(more.error());
-        if (!*more) break;
-        rows.push_back({st->integer(0), st->text(1), st->text(2)});
-    }
-    return rows;
+    return st->collect([](const Statement& row) {
+        return StaffRow{row.integer(0), row.text(1), row.text(2)};
+    });
 }
 
 Result<QByteArray> loadCardPhoto(Database& src, int cardNo) {
-    auto st = src.prepare(QStringLiteral("select PHOTO from staffs where CARDNO=?"));
-    if (!st) return std::unexpected(st.error());
-    st->bind(1, cardNo);
-    auto row = st->step();
-    if (!row) return std::unexpected(row.error());
-    return *row ? st->blob(0) : QByteArray();
+    auto photo = src.queryOne(
+        QStringLiteral("select PHOTO from staffs where CARDNO=?"),
+        [](const Statement& st) { return st.blob(0); }, cardNo);
+    if (!photo) return std::unexpected(photo.error());
+    return photo->value_or(QByteArray());
 }
 
 }  // namespace tallyport

@@ -7,6 +7,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTimer>
+#include <tuple>
+#include <utility>
 
 namespace tallyport {
 
@@ -22,36 +25,58 @@ QString Tdsrc::photoFolder() const {
     return filePath(kPhotoFolder);
 }
 
-bool Tdsrc::openLog() {
-    auto db = Database::open(filePath(kLogFile), kLogKey, Database::Mode::ReadWrite);
-    if (db && upgradeLogSchema(*db) && db->prepare(QStringLiteral("SELECT * FROM recorder")) &&
-        db->prepare(QStringLiteral("SELECT n FROM recorder_count"))) {
-        m_att = std::move(*db);
-        return true;
-    }
-    return false;
+namespace {
+
+// The tables of each kind must answer: a file that opens with the key but lacks one is not a
+// database of this program.
+Result<void> tablesAnswer(Database& db, std::initializer_list<const char*> tables) {
+    for (const char* table : tables)
+        if (auto st = db.prepare(QStringLiteral("SELECT * FROM ") + QLatin1String(table)); !st)
+            return std::unexpected(st.error());
+    return {};
 }
 
-bool Tdsrc::openSystem() {
-    auto db = Database::open(filePath(kSystemFile), kSystemKey, Database::Mode::ReadWrite);
-    if (!db || !upgradeSystemSchema(*db)) return false;
-    for (const char* table : {"apb", "emails", "staffs", "gid", "iotime", "reader", "passwd"})
-        if (!db->prepare(QStringLiteral("SELECT * FROM ") + QLatin1String(table))) return false;
-    m_src = std::move(*db);
-    return true;
+Result<Database> openKind(const QString& path, const QByteArray& key,
+                          Result<void> (*upgrade)(Database&),
+                          std::initializer_list<const char*> tables) {
+    if (!QFileInfo(path).isFile()) return fail(QString());  // the message says it all
+    auto db = Database::open(path, key, Database::Mode::ReadWrite);
+    // A file of another kind is what the message says; any other reason is told with it.
+    if (!db) return fail(db.error().text.startsWith(kNotOfThisKind) ? QString() : db.error().text);
+    if (auto r = upgrade(*db); !r) return std::unexpected(r.error());
+    if (auto r = tablesAnswer(*db, tables); !r) return std::unexpected(r.error());
+    return db;
 }
 
-// Both files are tried, so a missing log and a missing system file give both messages.
+}  // namespace
+
+Result<Database> Tdsrc::openLog() {
+    return openKind(filePath(kLogFile), kLogKey, &upgradeLogSchema, {"recorder", "recorder_count"});
+}
+
+Result<Database> Tdsrc::openSystem() {
+    return openKind(filePath(kSystemFile), kSystemKey, &upgradeSystemSchema,
+                    {"apb", "emails", "staffs", "gid", "iotime", "reader", "passwd"});
+}
+
+// Both files are tried, so a missing log and a missing system file give both messages; the
+// engine's reason (a wrong key, a newer schema) goes with the message.
 bool Tdsrc::OpenDatabases() {
     auto cursor = m_op.waitCursor();
-    const bool logOk = openLog();
-    if (!logOk) m_op.error(msg::CannotOpen(kLogFile));
-    const bool sysOk = openSystem();
-    if (!sysOk) {
+    auto log = openLog();
+    if (log)
+        m_att = std::move(*log);
+    else
+        m_op.errorDetail(msg::CannotOpen(kLogFile), log.error().text);
+    auto sys = openSystem();
+    if (sys) {
+        m_src = std::move(*sys);
+    } else {
         m_att.close();
-        m_op.error(msg::CannotOpen(kSystemFile));
+        m_op.errorDetail(msg::CannotOpen(kSystemFile), sys.error().text);
     }
-    return logOk && sysOk;
+    if (!log || !sys) m_src.close();
+    return log && sys;
 }
 
 void Tdsrc::CloseDatabases() {
@@ -76,11 +101,12 @@ bool Tdsrc::CheckDatabaseFile(const QString& path, const QByteArray& key) {
 }
 
 std::pair<bool, QString> Tdsrc::GetKeyValue(const QString& key) {
-    auto st = m_src.prepare(QStringLiteral("SELECT \"VALUE\" FROM passwd WHERE \"KEY\" = ?"));
-    if (!st) return {false, {}};
-    st->bind(1, key);
-    if (!st->step().value_or(false)) return {false, {}};
-    return {true, st->text(0)};
+    auto value = m_src.queryOne(
+        QStringLiteral("SELECT \"VALUE\" FROM passwd WHERE \"KEY\" = ?"),
+        [](const Statement& st) { return st.text(0); }, key);
+    if (!value) reportFailure(value.error());
+    if (!value || !*value) return {false, {}};
+    return {true, **value};
 }
 
 int Tdsrc::GetKeyInt(const QString& key) {
@@ -90,73 +116,95 @@ int Tdsrc::GetKeyInt(const QString& key) {
     return found && ok ? v : 0;
 }
 
-bool Tdsrc::SetKeyValue(const QString& key, const QString& value) {
+Result<void> Tdsrc::storeKeyValue(const QString& key, const QString& value) {
     Transaction tx(m_src);
-    bool ok =
-        tx.begun() &&
+    if (!tx.begun()) return tx.beginResult();
+    auto r =
         m_src.run(QStringLiteral("UPDATE passwd SET \"VALUE\" = ? WHERE \"KEY\" = ?"), value, key);
-    if (ok && m_src.changes() == 0)
-        ok = bool(m_src.run(QStringLiteral("INSERT INTO passwd(\"KEY\", \"VALUE\") VALUES (?, ?)"),
-                            key, value));
-    ok = ok && tx.commit();
-    if (!ok) m_op.error(msg::DatabaseError);
-    return ok;
+    if (r && m_src.changes() == 0)
+        r = m_src.run(QStringLiteral("INSERT INTO passwd(\"KEY\", \"VALUE\") VALUES (?, ?)"), key,
+                      value);
+    return r ? tx.commit() : r;
+}
+
+bool Tdsrc::SetKeyValue(const QString& key, const QString& value) {
+    const auto r = storeKeyValue(key, value);
+    if (!r) m_op.errorDetail(msg::DatabaseError, r.error().text);
+    return r.has_value();
 }
 
 bool Tdsrc::SetKeyInt(const QString& key, int value) {
     return SetKeyValue(key, QString::number(value));
 }
 
-namespace {
-bool lookupWith(Database& src, const QString& sql, int cardNo, TStaffRec& rec) {
+bool Tdsrc::lookupWith(const QString& sql, int cardNo, TStaffRec& rec) {
     rec.cardNo = cardNo;
     rec.name = QStringLiteral("[%1]").arg(cardNo);
     rec.group.clear();
-    auto st = src.prepare(sql);
-    if (!st) return false;
-    st->bind(1, cardNo);
-    if (!st->step().value_or(false)) return false;
-    rec.name = st->text(0);
-    rec.group = st->text(1);
+    auto found = m_src.queryOne(
+        sql,
+        [](const Statement& st) {
+            return std::pair{st.text(0), st.text(1)};
+        },
+        cardNo);
+    if (!found) reportFailure(found.error());
+    if (!found || !*found) return false;
+    std::tie(rec.name, rec.group) = **found;
     return true;
 }
-}  // namespace
 
 bool Tdsrc::LookupStaff(int cardNo, TStaffRec& rec) {
-    return lookupWith(m_src,
-                      QStringLiteral("SELECT staffs.NAME, gid.descx FROM staffs, gid "
+    return lookupWith(QStringLiteral("SELECT staffs.NAME, gid.descx FROM staffs, gid "
                                      "WHERE staffs.CARDNO = ? AND staffs.WORKGRP = gid.id"),
                       cardNo, rec);
 }
 
 bool Tdsrc::lookupHolder(int cardNo, TStaffRec& rec) {
     return lookupWith(
-        m_src,
         QStringLiteral("SELECT staffs.NAME, gid.descx FROM staffs "
                        "LEFT JOIN gid ON gid.id = staffs.WORKGRP WHERE staffs.CARDNO = ?"),
         cardNo, rec);
 }
 
 int Tdsrc::CardByName(const QString& text) {
-    auto st = m_src.prepare(
+    auto card = m_src.scalarInt(
         QStringLiteral("SELECT CARDNO FROM staffs WHERE substr(NAME, 1, length(?1)) = ?1 "
-                       "ORDER BY NAME, SEQ LIMIT 1"));
-    if (!st) return 0;
-    st->bind(1, text);
-    return st->step().value_or(false) ? st->integer(0) : 0;
+                       "ORDER BY NAME, SEQ LIMIT 1"),
+        text);
+    if (!card) reportFailure(card.error());
+    return card && *card ? int(**card) : 0;
 }
 
 qint64 Tdsrc::logCount() {
     auto n = m_att.scalarInt(QStringLiteral("SELECT n FROM recorder_count"));
+    if (!n) reportFailure(n.error());
     return n && *n ? **n : 0;
 }
 
 std::optional<LogRecord> Tdsrc::newestLog() {
-    auto st =
-        m_att.prepare(QStringLiteral("SELECT ") + kLogColumns +
-                      QStringLiteral(" FROM recorder ORDER BY SYSTIME DESC, rowid DESC LIMIT 1"));
-    if (!st || !st->step().value_or(false)) return std::nullopt;
-    return logRecordFromRow(*st);
+    auto row = m_att.queryOne(
+        QStringLiteral("SELECT ") + kLogColumns +
+            QStringLiteral(" FROM recorder ORDER BY SYSTIME DESC, rowid DESC LIMIT 1"),
+        &logRecordFromRow);
+    if (!row) reportFailure(row.error());
+    return row ? *row : std::nullopt;
+}
+
+// Shown once the current event is handled (a box opened in the middle of a card event or a
+// grid's painting would run a nested loop there), and one at a time: the same failure
+// repeated while its box is open is not shown again.
+void Tdsrc::reportFailure(const Error& e) {
+    if (m_failureShowing == e.text || m_failuresPending.contains(e.text)) return;
+    m_failuresPending << e.text;
+    // A report on its way, or a box open, takes this one up when it is done.
+    if (m_failuresPending.size() > 1 || !m_failureShowing.isEmpty()) return;
+    QTimer::singleShot(0, &m_failureTimerOwner, [this] {
+        while (!m_failuresPending.isEmpty()) {
+            m_failureShowing = m_failuresPending.takeFirst();
+            m_op.errorDetail(msg::DatabaseError, m_failureShowing);
+            m_failureShowing.clear();
+        }
+    });
 }
 
 LogRecord logRecordFromRow(const Statement& st) {

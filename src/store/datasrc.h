@@ -5,7 +5,9 @@
 #include "store/log_record.h"
 #include "store/sqlcipher_db.h"
 
+#include <QObject>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <optional>
 
@@ -50,7 +52,9 @@ public:
     // Key/value store.
     std::pair<bool, QString> GetKeyValue(const QString& key);
     int GetKeyInt(const QString& key);
+    // Shows "Database Error." with the engine's reason when the value cannot be stored.
     bool SetKeyValue(const QString& key, const QString& value);
+    Result<void> storeKeyValue(const QString& key, const QString& value);
     bool SetKeyInt(const QString& key, int value);
 
     // Fills rec for a card; false (name "[card]", no group) when the card or its group is unknown.
@@ -65,9 +69,15 @@ public:
     qint64 logCount();
     std::optional<LogRecord> newestLog();
 
+    // A read that failed where the caller can only go on as if nothing was found (a lookup
+    // for a live view): "Database Error." with the reason, once, after the current event.
+    void reportFailure(const Error& e);
+    Operator& op() { return m_op; }
+
 private:
-    bool openLog();
-    bool openSystem();
+    Result<Database> openLog();
+    Result<Database> openSystem();
+    bool lookupWith(const QString& sql, int cardNo, TStaffRec& rec);
 
     Operator& m_op;
     QString m_folder;
@@ -75,6 +85,9 @@ private:
     Database m_src;
     std::function<void()> m_onClose;
     std::function<void()> m_onReopen;
+    QObject m_failureTimerOwner;  // cancels pending reports when the module goes
+    QStringList m_failuresPending;
+    QString m_failureShowing;
 };
 
 // Reads a log row from a statement whose columns are rowid, SYSTIME, CARDNO, MODE, READER, LOCK.

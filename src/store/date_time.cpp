@@ -33,10 +33,10 @@ QString SqlDate(const QDate& d) {
     return d.toString(QStringLiteral("yyyy-MM-dd"));
 }
 
-std::pair<QString, QString> wholeDayRange(const QDate& first, const QDate& last) {
+std::pair<QString, QString> wholeDayRange(const QDate& first, const QDate& last, int startHour) {
     // Built from the dates alone: a midnight that a clock change skips still bounds the day.
-    const QString midnight = QStringLiteral(" 00:00:00");
-    return {SqlDate(first) + midnight, SqlDate(last.addDays(1)) + midnight};
+    const QString start = QStringLiteral(" %1:00:00").arg(startHour, 2, 10, QLatin1Char('0'));
+    return {SqlDate(first) + start, SqlDate(last.addDays(1)) + start};
 }
 
 }  // namespace tallyport

@@ -21,8 +21,9 @@ QDateTime WholeSeconds(const QDateTime& t);
 // "YYYY-MM-DD" of the value's calendar date.
 QString SqlDate(const QDate& d);
 
-// The bounds of whole days from `first` to `last`: first 00:00:00 up to and including the
-// midnight that ends `last`, as stored texts for "SYSTIME BETWEEN ? AND ?".
-std::pair<QString, QString> wholeDayRange(const QDate& first, const QDate& last);
+// The bounds of whole days from `first` to `last` as stored texts: from `first` at
+// startHour:00:00 up to (not including) the day after `last` at the same hour. Days that start
+// at noon are the nights of the overnight report.
+std::pair<QString, QString> wholeDayRange(const QDate& first, const QDate& last, int startHour = 0);
 
 }  // namespace tallyport

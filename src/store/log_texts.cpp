@@ -26,7 +26,8 @@ QString ModeTag(int mode) {
         case ModeOut:
             return QStringLiteral("[OUT]  ");
         default:
-            return QStringLiteral("[");
+            // A mode no reader should send still keeps the report's columns in line.
+            return QStringLiteral("[N/A]  ");
     }
 }
 

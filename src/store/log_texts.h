@@ -12,8 +12,8 @@ inline constexpr int kMotionCard = -1;  // CARDNO of a motion event: no card
 
 // "CLOCK", "IN", "OUT", and "N/A" for any other code.
 QString modeText(int mode);
-// The seven-character bracketed form of reports: "[CLOCK]", "[IN]   ", "[OUT]  "; "[" alone
-// for any other code.
+// The seven-character bracketed form of reports: "[CLOCK]", "[IN]   ", "[OUT]  ", and
+// "[N/A]  " for any other code.
 QString ModeTag(int mode);
 // LOCK (and READER) as text: "DENIED" for 0, the reader's description for 1..8, "ERROR" else.
 QString lockText(int value, const std::function<QString(int port)>& readerDesc);

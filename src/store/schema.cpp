@@ -103,7 +103,7 @@ Result<void> seedSystem(Database& db) {
 Result<void> create(Database& db, const char* tables, int version,
                     Result<void> (*seed)(Database&)) {
     Transaction tx(db);
-    if (!tx.begun()) return fail(db.lastError());
+    if (!tx.begun()) return tx.beginResult();
     if (auto r = db.exec(QString::fromUtf8(tables)); !r) return r;
     if (seed)
         if (auto r = seed(db); !r) return r;
@@ -122,7 +122,7 @@ Result<void> upgrade(Database& db, int target, const std::vector<Step>& steps) {
     if (current > target || current < 1)
         return fail(QStringLiteral("Unknown database version %1").arg(current));
     Transaction tx(db);
-    if (!tx.begun()) return fail(db.lastError());
+    if (!tx.begun()) return tx.beginResult();
     for (int n = current; n < target; ++n)
         if (auto r = steps.at(size_t(n - 1))(db); !r) return r;
     if (auto r = db.exec(QStringLiteral("PRAGMA user_version = %1").arg(target)); !r) return r;

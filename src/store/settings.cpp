@@ -1,5 +1,7 @@
 #include "store/settings.h"
 
+#include "store/messages.h"
+
 #include <QSettings>
 #include <QStandardPaths>
 #include <optional>
@@ -31,11 +33,25 @@ std::optional<QString> readRaw(const QString& name) {
     return v.toString();
 }
 
+SettingsFailureReporter& reporter() {
+    static SettingsFailureReporter r;
+    return r;
+}
+bool g_failureTold = false;
+
 bool writeRaw(const QString& name, const QString& text) {
     auto s = open();
     s->setValue(name, text);
     s->sync();
-    return s->status() == QSettings::NoError;
+    const bool ok = s->status() == QSettings::NoError;
+    if (ok) {
+        g_failureTold = false;
+    } else if (!g_failureTold && reporter()) {
+        g_failureTold = true;
+        reporter()(msg::SettingsNotSaved,
+                   QStringLiteral("\"%1\" could not be written to %2.").arg(name, filePath()));
+    }
+    return ok;
 }
 
 std::optional<int> parseDecimal(const QString& text) {
@@ -46,6 +62,11 @@ std::optional<int> parseDecimal(const QString& text) {
 }
 
 }  // namespace
+
+void setSettingsFailureReporter(SettingsFailureReporter r) {
+    reporter() = std::move(r);
+    g_failureTold = false;
+}
 
 QString settingsFilePath() {
     return filePath();

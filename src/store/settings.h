@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QTime>
+#include <functional>
 
 namespace tallyport {
 
@@ -27,5 +28,11 @@ QTime parseTimeSetting(const QString& text);
 
 // Where the store lives (for messages and tests).
 QString settingsFilePath();
+
+// Who is told when a value cannot be stored (the console's operator): the fixed text and the
+// reason. Told once until a write succeeds again, so a store that cannot be written does not
+// answer every remembered choice of a closing window with a box of its own. Empty: nobody.
+using SettingsFailureReporter = std::function<void(const QString& text, const QString& reason)>;
+void setSettingsFailureReporter(SettingsFailureReporter reporter);
 
 }  // namespace tallyport

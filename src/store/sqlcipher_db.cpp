@@ -32,51 +32,69 @@ Statement& Statement::operator=(Statement&& o) noexcept {
     return *this;
 }
 
-Statement::~Statement() { sqlite3_finalize(m_stmt); }
+Statement::~Statement() {
+    sqlite3_finalize(m_stmt);
+}
+
+void Statement::noteBind(int rc, int index) {
+    if (rc == SQLITE_OK || m_bindError) return;
+    m_bindError = Error{QStringLiteral("Value %1 cannot be bound: %2")
+                            .arg(index)
+                            .arg(QString::fromUtf8(sqlite3_errstr(rc)))};
+}
 
 Statement& Statement::bind(int index, std::nullptr_t) {
-    sqlite3_bind_null(m_stmt, index);
+    noteBind(sqlite3_bind_null(m_stmt, index), index);
     return *this;
 }
 
 Statement& Statement::bind(int index, qint64 value) {
-    sqlite3_bind_int64(m_stmt, index, value);
+    noteBind(sqlite3_bind_int64(m_stmt, index, value), index);
     return *this;
 }
 
 Statement& Statement::bind(int index, double value) {
-    sqlite3_bind_double(m_stmt, index, value);
+    noteBind(sqlite3_bind_double(m_stmt, index, value), index);
     return *this;
 }
 
 Statement& Statement::bind(int index, const QString& value) {
     const QByteArray utf8 = value.toUtf8();
-    sqlite3_bind_text(m_stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+    noteBind(sqlite3_bind_text(m_stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT),
+             index);
     return *this;
 }
 
 Statement& Statement::bind(int index, const QByteArray& blob) {
-    if (blob.isNull())
-        sqlite3_bind_null(m_stmt, index);
-    else
-        sqlite3_bind_blob(m_stmt, index, blob.constData(), int(blob.size()), SQLITE_TRANSIENT);
+    const int rc = blob.isNull() ? sqlite3_bind_null(m_stmt, index)
+                                 : sqlite3_bind_blob(m_stmt, index, blob.constData(),
+                                                     int(blob.size()), SQLITE_TRANSIENT);
+    noteBind(rc, index);
     return *this;
 }
 
 Result<bool> Statement::step() {
+    if (!m_stmt) return fail(QStringLiteral("Query failed: no statement"));
+    if (m_bindError) return std::unexpected(*m_bindError);
     const int rc = sqlite3_step(m_stmt);
     if (rc == SQLITE_ROW) return true;
     if (rc == SQLITE_DONE) return false;
     return fail(errorText(m_db, QStringLiteral("Query failed")));
 }
 
+// sqlite3_reset repeats the error of the last step, which step() has reported already.
 Result<void> Statement::reset() {
+    if (!m_stmt) return fail(QStringLiteral("Query failed: no statement"));
     sqlite3_reset(m_stmt);
-    sqlite3_clear_bindings(m_stmt);
+    m_bindError.reset();
+    if (const int rc = sqlite3_clear_bindings(m_stmt); rc != SQLITE_OK)
+        return fail(QStringLiteral("Query failed: ") + QString::fromUtf8(sqlite3_errstr(rc)));
     return {};
 }
 
-int Statement::columnCount() const { return sqlite3_column_count(m_stmt); }
+int Statement::columnCount() const {
+    return sqlite3_column_count(m_stmt);
+}
 
 int Statement::columnIndex(const QString& name) const {
     for (int i = 0; i < columnCount(); ++i)
@@ -88,9 +106,15 @@ QString Statement::columnName(int i) const {
     return QString::fromUtf8(sqlite3_column_name(m_stmt, i));
 }
 
-bool Statement::isNull(int i) const { return sqlite3_column_type(m_stmt, i) == SQLITE_NULL; }
-qint64 Statement::int64(int i) const { return sqlite3_column_int64(m_stmt, i); }
-double Statement::real(int i) const { return sqlite3_column_double(m_stmt, i); }
+bool Statement::isNull(int i) const {
+    return sqlite3_column_type(m_stmt, i) == SQLITE_NULL;
+}
+qint64 Statement::int64(int i) const {
+    return sqlite3_column_int64(m_stmt, i);
+}
+double Statement::real(int i) const {
+    return sqlite3_column_double(m_stmt, i);
+}
 
 QString Statement::text(int i) const {
     const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, i));
@@ -119,11 +143,17 @@ Database& Database::operator=(Database&& o) noexcept {
     return *this;
 }
 
-Database::~Database() { close(); }
+Database::~Database() {
+    close();
+}
 
 void Database::close() {
     if (m_db) sqlite3_close_v2(m_db);
     m_db = nullptr;
+}
+
+void Database::setBusyTimeout(int ms) {
+    if (m_db) sqlite3_busy_timeout(m_db, ms);
 }
 
 Result<Database> Database::open(const QString& path, const QByteArray& key, Mode mode) {
@@ -141,12 +171,13 @@ Result<Database> Database::open(const QString& path, const QByteArray& key, Mode
         return fail(QStringLiteral("Cannot key ") + path);
     if (auto r = db.exec(QString::fromLatin1(kPageSize)); !r) return std::unexpected(r.error());
     // Without the cipher the key would be ignored and the data written in clear.
-    auto version = db.prepare(QStringLiteral("PRAGMA cipher_version"));
-    if (!version || !version->step().value_or(false) || version->text(0).isEmpty())
+    auto version = db.queryOne(QStringLiteral("PRAGMA cipher_version"),
+                               [](const Statement& st) { return st.text(0); });
+    if (!version || !*version || (*version)->isEmpty())
         return fail(QStringLiteral("The database engine has no encryption: ") + path);
     // The first read of a page tells whether the key opens the file.
     if (auto r = db.scalarInt(QStringLiteral("SELECT count(*) FROM sqlite_master")); !r)
-        return fail(QStringLiteral("Not a database of this kind or wrong key: ") + path);
+        return fail(kNotOfThisKind + QStringLiteral(": ") + path);
     if (mode != Mode::ReadOnly)
         if (auto r = db.exec(QStringLiteral("PRAGMA journal_mode = WAL")); !r)
             return std::unexpected(r.error());
@@ -154,6 +185,7 @@ Result<Database> Database::open(const QString& path, const QByteArray& key, Mode
 }
 
 Result<void> Database::exec(const QString& sql) {
+    if (!m_db) return fail(QStringLiteral("Database is closed"));
     char* msg = nullptr;
     const int rc = sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &msg);
     if (rc == SQLITE_OK) return {};
@@ -171,22 +203,28 @@ Result<Statement> Database::prepare(const QString& sql) {
     return Statement(m_db, st);
 }
 
-qint64 Database::lastInsertRowId() const { return sqlite3_last_insert_rowid(m_db); }
-int Database::changes() const { return sqlite3_changes(m_db); }
-QString Database::lastError() const { return QString::fromUtf8(sqlite3_errmsg(m_db)); }
+qint64 Database::lastInsertRowId() const {
+    return m_db ? sqlite3_last_insert_rowid(m_db) : 0;
+}
+int Database::changes() const {
+    return m_db ? sqlite3_changes(m_db) : 0;
+}
+QString Database::lastError() const {
+    return m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("Database is closed");
+}
 
 // ---- Transaction
 
-Transaction::Transaction(Database& db) : m_db(db) {
-    m_begun = m_db.exec(QStringLiteral("BEGIN IMMEDIATE")).has_value();
-}
+Transaction::Transaction(Database& db)
+    : m_db(db), m_begin(db.exec(QStringLiteral("BEGIN IMMEDIATE"))) {}
 
+// A rollback that fails leaves nothing to do: the engine has ended the transaction itself.
 Transaction::~Transaction() {
-    if (m_begun && !m_done) (void)m_db.exec(QStringLiteral("ROLLBACK"));
+    if (begun() && !m_done) (void)m_db.exec(QStringLiteral("ROLLBACK"));
 }
 
 Result<void> Transaction::commit() {
-    if (!m_begun) return fail(QStringLiteral("No transaction"));
+    if (!m_begin) return std::unexpected(m_begin.error());
     auto r = m_db.exec(QStringLiteral("COMMIT"));
     if (r) m_done = true;
     return r;

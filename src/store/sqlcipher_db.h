@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <type_traits>
+#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -15,6 +17,10 @@ namespace tallyport {
 
 // A prepared statement. Values are bound by position, from 1; columns are read by index or
 // by name (names compare without regard to case, as the store's names do).
+//
+// Every failure is an error, never "no rows": a bind that the engine refuses is kept and
+// reported by the next step(), and collect()/first() hand rows back only when the whole read
+// succeeded.
 class Statement {
 public:
     Statement() = default;
@@ -40,7 +46,29 @@ public:
 
     // Next row: true when a row is there, false at the end.
     Result<bool> step();
+    // Ready to run again, with no values bound.
     Result<void> reset();
+
+    // Every remaining row, each turned into a T by `fromRow(const Statement&)`.
+    template <typename F>
+    auto collect(F&& fromRow) -> Result<std::vector<decltype(fromRow(*this))>> {
+        std::vector<decltype(fromRow(*this))> out;
+        for (;;) {
+            auto more = step();
+            if (!more) return std::unexpected(more.error());
+            if (!*more) return out;
+            out.push_back(fromRow(*this));
+        }
+    }
+    // The next row turned into a T, or nothing when no row is left.
+    template <typename F>
+    auto first(F&& fromRow) -> Result<std::optional<decltype(fromRow(*this))>> {
+        using T = decltype(fromRow(*this));
+        auto more = step();
+        if (!more) return std::unexpected(more.error());
+        if (!*more) return std::optional<T>{};
+        return std::optional<T>{fromRow(*this)};
+    }
 
     int columnCount() const;
     int columnIndex(const QString& name) const;  // -1 when absent
@@ -56,9 +84,14 @@ public:
 private:
     friend class Database;
     Statement(sqlite3* db, sqlite3_stmt* stmt) : m_db(db), m_stmt(stmt) {}
+    void noteBind(int rc, int index);
     sqlite3* m_db = nullptr;
     sqlite3_stmt* m_stmt = nullptr;
+    std::optional<Error> m_bindError;  // the first refused bind since the last reset
 };
+
+// How an open answers a file that the key does not open: not a database of this kind.
+inline const QString kNotOfThisKind = QStringLiteral("Not a database of this kind or wrong key");
 
 // One connection to a keyed SQLCipher file. Opening checks that the cipher answers and that
 // the key opens the file; a file that does not open with the key is reported as an error.
@@ -77,6 +110,9 @@ public:
 
     bool isOpen() const { return m_db != nullptr; }
     void close();
+    // How long a statement waits for another connection's lock before it fails (5 s by
+    // default: an import's batch or a backup step is far shorter).
+    void setBusyTimeout(int ms);
     const QString& path() const { return m_path; }
 
     Result<void> exec(const QString& sql);
@@ -96,13 +132,34 @@ public:
     // The first column of the first row, or nothing when no row answers.
     template <typename... Args>
     Result<std::optional<qint64>> scalarInt(const QString& sql, const Args&... args) {
+        auto row = queryOne(
+            sql,
+            [](const Statement& st) {
+                return st.isNull(0) ? std::optional<qint64>{} : st.int64(0);
+            },
+            args...);
+        if (!row) return std::unexpected(row.error());
+        return row->value_or(std::nullopt);
+    }
+
+    // The one way to read rows: every row of a query with its values bound, each turned into
+    // a T by `fromRow(const Statement&)`; a failure anywhere is the answer, never fewer rows.
+    template <typename F, typename... Args>
+    auto query(const QString& sql, F&& fromRow, const Args&... args)
+        -> Result<std::vector<std::invoke_result_t<F&, const Statement&>>> {
         auto st = prepare(sql);
         if (!st) return std::unexpected(st.error());
         st->bindAll(args...);
-        auto r = st->step();
-        if (!r) return std::unexpected(r.error());
-        if (!*r || st->isNull(0)) return std::optional<qint64>{};
-        return std::optional<qint64>{st->int64(0)};
+        return st->collect(fromRow);
+    }
+    // The first row only, or nothing when no row answers.
+    template <typename F, typename... Args>
+    auto queryOne(const QString& sql, F&& fromRow, const Args&... args)
+        -> Result<std::optional<std::invoke_result_t<F&, const Statement&>>> {
+        auto st = prepare(sql);
+        if (!st) return std::unexpected(st.error());
+        st->bindAll(args...);
+        return st->first(fromRow);
     }
 
     qint64 lastInsertRowId() const;
@@ -115,19 +172,21 @@ private:
 };
 
 // Commits when told to; rolls back when left without a commit (a failure half-way leaves
-// the file as it was).
+// the file as it was). A transaction that could not begin says why, and so does its commit.
 class Transaction {
 public:
     explicit Transaction(Database& db);
     ~Transaction();
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
-    bool begun() const { return m_begun; }
+    bool begun() const { return m_begin.has_value(); }
+    // Why it could not begin; an empty error when it did.
+    const Result<void>& beginResult() const { return m_begin; }
     Result<void> commit();
 
 private:
     Database& m_db;
-    bool m_begun = false;
+    Result<void> m_begin;
     bool m_done = false;
 };
 

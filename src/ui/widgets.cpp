@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
+#include <QTableView>
 
 namespace tallyport {
 
@@ -16,6 +17,12 @@ QPushButton* namedButton(const QString& caption, const char* name, const QString
     b->setToolTip(hint);
     b->setAutoDefault(false);
     return b;
+}
+
+void setUpReadOnlyGrid(QTableView* grid) {
+    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
 }
 
 QLabel* photoLabel(QWidget* parent, const QString& hint) {

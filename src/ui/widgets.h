@@ -6,6 +6,7 @@
 
 class QLabel;
 class QPushButton;
+class QTableView;
 class QWidget;
 
 namespace tallyport {
@@ -14,6 +15,9 @@ namespace tallyport {
 // the dialog's default button.
 QPushButton* namedButton(const QString& caption, const char* name, const QString& hint,
                          QWidget* parent);
+
+// A grid that lists rows to choose from: whole rows, one at a time, no editing in place.
+void setUpReadOnlyGrid(QTableView* grid);
 
 // The photo control `xphoto`: half the card photo's size, the picture stretched to it.
 QLabel* photoLabel(QWidget* parent, const QString& hint = {});

@@ -71,7 +71,7 @@ TEST_F(Periods, AddingChecksOrderAndOverlapIncludingTouchingPeriods) {
         EXPECT_EQ(r.error().text, c.error) << c.from << "-" << c.to;
     }
     add("12:01:00", "13:00:00");
-    const auto periods = loadInPeriods(data.src());
+    const auto periods = loadInPeriods(data.src()).value();
     ASSERT_EQ(periods.size(), 2u);
     EXPECT_EQ(periods[1].from, at("12:01:00"));
 }
@@ -80,14 +80,14 @@ TEST_F(Periods, DeleteAsksFirstAndSaysWhenThereIsNothing) {
     EXPECT_FALSE(deleteInPeriod(op, data.src(), std::nullopt));
     EXPECT_EQ(op.shown(), QStringList{"error: " + msg::NoDataRecord});
     add("08:00:00", "12:00:00");
-    const qint64 id = loadInPeriods(data.src()).at(0).rowId;
+    const qint64 id = loadInPeriods(data.src()).value().at(0).rowId;
     op.clear();
     op.answerConfirm(false);
     EXPECT_FALSE(deleteInPeriod(op, data.src(), id));
     op.answerConfirm(true);
     EXPECT_TRUE(deleteInPeriod(op, data.src(), id));
     EXPECT_EQ(op.shown(), QStringList(2, "confirm: " + msg::ConfirmDelete));
-    EXPECT_TRUE(loadInPeriods(data.src()).empty());
+    EXPECT_TRUE(loadInPeriods(data.src()).value().empty());
 }
 
 TEST_F(Periods, OverrideLastsFiveTicksAndSuspendsMinuteTicks) {

@@ -111,7 +111,7 @@ TEST_F(LoginTest, APasswordThatCannotBeStoredSaysBothMessages) {
     EXPECT_EQ(
         op.shown(),
         (QStringList{QStringLiteral("newpassword: Password Dialog"),
-                     QStringLiteral("error: Database Error."),
+                     QStringLiteral("error: Database Error.\nDatabase is closed"),
                      QStringLiteral("error: Fail to update the database record. Please retry.")}));
 }
 

@@ -1,6 +1,7 @@
 #include "peripherals/speech_queue.h"
 
 #include <gtest/gtest.h>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
 #include <chrono>
@@ -77,6 +78,33 @@ TEST(SpeechQueue, FailingAndEmptyTextsAreSkippedAndTheRestGoesOn) {
     s.queue.speak({QStringLiteral("broken"), QString(), QStringLiteral("  "),
                    QStringLiteral("Good evening")});
     EXPECT_EQ(s.sink->waitFor(1), QStringList{"Good evening"});
+}
+
+// A voice that fails is said once, on the thread that asked to be told, however often it
+// fails: a greeting per punch must not become an error box per punch.
+TEST(SpeechQueue, AFailureIsToldOnceOnTheReportersThread) {
+    Speech s;
+    s.sink->open();
+    QObject context;
+    QStringList told;
+    Qt::HANDLE toldOn = nullptr;
+    s.queue.setFailureReporter(&context, [&](const QString& text) {
+        told << text;
+        toldOn = QThread::currentThreadId();
+    });
+    s.queue.speak({QStringLiteral("broken"), QStringLiteral("broken"), QStringLiteral("after")});
+    s.sink->waitFor(1);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(told, QStringList{QStringLiteral("No spoken greeting: no voice")});
+    EXPECT_EQ(toldOn, QThread::currentThreadId());
+
+    UnavailableVoice missing(QStringLiteral("No spoken greeting: no voice data"));
+    missing.setFailureReporter(&context, [&](const QString& text) { told << text; });
+    missing.speak({QStringLiteral("Good Morning"), QStringLiteral("ANNA")});
+    missing.speak({QStringLiteral("Good Morning"), QStringLiteral("BERT")});
+    QCoreApplication::processEvents();
+    EXPECT_EQ(told.size(), 2);
+    EXPECT_EQ(told.value(1), QStringLiteral("No spoken greeting: no voice data"));
 }
 
 // A burst of cards while the device is stuck: the queue stays bounded, and closing the

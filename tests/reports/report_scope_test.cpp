@@ -2,6 +2,7 @@
 // bands a report is made of.
 #include "base/clock.h"
 #include "reports/report_contents.h"
+#include "staff/groups.h"
 #include "store/setting_names.h"
 #include "store/settings.h"
 #include "support/store_fixture.h"
@@ -85,7 +86,7 @@ TEST_F(ScopeData, PersonsOfEachChoice) {
     EXPECT_EQ(names(PersonsChoice::Group, QStringLiteral("Nobody's")), QString());
     EXPECT_EQ(names(PersonsChoice::Group, QStringLiteral("x' OR 1=1 --")), QString());
     EXPECT_EQ(names(PersonsChoice::List, {}), QStringLiteral("30:Zoe:Night 20:Mia:"));
-    EXPECT_EQ(firstGroupName(data.src()), QStringLiteral("DEFAULT"));
+    EXPECT_EQ(firstGroupName(data.src()).value(), QStringLiteral("DEFAULT"));
 }
 
 TEST_F(ScopeData, PersonRecordsCoverWholeDaysOnly) {
@@ -111,16 +112,17 @@ TEST_F(ScopeData, PersonRecordsCoverWholeDaysOnly) {
 
 TEST_F(ScopeData, GroupHoursSpanBothSessions) {
     WorkingHours one, two;
-    ASSERT_TRUE(
-        readGroupHours(data.src(), QStringLiteral("DEFAULT"), ScopeDialog::OneSession, one));
+    ASSERT_TRUE(readGroupHours(data.src(), QStringLiteral("DEFAULT"), ScopeDialog::OneSession, one)
+                    .value());
     EXPECT_EQ(one.standard.start, 9 * kHourMs);
     EXPECT_EQ(one.standard.end, 17 * kHourMs);
     EXPECT_EQ(one.otMinimum, 15);
-    ASSERT_TRUE(
-        readGroupHours(data.src(), QStringLiteral("DEFAULT"), ScopeDialog::TwoSession, two));
+    ASSERT_TRUE(readGroupHours(data.src(), QStringLiteral("default"), ScopeDialog::TwoSession, two)
+                    .value());
     EXPECT_EQ(two.session1.end, 13 * kHourMs);
     EXPECT_EQ(two.session2.start, 14 * kHourMs);
-    EXPECT_FALSE(readGroupHours(data.src(), QStringLiteral("none"), ScopeDialog::TwoSession, two));
+    EXPECT_FALSE(
+        readGroupHours(data.src(), QStringLiteral("none"), ScopeDialog::TwoSession, two).value());
 }
 
 // A settings store of its own, so what this test remembers reaches no other test.
@@ -207,70 +209,71 @@ TEST(ScopeDefaults, ConfirmRemembersEachDialogsOwnSettings) {
 
 // The late dialogs refuse in a fixed order; the first failing check names the control that
 // gets the focus.
+using F = std::optional<ScopeField>;
 TEST(ScopeDefaults, LateDialogsCheckInOrder) {
     const auto two = [](const std::function<void(ReportScope&)>& change) {
         ReportScope s;
         s.from = s.to = QDate(2026, 1, 5);
         s.hours.sat1On = true;
         change(s);
-        return firstInvalidControl(ScopeDialog::TwoSession, s);
+        return firstInvalidField(ScopeDialog::TwoSession, s);
     };
-    EXPECT_EQ(two([](ReportScope&) {}), QString());
+    EXPECT_EQ(two([](ReportScope&) {}), F());
     EXPECT_EQ(two([](ReportScope& s) {
                   s.to = s.from.addDays(-1);
                   s.hours.session1.end = s.hours.session1.start;
               }),
-              QStringLiteral("dpfrom"));
+              F(ScopeField::From));
     EXPECT_EQ(two([](ReportScope& s) {
                   s.hours.session1.end = s.hours.session1.start;
                   s.hours.session2.end = s.hours.session2.start;
               }),
-              QStringLiteral("dtpSTDstart1"));
+              F(ScopeField::Session1));
     EXPECT_EQ(two([](ReportScope& s) { s.hours.session2.end = s.hours.session2.start + 1; }),
-              QString());  // one millisecond later is after
+              F());  // one millisecond later is after
     EXPECT_EQ(two([](ReportScope& s) { s.hours.session2.end = s.hours.session2.start; }),
-              QStringLiteral("dtpSTDstart2"));
+              F(ScopeField::Session2));
     EXPECT_EQ(two([](ReportScope& s) {
                   s.hours.session2 = {8 * kHourMs, 12 * kHourMs};
               }),
-              QStringLiteral("dtpSTDstart2"));  // session 2 before session 1
+              F(ScopeField::Session2));  // session 2 before session 1
     EXPECT_EQ(two([](ReportScope& s) {
                   s.hours.sat1 = {13 * kHourMs, 9 * kHourMs};
                   s.hours.sat1On = true;
                   s.hours.sat2On = true;
               }),
-              QStringLiteral("dtpSATstart1"));
+              F(ScopeField::Saturday1));
     EXPECT_EQ(two([](ReportScope& s) {
                   s.hours.sat1On = false;
                   s.hours.sat2On = true;
                   s.hours.sat2.end = s.hours.sat2.start;
               }),
-              QStringLiteral("cbsat1"));
+              F(ScopeField::Saturday1Check));
     EXPECT_EQ(two([](ReportScope& s) {
                   s.hours.sat2On = true;
                   s.hours.sat2.end = s.hours.sat2.start;
               }),
-              QStringLiteral("dtpSATstart2"));
+              F(ScopeField::Saturday2));
     EXPECT_EQ(two([](ReportScope& s) {
                   s.hours.sat2On = true;
                   s.hours.sat2.start = s.hours.sat1.end;  // must start after session 1 ends
               }),
-              QStringLiteral("dtpSATstart2"));
-    EXPECT_EQ(two([](ReportScope& s) { s.hours.sat1On = false; }), QString());
+              F(ScopeField::Saturday2));
+    EXPECT_EQ(two([](ReportScope& s) { s.hours.sat1On = false; }), F());
 
     ReportScope one;
     one.from = QDate(2026, 1, 5);
     one.to = QDate(2026, 1, 4);
-    EXPECT_EQ(firstInvalidControl(ScopeDialog::Scope, one), QString());  // accepted as it is
-    EXPECT_EQ(firstInvalidControl(ScopeDialog::OneSession, one), QStringLiteral("dpfrom"));
+    EXPECT_EQ(firstInvalidField(ScopeDialog::Scope, one), F());  // accepted as it is
+    EXPECT_EQ(firstInvalidField(ScopeDialog::OneSession, one), F(ScopeField::From));
     one.to = one.from;
     one.hours.standard = {17 * kHourMs, 9 * kHourMs};
-    EXPECT_EQ(firstInvalidControl(ScopeDialog::OneSession, one), QStringLiteral("dtpSTDstart"));
+    EXPECT_EQ(firstInvalidField(ScopeDialog::OneSession, one), F(ScopeField::Standard));
     one.hours.standard = {9 * kHourMs, 17 * kHourMs};
     one.hours.saturday = {13 * kHourMs, 13 * kHourMs};
-    EXPECT_EQ(firstInvalidControl(ScopeDialog::OneSession, one), QString());  // Saturday off
+    EXPECT_EQ(firstInvalidField(ScopeDialog::OneSession, one), F());  // Saturday off
     one.hours.satOn = true;
-    EXPECT_EQ(firstInvalidControl(ScopeDialog::OneSession, one), QStringLiteral("dtpSATstart"));
+    EXPECT_EQ(firstInvalidField(ScopeDialog::OneSession, one), F(ScopeField::Saturday));
 }
 
 TEST_F(ScopeData, BandsColoursAndPages) {

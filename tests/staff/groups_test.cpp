@@ -140,23 +140,29 @@ TEST_F(GroupsTest, NameIsTrimmedAndUpperCased) {
     EXPECT_EQ(GroupName(src(), *id), QStringLiteral("LATE SHIFT"));
 }
 
-TEST_F(GroupsTest, ExistingNameAsksBeforeOverwriting) {
+// The sessions are checked before the question: nobody is asked to overwrite a group with
+// times that are refused anyway.
+TEST_F(GroupsTest, ExistingNameAsksBeforeOverwritingOnceTheTimesAreRight) {
     WorkGroup g;
     g.name = QStringLiteral("default");
-    g.wdTo1 = hm(9);  // a later check would fail, but Cancel ends the checks first
+    g.wdTo1 = hm(9);
+    EXPECT_EQ(checkGroup(src(), op, g), GroupField::WdStart1);
+    EXPECT_EQ(op.shown(), QStringList{QStringLiteral("error: ") + msg::InvalidInput});
+
+    g.wdTo1 = hm(12);
+    op.clear();
     op.answerConfirm(false);
     EXPECT_EQ(checkGroup(src(), op, g), GroupField::Name);
     EXPECT_EQ(op.shown(), QStringList{QStringLiteral("confirm: ") + msg::ConfirmOverwrite});
 
-    g.wdTo1 = hm(12);
     op.clear();
     op.answerConfirm(true);
     EXPECT_EQ(checkGroup(src(), op, g), std::nullopt);
     g.otMin = 30;
     EXPECT_EQ(SaveGroup(src(), g), 1);
     EXPECT_EQ(count(), 1);
-    EXPECT_EQ(loadWorkGroup(src(), 1)->wdTo1, hm(12));
-    EXPECT_EQ(loadWorkGroup(src(), 1)->otMin, 30);
+    EXPECT_EQ(loadWorkGroup(src(), 1).value()->wdTo1, hm(12));
+    EXPECT_EQ(loadWorkGroup(src(), 1).value()->otMin, 30);
 }
 
 TEST_F(GroupsTest, SaveStoresEveryField) {
@@ -176,7 +182,7 @@ TEST_F(GroupsTest, SaveStoresEveryField) {
     g.otMulti = 60;
     auto id = SaveGroup(src(), g);
     ASSERT_TRUE(id);
-    auto back = loadWorkGroup(src(), *id);
+    auto back = loadWorkGroup(src(), *id).value();
     ASSERT_TRUE(back);
     g.id = *id;
     EXPECT_EQ(std::tie(back->name, back->wdFrom1, back->wdTo1, back->wdFrom2, back->wdTo2),
@@ -189,7 +195,7 @@ TEST_F(GroupsTest, SaveStoresEveryField) {
 
 // Groups are found by name: renaming in the editor adds a group and keeps the edited one.
 TEST_F(GroupsTest, EditingToANewNameAddsAGroup) {
-    WorkGroup g = *loadWorkGroup(src(), 1);
+    WorkGroup g = *loadWorkGroup(src(), 1).value();
     g.name = QStringLiteral("RENAMED");
     g.otMin = 45;
     EXPECT_EQ(checkGroup(src(), op, g), std::nullopt);
@@ -198,8 +204,8 @@ TEST_F(GroupsTest, EditingToANewNameAddsAGroup) {
     EXPECT_NE(*id, 1);
     EXPECT_EQ(count(), 2);
     EXPECT_EQ(GroupName(src(), 1), QStringLiteral("DEFAULT"));
-    EXPECT_EQ(loadWorkGroup(src(), 1)->otMin, 15);
-    EXPECT_EQ(loadWorkGroup(src(), *id)->otMin, 45);
+    EXPECT_EQ(loadWorkGroup(src(), 1).value()->otMin, 15);
+    EXPECT_EQ(loadWorkGroup(src(), *id).value()->otMin, 45);
 }
 
 TEST_F(GroupsTest, DeleteRules) {

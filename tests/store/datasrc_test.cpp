@@ -122,7 +122,8 @@ TEST_F(NewInstallation, KeyValueStore) {
 TEST_F(NewInstallation, StoringAKeyOnAClosedStoreSaysDatabaseError) {
     data.CloseDatabases();
     EXPECT_FALSE(data.SetKeyValue(QStringLiteral("LOGINPWD"), QStringLiteral("AB")));
-    EXPECT_EQ(op.shown(), QStringList{QStringLiteral("error: Database Error.")});
+    EXPECT_EQ(op.shown(),
+              QStringList{QStringLiteral("error: Database Error.\nDatabase is closed")});
 }
 
 TEST_F(NewInstallation, LookupStaffNeedsTheCardAndItsGroup) {

@@ -10,12 +10,13 @@ TEST(EventTexts, ModeAndLockTextsAndTheBracketedTag) {
         const char* text;
         const char* tag;
     };
-    for (const Case& c : {Case{0, "CLOCK", "[CLOCK]"}, Case{1, "IN", "[IN]   "},
-                          Case{2, "OUT", "[OUT]  "}, Case{5, "N/A", "["}, Case{-1, "N/A", "["}}) {
+    for (const Case& c :
+         {Case{0, "CLOCK", "[CLOCK]"}, Case{1, "IN", "[IN]   "}, Case{2, "OUT", "[OUT]  "},
+          Case{5, "N/A", "[N/A]  "}, Case{-1, "N/A", "[N/A]  "}}) {
         EXPECT_EQ(modeText(c.mode), QString::fromLatin1(c.text)) << c.mode;
         EXPECT_EQ(ModeTag(c.mode), QString::fromLatin1(c.tag)) << c.mode;
     }
-    for (int m : {0, 1, 2}) EXPECT_EQ(ModeTag(m).size(), 7);
+    for (int m : {0, 1, 2, 3, 127, -1}) EXPECT_EQ(ModeTag(m).size(), 7) << m;
     const auto desc = [](int p) { return QStringLiteral("Door %1").arg(p); };
     EXPECT_EQ(lockText(0, desc), QStringLiteral("DENIED"));
     EXPECT_EQ(lockText(1, desc), QStringLiteral("Door 1"));

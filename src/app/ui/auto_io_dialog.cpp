@@ -1,8 +1,13 @@
 #include "app/ui/auto_io_dialog.h"
 
+#include "base/operator.h"
+#include "base/time_texts.h"
+#include "store/messages.h"
 #include "store/setting_names.h"
 #include "store/settings.h"
 #include "ui/form_layout.h"
+#include "ui/time_pickers.h"
+#include "ui/widgets.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -28,9 +33,7 @@ TAutoIO::TAutoIO(Database& src, Operator& op, QWidget* parent)
 }
 
 QString TAutoIO::gridTime(const QTime& t) {
-    const int h = t.hour() % 12 == 0 ? 12 : t.hour() % 12;
-    return (t.hour() < 12 ? QStringLiteral("AM ") : QStringLiteral("PM ")) +
-           QString::asprintf("%02d:%02d", h, t.minute());
+    return amPmTimeText(t, AmPmGap::Spaced, AmPmPrecision::Minutes);
 }
 
 void TAutoIO::build() {
@@ -38,18 +41,15 @@ void TAutoIO::build() {
     m_grid = new QTableView;
     m_grid->setObjectName(QStringLiteral("dbgiotime"));
     m_grid->setModel(m_model);
-    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setUpReadOnlyGrid(m_grid);
     m_grid->verticalHeader()->hide();
     connect(m_grid, &QTableView::clicked, this,
             [this](const QModelIndex& i) { selectRow(i.row()); });
     auto* list = new QGroupBox(QStringLiteral("IN Time List"));
     (new QVBoxLayout(list))->addWidget(m_grid);
 
-    m_from = new QTimeEdit(QTime(9, 0));
-    m_to = new QTimeEdit(QTime(14, 0));
-    for (QTimeEdit* e : {m_from, m_to}) e->setDisplayFormat(QStringLiteral("HH:mm"));
+    m_from = hourPicker(nullptr, nullptr, QTime(9, 0));
+    m_to = hourPicker(nullptr, nullptr, QTime(14, 0));
     auto* add = new QPushButton(QStringLiteral("Add Record"));
     auto* del = new QPushButton(QStringLiteral("Delete Record"));
     connect(add, &QPushButton::clicked, this, &TAutoIO::addRecord);
@@ -87,7 +87,9 @@ void TAutoIO::build() {
 }
 
 void TAutoIO::reload() {
-    m_periods = loadInPeriods(m_src);
+    auto periods = loadInPeriods(m_src);
+    if (!periods) m_op.errorDetail(msg::DatabaseError, periods.error().text);
+    m_periods = periods.value_or(std::vector<InPeriod>{});
     m_model->setRowCount(0);
     for (const InPeriod& p : m_periods)
         m_model->appendRow(

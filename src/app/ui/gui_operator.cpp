@@ -45,6 +45,12 @@ void GuiOperator::error(const QString& text) {
     box(QMessageBox::Critical, QStringLiteral("Error"), text, QMessageBox::Ok, owner());
 }
 
+void GuiOperator::errorDetail(const QString& text, const QString& detail) {
+    QMessageBox mb(QMessageBox::Critical, QStringLiteral("Error"), text, QMessageBox::Ok, owner());
+    mb.setInformativeText(detail);
+    mb.exec();
+}
+
 void GuiOperator::warning(const QString& text) {
     box(QMessageBox::Warning, QStringLiteral("Warning"), text, QMessageBox::Ok, owner());
 }

@@ -13,6 +13,7 @@ class GuiOperator final : public Operator {
 public:
     void information(const QString& text) override;
     void error(const QString& text) override;
+    void errorDetail(const QString& text, const QString& detail) override;
     void warning(const QString& text) override;
     void generalError(const QString& text) override;
     bool confirm(const QString& text) override;

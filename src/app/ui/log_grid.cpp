@@ -1,5 +1,7 @@
 #include "app/ui/log_grid.h"
 
+#include "staff/staff_rows.h"
+
 #include "app/console.h"
 #include "app/log_model.h"
 #include "app/login.h"
@@ -122,10 +124,11 @@ void LogGrid::showHolderPhoto(int cardNo) {
     Picture picture;
     bool loaded = false;
     if (m_model->rowCount() > 0 && m_console.data().isOpen()) {
-        auto st = m_console.data().src().prepare(
-            QStringLiteral("SELECT PHOTO FROM staffs WHERE CARDNO = ?"));
-        if (st && st->bind(1, cardNo).step().value_or(false))
-            loaded = LoadPhotoFromField(st->blob(0), picture);
+        auto photo = loadCardPhoto(m_console.data().src(), cardNo);
+        if (!photo)
+            m_console.data().reportFailure(photo.error());
+        else if (!photo->isEmpty())
+            loaded = LoadPhotoFromField(*photo, picture);
     }
     if (loaded) m_photo->setPixmap(toPixmap(picture));
     m_photo->setVisible(loaded);

@@ -1,5 +1,7 @@
 #include "app/ui/ttimerec.h"
 
+#include "base/time_texts.h"
+
 #include "app/console.h"
 #include "app/log_model.h"
 #include "app/ui/about_dialog.h"
@@ -22,7 +24,7 @@ namespace tallyport {
 
 QString statusClockText(const QDateTime& t) {
     return QLocale().toString(t.date(), QStringLiteral("dd/MMM/yyyy ddd")) + QStringLiteral("  ") +
-           amPmTimeText(t.time());
+           amPmTimeText(t.time(), AmPmGap::Spaced, AmPmPrecision::Seconds);
 }
 
 TTimeRec::TTimeRec(Console& console, QWidget* parent) : QMainWindow(parent), m_console(console) {

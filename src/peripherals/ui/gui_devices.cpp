@@ -15,7 +15,8 @@ std::unique_ptr<SpeechVoice> makeSpeechVoice() {
     const Result<void> ready = EspeakSynthesiser::available();
     if (!ready) {
         qWarning("No spoken greetings: %s", qPrintable(ready.error().text));
-        return nullptr;
+        return std::make_unique<UnavailableVoice>(QStringLiteral("No spoken greeting: ") +
+                                                  ready.error().text);
     }
     return std::make_unique<SpeechQueue>(std::make_unique<EspeakSynthesiser>(),
                                          std::make_unique<AudioPlayer>());

@@ -89,7 +89,9 @@ void ReportScopeDialog::loadGroupHours() {
     if (!isLateDialog(m_kind) || m_overnight || !groupChecked()) return;
     WorkingHours h;
     readHours(h);
-    if (readGroupHours(m_src, groupName(), m_kind, h)) showHours(h);
+    const auto found = readGroupHours(m_src, groupName(), m_kind, h);
+    if (!found) return m_op.errorDetail(msg::DatabaseError, found.error().text);
+    if (*found) showHours(h);
 }
 
 bool ReportScopeDialog::groupChecked() const {
@@ -270,12 +272,34 @@ void ReportScopeDialog::setFirstInLastOutOnly(bool on) {
     m_filo->setChecked(on);
 }
 
+// The control that gets the focus when its field is refused.
+const char* ReportScopeDialog::controlOf(ScopeField field) {
+    switch (field) {
+        case ScopeField::From:
+            return "dpfrom";
+        case ScopeField::Standard:
+            return "dtpSTDstart";
+        case ScopeField::Saturday:
+            return "dtpSATstart";
+        case ScopeField::Session1:
+            return "dtpSTDstart1";
+        case ScopeField::Session2:
+            return "dtpSTDstart2";
+        case ScopeField::Saturday1:
+            return "dtpSATstart1";
+        case ScopeField::Saturday1Check:
+            return "cbsat1";
+        case ScopeField::Saturday2:
+            return "dtpSATstart2";
+    }
+    return "";
+}
+
 void ReportScopeDialog::confirm() {
     const ReportScope s = scope();
     if (!m_overnight) {
-        const QString bad = firstInvalidControl(m_kind, s);
-        if (!bad.isEmpty()) {
-            if (auto* w = findChild<QWidget*>(bad)) w->setFocus();
+        if (const auto bad = firstInvalidField(m_kind, s)) {
+            if (auto* w = findChild<QWidget*>(QLatin1String(controlOf(*bad)))) w->setFocus();
             m_op.error(msg::InvalidInput);
             return;
         }

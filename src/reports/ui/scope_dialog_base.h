@@ -37,6 +37,7 @@ public:
     // Makes a control (or a whole group of them) invisible; its value stays in the scope.
     void hideControl(const QString& objectName);
     void setFirstInLastOutOnly(bool on);
+    static const char* controlOf(ScopeField field);
     // What "Pick List" opens: the pick list is another feature's dialog.
     void setPickListOpener(std::function<void(QWidget* window)> open) {
         m_openPickList = std::move(open);

@@ -1,5 +1,8 @@
 #include "reports/ui/time_table_dialog.h"
 
+#include "ui/time_pickers.h"
+#include "ui/widgets.h"
+
 #include "base/field_kind.h"
 #include "base/operator.h"
 #include "base/time_texts.h"
@@ -26,22 +29,6 @@ namespace {
 const QString kMainLayout = QStringLiteral("TimeTable");
 const QString kGridLayout = QStringLiteral("TimeTblGrid");
 
-QTimeEdit* timePicker(const char* name, QTime start, QWidget* parent) {
-    auto* t = new QTimeEdit(start, parent);
-    t->setObjectName(QString::fromLatin1(name));
-    t->setDisplayFormat(QStringLiteral("HH:mm"));
-    return t;
-}
-
-QPushButton* button(const char* name, const QString& caption, const QString& hint,
-                    QWidget* parent) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setToolTip(hint);
-    b->setAutoDefault(false);
-    return b;
-}
-
 }  // namespace
 
 // The periods of the shown group: "IN Time" and "OUT Time".
@@ -56,7 +43,8 @@ public:
         if (role == Qt::TextAlignmentRole) return int(Qt::AlignLeft | Qt::AlignTop);
         if (role != Qt::DisplayRole) return {};
         const auto& p = rows[size_t(index.row())];
-        return amPmTimeText(index.column() == 0 ? p.in : p.out, true);
+        return amPmTimeText(index.column() == 0 ? p.in : p.out, AmPmGap::Spaced,
+                            AmPmPrecision::Minutes);
     }
     QVariant headerData(int section, Qt::Orientation o, int role) const override {
         if (o != Qt::Horizontal) return {};
@@ -76,15 +64,13 @@ TFmTimeTbl::TFmTimeTbl(Database& src, Operator& op, QWidget* parent)
     dbgList = new QTableView(this);
     dbgList->setObjectName(QStringLiteral("dbgList"));
     dbgList->setModel(m_model);
-    dbgList->setSelectionBehavior(QAbstractItemView::SelectRows);
-    dbgList->setSelectionMode(QAbstractItemView::SingleSelection);
-    dbgList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setUpReadOnlyGrid(dbgList);
     connect(dbgList, &QTableView::clicked, this,
             [this](const QModelIndex& i) { rowClicked(i.row()); });
-    btnDelete = button("btnDelete", QStringLiteral("Delete"),
-                       QStringLiteral("Remove record from Time List."), this);
-    btnClose = button("btnClose", QStringLiteral("Close"),
-                      QStringLiteral("Return to main program."), this);
+    btnDelete = namedButton(QStringLiteral("Delete"), "btnDelete",
+                            QStringLiteral("Remove record from Time List."), this);
+    btnClose = namedButton(QStringLiteral("Close"), "btnClose",
+                           QStringLiteral("Return to main program."), this);
     connect(btnDelete, &QPushButton::clicked, this, &TFmTimeTbl::btnDeleteClick);
     connect(btnClose, &QPushButton::clicked, this, &QDialog::accept);
 
@@ -114,10 +100,10 @@ TFmTimeTbl::TFmTimeTbl(Database& src, Operator& op, QWidget* parent)
 QWidget* TFmTimeTbl::buildTop() {
     auto* top = new QWidget(this);
     auto* period = new QGroupBox(QStringLiteral("Time Period"), top);
-    dtpFrom = timePicker("dtpFrom", QTime(9, 0), period);
-    dtpTo = timePicker("dtpTo", QTime(14, 0), period);
-    btnAdd = button("btnAdd", QStringLiteral("Add "),
-                    QStringLiteral("Add the IN Time Period to the Time List."), period);
+    dtpFrom = hourPicker("dtpFrom", period, QTime(9, 0));
+    dtpTo = hourPicker("dtpTo", period, QTime(14, 0));
+    btnAdd = namedButton(QStringLiteral("Add "), "btnAdd",
+                         QStringLiteral("Add the IN Time Period to the Time List."), period);
     connect(btnAdd, &QPushButton::clicked, this, &TFmTimeTbl::btnAddClick);
     auto* periodLayout = new QHBoxLayout(period);
     periodLayout->addWidget(new QLabel(QStringLiteral("IN"), period));
@@ -140,9 +126,10 @@ QWidget* TFmTimeTbl::buildTop() {
 }
 
 void TFmTimeTbl::loadGroup() {
-    m_groupId = GroupId(m_src, cbglist->currentText());
-    auto rows = loadTimeTable(m_src, m_groupId);
-    if (!rows) m_op.error(msg::DatabaseError);
+    const auto id = GroupId(m_src, cbglist->currentText());
+    m_groupId = id.value_or(0);
+    auto rows = id ? loadTimeTable(m_src, m_groupId) : std::unexpected(id.error());
+    if (!rows) m_op.errorDetail(msg::DatabaseError, rows.error().text);
     m_model->setRows(rows ? std::move(*rows) : std::vector<TimePeriod>{});
     if (!m_model->rows.empty()) dbgList->selectRow(0);
 }

@@ -9,21 +9,6 @@
 
 namespace tallyport {
 
-QTimeEdit* hourPicker(const char* name, QWidget* parent) {
-    auto* t = new QTimeEdit(parent);
-    t->setObjectName(QString::fromLatin1(name));
-    t->setDisplayFormat(QStringLiteral("HH:mm"));
-    return t;
-}
-
-qint64 pickedTime(const QTimeEdit* picker) {
-    return picker->time().msecsSinceStartOfDay();
-}
-
-void showTime(QTimeEdit* picker, qint64 timeOfDay) {
-    picker->setTime(QTime::fromMSecsSinceStartOfDay(int(stampTimeOfDay(timeOfDay))));
-}
-
 void SessionPickers::show(const Session& s) const {
     showTime(start, s.start);
     showTime(end, s.end);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "reports/attendance.h"
+#include "ui/time_pickers.h"
 
 class QCheckBox;
 class QGroupBox;
@@ -10,10 +11,6 @@ class QWidget;
 
 // The controls of the late dialogs' "Working Hours": time pickers and the overtime options.
 namespace tallyport {
-
-QTimeEdit* hourPicker(const char* name, QWidget* parent);  // "HH:mm"
-qint64 pickedTime(const QTimeEdit* picker);                // ms since midnight
-void showTime(QTimeEdit* picker, qint64 timeOfDay);
 
 // "start" to "end" in one row of a grid, as a session is entered.
 struct SessionPickers {

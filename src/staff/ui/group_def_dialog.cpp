@@ -1,5 +1,7 @@
 #include "staff/ui/group_def_dialog.h"
 
+#include "ui/time_pickers.h"
+
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -26,13 +28,6 @@ public:
         return Acceptable;
     }
 };
-
-QTimeEdit* timePicker(const char* name, QWidget* parent) {
-    auto* t = new QTimeEdit(parent);
-    t->setObjectName(QString::fromLatin1(name));
-    t->setDisplayFormat(QStringLiteral("HH:mm"));
-    return t;
-}
 
 QSpinBox* numberBox(const char* name, int maximum, QWidget* parent) {
     auto* s = new QSpinBox(parent);
@@ -93,14 +88,14 @@ TDlgGrpDef::TDlgGrpDef(Check check, QWidget* parent) : QDialog(parent), m_check(
 
 QWidget* TDlgGrpDef::buildHours() {
     auto* hours = new QGroupBox(QStringLiteral("Working Hours"), this);
-    dtpSTDstart1 = timePicker("dtpSTDstart1", hours);
-    dtpSTDend1 = timePicker("dtpSTDend1", hours);
-    dtpSTDstart2 = timePicker("dtpSTDstart2", hours);
-    dtpSTDend2 = timePicker("dtpSTDend2", hours);
-    dtpSATstart1 = timePicker("dtpSATstart1", hours);
-    dtpSATend1 = timePicker("dtpSATend1", hours);
-    dtpSATstart2 = timePicker("dtpSATstart2", hours);
-    dtpSATend2 = timePicker("dtpSATend2", hours);
+    dtpSTDstart1 = hourPicker("dtpSTDstart1", hours);
+    dtpSTDend1 = hourPicker("dtpSTDend1", hours);
+    dtpSTDstart2 = hourPicker("dtpSTDstart2", hours);
+    dtpSTDend2 = hourPicker("dtpSTDend2", hours);
+    dtpSATstart1 = hourPicker("dtpSATstart1", hours);
+    dtpSATend1 = hourPicker("dtpSATend1", hours);
+    dtpSATstart2 = hourPicker("dtpSATstart2", hours);
+    dtpSATend2 = hourPicker("dtpSATend2", hours);
     cbsat1 = new QCheckBox(hours);
     cbsat1->setObjectName(QStringLiteral("cbsat1"));
     cbsat2 = new QCheckBox(hours);

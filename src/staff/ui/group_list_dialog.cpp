@@ -94,7 +94,9 @@ public:
             return role == Qt::CheckStateRole ? QVariant(v.toBool() ? Qt::Checked : Qt::Unchecked)
                                               : QVariant();
         if (role != Qt::DisplayRole) return {};
-        return kind == FieldKind::DateTime ? amPmTimeText(v.toTime()) : v.toString();
+        return kind == FieldKind::DateTime
+                   ? amPmTimeText(v.toTime(), AmPmGap::Joined, AmPmPrecision::Minutes)
+                   : v.toString();
     }
     Qt::ItemFlags flags(const QModelIndex&) const override {
         return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
@@ -187,11 +189,9 @@ void TDlgGrpList::btnnewClick() {
 
 void TDlgGrpList::btneditClick() {
     const auto g = loadWorkGroup(m_src, currentId());
-    if (!g) {
-        m_op.error(msg::NoDataRecord);
-        return;
-    }
-    editGroup(*g);
+    if (!g) return m_op.errorDetail(msg::DatabaseError, g.error().text);
+    if (!*g) return m_op.error(msg::NoDataRecord);
+    editGroup(**g);
 }
 
 void TDlgGrpList::btndeleteClick() {

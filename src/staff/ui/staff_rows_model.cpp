@@ -2,6 +2,8 @@
 
 #include "base/field_kind.h"
 
+#include "ui/widgets.h"
+
 #include <QHeaderView>
 #include <QTableView>
 
@@ -58,9 +60,7 @@ QVariant StaffRowsModel::headerData(int section, Qt::Orientation orientation, in
 
 void setUpStaffGrid(QTableView* grid, StaffRowsModel* model) {
     grid->setModel(model);
-    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    setUpReadOnlyGrid(grid);
     grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);  // no per-row measuring
     grid->horizontalHeader()->setSectionsClickable(true);
     grid->setTabKeyNavigation(false);

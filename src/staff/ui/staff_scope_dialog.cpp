@@ -2,6 +2,7 @@
 
 #include "staff/groups.h"
 #include "staff/ui/pick_list_dialog.h"
+#include "store/messages.h"
 #include "store/setting_names.h"
 #include "store/settings.h"
 #include "ui/persons_group.h"
@@ -31,19 +32,23 @@ bool checked(const QWidget* container, const char* name) {
 
 }  // namespace
 
-StaffScopeChoice scopeFromControls(Database& src, const QWidget* container) {
-    if (checked(container, "rballstaff")) return {StaffScope::All, 0};
-    if (checked(container, "rbgroup")) {
-        auto* combo = child<QComboBox>(container, "cbgroup");
-        const QString name = combo ? combo->currentText() : QString();
-        return {StaffScope::Group, name.isEmpty() ? 0 : GroupId(src, name)};
-    }
-    return {StaffScope::PickList, 0};
+Result<StaffScopeChoice> scopeFromControls(Database& src, const QWidget* container) {
+    if (checked(container, "rballstaff")) return StaffScopeChoice{StaffScope::All, 0};
+    if (!checked(container, "rbgroup")) return StaffScopeChoice{StaffScope::PickList, 0};
+    auto* combo = child<QComboBox>(container, "cbgroup");
+    const QString name = combo ? combo->currentText() : QString();
+    const auto id = name.isEmpty() ? Result<int>(0) : GroupId(src, name);
+    if (!id) return std::unexpected(id.error());
+    return StaffScopeChoice{StaffScope::Group, *id};
 }
 
 std::optional<Statement> SelectStaffByScope(Database& src, Operator& op, const QWidget* container) {
-    const StaffScopeChoice c = scopeFromControls(src, container);
-    return SelectStaffByScope(src, op, c.scope, c.groupId);
+    const auto c = scopeFromControls(src, container);
+    if (!c) {
+        op.errorDetail(msg::DatabaseError, c.error().text);
+        return std::nullopt;
+    }
+    return SelectStaffByScope(src, op, c->scope, c->groupId);
 }
 
 TdlgStaffs::TdlgStaffs(Database& src, Operator& op, QWidget* parent) : QDialog(parent), m_src(src) {
@@ -81,7 +86,7 @@ TdlgStaffs::~TdlgStaffs() {
     WriteSettingInt(setting::ScopePersons, m_persons.choice->checkedId());
 }
 
-StaffScopeChoice TdlgStaffs::choice() const {
+Result<StaffScopeChoice> TdlgStaffs::choice() const {
     return scopeFromControls(m_src, m_persons.box);
 }
 

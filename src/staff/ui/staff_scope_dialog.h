@@ -24,7 +24,7 @@ struct StaffScopeChoice {
     StaffScope scope = StaffScope::All;
     int groupId = 0;
 };
-StaffScopeChoice scopeFromControls(Database& src, const QWidget* container);
+Result<StaffScopeChoice> scopeFromControls(Database& src, const QWidget* container);
 
 // Opens the holders the container's controls choose; "Database Error." when it cannot.
 std::optional<Statement> SelectStaffByScope(Database& src, Operator& op, const QWidget* container);
@@ -37,7 +37,7 @@ public:
     TdlgStaffs(Database& src, Operator& op, QWidget* parent = nullptr);
     ~TdlgStaffs() override;
 
-    StaffScopeChoice choice() const;
+    Result<StaffScopeChoice> choice() const;
     bool preview() const;
 
 private:

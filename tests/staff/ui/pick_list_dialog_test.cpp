@@ -85,7 +85,7 @@ TEST_F(PickListDialog, ScopeDialogRestoresTheStoredChoiceAndSelectsByIt) {
         EXPECT_TRUE(groups->isEnabled());
         EXPECT_FALSE(control<QWidget>(&d, "bAdd")->isEnabled());
         groups->setCurrentText(QStringLiteral("NIGHT"));
-        EXPECT_EQ(d.choice().groupId, 4);
+        EXPECT_EQ(d.choice().value().groupId, 4);
         auto rows = SelectStaffByScope(data.src(), op, control<QWidget>(&d, "persons"));
         ASSERT_TRUE(rows && rows->step().value_or(false));
         EXPECT_EQ(rows->text(rows->columnIndex(QStringLiteral("NAME"))), QStringLiteral("Nia"));

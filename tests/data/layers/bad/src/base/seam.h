@@ -1,4 +1,4 @@
 #pragma once
-#include <QImage>
-#include <QString>
 #include <QtWidgets/QWidget>
+#include <QString>
+#include <QImage>

@@ -1,2 +1,2 @@
-#include "base/seam.h"
 #include "store/data.h"
+#include "base/seam.h"
