@@ -68,6 +68,8 @@ Q_SIGNALS:
     void eventShown(int cardNo, const QDateTime& time);
     // A reader's connection came or went: a line for the status view or the headless log.
     void readerStatus(int port, const QString& text);
+    // Card holders or work groups were stored or deleted: texts made from them are stale.
+    void holdersChanged();
 
 private:
     void attachCardEvents();

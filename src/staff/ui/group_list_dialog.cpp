@@ -179,6 +179,7 @@ void TDlgGrpList::editGroup(const WorkGroup& g) {
         m_op.error(id.error().text);
         return;
     }
+    Q_EMIT groupsChanged();
     reload(*id);
 }
 
@@ -199,6 +200,7 @@ void TDlgGrpList::btndeleteClick() {
     const int id = currentId();
     const int row = dbg_list->currentIndex().row();
     if (!deleteGroup(m_src, m_op, id)) return;
+    Q_EMIT groupsChanged();
     reload(0);
     if (!m_model->rows.empty()) dbg_list->selectRow(std::min(row, int(m_model->rows.size()) - 1));
 }
