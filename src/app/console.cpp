@@ -45,18 +45,18 @@ bool Console::startUp() {
     return !m_endRequested;
 }
 
+// Automatic IN/OUT must not depend on the photo folder: without it only the first
+// evaluation is lost, and the minute tick makes up for it.
 bool Console::creationStep() {
     m_login.Logout();
     const QString photos = m_data.photoFolder();
-    if (!QDir().mkpath(photos)) {
-        m_op.generalError(kCannotCreateDirectory + photos);
-        return false;
-    }
+    const bool made = QDir().mkpath(photos);
+    if (!made) m_op.generalError(kCannotCreateDirectory + photos);
     if (m_autoInOut) {
-        m_autoInOut->Evaluate(appClock().now().time());
+        if (made) m_autoInOut->Evaluate(appClock().now().time());
         m_autoInOut->start();
     }
-    return true;
+    return made;
 }
 
 void Console::attachCardEvents() {

@@ -47,8 +47,9 @@ public:
     // Start-up: the data folder (a new installation is created), the databases, the eight
     // reader clients configured from the `reader` table. False when the program must end.
     bool startUp();
-    // Creation: logged out, the photo folder. False when the photo folder cannot be made
-    // (shown in the general error box); the rest of the creation is then skipped.
+    // Creation: logged out, the photo folder, the IN/OUT state and its minute tick. False when
+    // the photo folder cannot be made (shown in the general error box): the window then skips
+    // the rest of its creation, and the IN/OUT state waits for the first minute tick.
     bool creationStep();
     // Shutdown: databases closed (readers first), timers stopped.
     void Shutdown();
@@ -68,6 +69,8 @@ Q_SIGNALS:
     void eventShown(int cardNo, const QDateTime& time);
     // A reader's connection came or went: a line for the status view or the headless log.
     void readerStatus(int port, const QString& text);
+    // Card holders or work groups were stored or deleted: texts made from them are stale.
+    void holdersChanged();
 
 private:
     void attachCardEvents();

@@ -115,6 +115,14 @@ void LogModel::clear() {
     endResetModel();
 }
 
+// The pages go whole: only the shown ones are read again, and the boundaries stay.
+void LogModel::dropHolderTexts() {
+    m_pages.clear();
+    if (m_count > 0)
+        Q_EMIT dataChanged(index(0, ColCard), index(static_cast<int>(m_count) - 1, ColCard),
+                           {Qt::DisplayRole});
+}
+
 // Rows appended after the last known boundary leave every boundary where it was; a row
 // inserted or removed before it moves them all.
 bool LogModel::boundariesStillHold(qint64 newCount) {

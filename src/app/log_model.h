@@ -48,6 +48,9 @@ public:
     void refresh();
     // The model shows no rows (the databases are closed for maintenance).
     void clear();
+    // Card holders or groups changed: the "NAME, GROUP" texts are made again as rows are
+    // shown. The rows and their count stay, and so do the selection and the scroll position.
+    void dropHolderTexts();
     // While idle the model notes a boundary every `step` rows, a slice per timer tick, so that
     // a first jump far into the log costs no more than a nearby one. True once all are noted.
     void setCheckpointStep(qint64 step) { m_checkpointStep = step; }

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygon>
+#include <QStyle>
 
 namespace tallyport {
 namespace {
@@ -125,6 +126,17 @@ bool cameraColumnCell(QPainter& painter, const QRect& cell, const QModelIndex& i
                     : v == 0 ? GridPicture::Camera
                              : GridPicture::MotionCamera);
     return true;
+}
+
+void YesNoCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                              const QModelIndex& index) const {
+    const bool selected = option.state.testFlag(QStyle::State_Selected);
+    painter->save();
+    painter->setBrush(selected ? option.palette.highlight() : option.palette.base());
+    painter->setPen(Qt::NoPen);
+    const bool drawn = yesNoColumnCell(*painter, option.rect, index);
+    painter->restore();
+    if (!drawn) QStyledItemDelegate::paint(painter, option, index);
 }
 
 }  // namespace tallyport

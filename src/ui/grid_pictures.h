@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QStyledItemDelegate>
 
 class QModelIndex;
 class QPainter;
@@ -23,10 +24,22 @@ void stopCell(QPainter& painter, const QRect& cell);
 void checkCell(QPainter& painter, const QRect& cell, bool flag);
 
 // Draws the cell when its column holds yes/no values (the model's FieldKindRole), with the
-// value of the index; other columns are left to the grid's own drawing. True when drawn.
+// value the model gives for Qt::EditRole (a model gives a yes/no cell no check state, so
+// nothing draws Qt's own check box beside the picture); other columns are left to the grid's
+// own drawing. True when drawn.
 bool yesNoColumnCell(QPainter& painter, const QRect& cell, const QModelIndex& index);
 // Draws a camera column cell when the value is an integer: -1 a crossed-out camera, 0 a
 // camera, anything else a motion camera. True when drawn.
 bool cameraColumnCell(QPainter& painter, const QRect& cell, const QModelIndex& index);
+
+// A grid's cells with yes/no cells drawn as check pictures on the cell's background (the
+// selection colour on a selected row), without text; other cells are drawn as usual.
+class YesNoCellDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
+};
 
 }  // namespace tallyport

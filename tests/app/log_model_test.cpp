@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QRandomGenerator>
+#include <QSignalSpy>
 
 namespace tallyport::test {
 namespace {
@@ -15,11 +16,13 @@ protected:
     // Rows inserted out of time order, three to a second, so rowids do not follow SYSTIME and
     // ties are many.
     void fillShuffled(int rows) {
-        ASSERT_TRUE(data.att().run(QStringLiteral(
-            "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < ? - 1) "
-            "INSERT INTO recorder(SYSTIME, CARDNO, MODE, READER, LOCK) "
-            "SELECT datetime('2024-03-01 08:00:00', '+' || ((i * 7919) % ? / 3) || ' seconds'), "
-            "i, 1, 1, 1 FROM n"), rows, rows));
+        ASSERT_TRUE(data.att().run(
+            QStringLiteral(
+                "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < ? - 1) "
+                "INSERT INTO recorder(SYSTIME, CARDNO, MODE, READER, LOCK) "
+                "SELECT datetime('2024-03-01 08:00:00', '+' || ((i * 7919) % ? / 3) "
+                "|| ' seconds'), i, 1, 1, 1 FROM n"),
+            rows, rows));
     }
     std::vector<qint64> expectedOrder() {
         std::vector<qint64> ids;
@@ -35,9 +38,7 @@ protected:
                        i)
             ->value_or(-1);
     }
-    QString text(int row, int column) {
-        return model.data(model.index(row, column)).toString();
-    }
+    QString text(int row, int column) { return model.data(model.index(row, column)).toString(); }
 };
 
 TEST_F(LogModelTest, EmptyLogHasNoRows) {
@@ -150,6 +151,35 @@ TEST_F(LogModelTest, RowsStoredWhileOpenShowAfterRefresh) {
     model.refresh();
     EXPECT_EQ(model.record(0)->cardNo, 4343);
     for (int i : {1, 2500, 2501, 5001}) EXPECT_EQ(model.record(i)->rowId, rowidAtOffset(i)) << i;
+}
+
+// Renamed groups and changed holders show in every page, loaded or not; the rows stay where
+// they were, so a grid keeps its selection and scroll position.
+TEST_F(LogModelTest, DroppedHolderTextsAreMadeAgainWithoutAReset) {
+    addGroup(7, QStringLiteral("OFFICE"));
+    addStaff(100, QStringLiteral("ANNA"), 7);
+    for (int i = 0; i < 3 * LogModel::kPageRows; ++i)
+        addLog(QStringLiteral("2024-01-05 08:%1:%2")
+                   .arg(i / 60, 2, 10, QChar('0'))
+                   .arg(i % 60, 2, 10, QChar('0')),
+               i % 2 ? 100 : 200);
+    model.refresh();
+    for (int row : {1, 3 * LogModel::kPageRows - 1})
+        ASSERT_EQ(text(row, LogModel::ColCard), "ANNA, OFFICE");
+    QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
+    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+
+    ASSERT_TRUE(data.src().run(QStringLiteral("UPDATE gid SET descx = 'NIGHT' WHERE id = 7")));
+    ASSERT_TRUE(
+        data.src().run(QStringLiteral("INSERT INTO staffs(CARDNO, NAME) VALUES (200, 'BEN')")));
+    model.dropHolderTexts();
+    EXPECT_EQ(resets.count(), 0);
+    ASSERT_EQ(changed.count(), 1);
+    EXPECT_EQ(changed.at(0).at(0).value<QModelIndex>().row(), 0);
+    EXPECT_EQ(changed.at(0).at(1).value<QModelIndex>().row(), 3 * LogModel::kPageRows - 1);
+    EXPECT_EQ(model.rowCount(), 3 * LogModel::kPageRows);
+    for (int row : {0, 1, LogModel::kPageRows + 6, 3 * LogModel::kPageRows - 1})
+        EXPECT_EQ(text(row, LogModel::ColCard), row % 2 ? "ANNA, NIGHT" : "BEN, ") << row;
 }
 
 }  // namespace

@@ -17,13 +17,15 @@ bool runCardEditor(Console& console, QWidget* parent, int cardNo) {
     for (int port = 1; port <= kCardReaderPorts; ++port)
         descs << console.readers().reader(port).Desc();
     Database& src = console.data().src();
-    return EditCard(src, console.op(), cardNo, [&](CardEdit& edit) {
+    const bool changed = EditCard(src, console.op(), cardNo, [&](CardEdit& edit) {
         Tnadd editor(src, console.op(), descs, parent);
         editor.setEdit(edit);
         if (editor.exec() != QDialog::Accepted) return false;
         edit = editor.edit();
         return true;
     });
+    if (changed) Q_EMIT console.holdersChanged();
+    return changed;
 }
 
 bool openCardEditor(Console& console, QWidget* parent, int cardNo) {
@@ -31,9 +33,7 @@ bool openCardEditor(Console& console, QWidget* parent, int cardNo) {
         console.op().information(msg::FeatureDisabled);
         return false;
     }
-    const bool changed = runCardEditor(console, parent, cardNo);
-    if (changed) Q_EMIT console.logChanged();
-    return changed;
+    return runCardEditor(console, parent, cardNo);
 }
 
 void openCardInfo(Console& console, TTimeRec* window) {
@@ -47,8 +47,7 @@ void openCardInfo(Console& console, TTimeRec* window) {
         owner = &dialog;
         dialog.exec();
     }
-    if (grid) grid->show();
-    Q_EMIT console.logChanged();  // names and groups may have changed: the log shows them anew
+    if (window) window->refreshLogGrid(true);  // shows the grid again
 }
 
 void connectCardCommands(TTimeRec& window, Console& console) {
@@ -57,7 +56,9 @@ void connectCardCommands(TTimeRec& window, Console& console) {
                          [&window, &console] { openCardInfo(console, &window); });
     // A double click on a log row edits that row's card; the grid has checked the login.
     QObject::connect(&window, &TTimeRec::cardDoubleClicked, &window, [&window, &console](int card) {
-        if (openCardEditor(console, &window, card)) window.showHolderPhoto(card);
+        openCardEditor(console, &window, card);
+        window.showHolderPhoto(card);
+        window.refreshLogGrid(true);
     });
 }
 

@@ -13,21 +13,42 @@
 #include "ui/form_layout.h"
 
 #include <QAction>
+#include <QContextMenuEvent>
 #include <QFile>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QStyle>
 #include <QTableView>
+#include <algorithm>
 
 namespace tallyport {
 namespace {
 
 constexpr int kDesignedWidths[LogModel::ColumnCount] = {185, 165, 100, 100, 100};
 constexpr int kHiddenColumn = LogModel::ColLock;
+// The text starts 2 pixels in; a few more keep it off the grid line on the right.
+constexpr int kTextPadding = 2 + 6;
+
+// The widest date and time the log can show in a font: month and day names and AM/PM vary in
+// width, the digits of the usual fonts do not. Days 22 to 28 of every month meet every weekday
+// name with two-digit days.
+int widestTimeText(const QFontMetrics& metrics) {
+    int widest = 0;
+    for (int month = 1; month <= 12; ++month)
+        for (int day = 22; day <= 28; ++day)
+            for (int hour : {10, 22}) {
+                const QDateTime t(QDate(2026, month, day), QTime(hour, 58, 58));
+                widest = std::max(widest, metrics.horizontalAdvance(logTimeText(t)));
+            }
+    return widest;
+}
 
 QPixmap toPixmap(const Picture& picture) {
     const QImage image(picture.data(), picture.width(), picture.height(),
@@ -71,20 +92,31 @@ LogGrid::LogGrid(Console& console, QWidget* window, QTableView* info, QGroupBox*
     if (placeholder && placeholder->parent() == info) delete placeholder;
     info->setItemDelegate(new LogCellDelegate(info));
     info->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    // Rows as high as their text needs: the log shows as many as its space allows.
+    info->verticalHeader()->setMinimumSectionSize(1);
+    info->verticalHeader()->setDefaultSectionSize(info->fontMetrics().height() + 6);
+    info->horizontalHeader()->setStretchLastSection(true);
     info->viewport()->installEventFilter(this);
     info->installEventFilter(this);
-    connect(deleteRecord, &QAction::triggered, this, &LogGrid::deleteCurrentRecord);
+    connect(deleteRecord, &QAction::triggered, this, &LogGrid::deleteRecord);
     connect(&console, &Console::logChanged, this, [this] { refresh(true); });
+    connect(&console, &Console::holdersChanged, m_model, &LogModel::dropHolderTexts);
     for (int c = 0; c < LogModel::ColumnCount; ++c) info->setColumnWidth(c, kDesignedWidths[c]);
+    info->setColumnWidth(LogModel::ColTime, dateColumnWidth());
     info->setColumnHidden(kHiddenColumn, true);
+}
+
+int LogGrid::dateColumnWidth() const {
+    return std::max(kDesignedWidths[LogModel::ColTime],
+                    widestTimeText(QFontMetrics(m_info->font())) + kTextPadding);
 }
 
 void LogGrid::restoreColumns() {
     RestoreGridColumns(setting::InfoGrid, m_info);
     for (int c = 0; c < LogModel::ColumnCount; ++c) {
         const QString stored = setting::InfoGrid + QLatin1Char('_') + QString::number(c);
-        if (ReadSettingText(stored, QString()).isEmpty())
-            m_info->setColumnWidth(c, kDesignedWidths[c]);
+        if (!ReadSettingText(stored, QString()).isEmpty()) continue;
+        m_info->setColumnWidth(c, c == LogModel::ColTime ? dateColumnWidth() : kDesignedWidths[c]);
     }
     m_info->setColumnHidden(kHiddenColumn, true);
 }
@@ -153,26 +185,60 @@ void LogGrid::showCurrent() {
     showSnapshot(rec->cardNo, rec->sysTime);
 }
 
+std::optional<LogGrid::Target> LogGrid::targetAt(int row) const {
+    auto rec = m_model->record(row);
+    if (!rec) return std::nullopt;
+    return Target{*rec, m_model->index(row, LogModel::ColCard).data().toString()};
+}
+
+std::optional<LogGrid::Target> LogGrid::targetAt(const QPoint& viewportPos) const {
+    const QModelIndex at = m_info->indexAt(viewportPos);
+    const QModelIndex row = at.isValid() ? at : m_info->currentIndex();
+    return row.isValid() ? targetAt(row.row()) : std::nullopt;
+}
+
+// The menu acts on the row it was opened on: that row becomes current (so the photo and the
+// highlight show what the question is about) and is remembered while the menu is open.
+void LogGrid::contextMenu(const QContextMenuEvent& event, bool fromViewport) {
+    const bool byMouse = fromViewport && event.reason() == QContextMenuEvent::Mouse;
+    m_menuTarget = byMouse ? targetAt(event.pos()) : targetAt(m_info->currentIndex().row());
+    if (byMouse && m_info->indexAt(event.pos()).isValid()) {
+        m_info->selectionModel()->setCurrentIndex(
+            m_info->indexAt(event.pos()),
+            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        showCurrent();
+    }
+    QMenu::exec(m_info->actions(), event.globalPos(), nullptr, m_info);
+    m_menuTarget.reset();
+}
+
 // The row goes first and its snapshot after it: a failed delete keeps both.
-void LogGrid::deleteCurrentRecord() {
+void LogGrid::deleteRecord() {
     Operator& op = m_console.op();
     if (!m_console.login().loggedIn()) return op.information(msg::FeatureDisabled);
-    const auto rec = m_model->rowCount() > 0 ? currentRecord() : std::nullopt;
-    if (!rec) return op.information(msg::NoRecordToDelete);
-    if (!op.confirm(msg::ConfirmDeleteLog)) return;
+    const auto target = m_model->rowCount() == 0 ? std::nullopt
+                        : m_menuTarget           ? m_menuTarget
+                                                 : targetAt(m_info->currentIndex().row());
+    if (!target) return op.information(msg::NoRecordToDelete);
+    const LogRecord& rec = target->rec;
+    if (!op.confirm(msg::ConfirmDeleteLog + QLatin1Char('\n') + logTimeText(rec.sysTime) +
+                    QStringLiteral("   ") + target->holder))
+        return;
     auto done = m_console.data().att().run(QStringLiteral("DELETE FROM recorder WHERE rowid = ?"),
-                                           rec->rowId);
+                                           rec.rowId);
     if (!done) return op.generalError(done.error().text);
-    QFile::remove(snapshotFileName(m_console.data().photoFolder(), rec->cardNo, rec->sysTime));
+    QFile::remove(snapshotFileName(m_console.data().photoFolder(), rec.cardNo, rec.sysTime));
     Q_EMIT m_console.logChanged();  // the grid reads the log again and selects the newest row
     showCurrent();
 }
 
-void LogGrid::doubleClicked() {
+// The card of the row that was double-clicked, even when a card event has made the newest row
+// current between the clicks.
+void LogGrid::doubleClicked(const QPoint& viewportPos) {
     if (!m_console.login().loggedIn()) return m_console.op().information(msg::FeatureDisabled);
-    const auto rec = m_model->rowCount() > 0 ? currentRecord() : std::nullopt;
-    if (!rec) return m_console.op().error(msg::NoRecord);
-    Q_EMIT cardDoubleClicked(rec->cardNo);
+    const auto target = m_model->rowCount() > 0 ? targetAt(viewportPos) : std::nullopt;
+    if (!target) return m_console.op().error(msg::NoRecord);
+    Q_EMIT cardDoubleClicked(target->rec.cardNo);
 }
 
 // The panels follow a released mouse button or key, not every repeat of a held key.
@@ -188,8 +254,11 @@ bool LogGrid::eventFilter(QObject* watched, QEvent* event) {
                 showCurrent();
             break;
         case QEvent::MouseButtonDblClick:
-            if (viewport) doubleClicked();
+            if (viewport) doubleClicked(static_cast<QMouseEvent*>(event)->position().toPoint());
             break;
+        case QEvent::ContextMenu:
+            contextMenu(*static_cast<QContextMenuEvent*>(event), viewport);
+            return true;
         default:
             break;
     }

@@ -9,6 +9,7 @@
 #include <optional>
 
 class QAction;
+class QContextMenuEvent;
 class QGroupBox;
 class QLabel;
 class QTableView;
@@ -19,7 +20,7 @@ class Console;
 class LogModel;
 
 namespace msg {
-inline const QString NoRecordToDelete = QStringLiteral("No record to delete.");     // information
+inline const QString NoRecordToDelete = QStringLiteral("No record to delete.");  // information
 inline const QString ConfirmDeleteLog = QStringLiteral("Are you sure to delete this record.");
 }  // namespace msg
 
@@ -52,10 +53,15 @@ public:
     void showSnapshot(int cardNo, const QDateTime& time);
     // Photo and snapshot of the current row.
     void showCurrent();
-    void deleteCurrentRecord();
+    // "Delete this Attendance Record": the row the context menu was opened on (the current row
+    // when no menu is open), whichever row card events have made current since.
+    void deleteRecord();
     std::optional<LogRecord> currentRecord() const;
     // The stored widths under "InfoGrid", the designed ones where none is stored.
     void restoreColumns();
+    // The date column's width when none is stored: the designed 185, or more when the widest
+    // date and time of the grid's font needs it.
+    int dateColumnWidth() const;
 
 Q_SIGNALS:
     // A double click on a row while logged in: the card editor opens for this card.
@@ -65,7 +71,17 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void doubleClicked();
+    // A row as the operator saw it when acting on it: a later card event may make another row
+    // current, or move this one, but the row id stays its own.
+    struct Target {
+        LogRecord rec;
+        QString holder;  // "NAME, GROUP" or "[card]", as the grid showed it
+    };
+    std::optional<Target> targetAt(int row) const;
+    // The row under a point of the viewport; the current row when the point holds none.
+    std::optional<Target> targetAt(const QPoint& viewportPos) const;
+    void contextMenu(const QContextMenuEvent& event, bool fromViewport);
+    void doubleClicked(const QPoint& viewportPos);
     void selectNewest();
 
     Console& m_console;
@@ -75,6 +91,7 @@ private:
     QLabel* m_capture;
     QGroupBox* m_captureGroup;
     LogModel* m_model;
+    std::optional<Target> m_menuTarget;  // while the context menu is open
 };
 
 }  // namespace tallyport

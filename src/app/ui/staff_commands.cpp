@@ -13,6 +13,8 @@ void connectStaffCommands(TTimeRec& window, Console& console) {
     QObject::connect(window.action(QStringLiteral("actdefgroup")), &QAction::triggered, &window,
                      [&window, &console] {
                          TDlgGrpList dialog(console.data().src(), console.op(), &window);
+                         QObject::connect(&dialog, &TDlgGrpList::groupsChanged, &console,
+                                          &Console::holdersChanged);
                          dialog.exec();
                      });
     QObject::connect(window.action(QStringLiteral("actSetTimeTbl")), &QAction::triggered, &window,

@@ -32,11 +32,20 @@ QGroupBox* group(const QString& title, const char* name, QWidget* content) {
     return box;
 }
 
+// Pictures come and go with each card; the space they take stays, so the clock and the log
+// keep their sizes from one card to the next.
+void keepPlaceWhenHidden(QWidget* widget) {
+    QSizePolicy policy = widget->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    widget->setSizePolicy(policy);
+}
+
 QLabel* picture(const char* name, int width, int height, bool stretched) {
     auto* label = named(new QLabel, name);
     label->setFixedSize(width, height);
     label->setScaledContents(stretched);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    keepPlaceWhenHidden(label);
     return label;
 }
 
@@ -59,6 +68,7 @@ QWidget* TTimeRec::buildWebcamColumn() {
     QGroupBox* cap =
         group(QStringLiteral("Capture"), "gbcap", picture("imgcapture", 160, 120, false));
     web->hide();
+    keepPlaceWhenHidden(cap);
     cap->hide();  // shown with a snapshot
     layout->addWidget(web);
     layout->addWidget(cap);

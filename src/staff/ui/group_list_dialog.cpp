@@ -5,6 +5,7 @@
 #include "staff/ui/group_def_dialog.h"
 #include "store/messages.h"
 #include "ui/form_layout.h"
+#include "ui/grid_pictures.h"
 #include "ui/rows_model.h"
 
 #include <QAbstractTableModel>
@@ -78,8 +79,8 @@ QVariant cell(const WorkGroup& g, int column) {
 
 }  // namespace
 
-// The rows of `gid` in id order. Yes/no cells carry only a check state, so the grid draws a
-// check box and no text.
+// The rows of `gid` in id order. Yes/no cells carry their flag as the edit value and no text
+// or check state: the grid draws them as check pictures.
 class GroupListModel : public RowsTableModel<WorkGroup> {
 public:
     using RowsTableModel::RowsTableModel;
@@ -91,8 +92,7 @@ public:
         const QVariant v = cell(rows[size_t(index.row())], index.column());
         const FieldKind kind = kColumns[size_t(index.column())].kind;
         if (kind == FieldKind::YesNo)
-            return role == Qt::CheckStateRole ? QVariant(v.toBool() ? Qt::Checked : Qt::Unchecked)
-                                              : QVariant();
+            return role == Qt::EditRole ? QVariant(v.toBool()) : QVariant();
         if (role != Qt::DisplayRole) return {};
         return kind == FieldKind::DateTime
                    ? amPmTimeText(v.toTime(), AmPmGap::Joined, AmPmPrecision::Minutes)
@@ -122,6 +122,7 @@ TDlgGrpList::TDlgGrpList(Database& src, Operator& op, QWidget* parent)
     dbg_list->setSelectionBehavior(QAbstractItemView::SelectRows);
     dbg_list->setSelectionMode(QAbstractItemView::SingleSelection);
     dbg_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    dbg_list->setItemDelegate(new YesNoCellDelegate(dbg_list));
     connect(dbg_list, &QTableView::doubleClicked, this, [this] { btneditClick(); });
 
     btnnew = button("btnnew", QStringLiteral("New"), QStringLiteral("Add a new group."));
@@ -180,6 +181,7 @@ void TDlgGrpList::editGroup(const WorkGroup& g) {
         m_op.error(id.error().text);
         return;
     }
+    Q_EMIT groupsChanged();
     reload(*id);
 }
 
@@ -198,6 +200,7 @@ void TDlgGrpList::btndeleteClick() {
     const int id = currentId();
     const int row = dbg_list->currentIndex().row();
     if (!deleteGroup(m_src, m_op, id)) return;
+    Q_EMIT groupsChanged();
     reload(0);
     if (!m_model->rows.empty()) dbg_list->selectRow(std::min(row, int(m_model->rows.size()) - 1));
 }

@@ -32,6 +32,10 @@ public:
     void btndeleteClick();
     void Button1Click();
 
+Q_SIGNALS:
+    // A group was stored or deleted.
+    void groupsChanged();
+
 protected:
     void done(int result) override;
 

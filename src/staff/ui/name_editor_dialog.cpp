@@ -19,6 +19,19 @@
 #include <QVBoxLayout>
 
 namespace tallyport {
+namespace {
+
+// A field that cannot be typed into looks so: it takes the window's ground instead of the
+// white of an input field.
+void setReadOnlyField(QLineEdit* field, bool readOnly) {
+    field->setReadOnly(readOnly);
+    QPalette look = field->parentWidget()->palette();
+    if (readOnly) look.setBrush(QPalette::Base, look.window());
+    field->setPalette(look);
+}
+
+}  // namespace
+
 Tnadd::Tnadd(Database& src, Operator& op, const QStringList& readerDescs, QWidget* parent)
     : QDialog(parent), m_src(src), m_op(op) {
     setObjectName(QStringLiteral("Tnadd"));
@@ -43,9 +56,10 @@ QWidget* Tnadd::buildFields() {
     auto* form = new QFormLayout(box);
     m_code = new QLineEdit(box);
     m_code->setObjectName(QStringLiteral("xcode"));
-    m_code->setReadOnly(true);
+    setReadOnlyField(m_code, true);
     m_name = new QLineEdit(box);
     m_name->setObjectName(QStringLiteral("xname"));
+    m_name->setMaxLength(kCardNameLength);
     m_name->setToolTip(QStringLiteral("Assoicate the card number with a name."));
     m_group = new QComboBox(box);
     m_group->setObjectName(QStringLiteral("cbxgroup"));
@@ -120,7 +134,7 @@ void Tnadd::setEdit(const CardEdit& edit) {
     m_base = edit;
     m_code->setText(QString::number(edit.cardNo));
     m_name->setText(edit.name);
-    m_name->setReadOnly(edit.registered);
+    setReadOnlyField(m_name, edit.registered);
     FillGroupCombo(m_group, m_src, -1);  // the names; the card's group is chosen by name
     m_group->setCurrentIndex(
         edit.groupName.isEmpty() ? -1 : m_group->findText(edit.groupName, Qt::MatchFixedString));

@@ -3,11 +3,13 @@
 #include "store/messages.h"
 #include "support/dialog_fixture.h"
 #include "support/store_fixture.h"
+#include "ui/grid_pictures.h"
 #include "ui/group_combo.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableView>
@@ -81,12 +83,42 @@ TEST_F(GroupDialogs, ListShowsTimesAndChecks) {
     EXPECT_EQ(cell(list, 0, 0), QStringLiteral("DEFAULT"));
     EXPECT_EQ(cell(list, 0, 1), QStringLiteral("AM09:00"));
     EXPECT_EQ(cell(list, 0, 4), QStringLiteral("PM05:00"));
-    EXPECT_EQ(cell(list, 0, 5), QString());  // a check box, no text
-    EXPECT_EQ(list.dbg_list->model()->data(list.dbg_list->model()->index(0, 5), Qt::CheckStateRole),
-              QVariant(Qt::Unchecked));
+    EXPECT_EQ(cell(list, 0, 5), QString());  // a check picture, no text
+    EXPECT_EQ(list.dbg_list->model()->data(list.dbg_list->model()->index(0, 5), Qt::EditRole),
+              QVariant(false));
     EXPECT_EQ(cell(list, 0, 11), QStringLiteral("15"));
     EXPECT_EQ(list.dbg_list->model()->headerData(12, Qt::Horizontal).toString(),
               QStringLiteral("OT Multi."));
+}
+
+// A yes/no cell as the grid draws it is the check picture on the cell's ground and nothing
+// else: no check box of the platform, no text. The selected row's ground is its own colour.
+TEST_F(GroupDialogs, YesNoCellsAreDrawnAsCheckPicturesOnly) {
+    addGroup(5, QStringLiteral("NIGHT"));
+    ASSERT_TRUE(src().run(QStringLiteral("UPDATE gid SET sat_enable_1 = 1 WHERE id = 5")));
+    TDlgGrpList list(src(), op);
+    list.show();
+    list.dbg_list->selectRow(0);
+    list.dbg_list->scrollTo(list.dbg_list->model()->index(0, 5));
+    const QImage shown = list.dbg_list->viewport()->grab().toImage();
+    QRgb grounds[2];
+    for (int row : {0, 1}) {
+        SCOPED_TRACE(row);
+        const QRect cellRect = list.dbg_list->visualRect(list.dbg_list->model()->index(row, 5));
+        ASSERT_GT(cellRect.width(), 24);
+        const QRgb ground = shown.pixel(cellRect.right() - 2, cellRect.bottom() - 2);
+        grounds[row] = ground;
+        QImage expected(cellRect.size() - QSize(1, 1), QImage::Format_RGB32);  // less the lines
+        {
+            QPainter p(&expected);
+            p.setBrush(QColor(ground));
+            checkCell(p, expected.rect(), row == 1);
+        }
+        const QImage drawn = shown.copy(QRect(cellRect.topLeft(), expected.size()))
+                                 .convertToFormat(QImage::Format_RGB32);
+        EXPECT_EQ(drawn, expected);
+    }
+    EXPECT_NE(grounds[0], grounds[1]);
 }
 
 TEST_F(GroupDialogs, NewThroughTheEditorAddsASelectedRow) {
@@ -104,7 +136,7 @@ TEST_F(GroupDialogs, NewThroughTheEditorAddsASelectedRow) {
     EXPECT_EQ(cell(list, 1, 0), QStringLiteral("LATE"));
     EXPECT_EQ(cell(list, 1, 7), QStringLiteral("PM12:30"));
     auto* m = list.dbg_list->model();
-    EXPECT_EQ(m->data(m->index(1, 5), Qt::CheckStateRole), QVariant(Qt::Checked));
+    EXPECT_EQ(m->data(m->index(1, 5), Qt::EditRole), QVariant(true));
     EXPECT_EQ(list.currentId(), GroupId(src(), QStringLiteral("LATE")));
 }
 

@@ -60,6 +60,31 @@ TEST_F(NameEditor, ConfirmTrimsRefusesUsedAndEmptyNamesAndStaysOpen) {
     EXPECT_EQ(d->photo().height(), 320);
 }
 
+// Fields that take no typing look it (the window's ground, not an input field's); a new name
+// stops at the 16 characters of NAME as it is typed.
+TEST_F(NameEditor, ReadOnlyFieldsLookReadOnlyAndANewNameStopsAt16) {
+    auto fresh = open(5);
+    auto* code = control<QLineEdit>(fresh.get(), "xcode");
+    auto* name = control<QLineEdit>(fresh.get(), "xname");
+    const QColor inputGround = name->palette().color(QPalette::Base);
+    EXPECT_TRUE(code->isReadOnly());
+    EXPECT_FALSE(name->isReadOnly());
+    EXPECT_NE(code->palette().color(QPalette::Base), inputGround);
+    EXPECT_EQ(code->palette().color(QPalette::Base), code->palette().color(QPalette::Window));
+    QTest::keyClicks(name, QStringLiteral("ABCDEFGHIJKLMNOPQRST"));
+    EXPECT_EQ(name->text(), QStringLiteral("ABCDEFGHIJKLMNOP"));
+
+    ASSERT_TRUE(data.src().run(
+        QStringLiteral("insert into staffs(CARDNO,NAME,WORKGRP) values (6,'SIXTEEN LETTERS!',1)")));
+    auto registered = open(6);
+    name = control<QLineEdit>(registered.get(), "xname");
+    EXPECT_TRUE(name->isReadOnly());
+    EXPECT_EQ(name->palette().color(QPalette::Base), name->palette().color(QPalette::Window));
+    EXPECT_NE(name->palette().color(QPalette::Base), inputGround);
+    QTest::keyClicks(name, QStringLiteral("X"));
+    EXPECT_EQ(name->text(), QStringLiteral("SIXTEEN LETTERS!"));
+}
+
 TEST_F(NameEditor, DeleteAsksAndCancelLeavesTheEditorOpen) {
     addStaff(3, QStringLiteral("Cy"), 1);
     auto d = open(3);
