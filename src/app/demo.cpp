@@ -16,7 +16,7 @@ namespace {
 struct DemoHolder {
     int card;
     const char* name;
-    int group;  // index into demoGroups()
+    int group;  // index into Demo::groups()
 };
 // Card 4711 belongs to nobody: it shows how an unregistered card looks.
 constexpr DemoHolder kHolders[] = {
@@ -76,7 +76,7 @@ Result<void> Demo::startSimulator() {
 
 // The demo's groups work real hours, so every report and group dialog takes them as they are:
 // the office 09:00-12:30 and 13:30-17:30, the workshop in two shifts with a Saturday morning.
-static std::vector<WorkGroup> demoGroups() {
+std::vector<WorkGroup> Demo::groups() {
     WorkGroup office;
     office.name = QStringLiteral("OFFICE");
     office.wdFrom1 = {9, 0}, office.wdTo1 = {12, 30}, office.wdFrom2 = {13, 30};
@@ -104,7 +104,7 @@ Result<void> Demo::fillData() {
 Result<void> Demo::fillTables(Database& src) {
     Transaction tx(src);
     std::vector<int> groupIds;
-    for (const WorkGroup& g : demoGroups()) {
+    for (const WorkGroup& g : groups()) {
         auto id = SaveGroup(src, g);
         if (!id) return std::unexpected(id.error());
         groupIds.push_back(*id);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/error.h"
+#include "staff/groups.h"
 
 #include <QProcess>
 #include <QString>
@@ -17,6 +18,8 @@ class Database;
 class Demo {
 public:
     static constexpr int kEverySeconds = 4;
+    // The demo's work groups, with the hours they work.
+    static std::vector<WorkGroup> groups();
 
     Demo();
     ~Demo();

@@ -35,11 +35,13 @@ constexpr ColumnHead kHeads[LogModel::ColumnCount] = {
 
 // The holder of a card as the log shows it: "NAME, GROUP" (the group empty when it does not
 // exist), "[card]" for a card nobody holds.
-QString cardText(Statement& holder, int card) {
-    holder.reset();
+Result<QString> cardText(Statement& holder, int card) {
+    if (auto r = holder.reset(); !r) return std::unexpected(r.error());
     holder.bind(1, card);
-    if (!holder.step().value_or(false)) return QStringLiteral("[%1]").arg(card);
-    return holder.text(0) + QStringLiteral(", ") + holder.text(1);
+    auto text = holder.first(
+        [](const Statement& st) { return st.text(0) + QStringLiteral(", ") + st.text(1); });
+    if (!text) return std::unexpected(text.error());
+    return text->value_or(QStringLiteral("[%1]").arg(card));
 }
 
 }  // namespace
@@ -47,6 +49,13 @@ QString cardText(Statement& holder, int card) {
 QString logTimeText(const QDateTime& t) {
     return QLocale().toString(t.date(), QStringLiteral("MMM d, yyyy ddd")) + QStringLiteral(" - ") +
            amPmTimeText(t.time(), AmPmGap::Spaced, AmPmPrecision::Seconds);
+}
+
+// A read of the model that fails is told once and ends like the rows ended: a view cannot stop.
+bool LogModel::next(Statement& st) const {
+    auto more = st.step();
+    if (!more) m_data.reportFailure(more.error());
+    return more.value_or(false);
 }
 
 LogModel::LogModel(Tdsrc& data, std::function<QString(int)> readerDesc, QObject* parent)
@@ -131,6 +140,7 @@ bool LogModel::boundariesStillHold(qint64 newCount) {
     if (m_count - pos > kRecheckLimit || newCount - pos > kRecheckLimit) return false;
     auto after = m_data.att().scalarInt(
         QStringLiteral("SELECT count(*) FROM recorder WHERE SYSTIME >= ?"), t);
+    if (!after) m_data.reportFailure(after.error());
     return after && *after && **after == newCount - pos;
 }
 
@@ -154,10 +164,13 @@ LogModel::Page LogModel::loadPage(int first) const {
     auto st = m_data.att().prepare(QStringLiteral("SELECT ") + kLogColumns +
                                    QStringLiteral(" FROM recorder WHERE SYSTIME >= ? "
                                                   "ORDER BY SYSTIME, rowid LIMIT ? OFFSET ?"));
-    if (!st) return page;
+    if (!st) {
+        m_data.reportFailure(st.error());
+        return page;
+    }
     st->bindAll(t, kPageRows, first - pos);
     QStringList times;
-    while (st->step().value_or(false)) {
+    while (next(*st)) {
         page.rows.push_back(Row{logRecordFromRow(*st), {}});
         times << st->text(1);
     }
@@ -202,11 +215,14 @@ std::optional<std::pair<qint64, QString>> LogModel::windowBoundary(qint64 from, 
     sql += down ? QStringLiteral("ORDER BY SYSTIME DESC LIMIT ?1 OFFSET ?2")
                 : QStringLiteral("ORDER BY SYSTIME LIMIT ?1 OFFSET ?2");
     auto st = m_data.att().prepare(sql);
-    if (!st) return std::nullopt;
+    if (!st) {
+        m_data.reportFailure(st.error());
+        return std::nullopt;
+    }
     st->bind(1, k + 1).bind(2, down ? from - 1 - target : target - from - k);
     if (!t.isNull()) st->bind(3, t);
     QStringList w;  // positions target-k .. target
-    while (st->step().value_or(false)) w << st->text(0);
+    while (next(*st)) w << st->text(0);
     if (w.size() != k + 1) return std::nullopt;
     if (down) std::reverse(w.begin(), w.end());
     for (qsizetype j = k; j > 0; --j)
@@ -221,11 +237,14 @@ std::pair<qint64, QString> LogModel::scanForward(qint64 from, const QString& t,
     std::pair<qint64, QString> found{from, t};
     auto st = m_data.att().prepare(
         QStringLiteral("SELECT SYSTIME FROM recorder WHERE SYSTIME >= ? ORDER BY SYSTIME"));
-    if (!st) return found;
+    if (!st) {
+        m_data.reportFailure(st.error());
+        return found;
+    }
     st->bind(1, t);
     qint64 noted = from;
     QString previous;
-    for (qint64 p = from; p <= target && st->step().value_or(false); ++p) {
+    for (qint64 p = from; p <= target && next(*st); ++p) {
         QString value = st->text(0);
         if (value == previous) continue;
         if (p - noted >= kBoundStep) m_bounds.emplace(noted = p, value);
@@ -244,11 +263,14 @@ std::pair<qint64, QString> LogModel::scanBackward(qint64 from, const QString& t,
         t.isNull() ? QStringLiteral("SELECT SYSTIME FROM recorder ORDER BY SYSTIME DESC")
                    : QStringLiteral("SELECT SYSTIME FROM recorder WHERE SYSTIME < ? "
                                     "ORDER BY SYSTIME DESC"));
-    if (!st) return {0, QString()};
+    if (!st) {
+        m_data.reportFailure(st.error());
+        return {0, QString()};
+    }
     if (!t.isNull()) st->bind(1, t);
     qint64 noted = from;
     QString current;
-    for (qint64 p = from - 1; p >= 0 && st->step().value_or(false); --p) {
+    for (qint64 p = from - 1; p >= 0 && next(*st); --p) {
         QString value = st->text(0);
         if (!current.isNull() && value != current) {  // p + 1 is the first row of `current`
             const qint64 first = p + 1;
@@ -267,8 +289,12 @@ void LogModel::fillTexts(std::vector<Row>& rows) const {
     auto holder = m_data.src().prepare(
         QStringLiteral("SELECT staffs.NAME, coalesce(gid.descx, '') FROM staffs "
                        "LEFT JOIN gid ON gid.id = staffs.WORKGRP WHERE staffs.CARDNO = ?"));
-    for (int card : cards)
-        holders[card] = holder ? cardText(*holder, card) : QStringLiteral("[%1]").arg(card);
+    if (!holder) m_data.reportFailure(holder.error());
+    for (int card : cards) {
+        auto text = holder ? cardText(*holder, card) : Result<QString>(QString());
+        if (!text) m_data.reportFailure(text.error());
+        holders[card] = text && !text->isEmpty() ? *text : QStringLiteral("[%1]").arg(card);
+    }
     for (Row& r : rows) {
         r.texts[ColTime] = logTimeText(r.rec.sysTime);
         r.texts[ColCard] = holders[r.rec.cardNo];

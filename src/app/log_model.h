@@ -13,6 +13,7 @@
 
 namespace tallyport {
 
+class Statement;
 class Tdsrc;
 
 // "mmm d, yyyy ddd - AM/PM hh:mm:ss" with the host's short month and day names.
@@ -74,6 +75,7 @@ private:
     std::pair<qint64, QString> scanForward(qint64 from, const QString& t, qint64 target) const;
     std::pair<qint64, QString> scanBackward(qint64 from, const QString& t, qint64 target) const;
     void fillTexts(std::vector<Row>& rows) const;
+    bool next(Statement& st) const;
     bool boundariesStillHold(qint64 newCount);
     void noteNextCheckpoint();
 

@@ -64,6 +64,39 @@ TEST_F(CardEvents, RegisteredHolderIsStoredMailedPhotographedAndGreeted) {
     EXPECT_EQ(logChanges, 1);
 }
 
+// The log cannot take the row: the failure is said, and the rest of the event goes on (the
+// holder is shown, the mail is queued), as for any punch.
+TEST_F(CardEvents, ARowThatCannotBeStoredIsSaidAndTheEventGoesOn) {
+    addStaff(12345, QStringLiteral("ANNA"), 2);
+    WriteSettingBool(setting::EmailEnabled, true);
+    ASSERT_TRUE(
+        att().exec(QStringLiteral("CREATE TRIGGER no_row BEFORE INSERT ON recorder BEGIN SELECT "
+                                  "RAISE(ABORT, 'disk full'); END")));
+    ASSERT_TRUE(sim.ok(QStringLiteral("card 6 12345")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !shown.empty(); }, 3000));
+    EXPECT_TRUE(stored.empty());
+    EXPECT_EQ(mails().size(), 1u);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return op.saw(QStringLiteral("Database Error.\nQuery failed: disk full")); }, 3000))
+        << op.shown().join(u'|').toStdString();
+}
+
+// A mail row that cannot be queued is said too; the punch itself is stored.
+TEST_F(CardEvents, AMailThatCannotBeQueuedIsSaid) {
+    addStaff(12345, QStringLiteral("ANNA"), 2);
+    WriteSettingBool(setting::EmailEnabled, true);
+    ASSERT_TRUE(
+        src().exec(QStringLiteral("CREATE TRIGGER no_mail BEFORE INSERT ON emails BEGIN SELECT "
+                                  "RAISE(ABORT, 'mail refused'); END")));
+    const LogRecord row = punch(QStringLiteral("card 6 12345"));
+    EXPECT_GT(row.rowId, 0);
+    EXPECT_TRUE(mails().empty());
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return op.saw(QStringLiteral("Database Error.\nQuery failed: mail refused")); },
+        3000))
+        << op.shown().join(u'|').toStdString();
+}
+
 TEST_F(CardEvents, UnregisteredCardIsMailedOnlyWhenNotStaffOnly) {
     WriteSettingBool(setting::EmailEnabled, true);
     WriteSettingBool(setting::SpeechEnable, true);

@@ -1,4 +1,5 @@
 #include "app/log_model.h"
+#include "store/schema.h"
 #include "support/store_fixture.h"
 
 #include <QCoreApplication>
@@ -46,6 +47,24 @@ TEST_F(LogModelTest, EmptyLogHasNoRows) {
     EXPECT_EQ(model.rowCount(), 0);
     EXPECT_FALSE(model.record(0));
     EXPECT_EQ(model.headerData(0, Qt::Horizontal).toString(), QStringLiteral("Date and Time"));
+}
+
+// The log's table is gone under the grid (another program changed the file): the grid shows no
+// rows where it cannot read them, and the failure is told once, after the painting.
+TEST_F(LogModelTest, AReadThatFailsIsToldOnceAndShowsNothing) {
+    fillShuffled(300);
+    model.refresh();
+    ASSERT_EQ(model.rowCount(), 300);
+    auto other = Database::open(data.filePath(kLogFile), kLogKey, Database::Mode::ReadWrite);
+    ASSERT_TRUE(other);
+    ASSERT_TRUE(other->exec(QStringLiteral("ALTER TABLE recorder RENAME TO recorder_old")));
+    EXPECT_EQ(text(0, LogModel::ColTime), QString());
+    EXPECT_EQ(text(299, LogModel::ColTime), QString());
+    EXPECT_TRUE(op.shown().isEmpty());
+    QCoreApplication::processEvents();
+    ASSERT_EQ(op.shown().size(), 1) << op.shown().join(u'|').toStdString();
+    EXPECT_TRUE(op.shown()[0].startsWith(QStringLiteral("error: Database Error.\nQuery failed: ")));
+    EXPECT_TRUE(op.shown()[0].contains(QStringLiteral("recorder"))) << op.shown()[0].toStdString();
 }
 
 TEST_F(LogModelTest, ColumnTextsOfEachKindOfRow) {

@@ -107,5 +107,32 @@ TEST_F(ReportProgram, WritesTheReportAsText) {
     EXPECT_TRUE(out.isEmpty());
 }
 
+// A group named in another letter case brings its own people and its own hours; a group that
+// does not exist is an error, not an empty report.
+TEST_F(ReportProgram, AGroupBringsItsPeopleAndHoursByOneNameRule) {
+    addGroup(2, QStringLiteral("OFFICE"));
+    ASSERT_TRUE(data.src().run(QStringLiteral(
+        "UPDATE gid SET wd_from_1 = '07:00:00', wd_to_2 = '15:00:00' WHERE id = 2")));
+    addStaff(101, QStringLiteral("Ann"), 2);
+    addStaff(102, QStringLiteral("Bob"), 1);
+    for (int card : {101, 102}) {
+        addLog(QStringLiteral("2026-01-05 07:10:00"), card, 1);
+        addLog(QStringLiteral("2026-01-05 15:00:00"), card, 2);
+    }
+    QString out, err;
+    ASSERT_EQ(run(QStringLiteral("filo --persons group:office --dates all --records inout "
+                                 "--time-format 1"),
+                  &out, &err),
+              0)
+        << err.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("Standard: 07:00 to 15:00"))) << out.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("[101] Ann")));
+    EXPECT_FALSE(out.contains(QStringLiteral("Bob")));
+    EXPECT_TRUE(out.contains(QStringLiteral("[L(00:10:00)]"))) << out.toStdString();
+    EXPECT_EQ(run(QStringLiteral("filo --persons group:NIGHT --dates all"), &out, &err), 1);
+    EXPECT_EQ(err.trimmed(), QStringLiteral("--persons: there is no work group \"NIGHT\""));
+    EXPECT_TRUE(out.isEmpty());
+}
+
 }  // namespace
 }  // namespace tallyport

@@ -98,7 +98,8 @@ void TPickList::Refresh() {
 void TPickList::setPicked(QTableView* grid, StaffRowsModel* model, bool picked) {
     const int card = currentCard(grid, model);
     if (model->rowCount() == 0) return;
-    (void)storePicked(m_src, card, picked);  // a mark that cannot be stored is left as it was
+    // A mark that cannot be stored is left as it was, and said.
+    if (auto r = storePicked(m_src, card, picked); !r) m_op.error(msg::UpdateFailed);
     Refresh();
 }
 
