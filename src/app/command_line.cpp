@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 
+#include "app/subcommands.h"
+
 #include <QDir>
 #include <QStandardPaths>
 
@@ -10,21 +12,40 @@ QString defaultDataFolder() {
         .filePath(QStringLiteral("Tallyport"));
 }
 
+namespace {
+QString subcommandLines() {
+    QString out;
+    for (const Subcommand& s : subcommands())
+        out +=
+            QStringLiteral("  %1%2\n")
+                .arg(QString::fromLatin1(s.name).leftJustified(16), QString::fromUtf8(s.summary));
+    return out;
+}
+}  // namespace
+
 QString usageText() {
     return QStringLiteral(
-        "Usage: tallyport [--data-dir DIR] [--headless] [--demo] [--help] [--version]\n"
-        "\n"
-        "Time-attendance and access-control console for up to eight networked card readers.\n"
-        "\n"
-        "  --data-dir DIR  folder of the databases, templates and photos\n"
-        "                  (default: ~/.local/share/Tallyport)\n"
-        "  --headless      run without any window; texts for the operator go to standard\n"
-        "                  error, questions get the safe answer; SIGINT/SIGTERM stop it\n"
-        "  --demo          try it without hardware: a throw-away data folder with a few card\n"
-        "                  holders and a simulated reader 1 that presents a card every\n"
-        "                  few seconds; both go when the console ends\n"
-        "  --help          show this text\n"
-        "  --version       show the version\n");
+               "Usage: tallyport [--data-dir DIR] [--headless] [--demo] [--help] [--version]\n"
+               "\n"
+               "Time-attendance and access-control console for up to eight networked card "
+               "readers.\n"
+               "\n"
+               "  --data-dir DIR  folder of the databases, templates and photos\n"
+               "                  (default: ~/.local/share/Tallyport)\n"
+               "  --headless      run without any window; texts for the operator go to standard\n"
+               "                  error, questions get the safe answer; SIGINT/SIGTERM stop it\n"
+               "  --demo          try it without hardware: a throw-away data folder with a few "
+               "card\n"
+               "                  holders and a simulated reader 1 that presents a card every\n"
+               "                  few seconds; both go when the console ends\n"
+               "  --help          show this text\n"
+               "  --version       show the version\n"
+               "\n"
+               "Batch jobs (tallyport COMMAND --help for each):\n"
+               "  report          a printed report as text or PDF\n") +
+           subcommandLines() +
+           QStringLiteral(
+               "\nExit codes: 0 done, 1 failed, 2 bad usage, 3 a console holds the data.\n");
 }
 
 CommandLine parseCommandLine(const QStringList& args) {

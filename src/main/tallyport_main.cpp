@@ -5,6 +5,7 @@
 #include "app/headless_operator.h"
 #include "app/instance_guard.h"
 #include "app/report_command.h"
+#include "app/subcommands.h"
 #include "app/ui/desktop.h"
 #include "base/clock.h"
 #include "peripherals/ui/gui_devices.h"
@@ -85,6 +86,8 @@ int runReport(int argc, char** argv) {
 int main(int argc, char** argv) {
     // Reports need no window and no instance lock: they only read the databases.
     if (argc > 1 && qstrcmp(argv[1], "report") == 0) return runReport(argc, argv);
+    if (argc > 1)
+        if (const Subcommand* s = findSubcommand(argv[1])) return s->run(argc, argv);
     const CommandLine cl = parseCommandLine(arguments(argc, argv));
     if (!cl.error.isEmpty()) {
         std::fprintf(stderr, "%s\n\n%s", qPrintable(cl.error), qPrintable(usageText()));

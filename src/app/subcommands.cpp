@@ -1,0 +1,30 @@
+#include "app/subcommands.h"
+
+#include "app/instance_guard.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace tallyport {
+
+// Each batch job adds its line here; `report` is handled by the program itself, since its PDF
+// pages need the GUI library.
+const std::vector<Subcommand>& subcommands() {
+    static const std::vector<Subcommand> table = {};
+    return table;
+}
+
+const Subcommand* findSubcommand(const char* name) {
+    for (const Subcommand& s : subcommands())
+        if (std::strcmp(s.name, name) == 0) return &s;
+    return nullptr;
+}
+
+std::unique_ptr<InstanceGuard> holdDataOrSay() {
+    auto guard = std::make_unique<InstanceGuard>();
+    if (guard->acquired()) return guard;
+    std::fprintf(stderr, "%s\n", qPrintable(kConsoleRunning));
+    return nullptr;
+}
+
+}  // namespace tallyport
