@@ -1,5 +1,6 @@
 #include "reports/report_contents.h"
 
+#include "base/long_work.h"
 #include "reports/report_build.h"
 #include "reports/report_texts.h"
 #include "store/messages.h"
@@ -110,23 +111,29 @@ Result<Setup> prepareReport(const ReportScope& scope, const QDate& today, Databa
     return s;
 }
 
+bool stopAt(WorkContext* work, size_t done, const Setup& setup) {
+    if (!work) return false;
+    work->setProgress(qint64(done), qint64(setup.persons.size()));
+    return work->cancelled();
+}
+
 }  // namespace report_build
 
 Result<ReportContents> buildReport(ReportKind kind, const ReportScope& scope, const QDate& today,
-                                   Database& att, Database& src) {
+                                   Database& att, Database& src, WorkContext* work) {
     using namespace report_build;
     auto setup = prepareReport(scope, today, att, src);
     if (!setup) return std::unexpected(setup.error());
     switch (kind) {
         case ReportKind::TimeLogs:
         case ReportKind::TotalHours:
-            return buildLogs(kind, scope, *setup, att);
+            return buildLogs(kind, scope, *setup, att, work);
         case ReportKind::Daily:
             return buildDaily(scope, setup->persons, att);
         case ReportKind::Who:
             return buildWho(scope, setup->persons, att);
         default:
-            return buildDetail(kind, scope, *setup, att);
+            return buildDetail(kind, scope, *setup, att, work);
     }
 }
 

@@ -149,7 +149,7 @@ void header(ReportContents& rc, ReportKind kind, const ReportScope& s, const Dat
 }  // namespace
 
 Result<ReportContents> buildDetail(ReportKind kind, const ReportScope& s, const Setup& setup,
-                                   Database& att) {
+                                   Database& att, WorkContext* work) {
     const int shiftHours = kind == ReportKind::FiloOvernight ? kOvernightShiftHours : 0;
     const qint64 shift = shiftHours * kHourMs;
     const DetailRun run{kind,           s.records == RecordsOfInterest::InOut,
@@ -161,7 +161,9 @@ Result<ReportContents> buildDetail(ReportKind kind, const ReportScope& s, const 
     const Stamp firstDay =
         setup.range.allDates ? setup.range.firstDay - shift : setup.range.firstDay;
     Writer w(rc, s);
+    size_t done = 0;
     for (const PersonRow& person : setup.persons) {
+        if (stopAt(work, done++, setup)) return fail(kWorkCancelled);
         auto cur = OpenPersonRecords(att, person.cardNo, s.records, setup.range, shiftHours);
         if (!cur) return std::unexpected(cur.error());
         w.person(personLine(person) + (kind == ReportKind::Detail && !run.strict

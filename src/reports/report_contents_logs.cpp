@@ -53,7 +53,7 @@ QString totalHoursPart(RecordCursor& cur, Stamp q, bool strict, int format, Pers
 }  // namespace
 
 Result<ReportContents> buildLogs(ReportKind kind, const ReportScope& s, const Setup& setup,
-                                 Database& att) {
+                                 Database& att, WorkContext* work) {
     const bool totals = kind == ReportKind::TotalHours;
     const bool strict = s.records == RecordsOfInterest::InOut;
     ReportContents rc;
@@ -62,7 +62,9 @@ Result<ReportContents> buildLogs(ReportKind kind, const ReportScope& s, const Se
     rc.title = (totals ? QStringLiteral("Total Hours") : QStringLiteral("Time Logs")) +
                recordsText(s.records);
     Writer w(rc, s);
+    size_t done = 0;
     for (const PersonRow& person : setup.persons) {
+        if (stopAt(work, done++, setup)) return fail(kWorkCancelled);
         auto cur = OpenPersonRecords(att, person.cardNo, s.records, setup.range);
         if (!cur) return std::unexpected(cur.error());
         w.person(personLine(person) + (totals ? QString() : recordCountText(qint64(cur->size()))));
