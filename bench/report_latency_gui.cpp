@@ -191,7 +191,7 @@ const char* stepName(Step s) {
         case Step::Preview:
             return "preview open";
         case Step::Closing:
-            return "preview closed, dialog again";
+            return "preview closing, dialog again";
         case Step::Done:
             return "after the report";
     }
@@ -278,10 +278,12 @@ int main(int argc, char** argv) {
     QTimer monitor;
     monitor.setTimerType(Qt::PreciseTimer);
     auto lastTick = Clock::now();
+    Step lastStep = step;  // a hold is charged to the step it began in
     QObject::connect(&monitor, &QTimer::timeout, [&] {
         const auto now = Clock::now();
-        stalls.push_back({msBetween(lastTick, now), step, now});
+        stalls.push_back({msBetween(lastTick, now), lastStep, now});
         lastTick = now;
+        lastStep = step;
     });
 
     FrameSender sender(controlPort);
@@ -292,6 +294,8 @@ int main(int argc, char** argv) {
         QWidget* modal = QApplication::activeModalWidget();
         const bool scope = modal && modal->objectName() == QStringLiteral("TSetLateScope");
         ReportPreview* preview = openPreview();
+        if (step == Step::Closing && !preview && runs.back().closed == Clock::time_point())
+            runs.back().closed = Clock::now();
         if ((step == Step::Dialog || step == Step::Closing) && scope) {
             if (int(runs.size()) == reportRuns) {
                 button(modal, "bCancel")->click();
@@ -304,13 +308,13 @@ int main(int argc, char** argv) {
             runs.back().built = Clock::now();
             runs.back().pages = preview->pages()->pageCount();
             step = Step::Preview;
-        } else if (step == Step::Preview && !preview) {
-            runs.back().closed = Clock::now();
-            step = Step::Closing;
-        } else if (step == Step::Preview && preview->pages()->pagesPainted() > 0 &&
+        } else if (step == Step::Preview && preview && preview->pages()->pagesPainted() > 0 &&
                    runs.back().shown == Clock::time_point()) {
             runs.back().shown = Clock::now();
-            QTimer::singleShot(1000, preview, &QWidget::close);
+            QTimer::singleShot(1000, preview, [&step, preview] {
+                step = Step::Closing;
+                preview->close();
+            });
         }
     });
 
