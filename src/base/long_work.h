@@ -26,6 +26,9 @@
 // connection of the data module, no QObject living there. What the work produces goes back as
 // its result, and the caller shows it.
 //
+// The work checks cancelled() often (every person, every few thousand lines, every page), so
+// Cancel and a shutdown are answered within a moment.
+//
 // Cancelling is a normal outcome: the result says cancelled() and nothing is shown. A failure's
 // text is shown to the operator (Operator::error) before the result is handed back. When the
 // application quits while work runs (the window closed, SIGTERM), the local loop ends, the work
@@ -37,6 +40,7 @@
 
 #include <QString>
 #include <atomic>
+#include <exception>
 #include <functional>
 #include <optional>
 
