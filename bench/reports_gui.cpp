@@ -3,6 +3,7 @@
 // to a bare indexed scan of the same rows, reading each person's records in time order and
 // nothing more.
 #include "app/headless_operator.h"
+#include "bench_log.h"
 #include "reports/report_contents.h"
 #include "reports/report_text.h"
 #include "reports/ui/report_pages.h"
@@ -27,34 +28,6 @@ double secondsSince(std::chrono::steady_clock::time_point t0) {
 // Processor time of this process: the machine is shared, so wall time alone says little.
 double cpuSeconds() {
     return double(std::clock()) / CLOCKS_PER_SEC;
-}
-
-// Generated inside SQLCipher: weekdays of 2025, four punches a day with a few minutes' spread.
-const char* const kFill = R"sql(
-WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 500),
-days(day) AS (SELECT date('2025-01-01', '+' || i || ' days') FROM n
-              WHERE i < 365 AND strftime('%w', date('2025-01-01', '+' || i || ' days'))
-                    NOT IN ('0', '6') LIMIT 260),
-cards(c) AS (SELECT i + 1 FROM n WHERE i < 500),
-punch(k, base, mode) AS (VALUES (0, 8 * 60 + 50, 1), (1, 12 * 60, 2), (2, 13 * 60, 1),
-                                (3, 17 * 60, 2))
-INSERT INTO recorder(SYSTIME, CARDNO, MODE, READER)
-SELECT day || ' ' || printf('%02d:%02d:%02d', (base + (c * 7 + k) % 20) / 60,
-                            (base + (c * 7 + k) % 20) % 60, c % 60), c, mode, 1
-FROM days, cards, punch ORDER BY day, c, k
-)sql";
-
-const char* const kStaff = R"sql(
-WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 500)
-INSERT INTO staffs(CARDNO, NAME, WORKGRP) SELECT i, printf('Holder %03d', i), 1 FROM n
-)sql";
-
-bool fill(Tdsrc& data) {
-    {
-        Transaction tx(data.att());
-        if (!data.att().exec(QString::fromLatin1(kFill)) || !tx.commit()) return false;
-    }
-    return bool(data.src().exec(QString::fromLatin1(kStaff)));
 }
 
 // The floor: every person's rows through the (CARDNO, SYSTIME) index, each value read.
@@ -115,7 +88,7 @@ int main(int argc, char** argv) {
     data.setDataFolder(dir.path());
     if (!data.prepareDataFolder().value_or(false) || !data.OpenDatabases()) return 1;
     auto t0 = std::chrono::steady_clock::now();
-    if (!fill(data)) return std::fprintf(stderr, "fill failed\n"), 1;
+    if (!FillSiteYear(data)) return std::fprintf(stderr, "fill failed\n"), 1;
     std::printf("log filled: %lld rows in %.2f s\n", qlonglong(data.logCount()), secondsSince(t0));
 
     t0 = std::chrono::steady_clock::now();

@@ -15,6 +15,9 @@ public:
     virtual ~Progress() = default;
     virtual void step() = 0;  // advances the bar by one
     virtual void setPosition(int value) = 0;
+    // True once the operator asked to stop (Cancel, or the window closed). Only a work
+    // progress window (Operator::workProgress) can be cancelled.
+    virtual bool cancelRequested() const { return false; }
 };
 
 // The wait cursor while the object lives; the previous cursor comes back afterwards.
@@ -59,6 +62,12 @@ public:
         const std::function<bool(const QString&, const QString&)>& accept) = 0;
 
     virtual std::unique_ptr<Progress> progress(const QString& caption, int maximum) = 0;
+    // The progress window of work that runs on a worker while the event loop goes on
+    // (base/long_work.h): it offers Cancel and keeps the operator out of the other windows
+    // until the work ends. An operator without such a window shows its plain progress.
+    virtual std::unique_ptr<Progress> workProgress(const QString& caption, int maximum) {
+        return progress(caption, maximum);
+    }
     virtual std::unique_ptr<WaitCursor> waitCursor() = 0;
 };
 

@@ -1,6 +1,7 @@
 #pragma once
 
 // Shared pieces of the report builders: the band writer and the printed day walk.
+#include "base/long_work.h"
 #include "reports/report_contents.h"
 
 #include <functional>
@@ -66,8 +67,9 @@ struct PersonLines {
     std::function<QString(const PersonCounters&)> totalText;
 };
 struct Setup;
+// Stops early, failing with kWorkCancelled, when the work is cancelled.
 Result<void> writePersons(Writer& w, const ReportScope& s, const Setup& setup, Database& att,
-                          const PersonLines& lines);
+                          const PersonLines& lines, WorkContext* work);
 
 // The range of a report; cancels (nothing) on an empty log with all dates.
 struct Setup {
@@ -77,10 +79,14 @@ struct Setup {
 Result<Setup> prepareReport(const ReportScope& scope, const QDate& today, Database& att,
                             Database& src);
 
+// The progress at person `done` of the setup's; true when the work is to stop (the builder
+// then fails with kWorkCancelled).
+bool stopAt(WorkContext* work, size_t done, const Setup& setup);
+
 Result<ReportContents> buildLogs(ReportKind kind, const ReportScope& s, const Setup& setup,
-                                 Database& att);
+                                 Database& att, WorkContext* work);
 Result<ReportContents> buildDetail(ReportKind kind, const ReportScope& s, const Setup& setup,
-                                   Database& att);
+                                   Database& att, WorkContext* work);
 Result<ReportContents> buildDaily(const ReportScope& s, const std::vector<PersonRow>& persons,
                                   Database& att);
 Result<ReportContents> buildWho(const ReportScope& s, const std::vector<PersonRow>& persons,

@@ -1,5 +1,6 @@
 #include "reports/report_contents.h"
 
+#include "base/long_work.h"
 #include "reports/report_build.h"
 #include "reports/report_texts.h"
 #include "store/messages.h"
@@ -74,9 +75,11 @@ QString dayPart(LineStart start, Stamp q, Stamp blankDay, qint64 shift) {
 }
 
 Result<void> writePersons(Writer& w, const ReportScope& s, const Setup& setup, Database& att,
-                          const PersonLines& lines) {
+                          const PersonLines& lines, WorkContext* work) {
     const qint64 shift = lines.shiftHours * kHourMs;
+    size_t done = 0;
     for (const PersonRow& person : setup.persons) {
+        if (stopAt(work, done++, setup)) return fail(kWorkCancelled);
         auto cur = OpenPersonRecords(att, person.cardNo, s.records, setup.range, lines.shiftHours);
         if (!cur) return std::unexpected(cur.error());
         w.person(lines.personText(person, *cur));
@@ -131,23 +134,29 @@ Result<Setup> prepareReport(const ReportScope& scope, const QDate& today, Databa
     return s;
 }
 
+bool stopAt(WorkContext* work, size_t done, const Setup& setup) {
+    if (!work) return false;
+    work->setProgress(qint64(done), qint64(setup.persons.size()));
+    return work->cancelled();
+}
+
 }  // namespace report_build
 
 Result<ReportContents> buildReport(ReportKind kind, const ReportScope& scope, const QDate& today,
-                                   Database& att, Database& src) {
+                                   Database& att, Database& src, WorkContext* work) {
     using namespace report_build;
     auto setup = prepareReport(scope, today, att, src);
     if (!setup) return std::unexpected(setup.error());
     switch (kind) {
         case ReportKind::TimeLogs:
         case ReportKind::TotalHours:
-            return buildLogs(kind, scope, *setup, att);
+            return buildLogs(kind, scope, *setup, att, work);
         case ReportKind::Daily:
             return buildDaily(scope, setup->persons, att);
         case ReportKind::Who:
             return buildWho(scope, setup->persons, att);
         default:
-            return buildDetail(kind, scope, *setup, att);
+            return buildDetail(kind, scope, *setup, att, work);
     }
 }
 

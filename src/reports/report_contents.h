@@ -11,6 +11,8 @@
 // pages) and the tests read the same structure.
 namespace tallyport {
 
+class WorkContext;
+
 enum class ReportKind {
     TimeLogs,       // "Time Logs"
     TotalHours,     // "Total Hours"
@@ -47,8 +49,9 @@ struct ReportContents {
 inline constexpr int kOvernightShiftHours = 12;
 
 // Runs a report over the log (`att`) and the holders (`src`); `today` anchors the date choices.
-// Fails with the text to show when the holders or records cannot be read.
+// Fails with the text to show when the holders or records cannot be read. `work`, when given
+// (a report built on a worker), hears the progress person by person and may cancel.
 Result<ReportContents> buildReport(ReportKind kind, const ReportScope& scope, const QDate& today,
-                                   Database& att, Database& src);
+                                   Database& att, Database& src, WorkContext* work = nullptr);
 
 }  // namespace tallyport

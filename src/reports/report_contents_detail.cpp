@@ -149,7 +149,7 @@ void header(ReportContents& rc, ReportKind kind, const ReportScope& s, const Dat
 }  // namespace
 
 Result<ReportContents> buildDetail(ReportKind kind, const ReportScope& s, const Setup& setup,
-                                   Database& att) {
+                                   Database& att, WorkContext* work) {
     const int shiftHours = kind == ReportKind::FiloOvernight ? kOvernightShiftHours : 0;
     const qint64 shift = shiftHours * kHourMs;
     const DetailRun run{kind,           s.records == RecordsOfInterest::InOut,
@@ -171,7 +171,7 @@ Result<ReportContents> buildDetail(ReportKind kind, const ReportScope& s, const 
                                 return detailPart(run, cur, q, c);
                             },
                             [kind](const PersonCounters& c) { return totalLine(kind, c); }};
-    if (auto r = writePersons(w, s, setup, att, lines); !r) return std::unexpected(r.error());
+    if (auto r = writePersons(w, s, setup, att, lines, work); !r) return std::unexpected(r.error());
     return rc;
 }
 

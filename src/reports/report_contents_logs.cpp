@@ -53,7 +53,7 @@ QString totalHoursPart(RecordCursor& cur, Stamp q, bool strict, int format, Pers
 }  // namespace
 
 Result<ReportContents> buildLogs(ReportKind kind, const ReportScope& s, const Setup& setup,
-                                 Database& att) {
+                                 Database& att, WorkContext* work) {
     const bool totals = kind == ReportKind::TotalHours;
     const bool strict = s.records == RecordsOfInterest::InOut;
     ReportContents rc;
@@ -76,7 +76,7 @@ Result<ReportContents> buildLogs(ReportKind kind, const ReportScope& s, const Se
             if (totals) total += QStringLiteral("  Total Time=") + DurationText(c.totalTime);
             return total;
         }};
-    if (auto r = writePersons(w, s, setup, att, lines); !r) return std::unexpected(r.error());
+    if (auto r = writePersons(w, s, setup, att, lines, work); !r) return std::unexpected(r.error());
     return rc;
 }
 

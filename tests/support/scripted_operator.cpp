@@ -82,14 +82,19 @@ std::optional<QString> ScriptedOperator::askNewPassword(
 namespace {
 class CountingProgress final : public Progress {
 public:
-    CountingProgress(int& steps, int& open) : m_steps(steps), m_open(open) { ++m_open; }
+    CountingProgress(int& steps, int& open, bool cancel = false)
+        : m_steps(steps), m_open(open), m_cancel(cancel) {
+        ++m_open;
+    }
     ~CountingProgress() override { --m_open; }
     void step() override { ++m_steps; }
     void setPosition(int) override {}
+    bool cancelRequested() const override { return m_cancel; }
 
 private:
     int& m_steps;
     int& m_open;
+    bool m_cancel;
 };
 class NoWaitCursor final : public WaitCursor {};
 }  // namespace
@@ -99,6 +104,18 @@ std::unique_ptr<Progress> ScriptedOperator::progress(const QString& caption, int
     return std::make_unique<CountingProgress>(m_progressSteps, m_openProgress);
 }
 
-std::unique_ptr<WaitCursor> ScriptedOperator::waitCursor() { return std::make_unique<NoWaitCursor>(); }
+std::unique_ptr<Progress> ScriptedOperator::workProgress(const QString& caption, int) {
+    record("work", caption);
+    bool cancel = false;
+    if (!m_cancelWork.empty()) {
+        cancel = m_cancelWork.front();
+        m_cancelWork.pop_front();
+    }
+    return std::make_unique<CountingProgress>(m_progressSteps, m_openProgress, cancel);
+}
+
+std::unique_ptr<WaitCursor> ScriptedOperator::waitCursor() {
+    return std::make_unique<NoWaitCursor>();
+}
 
 }  // namespace tallyport::test

@@ -11,7 +11,7 @@ namespace tallyport::test {
 
 // An operator that answers from a script and records every text it was shown, as
 // "kind: text" (kinds: information, error, warning, general, confirm, yesno, open, save,
-// password, newpassword, progress). A question with no scripted answer gets the safe one
+// password, newpassword, progress, work). A question with no scripted answer gets the safe one
 // (Cancel, No, nothing) and is recorded all the same.
 class ScriptedOperator final : public Operator {
 public:
@@ -24,6 +24,9 @@ public:
     void answerNewPassword(std::optional<std::pair<QString, QString>> typed) {
         m_newPasswords.push_back(std::move(typed));
     }
+    // The next work progress window is cancelled at once (as if Cancel were clicked before
+    // the work's first step); later ones run to their end.
+    void cancelNextWork() { m_cancelWork.push_back(true); }
 
     const QStringList& shown() const { return m_shown; }
     QStringList shown(const QString& kind) const;
@@ -47,13 +50,15 @@ public:
     std::optional<QString> askNewPassword(
         const std::function<bool(const QString&, const QString&)>& accept) override;
     std::unique_ptr<Progress> progress(const QString& caption, int maximum) override;
+    // Recorded as "work: caption".
+    std::unique_ptr<Progress> workProgress(const QString& caption, int maximum) override;
     std::unique_ptr<WaitCursor> waitCursor() override;
 
 private:
     void record(const char* kind, const QString& text);
 
     QStringList m_shown;
-    std::deque<bool> m_confirms, m_yesNos;
+    std::deque<bool> m_confirms, m_yesNos, m_cancelWork;
     std::deque<QString> m_files;
     std::deque<std::optional<QString>> m_passwords;
     std::deque<std::optional<std::pair<QString, QString>>> m_newPasswords;

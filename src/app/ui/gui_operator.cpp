@@ -99,6 +99,10 @@ std::unique_ptr<Progress> GuiOperator::progress(const QString& caption, int maxi
     return std::make_unique<ProgressWindow>(caption, maximum);
 }
 
+std::unique_ptr<Progress> GuiOperator::workProgress(const QString& caption, int maximum) {
+    return std::make_unique<ProgressWindow>(caption, maximum, true);
+}
+
 std::unique_ptr<WaitCursor> GuiOperator::waitCursor() {
     return std::make_unique<OverrideCursor>();
 }

@@ -27,6 +27,7 @@ public:
     std::optional<QString> askNewPassword(
         const std::function<bool(const QString&, const QString&)>& accept) override;
     std::unique_ptr<Progress> progress(const QString& caption, int maximum) override;
+    std::unique_ptr<Progress> workProgress(const QString& caption, int maximum) override;
     std::unique_ptr<WaitCursor> waitCursor() override;
 
 private:

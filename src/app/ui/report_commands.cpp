@@ -4,16 +4,20 @@
 #include "app/console.h"
 #include "app/ui/ttimerec.h"
 #include "base/clock.h"
+#include "base/long_work.h"
 #include "reports/ui/late_scope_dialog.h"
 #include "reports/ui/report_pages.h"
+#include "reports/ui/report_preview.h"
+#include "reports/ui/report_printing.h"
 #include "reports/ui/scope_dialog.h"
 #include "reports/ui/two_session_scope_dialog.h"
 #include "reports/ui/who_scope_dialog.h"
 #include "staff/ui/pick_list_dialog.h"
 #include "store/messages.h"
+#include "store/schema.h"
 
 #include <QAction>
-#include <QPrintPreviewDialog>
+#include <QDir>
 #include <QPrinter>
 
 namespace tallyport {
@@ -44,48 +48,52 @@ std::unique_ptr<QPrinter> makePrinter() {
 
 const QString kNoPrinter = QStringLiteral("No printer is available.");
 
-void preview(const ReportContents& rc, const QDateTime& printedOn, Operator& op, QWidget* owner) {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setPageLayout(reportPageLayout());
-    printer.setDocName(rc.title);
-    QPrintPreviewDialog dialog(&printer, owner);
-    dialog.setObjectName(QStringLiteral("ReportPreview"));
-    dialog.setWindowTitle(rc.title);
-    dialog.setWindowState(Qt::WindowMaximized);
-    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&](QPrinter* p) {
-        auto progress = op.progress(rc.title, 100);
-        if (auto pages = paintReportPages(rc, *p, printedOn, progress.get()); !pages)
-            op.error(pages.error().text);
-    });
-    dialog.exec();
+Result<Database> openReadOnly(const QString& folder, const QString& name, const QByteArray& key) {
+    const QString path = QDir(folder).filePath(name);
+    auto db = Database::open(path, key, Database::Mode::ReadOnly);
+    if (!db) return fail(msg::CannotOpen(path));
+    return db;
 }
 
-void print(const ReportContents& rc, const QDateTime& printedOn, Operator& op) {
-    std::unique_ptr<QPrinter> printer = makePrinter();
-    if (!printer->isValid() ||
-        (printer->printerName().isEmpty() && printer->outputFileName().isEmpty()))
-        return op.error(kNoPrinter);
-    printer->setPageLayout(reportPageLayout());
-    printer->setDocName(rc.title);
-    auto progress = op.progress(rc.title, 100);
-    if (auto pages = paintReportPages(rc, *printer, printedOn, progress.get()); !pages)
-        op.error(pages.error().text);
+// On the worker: connections of its own to the data folder's files, the contents, the pages.
+Result<ReportDocument> buildPages(ReportKind kind, const ReportScope& scope, const QDate& today,
+                                  const QString& folder, WorkContext& work) {
+    auto att = openReadOnly(folder, kLogFile, kLogKey);
+    if (!att) return std::unexpected(att.error());
+    auto src = openReadOnly(folder, kSystemFile, kSystemKey);
+    if (!src) return std::unexpected(src.error());
+    work.setPart(0, 90);
+    auto rc = buildReport(kind, scope, today, *att, *src, &work);
+    if (!rc) return std::unexpected(rc.error());
+    work.setPart(90, 100);
+    return layoutReportPages(std::move(*rc), QDateTime(), &work);
 }
 
-void runReport(ReportKind kind, const ReportScope& scope, Console& console, QWidget* owner) {
+void runReport(ReportKind kind, const ReportScope& scope, const QString& caption, Console& console,
+               QWidget* owner) {
     Operator& op = console.op();
-    Result<ReportContents> rc = [&] {
-        auto wait = op.waitCursor();
-        return buildReport(kind, scope, appClock().now().date(), console.data().att(),
-                           console.data().src());
-    }();
-    if (!rc) return op.error(rc.error().text);
-    if (rc->lines.empty()) return;  // nobody in the scope: nothing to print
-    const QDateTime printedOn = appClock().now();
-    if (scope.previewOnly)
-        preview(*rc, printedOn, op, owner);
-    else
-        print(*rc, printedOn, op);
+    std::unique_ptr<QPrinter> printer;
+    if (!scope.previewOnly) {
+        printer = makePrinter();
+        if (!printer->isValid() ||
+            (printer->printerName().isEmpty() && printer->outputFileName().isEmpty()))
+            return op.error(kNoPrinter);
+    }
+    const QString folder = console.data().dataFolder();
+    const QDate today = appClock().now().date();
+    auto doc = runLongWork<ReportDocument>(op, caption, [=](WorkContext& work) {
+        return buildPages(kind, scope, today, folder, work);
+    });
+    if (!doc) return;                           // cancelled, or failed and said
+    if (doc->contents().lines.empty()) return;  // nobody in the scope: nothing to print
+    doc->setPrintedOn(appClock().now());
+    if (printer) {
+        prepareReportPrinter(*printer, *doc);
+        printReport(*doc, *printer, op);
+        return;
+    }
+    ReportPreview preview(std::move(*doc), op, owner);
+    preview.exec();
 }
 
 }  // namespace
@@ -137,7 +145,7 @@ void runReportAction(const ReportAction& action, Console& console, QWidget* owne
     while (dialog->exec() == QDialog::Accepted) {
         if (action.firstInLastOutOnly)
             dialog->setFirstInLastOutOnly(action.firstInLastOutOnly(dialog->scope()));
-        runReport(action.kind, dialog->scope(), console, owner);
+        runReport(action.kind, dialog->scope(), dialog->windowTitle(), console, owner);
     }
 }
 

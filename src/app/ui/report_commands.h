@@ -30,8 +30,10 @@ std::unique_ptr<ReportScopeDialog> makeScopeDialog(const ReportAction& action, C
                                                    QWidget* owner);
 
 // Runs one action: "No record." on an empty log before any dialog; then the dialog comes back
-// after each report until it is cancelled. Each report is shown in a modal preview (printing
-// from there) or, without "Preview Only", sent straight to the printer.
+// after each report until it is cancelled. Each report is built and laid out on a worker with
+// connections of its own (a progress window that can cancel, the readers read meanwhile), then
+// shown in a modal preview (printing from there) or, without "Preview Only", printed straight
+// on a worker.
 void runReportAction(const ReportAction& action, Console& console, QWidget* owner);
 
 // Connects the Reports menu's printed reports of the main window.

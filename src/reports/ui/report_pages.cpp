@@ -1,27 +1,39 @@
 #include "reports/ui/report_pages.h"
 
-#include "base/operator.h"
+#include "base/long_work.h"
 
 #include <QFontMetricsF>
 #include <QGlyphRun>
 #include <QMarginsF>
-#include <QPageLayout>
+#include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QRawFont>
+#include <QPrinter>
 #include <QSaveFile>
 
 namespace tallyport {
 
 namespace {
 
+using Measures = ReportMeasures;
+using Style = ReportPagePainter::Style;
+
 const QColor kYellow(255, 255, 0);
 constexpr double kRuleWidthMm = 0.2;
+const QString kCannotDraw = QStringLiteral("The report pages cannot be drawn.");
+
+double mm(double millimetres) {
+    return millimetres * Measures::kLayoutDpi / 25.4;
+}
+
+int layoutPixels(double points) {
+    return int(points * Measures::kLayoutDpi / 72.0 + 0.5);
+}
 
 QFont sansFont(double points, bool underline = false) {
     QFont f(QStringLiteral("DejaVu Sans"));
     f.setStyleHint(QFont::SansSerif);
-    f.setPointSizeF(points);
+    f.setPixelSize(layoutPixels(points));
     f.setUnderline(underline);
     return f;
 }
@@ -30,176 +42,77 @@ QFont monoFont(double points) {
     QFont f(QStringLiteral("DejaVu Sans Mono"));
     f.setStyleHint(QFont::TypeWriter);
     f.setFixedPitch(true);
-    f.setPointSizeF(points);
+    f.setPixelSize(layoutPixels(points));
     return f;
 }
 
-// A band's font and measures, worked out once per run: the pages of a year's report hold
-// hundreds of thousands of lines.
-struct BandStyle {
-    QFont font;
-    double height = 0;    // with a little leading, so coloured bands read as separate lines
-    double baseline = 0;  // from the band's top
-    double widest = 0;    // the widest character: a cheap bound before measuring a line
-    QRawFont raw;         // fixed pitch only: plain lines are laid glyph by glyph, unshaped
-    double pitch = 0;
-};
-
-// One page being filled: the text area in device units and how far down it is used.
-struct PageState {
-    QPainter* p = nullptr;
-    QRectF area;         // the text area, origin at its top left
-    double bodyTop = 0;  // below the page header
-    double bodyEnd = 0;  // above the page footer
-    double y = 0;        // next band's top
-    int page = 0;
-    QDateTime printedOn;
-    const ReportContents* rc = nullptr;
-    BandStyle person, detail;
-    const QFont* current = nullptr;  // the band font last set on the painter
-};
-
-double mm(const PageState& s, double millimetres) {
-    return millimetres * s.p->device()->logicalDpiY() / 25.4;
+QFont labelFont() {
+    return sansFont(10);
+}
+QFont titleFont() {
+    return sansFont(18, true);
+}
+QFont footerFont() {
+    return sansFont(9);
+}
+QFont personFont() {
+    return sansFont(11);
+}
+QFont detailFont() {
+    return monoFont(9);
 }
 
-double lineHeight(const PageState& s, const QFont& f) {
-    return QFontMetricsF(f, s.p->device()).height();
+double lineHeight(const QFont& f) {
+    return QFontMetricsF(f).height();
 }
 
-BandStyle bandStyle(QPaintDevice* device, const QFont& font) {
-    const QFontMetricsF m(font, device);
+Measures::Band bandOf(const QFont& font) {
+    const QFontMetricsF m(font);
     const double height = m.height() * 1.15;
-    BandStyle style{font, height, (height - m.height()) / 2 + m.ascent(), m.maxWidth(), {}, 0};
-    if (font.fixedPitch()) {
-        style.raw = QRawFont::fromFont(font);
-        style.raw.setPixelSize(font.pointSizeF() * device->logicalDpiY() / 72.0);
-        style.pitch = style.raw.averageCharWidth();
-    }
-    return style;
+    return {height, (height - m.height()) / 2 + m.ascent()};
 }
 
-bool isPlainLatin(const QString& text) {
-    for (QChar c : text)
-        if (c.unicode() < 0x20 || c.unicode() > 0xff) return false;
-    return true;
+// Left label and right label on one line, the title centred and underlined below them, then
+// the working-hours lines.
+double headerHeight(const ReportContents& rc, const Measures& m) {
+    double y = m.labelHeight + m.titleHeight;
+    for (const QString& h : rc.headerLines)
+        if (!h.isEmpty()) y += m.labelHeight;
+    return y + mm(3);
 }
 
-// The detail lines are most of a long report: laying their glyphs at the fixed pitch spares
-// the text shaping that costs most of the time.
-bool drawFixedPitch(PageState& s, const BandStyle& style, const QString& text) {
-    if (!style.raw.isValid() || !isPlainLatin(text) || text.size() * style.pitch > s.area.width())
-        return false;
-    const QList<quint32> glyphs = style.raw.glyphIndexesForString(text);
-    if (glyphs.size() != text.size() || glyphs.contains(0u)) return false;
-    QList<QPointF> positions(glyphs.size());
-    for (qsizetype i = 0; i < positions.size(); ++i) positions[i] = QPointF(i * style.pitch, 0);
-    QGlyphRun run;
-    run.setRawFont(style.raw);
-    run.setGlyphIndexes(glyphs);
-    run.setPositions(positions);
-    s.p->drawGlyphRun(QPointF(0, s.y + style.baseline), run);
-    return true;
+// The text area as a printer of the layout's resolution has it: the page and its margins in
+// whole points, then whole pixels.
+QRect areaInUnits() {
+    return reportPageLayout().paintRectPixels(int(Measures::kLayoutDpi));
 }
 
-const BandStyle& styleOf(const PageState& s, Band band) {
-    return band == Band::Person ? s.person : s.detail;
+Measures measure(const ReportContents& rc) {
+    const QRect area = areaInUnits();
+    Measures m;
+    m.width = area.width();
+    m.height = area.height();
+    m.labelHeight = lineHeight(labelFont());
+    m.titleHeight = lineHeight(titleFont());
+    m.footerHeight = lineHeight(footerFont());
+    m.bodyTop = headerHeight(rc, m);
+    m.bodyEnd = m.height - m.footerHeight - mm(2);
+    m.person = bandOf(personFont());
+    m.detail = bandOf(detailFont());
+    return m;
 }
 
-void drawText(PageState& s, const QFont& f, double top, const QString& text, int align) {
-    s.p->setFont(f);
-    s.current = nullptr;
-    const QRectF r(0, top, s.area.width(), lineHeight(s, f));
-    s.p->drawText(r, align | Qt::AlignVCenter | Qt::TextSingleLine, text);
+const Measures::Band& bandMeasures(const Measures& m, Band band) {
+    return band == Band::Person ? m.person : m.detail;
 }
 
-// Left label and right label on one line, the title centred and underlined below them,
-// then the working-hours lines.
-double drawPageHeader(PageState& s) {
-    const QFont label = sansFont(10);
-    drawText(s, label, 0, s.rc->leftLabel, Qt::AlignLeft);
-    drawText(s, label, 0, s.rc->rightLabel, Qt::AlignRight);
-    double y = lineHeight(s, label);
-    const QFont title = sansFont(18, true);
-    drawText(s, title, y, s.rc->title, Qt::AlignHCenter);
-    y += lineHeight(s, title);
-    for (const QString& h : s.rc->headerLines) {
-        if (h.isEmpty()) continue;
-        drawText(s, label, y, h, Qt::AlignLeft);
-        y += lineHeight(s, label);
-    }
-    return y + mm(s, 3);
-}
+// Lines between progress reports and cancel checks: a year's report has hundreds of thousands.
+constexpr size_t kCheckEvery = 4096;
 
-double footerHeight(const PageState& s) {
-    return lineHeight(s, sansFont(9));
-}
-
-void drawPageFooter(PageState& s) {
-    const QFont f = sansFont(9);
-    const double top = s.area.height() - footerHeight(s);
-    drawText(
-        s, f, top,
-        QStringLiteral("Printed on ") + s.printedOn.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
-        Qt::AlignLeft);
-    drawText(s, f, top, QStringLiteral("P.") + QString::number(s.page), Qt::AlignRight);
-}
-
-// Starts a page (the device's first page is already there) with its header and footer.
-bool startPage(PageState& s, QPagedPaintDevice& device) {
-    if (s.page > 0 && !device.newPage()) return false;
-    ++s.page;
-    s.bodyTop = drawPageHeader(s);
-    drawPageFooter(s);
-    s.bodyEnd = s.area.height() - footerHeight(s) - mm(s, 2);
-    s.y = s.bodyTop;
-    return true;
-}
-
-void drawRule(PageState& s, double y) {
-    s.p->setPen(QPen(Qt::black, mm(s, kRuleWidthMm)));
-    s.p->drawLine(QPointF(0, y), QPointF(s.area.width(), y));
-}
-
-// A line wider than the text area is printed smaller rather than cut off: a total line's
-// last figures matter as much as its first.
-void drawBandText(PageState& s, const BandStyle& style, const QString& text) {
-    if (drawFixedPitch(s, style, text)) return;
-    if (s.current != &style.font) s.p->setFont(style.font);
-    s.current = &style.font;
-    if (text.size() * style.widest > s.area.width()) {
-        const double width = s.p->fontMetrics().horizontalAdvance(text);
-        if (width > s.area.width()) {
-            QFont smaller = style.font;
-            smaller.setPointSizeF(smaller.pointSizeF() * s.area.width() / width * 0.98);
-            s.p->setFont(smaller);
-            s.current = nullptr;
-        }
-    }
-    s.p->drawText(QPointF(0, s.y + style.baseline), text);
-}
-
-void drawBand(PageState& s, const ReportLine& line) {
-    const BandStyle& style = styleOf(s, line.band);
-    const QRectF r(0, s.y, s.area.width(), style.height);
-    if (line.colour == BandColour::Yellow) s.p->fillRect(r, kYellow);
-    s.p->setPen(Qt::black);
-    if (!line.text.isEmpty()) drawBandText(s, style, line.text);
-    if (line.band == Band::Person || line.band == Band::Total) {
-        drawRule(s, r.top());
-        drawRule(s, r.bottom());
-    }
-    s.y += style.height;
-}
-
-bool placeBand(PageState& s, QPagedPaintDevice& device, const ReportLine& line) {
-    const double h = styleOf(s, line.band).height;
-    const bool pageUsed = s.y > s.bodyTop;
-    if ((line.newPage && pageUsed) || (s.y + h > s.bodyEnd && pageUsed)) {
-        if (!startPage(s, device)) return false;
-    }
-    drawBand(s, line);
-    return true;
+bool stopped(WorkContext* work, size_t done, size_t total) {
+    if (!work) return false;
+    work->setProgress(qint64(done), qint64(total));
+    return work->cancelled();
 }
 
 }  // namespace
@@ -209,34 +122,205 @@ QPageLayout reportPageLayout() {
                        QMarginsF(20.0, 10.0, 15.0, 10.0), QPageLayout::Millimeter);
 }
 
-Result<int> paintReportPages(const ReportContents& rc, QPagedPaintDevice& device,
-                             const QDateTime& printedOn, Progress* progress) {
-    QPainter painter;
-    if (!painter.begin(&device)) return fail(QStringLiteral("The report pages cannot be drawn."));
-    PageState s{&painter,
-                QRectF(0, 0, device.width(), device.height()),
-                0,
-                0,
-                0,
-                0,
-                printedOn,
-                &rc,
-                bandStyle(&device, sansFont(11)),
-                bandStyle(&device, monoFont(9))};
-    bool ok = startPage(s, device);
-    const size_t n = rc.lines.size();
-    for (size_t i = 0; ok && i < n; ++i) {
-        if (progress && i % 512 == 0) progress->setPosition(int(i * 100 / n));
-        ok = placeBand(s, device, rc.lines[i]);
-    }
-    if (progress) progress->setPosition(100);
-    painter.end();
-    if (!ok) return fail(QStringLiteral("The report pages cannot be drawn."));
-    return s.page;
+size_t ReportDocument::endLine(int index) const {
+    const size_t next = size_t(index) + 1;
+    return next < m_starts.size() ? m_starts[next] : m_contents->lines.size();
 }
 
-Result<void> writeReportPdf(const ReportContents& rc, const QString& path,
-                            const QDateTime& printedOn) {
+Result<ReportDocument> layoutReportPages(ReportContents rc, const QDateTime& printedOn,
+                                         WorkContext* work) {
+    ReportDocument doc;
+    doc.m_measures = measure(rc);
+    doc.m_printedOn = printedOn;
+    const Measures& m = doc.m_measures;
+    doc.m_starts.push_back(0);
+    double y = m.bodyTop;
+    const size_t n = rc.lines.size();
+    for (size_t i = 0; i < n; ++i) {
+        if (i % kCheckEvery == 0 && stopped(work, i, n)) return fail(kWorkCancelled);
+        const ReportLine& line = rc.lines[i];
+        const double h = bandMeasures(m, line.band).height;
+        const bool pageUsed = y > m.bodyTop;
+        if (pageUsed && (line.newPage || y + h > m.bodyEnd)) {
+            doc.m_starts.push_back(i);
+            y = m.bodyTop;
+        }
+        y += h;
+    }
+    doc.m_contents = std::make_shared<const ReportContents>(std::move(rc));
+    return doc;
+}
+
+namespace {
+
+Style styleOf(const QFont& font) {
+    const QFontMetricsF metrics(font);
+    Style style{font, bandOf(font), metrics.maxWidth(), {}, 0};
+    if (font.fixedPitch()) {
+        style.raw = QRawFont::fromFont(font);
+        style.raw.setPixelSize(font.pixelSize());
+        style.pitch = style.raw.averageCharWidth();
+    }
+    return style;
+}
+
+// One page being painted, in layout units from the text area's top left.
+struct PageRun {
+    QPainter& p;
+    const ReportDocument& doc;
+    const Measures& m;
+    double y = 0;
+    const QFont* current = nullptr;  // the band font last set on the painter
+};
+
+bool isPlainLatin(const QString& text) {
+    for (QChar c : text)
+        if (c.unicode() < 0x20 || c.unicode() > 0xff) return false;
+    return true;
+}
+
+// The detail lines are most of a long report: laying their glyphs at the fixed pitch spares
+// the text shaping that costs most of the time.
+bool drawFixedPitch(PageRun& r, const Style& style, const QString& text) {
+    if (!style.raw.isValid() || !isPlainLatin(text) || text.size() * style.pitch > r.m.width)
+        return false;
+    const QList<quint32> glyphs = style.raw.glyphIndexesForString(text);
+    if (glyphs.size() != text.size() || glyphs.contains(0u)) return false;
+    QList<QPointF> positions(glyphs.size());
+    for (qsizetype i = 0; i < positions.size(); ++i) positions[i] = QPointF(i * style.pitch, 0);
+    QGlyphRun run;
+    run.setRawFont(style.raw);
+    run.setGlyphIndexes(glyphs);
+    run.setPositions(positions);
+    r.p.drawGlyphRun(QPointF(0, r.y + style.band.baseline), run);
+    return true;
+}
+
+void drawText(PageRun& r, const QFont& f, double top, const QString& text, int align) {
+    r.p.setFont(f);
+    r.current = nullptr;
+    const QRectF box(0, top, r.m.width, lineHeight(f));
+    r.p.drawText(box, align | Qt::AlignVCenter | Qt::TextSingleLine, text);
+}
+
+void drawPageHeader(PageRun& r) {
+    const ReportContents& rc = r.doc.contents();
+    const QFont label = labelFont();
+    drawText(r, label, 0, rc.leftLabel, Qt::AlignLeft);
+    drawText(r, label, 0, rc.rightLabel, Qt::AlignRight);
+    double y = r.m.labelHeight;
+    drawText(r, titleFont(), y, rc.title, Qt::AlignHCenter);
+    y += r.m.titleHeight;
+    for (const QString& h : rc.headerLines) {
+        if (h.isEmpty()) continue;
+        drawText(r, label, y, h, Qt::AlignLeft);
+        y += r.m.labelHeight;
+    }
+}
+
+void drawPageFooter(PageRun& r, int index) {
+    const double top = r.m.height - r.m.footerHeight;
+    const QString printed = r.doc.printedOn().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    drawText(r, footerFont(), top, QStringLiteral("Printed on ") + printed, Qt::AlignLeft);
+    drawText(r, footerFont(), top, QStringLiteral("P.") + QString::number(index + 1),
+             Qt::AlignRight);
+}
+
+void drawRule(PageRun& r, double y) {
+    r.p.setPen(QPen(Qt::black, mm(kRuleWidthMm)));
+    r.p.drawLine(QPointF(0, y), QPointF(r.m.width, y));
+}
+
+// A line wider than the text area is printed smaller rather than cut off: a total line's
+// last figures matter as much as its first.
+void drawBandText(PageRun& r, const Style& style, const QString& text) {
+    if (drawFixedPitch(r, style, text)) return;
+    if (r.current != &style.font) r.p.setFont(style.font);
+    r.current = &style.font;
+    if (text.size() * style.widest > r.m.width) {
+        const double width = QFontMetricsF(style.font).horizontalAdvance(text);
+        if (width > r.m.width) {
+            QFont smaller = style.font;
+            smaller.setPixelSize(qMax(1, int(smaller.pixelSize() * r.m.width / width * 0.98)));
+            r.p.setFont(smaller);
+            r.current = nullptr;
+        }
+    }
+    r.p.drawText(QPointF(0, r.y + style.band.baseline), text);
+}
+
+void drawBand(PageRun& r, const Style& style, const ReportLine& line) {
+    const QRectF box(0, r.y, r.m.width, style.band.height);
+    if (line.colour == BandColour::Yellow) r.p.fillRect(box, kYellow);
+    r.p.setPen(Qt::black);
+    if (!line.text.isEmpty()) drawBandText(r, style, line.text);
+    if (line.band == Band::Person || line.band == Band::Total) {
+        drawRule(r, box.top());
+        drawRule(r, box.bottom());
+    }
+    r.y += style.band.height;
+}
+
+}  // namespace
+
+ReportPagePainter::ReportPagePainter(const ReportDocument& doc)
+    : m_doc(doc), m_person(styleOf(personFont())), m_detail(styleOf(detailFont())) {}
+
+void ReportPagePainter::paintPage(QPainter& p, int index) {
+    PageRun r{p, m_doc, m_doc.measures(), m_doc.measures().bodyTop};
+    drawPageHeader(r);
+    drawPageFooter(r, index);
+    const auto& lines = m_doc.contents().lines;
+    for (size_t i = m_doc.firstLine(index), end = m_doc.endLine(index); i < end; ++i)
+        drawBand(r, lines[i].band == Band::Person ? m_person : m_detail, lines[i]);
+}
+
+void ReportPagePainter::paintOnPaper(QPainter& p, int index, const QRectF& paper) {
+    const QRect full = reportPageLayout().fullRectPixels(int(Measures::kLayoutDpi));
+    const QPoint origin = areaInUnits().topLeft() - full.topLeft();
+    const double scale = paper.width() / full.width();
+    p.save();
+    p.fillRect(paper, Qt::white);
+    p.translate(paper.topLeft());
+    p.scale(scale, scale);
+    p.translate(origin);
+    paintPage(p, index);
+    p.restore();
+}
+
+void ReportPagePainter::paintOnDevice(QPainter& p, int index) {
+    const QPaintDevice* device = p.device();
+    p.save();
+    p.scale(device->logicalDpiX() / Measures::kLayoutDpi,
+            device->logicalDpiY() / Measures::kLayoutDpi);
+    paintPage(p, index);
+    p.restore();
+}
+
+Result<int> printReportPages(const ReportDocument& doc, QPagedPaintDevice& device,
+                             WorkContext* work) {
+    QPainter painter;
+    if (!painter.begin(&device)) return fail(kCannotDraw);
+    ReportPagePainter pages(doc);
+    const int n = doc.pageCount();
+    for (int i = 0; i < n; ++i) {
+        if (stopped(work, size_t(i), size_t(n))) {
+            // A printer drops the job rather than print what was laid so far.
+            if (auto* printer = dynamic_cast<QPrinter*>(&device)) printer->abort();
+            painter.end();
+            return fail(kWorkCancelled);
+        }
+        if (i > 0 && !device.newPage()) {
+            painter.end();
+            return fail(kCannotDraw);
+        }
+        pages.paintOnDevice(painter, i);
+    }
+    if (!painter.end()) return fail(kCannotDraw);
+    return n;
+}
+
+Result<void> writeReportPdf(const ReportDocument& doc, const QString& path, WorkContext* work) {
     QSaveFile file(path);
     const auto cannot = [&](const QString& why) {
         return fail(QStringLiteral("The file \"%1\" cannot be written: %2.").arg(path, why));
@@ -247,12 +331,21 @@ Result<void> writeReportPdf(const ReportContents& rc, const QString& path,
         writer.setPageLayout(reportPageLayout());
         writer.setResolution(300);
         writer.setCreator(QStringLiteral("Tallyport"));
-        writer.setTitle(rc.title);
-        if (auto pages = paintReportPages(rc, writer, printedOn); !pages)
+        writer.setTitle(doc.contents().title);
+        if (auto pages = printReportPages(doc, writer, work); !pages) {
+            if (work && work->cancelled()) return fail(kWorkCancelled);
             return cannot(QStringLiteral("the pages cannot be drawn"));
+        }
     }
     if (!file.commit()) return cannot(file.errorString());
     return {};
+}
+
+Result<void> writeReportPdf(const ReportContents& rc, const QString& path,
+                            const QDateTime& printedOn) {
+    auto doc = layoutReportPages(rc, printedOn);
+    if (!doc) return std::unexpected(doc.error());
+    return writeReportPdf(*doc, path);
 }
 
 }  // namespace tallyport

@@ -4,6 +4,7 @@
 #include "app/commands.h"
 #include "app/ui/ttimerec.h"
 #include "base/clock.h"
+#include "reports/ui/report_page_view.h"
 #include "reports/ui/scope_dialog_base.h"
 #include "store/setting_names.h"
 #include "support/dialog_fixture.h"
@@ -11,10 +12,10 @@
 
 #include <QAction>
 #include <QCheckBox>
-#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 
 namespace tallyport::test {
 namespace {
@@ -131,6 +132,9 @@ TEST_F(ReportCommands, PrintsStraightToThePrinterAndAsksAgain) {
     EXPECT_TRUE(filoOnReturn);
     EXPECT_TRUE(op.shown(QStringLiteral("error")).isEmpty())
         << op.shown().join(u'\n').toStdString();
+    // Built, then printed, each on a worker with its progress window.
+    EXPECT_EQ(op.shown(QStringLiteral("work")),
+              (QStringList{QStringLiteral("Total Hours"), QStringLiteral("Total Hours (All)")}));
     EXPECT_FALSE(ReadSettingBool(setting::PrintPreviewOnly, true));
 
     const QStringList pages = PdfPages(printed());
@@ -165,29 +169,97 @@ TEST_F(ReportCommands, NoPrinterIsSaidAndTheDialogComesBack) {
     EXPECT_EQ(op.shown(), QStringList{QStringLiteral("error: No printer is available.")});
 }
 
-TEST_F(ReportCommands, PreviewShowsTheReportPages) {
+// The preview opens over most of the screen with the report's pages at the page width.
+TEST_F(ReportCommands, PreviewShowsTheReportPagesAtAUsableSize) {
     auto w = window();
     addLogs();
     QString previewTitle;
-    int previewPages = 0;
+    int pageCount = 0;
+    bool fitted = false;
+    QSize size, screen;
     OnNextModal([&](QWidget* d) {
         click(d, "rball");
         setChecked(d, "cbpreview", true);
         OnNextModal([&](QWidget* preview) {
-            previewTitle = preview->objectName() + QLatin1Char('|') + preview->windowTitle();
-            if (auto* pages = preview->findChild<QPrintPreviewWidget*>()) {
-                pages->updatePreview();
-                previewPages = pages->pageCount();
-            }
+            previewTitle = className(preview) + QLatin1Char('|') + preview->objectName() +
+                           QLatin1Char('|') + preview->windowTitle();
+            auto* pages = preview->findChild<ReportPageView*>();
+            ASSERT_NE(pages, nullptr);
+            EXPECT_TRUE(QTest::qWaitFor([pages] { return pages->pagesPainted() > 0; }, 5000));
+            pageCount = pages->pageCount();
+            // The paper spans the view's width but for a small border, whatever the screen.
+            const QRectF paper = pages->pageRect(0);
+            fitted = pages->fitsWidth() && paper.width() > pages->viewport()->width() * 0.9 &&
+                     paper.right() <= pages->viewport()->width();
+            size = preview->size();
+            screen = preview->screen()->availableGeometry().size();
             OnNextModal([](QWidget* again) { click(again, "bCancel"); });
             preview->close();
         });
         click(d, "bConfirm");
     });
     w->action(QStringLiteral("actlogs"))->trigger();
-    EXPECT_EQ(previewTitle, QStringLiteral("ReportPreview|Time Logs (All)"));
-    EXPECT_EQ(previewPages, 1);
+    EXPECT_EQ(previewTitle, QStringLiteral("ReportPreview|ReportPreview|Time Logs (All)"));
+    EXPECT_EQ(pageCount, 1);
+    EXPECT_TRUE(fitted);
+    EXPECT_GE(size.width(), screen.width() * 8 / 10);
+    EXPECT_GE(size.height(), screen.height() * 8 / 10);
+    EXPECT_EQ(op.shown(QStringLiteral("work")), QStringList{QStringLiteral("Time Logs")});
     EXPECT_FALSE(QFile::exists(printed()));  // previewed, not printed
+}
+
+// Cancel in the progress window while the report is built: nothing is printed, nothing is
+// said, and the dialog comes back.
+TEST_F(ReportCommands, CancelWhileBuildingPrintsNothing) {
+    auto w = window();
+    addLogs();
+    op.cancelNextWork();
+    int shown = 0;
+    OnNextModal([&](QWidget* d) {
+        ++shown;
+        setChecked(d, "cbpreview", false);
+        OnNextModal([&](QWidget* again) {
+            ++shown;
+            click(again, "bCancel");
+        });
+        click(d, "bConfirm");
+    });
+    w->action(QStringLiteral("actlifo"))->trigger();
+    EXPECT_EQ(shown, 2);
+    EXPECT_EQ(op.shown(), QStringList{QStringLiteral("work: Total Hours")});
+    EXPECT_FALSE(QFile::exists(printed()));
+}
+
+// The console is closed (Exit, SIGTERM) while a report is built: the work is cancelled, the
+// dialog does not come back, nothing is printed and the shutdown runs in order.
+TEST_F(ReportCommands, ClosingTheConsoleWhileBuildingEndsInOrder) {
+    auto w = window();
+    addLogs();
+    ASSERT_TRUE(console().data().att().run(QStringLiteral(
+        "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 60000) "
+        "INSERT INTO recorder(SYSTIME, CARDNO, MODE, READER) "
+        "SELECT datetime('2025-01-01 08:00:00', '+' || (i * 600) || ' seconds'), 7, 1 + i % 2, 1 "
+        "FROM n")));
+    int dialogs = 0;
+    QTimer closer;  // closes the window once the build has started
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (op.shown(QStringLiteral("work")).isEmpty()) return;
+        closer.stop();
+        w->close();
+        QCoreApplication::exit(0);
+    });
+    OnNextModal([&](QWidget* d) {
+        ++dialogs;
+        setChecked(d, "cbpreview", false);
+        closer.start(1);
+        click(d, "bConfirm");
+    });
+    w->action(QStringLiteral("actlogs"))->trigger();
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_FALSE(console().data().isOpen());
+    EXPECT_TRUE(op.shown(QStringLiteral("error")).isEmpty())
+        << op.shown().join(u'\n').toStdString();
+    EXPECT_FALSE(QFile::exists(printed()));
 }
 
 }  // namespace

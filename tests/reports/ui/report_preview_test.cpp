@@ -1,0 +1,137 @@
+// The report preview: thousands of pages open and scroll without laying anything out on the
+// interface thread, page navigation and zoom, and printing from the preview, where each page
+// holds the lines the layout gave it.
+#include "reports/ui/report_preview.h"
+#include "reports/ui/report_page_view.h"
+#include "support/dialog_fixture.h"
+#include "support/pdf_text.h"
+
+#include <QLabel>
+#include <QPrinter>
+#include <QSpinBox>
+
+namespace tallyport::test {
+namespace {
+
+// `persons` persons of `days` detail lines each, enhanced colours, a total after each.
+ReportContents manyLines(int persons, int days) {
+    ReportContents rc;
+    rc.leftLabel = QStringLiteral("Time Attendance");
+    rc.rightLabel = QStringLiteral("From: 1/Jan/2025 To: 31/Dec/2025");
+    rc.title = QStringLiteral("Time Logs (All)");
+    for (int p = 0; p < persons; ++p) {
+        if (p > 0) rc.lines.push_back({Band::Blank, QString(), BandColour::White, false});
+        rc.lines.push_back(
+            {Band::Person, QStringLiteral(" [%1] Holder %1").arg(p + 1), BandColour::Yellow});
+        for (int d = 0; d < days; ++d)
+            rc.lines.push_back({Band::Detail,
+                                QStringLiteral("  Line %1 of holder %2").arg(d + 1).arg(p + 1),
+                                d % 2 ? BandColour::Yellow : BandColour::White});
+        rc.lines.push_back({Band::Total, QStringLiteral(" No of day(s) = %1 ").arg(days)});
+    }
+    return rc;
+}
+
+ReportDocument laidOut(const ReportContents& rc) {
+    auto doc = layoutReportPages(rc, QDateTime(QDate(2026, 3, 2), QTime(8, 15, 0)));
+    EXPECT_TRUE(doc.has_value());
+    return doc ? *doc : ReportDocument{};
+}
+
+class ReportPreviewTest : public DialogFixture {
+protected:
+    ScriptedOperator op;
+};
+
+TEST_F(ReportPreviewTest, ThousandsOfPagesPaintOnlyWhatIsInView) {
+    ReportPreview preview(laidOut(manyLines(500, 260)), op);
+    ReportPageView* pages = preview.pages();
+    ASSERT_GT(pages->pageCount(), 2000);
+    preview.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pages->pagesPainted() > 0; }, 5000));
+    EXPECT_LE(pages->pagesPainted(), 2);  // at the page width, one page and a bit of the next
+    auto* page = control<QSpinBox>(&preview, "sePage");
+    EXPECT_EQ(page->value(), 1);
+    EXPECT_EQ(page->suffix(), QStringLiteral(" of %1").arg(pages->pageCount()));
+
+    click(&preview, "bLast");
+    EXPECT_EQ(pages->currentPage(), pages->pageCount() - 1);
+    EXPECT_EQ(page->value(), pages->pageCount());
+    click(&preview, "bPrevious");
+    EXPECT_EQ(page->value(), pages->pageCount() - 1);
+    page->setValue(1000);
+    EXPECT_EQ(pages->currentPage(), 999);
+    EXPECT_NEAR(pages->pageRect(999).top(), 12, 1);  // the page's top at the view's top
+    pages->viewport()->repaint();
+    EXPECT_LE(pages->pagesPainted(), 2);
+}
+
+TEST_F(ReportPreviewTest, ZoomKeepsThePageAndPageWidthFitsAgain) {
+    ReportPreview preview(laidOut(manyLines(20, 100)), op);
+    ReportPageView* pages = preview.pages();
+    preview.show();
+    click(&preview, "bNext");
+    click(&preview, "bNext");
+    ASSERT_EQ(pages->currentPage(), 2);
+    const double fitted = pages->zoom();
+    const QString fittedText = control<QLabel>(&preview, "lZoom")->text();
+    click(&preview, "bZoomIn");
+    EXPECT_NEAR(pages->zoom(), fitted * 1.25, 1e-9);
+    EXPECT_FALSE(pages->fitsWidth());
+    EXPECT_NE(control<QLabel>(&preview, "lZoom")->text(), fittedText);
+    EXPECT_EQ(pages->currentPage(), 2);
+    click(&preview, "bZoomOut");
+    click(&preview, "bZoomOut");
+    EXPECT_NEAR(pages->zoom(), fitted / 1.25, 1e-9);
+    EXPECT_EQ(pages->currentPage(), 2);
+    click(&preview, "bFitWidth");
+    EXPECT_TRUE(pages->fitsWidth());
+    EXPECT_NEAR(pages->zoom(), fitted, 1e-9);
+    EXPECT_EQ(control<QLabel>(&preview, "lZoom")->text(), fittedText);
+}
+
+// Print from the preview: every page goes to the printer, on a worker with its progress
+// window, and each printed page holds exactly the lines the layout gave it.
+TEST_F(ReportPreviewTest, PrintsEveryPageAsLaidOut) {
+    QTemporaryDir out;
+    const QString file = out.filePath(QStringLiteral("printed.pdf"));
+    const ReportDocument doc = laidOut(manyLines(3, 70));
+    ReportPreview preview(doc, op);
+    preview.setPrinterChooser([&](QWidget*) {
+        auto p = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        p->setOutputFormat(QPrinter::PdfFormat);
+        p->setOutputFileName(file);
+        return p;
+    });
+    preview.show();
+    click(&preview, "bPrint");
+    EXPECT_EQ(op.shown(), QStringList{QStringLiteral("work: Time Logs (All)")});
+    const QStringList printed = PdfPages(file);
+    ASSERT_EQ(printed.size(), doc.pageCount());
+    const auto& lines = doc.contents().lines;
+    for (int i = 0; i < doc.pageCount(); ++i) {
+        SCOPED_TRACE(i + 1);
+        EXPECT_TRUE(printed[i].contains(QStringLiteral("P.%1").arg(i + 1)));
+        EXPECT_TRUE(printed[i].contains(QStringLiteral("Printed on 2026-03-02 08:15:00")));
+        const QString first = lines[doc.firstLine(i)].text.simplified();
+        const QString last = lines[doc.endLine(i) - 1].text.simplified();
+        EXPECT_TRUE(printed[i].contains(first)) << first.toStdString();
+        EXPECT_TRUE(printed[i].contains(last)) << last.toStdString();
+        if (i + 1 < doc.pageCount()) {  // the next page's first line is not here
+            const QString next = lines[doc.firstLine(i + 1)].text.simplified();
+            if (!next.isEmpty()) {
+                EXPECT_FALSE(printed[i].contains(next)) << next.toStdString();
+            }
+        }
+    }
+}
+
+TEST_F(ReportPreviewTest, NoPrinterChosenPrintsNothing) {
+    ReportPreview preview(laidOut(manyLines(1, 5)), op);
+    preview.setPrinterChooser([](QWidget*) { return std::unique_ptr<QPrinter>(); });
+    click(&preview, "bPrint");
+    EXPECT_TRUE(op.shown().isEmpty());
+}
+
+}  // namespace
+}  // namespace tallyport::test
