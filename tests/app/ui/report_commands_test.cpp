@@ -55,7 +55,25 @@ protected:
         op.clear();
         return w;
     }
+    // Runs a report command once straight to the printer and cancels the dialog when it comes
+    // back; how many times the dialog showed.
+    int printOnceThenCancel(const char* command) {
+        int shown = 0;
+        OnNextModal([&](QWidget* d) {
+            ++shown;
+            setChecked(d, "cbpreview", false);
+            OnNextModal([&](QWidget* again) {
+                ++shown;
+                click(again, "bCancel");
+            });
+            click(d, "bConfirm");
+        });
+        m_window->action(QLatin1String(command))->trigger();
+        return shown;
+    }
+
     ManualClock clock{QDateTime(QDate(2026, 3, 11), QTime(10, 0))};
+    std::unique_ptr<TTimeRec> m_window;
 
 private:
     QTemporaryDir m_out;
@@ -152,20 +170,9 @@ TEST_F(ReportCommands, NoPrinterIsSaidAndTheDialogComesBack) {
         p->setOutputFormat(QPrinter::PdfFormat);  // no file and no printer behind it
         return p;
     });
-    auto w = window();
+    m_window = window();
     addLogs();
-    int shown = 0;
-    OnNextModal([&](QWidget* d) {
-        ++shown;
-        setChecked(d, "cbpreview", false);
-        OnNextModal([&](QWidget* again) {
-            ++shown;
-            click(again, "bCancel");
-        });
-        click(d, "bConfirm");
-    });
-    w->action(QStringLiteral("actinout"))->trigger();
-    EXPECT_EQ(shown, 2);
+    EXPECT_EQ(printOnceThenCancel("actinout"), 2);
     EXPECT_EQ(op.shown(), QStringList{QStringLiteral("error: No printer is available.")});
 }
 
@@ -211,21 +218,10 @@ TEST_F(ReportCommands, PreviewShowsTheReportPagesAtAUsableSize) {
 // Cancel in the progress window while the report is built: nothing is printed, nothing is
 // said, and the dialog comes back.
 TEST_F(ReportCommands, CancelWhileBuildingPrintsNothing) {
-    auto w = window();
+    m_window = window();
     addLogs();
     op.cancelNextWork();
-    int shown = 0;
-    OnNextModal([&](QWidget* d) {
-        ++shown;
-        setChecked(d, "cbpreview", false);
-        OnNextModal([&](QWidget* again) {
-            ++shown;
-            click(again, "bCancel");
-        });
-        click(d, "bConfirm");
-    });
-    w->action(QStringLiteral("actlifo"))->trigger();
-    EXPECT_EQ(shown, 2);
+    EXPECT_EQ(printOnceThenCancel("actlifo"), 2);
     EXPECT_EQ(op.shown(), QStringList{QStringLiteral("work: Total Hours")});
     EXPECT_FALSE(QFile::exists(printed()));
 }
