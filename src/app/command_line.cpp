@@ -42,7 +42,9 @@ QString usageText() {
                "  --version       show the version\n"
                "\n"
                "Batch jobs (tallyport COMMAND --help for each):\n"
-               "  report          a printed report as text or PDF\n") +
+               "  report          a printed report as text or PDF\n"
+               "  cards           the card holders' identity cards as PDF\n"
+               "  member-list     the member list as PDF\n") +
            subcommandLines() +
            QStringLiteral(
                "\nExit codes: 0 done, 1 failed, 2 bad usage, 3 a console holds the data.\n");

@@ -1,4 +1,5 @@
 // The console's entry: arguments, the single-instance guard, then the desktop or headless run.
+#include "app/card_print_command.h"
 #include "app/command_line.h"
 #include "app/demo.h"
 #include "app/headless.h"
@@ -9,6 +10,8 @@
 #include "app/ui/desktop.h"
 #include "base/clock.h"
 #include "peripherals/ui/gui_devices.h"
+#include "reports/ui/card_pages.h"
+#include "reports/ui/member_list_pages.h"
 #include "reports/ui/report_pages.h"
 #include "version.h"
 
@@ -67,18 +70,34 @@ int runDesktop(int argc, char** argv, CommandLine cl) {
     return runDesktopConsole(cl.dataDir);
 }
 
-// `tallyport report …`: drawing PDF pages with fonts needs a (windowless) GUI application;
-// text output keeps the plain core application the command makes itself.
+// Drawing PDF pages with fonts needs a (windowless) GUI application. It sees only the
+// program's name: Qt would take options of ours such as --style for its own and drop them.
+void makePdfApplication(std::optional<QGuiApplication>& app, char** argv) {
+    static int appArgc = 1;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
+    app.emplace(appArgc, argv);
+}
+
+// `tallyport report …`: text output keeps the plain core application the command makes itself.
 int runReport(int argc, char** argv) {
     std::optional<QGuiApplication> app;
-    if (reportWantsPdf(argc, argv)) {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
-        app.emplace(argc, argv);
-    }
+    if (reportWantsPdf(argc, argv)) makePdfApplication(app, argv);
     return runReportCommand(argc, argv, [](const ReportContents& rc, const QString& path) {
         return writeReportPdf(rc, path, appClock().now());
     });
+}
+
+// `tallyport cards …` and `tallyport member-list …`.
+int runHolderPrint(int argc, char** argv) {
+    std::optional<QGuiApplication> app;
+    if (holderPrintWantsPdf(argc, argv)) makePdfApplication(app, argv);
+    HolderPdfWriters writers;
+    writers.cards = writeCardSheetPdf;
+    writers.memberList = [](const std::vector<MemberRow>& rows, const QString& path) {
+        return writeMemberListPdf(rows, path, appClock().now());
+    };
+    return runHolderPrintCommand(argc, argv, writers);
 }
 
 }  // namespace
@@ -86,6 +105,7 @@ int runReport(int argc, char** argv) {
 int main(int argc, char** argv) {
     // Reports need no window and no instance lock: they only read the databases.
     if (argc > 1 && qstrcmp(argv[1], "report") == 0) return runReport(argc, argv);
+    if (argc > 1 && isHolderPrintCommand(argv[1])) return runHolderPrint(argc, argv);
     if (argc > 1)
         if (const Subcommand* s = findSubcommand(argv[1])) return s->run(argc, argv);
     const CommandLine cl = parseCommandLine(arguments(argc, argv));

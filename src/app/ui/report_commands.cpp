@@ -73,12 +73,7 @@ void runReport(ReportKind kind, const ReportScope& scope, const QString& caption
                QWidget* owner) {
     Operator& op = console.op();
     std::unique_ptr<QPrinter> printer;
-    if (!scope.previewOnly) {
-        printer = makePrinter();
-        if (!printer->isValid() ||
-            (printer->printerName().isEmpty() && printer->outputFileName().isEmpty()))
-            return op.error(kNoPrinter);
-    }
+    if (!scope.previewOnly && !(printer = readyReportPrinter(op))) return;
     const QString folder = console.data().dataFolder();
     const QDate today = appClock().now().date();
     auto doc = runLongWork<ReportDocument>(op, caption, [=](WorkContext& work) {
@@ -159,6 +154,15 @@ void connectReportCommands(TTimeRec& window, Console& console) {
 
 void setReportPrinterFactory(ReportPrinterFactory factory) {
     printerFactory() = std::move(factory);
+}
+
+std::unique_ptr<QPrinter> readyReportPrinter(Operator& op) {
+    auto printer = makePrinter();
+    if (printer->isValid() &&
+        !(printer->printerName().isEmpty() && printer->outputFileName().isEmpty()))
+        return printer;
+    op.error(kNoPrinter);
+    return nullptr;
 }
 
 }  // namespace tallyport

@@ -12,6 +12,7 @@ class QWidget;
 namespace tallyport {
 
 class Console;
+class Operator;
 class ReportScopeDialog;
 class TTimeRec;
 
@@ -43,5 +44,7 @@ void connectReportCommands(TTimeRec& window, Console& console);
 // puts its own (a PDF file) in place. Null restores the default.
 using ReportPrinterFactory = std::function<std::unique_ptr<QPrinter>()>;
 void setReportPrinterFactory(ReportPrinterFactory factory);
+// That printer, or null after "No printer is available." when there is none.
+std::unique_ptr<QPrinter> readyReportPrinter(Operator& op);
 
 }  // namespace tallyport

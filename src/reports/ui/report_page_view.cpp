@@ -12,8 +12,8 @@ constexpr double kMinZoom = 0.5;
 constexpr double kMaxZoom = 20;
 }  // namespace
 
-ReportPageView::ReportPageView(const ReportDocument& doc, QWidget* parent)
-    : QAbstractScrollArea(parent), m_doc(doc), m_painter(std::make_unique<ReportPagePainter>(doc)) {
+ReportPageView::ReportPageView(const PagedDocument& doc, QWidget* parent)
+    : QAbstractScrollArea(parent), m_doc(doc), m_painter(doc.makePainter()) {
     setObjectName(QStringLiteral("pages"));
     viewport()->setAutoFillBackground(false);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
@@ -25,11 +25,11 @@ ReportPageView::ReportPageView(const ReportDocument& doc, QWidget* parent)
 ReportPageView::~ReportPageView() = default;
 
 double ReportPageView::paperWidth() const {
-    return reportPageLayout().fullRect(QPageLayout::Millimeter).width() * m_zoom;
+    return m_doc.pageLayout().fullRect(QPageLayout::Millimeter).width() * m_zoom;
 }
 
 double ReportPageView::paperHeight() const {
-    return reportPageLayout().fullRect(QPageLayout::Millimeter).height() * m_zoom;
+    return m_doc.pageLayout().fullRect(QPageLayout::Millimeter).height() * m_zoom;
 }
 
 QRectF ReportPageView::pageRect(int index) const {
@@ -99,7 +99,7 @@ void ReportPageView::setZoom(double pixelsPerMm) {
 
 void ReportPageView::fitWidth() {
     m_fitWidth = true;
-    const double paperMm = reportPageLayout().fullRect(QPageLayout::Millimeter).width();
+    const double paperMm = m_doc.pageLayout().fullRect(QPageLayout::Millimeter).width();
     applyZoom(qMax(1, viewport()->width() - 2 * kGap) / paperMm);
 }
 

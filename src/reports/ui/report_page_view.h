@@ -7,13 +7,13 @@
 
 namespace tallyport {
 
-// The pages of a laid-out report one below the other, as paper on a grey ground. Only the
+// The pages of a laid-out document one below the other, as paper on a grey ground. Only the
 // pages in view are painted, so a report of thousands of pages scrolls as lightly as one of a
 // single page.
 class ReportPageView final : public QAbstractScrollArea {
     Q_OBJECT
 public:
-    ReportPageView(const ReportDocument& doc, QWidget* parent = nullptr);
+    ReportPageView(const PagedDocument& doc, QWidget* parent = nullptr);
     ~ReportPageView() override;
 
     int pageCount() const { return m_doc.pageCount(); }
@@ -53,8 +53,8 @@ private:
     void noteCurrentPage();
 
     static constexpr int kGap = 12;
-    const ReportDocument& m_doc;
-    std::unique_ptr<ReportPagePainter> m_painter;
+    const PagedDocument& m_doc;
+    std::unique_ptr<PagePainter> m_painter;
     double m_zoom = 3;
     bool m_fitWidth = true;
     int m_current = -1;

@@ -1,6 +1,7 @@
 #include "reports/ui/report_pages.h"
 
 #include "base/long_work.h"
+#include "reports/ui/report_frame.h"
 
 #include <QFontMetricsF>
 #include <QGlyphRun>
@@ -22,48 +23,17 @@ const QColor kYellow(255, 255, 0);
 constexpr double kRuleWidthMm = 0.2;
 const QString kCannotDraw = QStringLiteral("The report pages cannot be drawn.");
 
-double mm(double millimetres) {
-    return millimetres * Measures::kLayoutDpi / 25.4;
-}
+using report_frame::footerFont;
+using report_frame::labelFont;
+using report_frame::lineHeight;
+using report_frame::mm;
+using report_frame::titleFont;
 
-int layoutPixels(double points) {
-    return int(points * Measures::kLayoutDpi / 72.0 + 0.5);
-}
-
-QFont sansFont(double points, bool underline = false) {
-    QFont f(QStringLiteral("DejaVu Sans"));
-    f.setStyleHint(QFont::SansSerif);
-    f.setPixelSize(layoutPixels(points));
-    f.setUnderline(underline);
-    return f;
-}
-
-QFont monoFont(double points) {
-    QFont f(QStringLiteral("DejaVu Sans Mono"));
-    f.setStyleHint(QFont::TypeWriter);
-    f.setFixedPitch(true);
-    f.setPixelSize(layoutPixels(points));
-    return f;
-}
-
-QFont labelFont() {
-    return sansFont(10);
-}
-QFont titleFont() {
-    return sansFont(18, true);
-}
-QFont footerFont() {
-    return sansFont(9);
-}
 QFont personFont() {
-    return sansFont(11);
+    return report_frame::sansFont(11);
 }
 QFont detailFont() {
-    return monoFont(9);
-}
-
-double lineHeight(const QFont& f) {
-    return QFontMetricsF(f).height();
+    return report_frame::monoFont(9);
 }
 
 Measures::Band bandOf(const QFont& font) {
@@ -196,34 +166,20 @@ bool drawFixedPitch(PageRun& r, const Style& style, const QString& text) {
     return true;
 }
 
-void drawText(PageRun& r, const QFont& f, double top, const QString& text, int align) {
-    r.p.setFont(f);
-    r.current = nullptr;
-    const QRectF box(0, top, r.m.width, lineHeight(f));
-    r.p.drawText(box, align | Qt::AlignVCenter | Qt::TextSingleLine, text);
-}
-
 void drawPageHeader(PageRun& r) {
     const ReportContents& rc = r.doc.contents();
-    const QFont label = labelFont();
-    drawText(r, label, 0, rc.leftLabel, Qt::AlignLeft);
-    drawText(r, label, 0, rc.rightLabel, Qt::AlignRight);
-    double y = r.m.labelHeight;
-    drawText(r, titleFont(), y, rc.title, Qt::AlignHCenter);
-    y += r.m.titleHeight;
+    double y = report_frame::paintHeader(r.p, r.m.width, 0, rc.leftLabel, rc.rightLabel, rc.title);
     for (const QString& h : rc.headerLines) {
         if (h.isEmpty()) continue;
-        drawText(r, label, y, h, Qt::AlignLeft);
+        report_frame::paintLine(r.p, labelFont(), r.m.width, y, h, Qt::AlignLeft);
         y += r.m.labelHeight;
     }
+    r.current = nullptr;
 }
 
 void drawPageFooter(PageRun& r, int index) {
-    const double top = r.m.height - r.m.footerHeight;
-    const QString printed = r.doc.printedOn().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    drawText(r, footerFont(), top, QStringLiteral("Printed on ") + printed, Qt::AlignLeft);
-    drawText(r, footerFont(), top, QStringLiteral("P.") + QString::number(index + 1),
-             Qt::AlignRight);
+    report_frame::paintFooter(r.p, r.m.width, r.m.height, r.doc.printedOn(), index + 1);
+    r.current = nullptr;
 }
 
 void drawRule(PageRun& r, double y) {
@@ -264,7 +220,10 @@ void drawBand(PageRun& r, const Style& style, const ReportLine& line) {
 }  // namespace
 
 ReportPagePainter::ReportPagePainter(const ReportDocument& doc)
-    : m_doc(doc), m_person(styleOf(personFont())), m_detail(styleOf(detailFont())) {}
+    : PagePainter(doc.pageLayout()),
+      m_doc(doc),
+      m_person(styleOf(personFont())),
+      m_detail(styleOf(detailFont())) {}
 
 void ReportPagePainter::paintPage(QPainter& p, int index) {
     PageRun r{p, m_doc, m_doc.measures(), m_doc.measures().bodyTop};
@@ -275,9 +234,14 @@ void ReportPagePainter::paintPage(QPainter& p, int index) {
         drawBand(r, lines[i].band == Band::Person ? m_person : m_detail, lines[i]);
 }
 
-void ReportPagePainter::paintOnPaper(QPainter& p, int index, const QRectF& paper) {
-    const QRect full = reportPageLayout().fullRectPixels(int(Measures::kLayoutDpi));
-    const QPoint origin = areaInUnits().topLeft() - full.topLeft();
+std::unique_ptr<PagePainter> ReportDocument::makePainter() const {
+    return std::make_unique<ReportPagePainter>(*this);
+}
+
+void PagePainter::paintOnPaper(QPainter& p, int index, const QRectF& paper) {
+    const int dpi = int(Measures::kLayoutDpi);
+    const QRect full = m_layout.fullRectPixels(dpi);
+    const QPoint origin = m_layout.paintRectPixels(dpi).topLeft() - full.topLeft();
     const double scale = paper.width() / full.width();
     p.save();
     p.fillRect(paper, Qt::white);
@@ -288,7 +252,7 @@ void ReportPagePainter::paintOnPaper(QPainter& p, int index, const QRectF& paper
     p.restore();
 }
 
-void ReportPagePainter::paintOnDevice(QPainter& p, int index) {
+void PagePainter::paintOnDevice(QPainter& p, int index) {
     const QPaintDevice* device = p.device();
     p.save();
     p.scale(device->logicalDpiX() / Measures::kLayoutDpi,
@@ -297,11 +261,11 @@ void ReportPagePainter::paintOnDevice(QPainter& p, int index) {
     p.restore();
 }
 
-Result<int> printReportPages(const ReportDocument& doc, QPagedPaintDevice& device,
+Result<int> printReportPages(const PagedDocument& doc, QPagedPaintDevice& device,
                              WorkContext* work) {
     QPainter painter;
     if (!painter.begin(&device)) return fail(kCannotDraw);
-    ReportPagePainter pages(doc);
+    const std::unique_ptr<PagePainter> pages = doc.makePainter();
     const int n = doc.pageCount();
     for (int i = 0; i < n; ++i) {
         if (stopped(work, size_t(i), size_t(n))) {
@@ -314,13 +278,13 @@ Result<int> printReportPages(const ReportDocument& doc, QPagedPaintDevice& devic
             painter.end();
             return fail(kCannotDraw);
         }
-        pages.paintOnDevice(painter, i);
+        pages->paintOnDevice(painter, i);
     }
     if (!painter.end()) return fail(kCannotDraw);
     return n;
 }
 
-Result<void> writeReportPdf(const ReportDocument& doc, const QString& path, WorkContext* work) {
+Result<void> writeReportPdf(const PagedDocument& doc, const QString& path, WorkContext* work) {
     QSaveFile file(path);
     const auto cannot = [&](const QString& why) {
         return fail(QStringLiteral("The file \"%1\" cannot be written: %2.").arg(path, why));
@@ -328,10 +292,10 @@ Result<void> writeReportPdf(const ReportDocument& doc, const QString& path, Work
     if (!file.open(QIODevice::WriteOnly)) return cannot(file.errorString());
     {
         QPdfWriter writer(&file);
-        writer.setPageLayout(reportPageLayout());
+        writer.setPageLayout(doc.pageLayout());
         writer.setResolution(300);
         writer.setCreator(QStringLiteral("Tallyport"));
-        writer.setTitle(doc.contents().title);
+        writer.setTitle(doc.title());
         if (auto pages = printReportPages(doc, writer, work); !pages) {
             if (work && work->cancelled()) return fail(kWorkCancelled);
             return cannot(QStringLiteral("the pages cannot be drawn"));

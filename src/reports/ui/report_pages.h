@@ -40,6 +40,42 @@ struct ReportMeasures {
     Band person, detail;
 };
 
+class PagePainter;
+
+// What the preview, the printers and the PDF writer need of a document laid out on pages: its
+// paper and margins, its pages, and painters for them. Laid out once (on a worker: no widget
+// and no device is read), then each page paints alone, in any order, on any thread that has a
+// painter of its own.
+class PagedDocument {
+public:
+    virtual ~PagedDocument() = default;
+    virtual int pageCount() const = 0;
+    virtual QPageLayout pageLayout() const = 0;
+    virtual QString title() const = 0;
+    // The footer's time, where the pages have one: when they go out, after the (long) build.
+    virtual void setPrintedOn(const QDateTime&) {}
+    // A painter for one thread: it keeps its fonts and pictures from page to page.
+    virtual std::unique_ptr<PagePainter> makePainter() const = 0;
+};
+
+// Paints the pages of one document on one thread.
+class PagePainter {
+public:
+    explicit PagePainter(const QPageLayout& layout) : m_layout(layout) {}
+    virtual ~PagePainter() = default;
+    // Page `index` (from 0) on white paper filling `paper` (the painter's units).
+    void paintOnPaper(QPainter& p, int index, const QRectF& paper);
+    // Page `index` on a paged device whose painter's origin is the text area's top left.
+    void paintOnDevice(QPainter& p, int index);
+
+protected:
+    // Page `index` in layout units, from the text area's top left.
+    virtual void paintPage(QPainter& p, int index) = 0;
+
+private:
+    QPageLayout m_layout;
+};
+
 class ReportDocument;
 
 // Lays a report's bands on A4 portrait pages: the page header and footer on every page, a new
@@ -48,15 +84,16 @@ class ReportDocument;
 Result<ReportDocument> layoutReportPages(ReportContents rc, const QDateTime& printedOn,
                                          WorkContext* work = nullptr);
 
-// A report laid out on pages: which lines each page holds. Laid out once (on a worker: it
-// reads no widget and no device), then each page paints alone, in any order.
-class ReportDocument {
+// A report laid out on pages: which lines each page holds.
+class ReportDocument : public PagedDocument {
 public:
-    int pageCount() const { return int(m_starts.size()); }
+    int pageCount() const override { return int(m_starts.size()); }
+    QPageLayout pageLayout() const override { return reportPageLayout(); }
+    QString title() const override { return m_contents->title; }
+    std::unique_ptr<PagePainter> makePainter() const override;
     const ReportContents& contents() const { return *m_contents; }
     const QDateTime& printedOn() const { return m_printedOn; }
-    // The footer's time: when the pages go out, after the (long) build.
-    void setPrintedOn(const QDateTime& when) { m_printedOn = when; }
+    void setPrintedOn(const QDateTime& when) override { m_printedOn = when; }
     const ReportMeasures& measures() const { return m_measures; }
     // The lines of page `index` (from 0): [first, end).
     size_t firstLine(int index) const { return m_starts[size_t(index)]; }
@@ -70,14 +107,10 @@ private:
     std::vector<size_t> m_starts;
 };
 
-// Paints the pages of one document on one thread; keeps the fonts from page to page.
-class ReportPagePainter {
+// Paints the pages of one report on one thread; keeps the fonts from page to page.
+class ReportPagePainter final : public PagePainter {
 public:
     explicit ReportPagePainter(const ReportDocument& doc);
-    // Page `index` (from 0) on white paper filling `paper` (the painter's units).
-    void paintOnPaper(QPainter& p, int index, const QRectF& paper);
-    // Page `index` on a paged device whose painter's origin is the text area's top left.
-    void paintOnDevice(QPainter& p, int index);
 
     struct Style {
         QFont font;
@@ -87,8 +120,10 @@ public:
         double pitch = 0;
     };
 
+protected:
+    void paintPage(QPainter& p, int index) override;
+
 private:
-    void paintPage(QPainter& p, int index);
     const ReportDocument& m_doc;
     Style m_person, m_detail;
 };
@@ -96,12 +131,12 @@ private:
 // Paints every page on a paged device (a printer, a PDF writer), from its first page. The
 // thread that owns the device may call it. Answers the number of pages; fails when the device
 // cannot be painted on or when `work` is cancelled.
-Result<int> printReportPages(const ReportDocument& doc, QPagedPaintDevice& device,
+Result<int> printReportPages(const PagedDocument& doc, QPagedPaintDevice& device,
                              WorkContext* work = nullptr);
 
 // The pages as a PDF file. The file is written aside and renamed into place, so a failure or a
 // cancel leaves any earlier file as it was and never a cut-short one. Needs a QGuiApplication.
-Result<void> writeReportPdf(const ReportDocument& doc, const QString& path,
+Result<void> writeReportPdf(const PagedDocument& doc, const QString& path,
                             WorkContext* work = nullptr);
 // Laid out and written in one call.
 Result<void> writeReportPdf(const ReportContents& rc, const QString& path,

@@ -27,9 +27,9 @@ QPushButton* button(QWidget* parent, const char* name, const QString& text) {
     return b;
 }
 
-std::unique_ptr<QPrinter> systemPrinter(QWidget* owner) {
+std::unique_ptr<QPrinter> systemPrinter(QWidget* owner, const QPageLayout& layout) {
     auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    printer->setPageLayout(reportPageLayout());
+    printer->setPageLayout(layout);
     QPrintDialog dialog(printer.get(), owner);
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);  // all pages go out
     if (dialog.exec() != QDialog::Accepted) return nullptr;
@@ -38,12 +38,15 @@ std::unique_ptr<QPrinter> systemPrinter(QWidget* owner) {
 
 }  // namespace
 
-ReportPreview::ReportPreview(ReportDocument doc, Operator& op, QWidget* owner)
-    : QDialog(owner), m_doc(std::move(doc)), m_op(op), m_choosePrinter(systemPrinter) {
+ReportPreview::ReportPreview(std::unique_ptr<PagedDocument> doc, Operator& op, QWidget* owner)
+    : QDialog(owner), m_doc(std::move(doc)), m_op(op) {
+    m_choosePrinter = [layout = m_doc->pageLayout()](QWidget* window) {
+        return systemPrinter(window, layout);
+    };
     setObjectName(QStringLiteral("ReportPreview"));
-    setWindowTitle(m_doc.contents().title);
+    setWindowTitle(m_doc->title());
     setWindowFlag(Qt::WindowMaximizeButtonHint);
-    m_view = new ReportPageView(m_doc, this);
+    m_view = new ReportPageView(*m_doc, this);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -55,6 +58,9 @@ ReportPreview::ReportPreview(ReportDocument doc, Operator& op, QWidget* owner)
     m_view->setFocus();
 }
 
+ReportPreview::ReportPreview(ReportDocument doc, Operator& op, QWidget* owner)
+    : ReportPreview(std::make_unique<ReportDocument>(std::move(doc)), op, owner) {}
+
 ReportPreview::~ReportPreview() = default;
 
 QWidget* ReportPreview::makeToolBar() {
@@ -65,8 +71,8 @@ QWidget* ReportPreview::makeToolBar() {
     auto* previous = button(bar, "bPrevious", QStringLiteral("<"));
     m_page = new QSpinBox(bar);
     m_page->setObjectName(QStringLiteral("sePage"));
-    m_page->setRange(1, qMax(1, m_doc.pageCount()));
-    m_page->setSuffix(QStringLiteral(" of %1").arg(m_doc.pageCount()));
+    m_page->setRange(1, qMax(1, m_doc->pageCount()));
+    m_page->setSuffix(QStringLiteral(" of %1").arg(m_doc->pageCount()));
     m_page->setKeyboardTracking(false);
     auto* next = button(bar, "bNext", QStringLiteral(">"));
     auto* last = button(bar, "bLast", QStringLiteral(">|"));
@@ -127,8 +133,8 @@ void ReportPreview::showZoom(double pixelsPerMm) {
 void ReportPreview::print() {
     const std::unique_ptr<QPrinter> printer = m_choosePrinter(this);
     if (!printer) return;
-    prepareReportPrinter(*printer, m_doc);
-    printReport(m_doc, *printer, m_op);
+    prepareReportPrinter(*printer, *m_doc);
+    printReport(*m_doc, *printer, m_op);
 }
 
 }  // namespace tallyport

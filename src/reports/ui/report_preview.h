@@ -15,12 +15,14 @@ namespace tallyport {
 class Operator;
 class ReportPageView;
 
-// The modal preview of a laid-out report: its pages at the page width, page by page or
-// scrolled, zoomed, and printed from here (the system's print dialog, then the pages painted
-// on a worker with a progress window that can cancel). Opens over most of the screen.
+// The modal preview of a laid-out document (a report, a card sheet, a list): its pages at the page
+// width, page by page or scrolled, zoomed, and printed from here (the system's print dialog, then
+// the pages painted on a worker with a progress window that can cancel). Opens over most of the
+// screen.
 class ReportPreview final : public QDialog {
     Q_OBJECT
 public:
+    ReportPreview(std::unique_ptr<PagedDocument> doc, Operator& op, QWidget* owner = nullptr);
     ReportPreview(ReportDocument doc, Operator& op, QWidget* owner = nullptr);
     ~ReportPreview() override;
 
@@ -39,7 +41,7 @@ private:
     void showPageNumber(int index);
     void showZoom(double pixelsPerMm);
 
-    ReportDocument m_doc;
+    std::unique_ptr<PagedDocument> m_doc;
     Operator& m_op;
     ReportPageView* m_view = nullptr;
     QSpinBox* m_page = nullptr;
