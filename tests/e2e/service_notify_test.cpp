@@ -5,14 +5,14 @@
 #include "support/temp_data.h"
 
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QStringList>
 #include <QThread>
 #include <cstring>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
 
 using namespace tallyport::test;
 

@@ -27,8 +27,8 @@ void ConsoleProcess::setUp(const QStringList& extra) {
     for (auto it = m_env.cbegin(); it != m_env.cend(); ++it) env.insert(it.key(), it.value());
     m_proc.setProcessEnvironment(env);
     m_proc.setProgram(BuiltProgram(QStringLiteral("tallyport")));
-    m_proc.setArguments(QStringList{QStringLiteral("--headless"), QStringLiteral("--data-dir"),
-                                    m_dataDir} + extra);
+    m_proc.setArguments(
+        QStringList{QStringLiteral("--headless"), QStringLiteral("--data-dir"), m_dataDir} + extra);
 }
 
 bool ConsoleProcess::start(const QStringList& extra, int timeoutMs) {
