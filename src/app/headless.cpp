@@ -3,6 +3,7 @@
 #include "app/card_events.h"
 #include "app/console.h"
 #include "app/headless_operator.h"
+#include "app/service_notifier.h"
 #include "app/signal_watcher.h"
 #include "version.h"
 
@@ -48,7 +49,10 @@ int runHeadlessConsole(const QString& dataFolder, const Peripherals& devices) {
     HeadlessOperator::log(QStringLiteral("information"), console.recordCountText());
     std::printf("%s\n", qPrintable(readyLine(console.data().dataFolder())));
     std::fflush(stdout);
+    ServiceNotifier service;
+    service.ready();
     const int rc = QCoreApplication::exec();
+    service.stopping();
     console.Shutdown();
     return rc;
 }

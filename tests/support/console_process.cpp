@@ -24,10 +24,11 @@ ConsoleProcess::~ConsoleProcess() {
 void ConsoleProcess::setUp(const QStringList& extra) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime);
+    for (auto it = m_env.cbegin(); it != m_env.cend(); ++it) env.insert(it.key(), it.value());
     m_proc.setProcessEnvironment(env);
     m_proc.setProgram(BuiltProgram(QStringLiteral("tallyport")));
-    m_proc.setArguments(QStringList{QStringLiteral("--headless"), QStringLiteral("--data-dir"),
-                                    m_dataDir} + extra);
+    m_proc.setArguments(
+        QStringList{QStringLiteral("--headless"), QStringLiteral("--data-dir"), m_dataDir} + extra);
 }
 
 bool ConsoleProcess::start(const QStringList& extra, int timeoutMs) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMap>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -24,6 +25,9 @@ public:
     // SIGTERM and wait; the exit code, -1 when it did not end in time.
     int terminate(int timeoutMs = 15000);
 
+    // An environment variable for the next start.
+    void setEnvironment(const QString& name, const QString& value) { m_env[name] = value; }
+
     QString standardError();
     QString standardOutput();
     const QString& runtimeDir() const { return m_runtime; }
@@ -37,6 +41,7 @@ private:
     QString m_runtime;
     QProcess m_proc;
     QByteArray m_out, m_err;
+    QMap<QString, QString> m_env;
 };
 
 }  // namespace tallyport::test
