@@ -28,34 +28,37 @@ Task<bool> AccessManager::step(const QString& text, QByteArray body) {
 Task<bool> AccessManager::Get(ManagerForm& form, int* storedRecords) {
     co_await whenFree(m_reader);
     ReaderHold hold(m_reader);
-    if (!co_await m_ex.LockReader(true)) co_return false;
-    if (!co_await getSettings(form, storedRecords)) co_return false;
-    if (!co_await m_ex.UnlockReader()) co_return false;
+    if (const bool ok = co_await m_ex.LockReader(true); !ok) co_return false;
+    if (const bool ok = co_await getSettings(form, storedRecords); !ok) co_return false;
+    if (const bool ok = co_await m_ex.UnlockReader(); !ok) co_return false;
     m_op.information(SettingsLoaded);
     co_return true;
 }
 
 Task<bool> AccessManager::getSettings(ManagerForm& form, int* storedRecords) {
-    if (!co_await step(step::GetLine1, device::getLine(1))) co_return false;
+    if (const bool ok = co_await step(step::GetLine1, device::getLine(1)); !ok) co_return false;
     form.line1 = lineReply(m_reader);
-    if (!co_await step(step::GetLine2, device::getLine(2))) co_return false;
+    if (const bool ok = co_await step(step::GetLine2, device::getLine(2)); !ok) co_return false;
     form.line2 = lineReply(m_reader);
-    if (!co_await step(step::GetClock, device::getClock())) co_return false;
+    if (const bool ok = co_await step(step::GetClock, device::getClock()); !ok) co_return false;
     std::optional<QDateTime> clock = clockReply(m_reader);
     if (!clock) {
         // The reader is locked already: its clock is set within this sequence.
         clock = WholeSeconds(appClock().now());
-        if (!co_await step(step::SetClock, device::setClock(*clock))) co_return false;
+        if (const bool ok = co_await step(step::SetClock, device::setClock(*clock)); !ok)
+            co_return false;
     }
     form.clock = *clock;
     form.pin = m_data.GetKeyInt(kInPinKey);
-    if (!co_await step(step::GetOptions, device::getOptions())) co_return false;
+    if (const bool ok = co_await step(step::GetOptions, device::getOptions()); !ok) co_return false;
     form.options = optionsFromByte(optionsReply(m_reader));
-    if (!co_await step(step::GetMode, device::getMode())) co_return false;
-    if (!co_await step(step::GetTimetable, device::getTimetable())) co_return false;
+    if (const bool ok = co_await step(step::GetMode, device::getMode()); !ok) co_return false;
+    if (const bool ok = co_await step(step::GetTimetable, device::getTimetable()); !ok)
+        co_return false;
     form.timetable = timetableReply(m_reader);
     if (storedRecords) {
-        if (!co_await step(step::GetCapacity, device::getCapacity())) co_return false;
+        if (const bool ok = co_await step(step::GetCapacity, device::getCapacity()); !ok)
+            co_return false;
         *storedRecords = capacityReply(m_reader).count;
     }
     co_return true;
@@ -64,9 +67,10 @@ Task<bool> AccessManager::getSettings(ManagerForm& form, int* storedRecords) {
 Task<bool> AccessManager::SyncClock() {
     co_await whenFree(m_reader);
     ReaderHold hold(m_reader);
-    if (!co_await m_ex.LockReader(true)) co_return false;
-    if (!co_await step(step::SetClock, device::setClock(appClock().now()))) co_return false;
-    if (!co_await m_ex.UnlockReader()) co_return false;
+    if (const bool ok = co_await m_ex.LockReader(true); !ok) co_return false;
+    if (const bool ok = co_await step(step::SetClock, device::setClock(appClock().now())); !ok)
+        co_return false;
+    if (const bool ok = co_await m_ex.UnlockReader(); !ok) co_return false;
     m_op.information(ClockSet);
     co_return true;
 }
@@ -76,16 +80,17 @@ Task<bool> AccessManager::Put(ManagerForm& form) {
     ReaderHold hold(m_reader);
     form.line1 = padLcd(form.line1);
     form.line2 = padLcd(form.line2);
-    if (!co_await m_ex.LockReader(true)) co_return false;
-    if (!co_await putSettings(form)) co_return false;
-    if (!co_await m_ex.UnlockReader()) co_return false;
+    if (const bool ok = co_await m_ex.LockReader(true); !ok) co_return false;
+    if (const bool ok = co_await putSettings(form); !ok) co_return false;
+    if (const bool ok = co_await m_ex.UnlockReader(); !ok) co_return false;
     m_op.information(SettingsSent);
     co_return true;
 }
 
 Task<bool> AccessManager::putSettings(ManagerForm& form) {
     if (form.setClock) {
-        if (!co_await step(step::SetClock, device::setClock(appClock().now()))) co_return false;
+        if (const bool ok = co_await step(step::SetClock, device::setClock(appClock().now())); !ok)
+            co_return false;
     }
     std::vector<std::pair<QString, QByteArray>> steps;
     steps.emplace_back(step::SetLine1, device::setLine(1, form.line1));
@@ -96,7 +101,7 @@ Task<bool> AccessManager::putSettings(ManagerForm& form) {
     steps.emplace_back(step::SetTimetable, device::setTimetable(form.timetable));
     steps.emplace_back(step::SetMode, device::setMode(modeByte(m_reader.Mode(), form.timetable)));
     for (auto& [text, body] : steps)
-        if (!co_await step(text, std::move(body))) co_return false;
+        if (const bool ok = co_await step(text, std::move(body)); !ok) co_return false;
     co_return true;
 }
 
@@ -113,13 +118,14 @@ Task<bool> AccessManager::Clear() {
     if (!m_op.askYesNo(ConfirmClear)) co_return false;
     co_await whenFree(m_reader);
     ReaderHold hold(m_reader);
-    if (!co_await m_ex.LockReader(true)) co_return false;
-    if (!co_await step(step::GetCapacity, device::getCapacity())) co_return false;
+    if (const bool ok = co_await m_ex.LockReader(true); !ok) co_return false;
+    if (const bool ok = co_await step(step::GetCapacity, device::getCapacity()); !ok)
+        co_return false;
     const Capacity capacity = capacityReply(m_reader);
     if (capacity.count != 0) {
-        if (!co_await m_ex.ClearReaderLogs(capacity.mark)) co_return false;
+        if (const bool ok = co_await m_ex.ClearReaderLogs(capacity.mark); !ok) co_return false;
     }
-    if (!co_await m_ex.UnlockReader()) co_return false;
+    if (const bool ok = co_await m_ex.UnlockReader(); !ok) co_return false;
     m_op.information(capacity.count != 0 ? AllCleared : NoRecordToClear);
     co_return true;
 }
@@ -146,9 +152,9 @@ Result<std::vector<Holder>> holders(Database& src, int port) {
 Task<bool> AccessManager::Upload() {
     co_await whenFree(m_reader);
     ReaderHold hold(m_reader);
-    if (!co_await m_ex.LockReader(true)) co_return false;
-    if (!co_await sendAccessTable()) co_return false;
-    if (!co_await m_ex.UnlockReader()) co_return false;
+    if (const bool ok = co_await m_ex.LockReader(true); !ok) co_return false;
+    if (const bool ok = co_await sendAccessTable(); !ok) co_return false;
+    if (const bool ok = co_await m_ex.UnlockReader(); !ok) co_return false;
     m_op.information(Uploaded);
     co_return true;
 }
@@ -171,7 +177,9 @@ Task<bool> AccessManager::sendAccessTable() {
              i < rows->size() && entries.size() < size_t(kAccessEntriesPerBlock); ++i)
             entries.push_back(accessEntry((*rows)[i].allowed, (*rows)[i].card, (*rows)[i].name));
         progress->setPosition(k * kAccessEntriesPerBlock + int(entries.size()));
-        if (!co_await m_ex.ExchangeBlock(device::uploadPrefix(k), accessBlock(entries)))
+        if (const bool ok =
+                co_await m_ex.ExchangeBlock(device::uploadPrefix(k), accessBlock(entries));
+            !ok)
             co_return false;
         if (progress->cancelRequested()) {
             co_await m_ex.UnlockReader();
@@ -181,27 +189,27 @@ Task<bool> AccessManager::sendAccessTable() {
     co_return true;
 }
 
-// The stored control PIN first; a reader that does not answer to it may already hold the
-// typed one.
-Task<bool> AccessManager::lockForPins(int controlPin) {
-    if (co_await m_ex.LockReader(false)) co_return true;
-    if (controlPin == m_data.GetKeyInt(kControlPinKey)) co_return true;  // carry on
-    co_return co_await m_ex.LockReaderWithPin(controlPin);
-}
-
 Task<bool> AccessManager::PutSystemPins(int accessPin, int controlPin) {
     co_await whenFree(m_reader);
     ReaderHold hold(m_reader);
     if (!m_data.SetKeyInt(kMasterPinKey, accessPin)) co_return false;
-    if (!co_await lockForPins(controlPin)) {
+    // The stored control PIN first; a reader that does not answer to it may hold the typed
+    // one already.
+    bool locked = co_await m_ex.LockReader(false);
+    if (!locked) locked = controlPin == m_data.GetKeyInt(kControlPinKey);  // carry on
+    if (!locked) locked = co_await m_ex.LockReaderWithPin(controlPin);
+    if (!locked) {
         m_view.hideStep();
         m_op.error(NoResponse);
         co_return false;
     }
     if (!m_data.SetKeyInt(kControlPinKey, controlPin)) co_return false;
-    if (!co_await step(step::PutAccessPin, device::putAccessPin(accessPin))) co_return false;
-    if (!co_await step(step::PutControlPin, device::putControlPin(controlPin))) co_return false;
-    if (!co_await m_ex.UnlockReader()) co_return false;  // carries the new control PIN
+    if (const bool ok = co_await step(step::PutAccessPin, device::putAccessPin(accessPin)); !ok)
+        co_return false;
+    if (const bool ok = co_await step(step::PutControlPin, device::putControlPin(controlPin)); !ok)
+        co_return false;
+    if (const bool ok = co_await m_ex.UnlockReader(); !ok)
+        co_return false;  // carries the new control PIN
     m_op.information(PinsSent);
     co_return true;
 }

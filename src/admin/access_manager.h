@@ -45,7 +45,6 @@ private:
     Task<bool> step(const QString& text, QByteArray body);
     Task<bool> getSettings(ManagerForm& form, int* storedRecords);
     Task<bool> putSettings(ManagerForm& form);
-    Task<bool> lockForPins(int controlPin);
     Task<bool> sendAccessTable();
 
     TReader& m_reader;

@@ -75,9 +75,11 @@ struct CapacityRead {
 // Two reads that differ mean the count cannot be trusted; nothing is read then.
 Task<CapacityRead> readCapacity(ReaderExchange& ex) {
     ex.showStep(admin_text::step::GetCapacity);
-    if (!co_await ex.ExchangeCommand(device::getCapacity())) co_return CapacityRead{};
+    if (const bool ok = co_await ex.ExchangeCommand(device::getCapacity()); !ok)
+        co_return CapacityRead{};
     const Capacity first = capacityReply(ex.reader());
-    if (!co_await ex.ExchangeCommand(device::getCapacity())) co_return CapacityRead{};
+    if (const bool ok = co_await ex.ExchangeCommand(device::getCapacity()); !ok)
+        co_return CapacityRead{};
     const Capacity second = capacityReply(ex.reader());
     co_return CapacityRead{true, first == second, second};
 }
@@ -96,7 +98,7 @@ bool takeBlock(Download& d) {
 Task<std::optional<DownloadResult>> readBlocks(Download& d) {
     bool more = true;
     for (int block = 0; more && block < kLogBlocks; ++block) {
-        if (!co_await d.ex.ExchangeCommand(device::readLogBlock(block))) {
+        if (const bool ok = co_await d.ex.ExchangeCommand(device::readLogBlock(block)); !ok) {
             // Rows taken so far are kept: the reader has not been cleared.
             if (auto r = d.merger.flush(); !r) d.sayStoreFailure(r.error());
             co_return d.end(DownloadEnd::Failed);
@@ -126,7 +128,7 @@ Task<std::optional<DownloadResult>> readBlocks(Download& d) {
 
 Task<DownloadResult> downloadLogs(ReaderExchange& ex, DownloadRequest request) {
     Download d{ex, request, LogMerger(request.att, request.port), nullptr, {}};
-    if (!co_await ex.LockReader(true)) co_return d.end(DownloadEnd::Failed);
+    if (const bool ok = co_await ex.LockReader(true); !ok) co_return d.end(DownloadEnd::Failed);
     const CapacityRead read = co_await readCapacity(ex);
     if (!read.replied) co_return d.end(DownloadEnd::Failed);
     if (!read.agreed) {
@@ -142,16 +144,17 @@ Task<DownloadResult> downloadLogs(ReaderExchange& ex, DownloadRequest request) {
     d.capacity = read.capacity;
     ex.showStep(admin_text::step::Downloading);
     if (request.openProgress) d.progress = request.openProgress(read.capacity.count);
-    if (auto stopped = co_await readBlocks(d)) {
+    if (auto stopped = co_await readBlocks(d); stopped) {
         // A reader left locked would not work on its own: unlock it whatever stopped us.
         if (stopped->end != DownloadEnd::Failed) co_await ex.UnlockReader();
         co_return *stopped;
     }
     d.progress.reset();
     if (request.clearAfter) {
-        if (!co_await ex.ClearReaderLogs(d.capacity.mark)) co_return d.end(DownloadEnd::Failed);
+        if (const bool ok = co_await ex.ClearReaderLogs(d.capacity.mark); !ok)
+            co_return d.end(DownloadEnd::Failed);
     }
-    if (!co_await ex.UnlockReader()) co_return d.end(DownloadEnd::Failed);
+    if (const bool ok = co_await ex.UnlockReader(); !ok) co_return d.end(DownloadEnd::Failed);
     if (ex.op()) ex.op()->information(summaryText(d.merger.counts()));
     co_return d.end(DownloadEnd::Done);
 }

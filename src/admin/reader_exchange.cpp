@@ -64,9 +64,9 @@ Task<ReaderExchange::Outcome> ReaderExchange::attempts(const Sending& s) {
     for (int attempt = 1; attempt <= kAttempts; ++attempt) {
         if (m_reader.isConnected()) {
             send(s);
-            if (co_await WaitForReply()) co_return Outcome::Replied;
+            if (const bool ok = co_await WaitForReply(); ok) co_return Outcome::Replied;
         }
-        if (!co_await afterMissingReply()) co_return Outcome::ReconnectFailed;
+        if (const bool ok = co_await afterMissingReply(); !ok) co_return Outcome::ReconnectFailed;
     }
     co_return Outcome::NoReply;
 }

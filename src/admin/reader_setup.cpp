@@ -99,7 +99,7 @@ Task<void> ReaderSetup::finishEdit(int port, ReaderEdit edit) {
     if (!r.Enable()) co_return;
     co_await whenFree(r);
     ReaderHold hold(r);
-    if (!co_await reconnect(r)) m_op.error(connectFailedText(r.Desc()));
+    if (const bool ok = co_await reconnect(r); !ok) m_op.error(connectFailedText(r.Desc()));
 }
 
 Result<void> ReaderSetup::storeEnable(int port, bool enable) {

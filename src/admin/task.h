@@ -18,6 +18,12 @@
 // and starts it. Destroying a Task that has not finished destroys its frame and everything it
 // holds, so a sequence is abandoned cleanly (its waits end, its holds are released).
 // A Task resumes from the event loop, never from inside the signal it waited for.
+//
+// Two shapes that GCC 12 compiles wrongly, so they do not appear in our coroutines:
+// - a braced temporary as an argument of a coroutine (`f({a, b})`): its storage is freed while
+//   the callee still uses it; pass a named value;
+// - `co_await` in the condition of an `if` or `while` of a body without a local of its own:
+//   the coroutine never runs; write `if (const bool ok = co_await f(); !ok)`.
 
 #include <QEventLoop>
 #include <QObject>

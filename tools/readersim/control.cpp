@@ -75,9 +75,10 @@ const std::map<QString, ControlInterpreter::Command>& ControlInterpreter::comman
         {"access", {&C::access, false, "access                    the access table as uploaded"}},
         {"fault",
          {&C::fault, false,
-          "fault capacity | fault drop BLOCK | fault off\n"
+          "fault capacity | fault drop BLOCK | fault count N | fault off\n"
           "                            every second capacity read one more; the connection\n"
-          "                            closed instead of answering that log block (once)"}},
+          "                            closed instead of answering that log block (once);\n"
+          "                            capacity reads announce N records"}},
         {"help", {&C::showHelp, false, "help                      this text"}},
         {"quit", {&C::quit, false, "quit                      end the simulator"}},
     };

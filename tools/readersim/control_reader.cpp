@@ -141,11 +141,17 @@ Result<QStringList> ControlInterpreter::fault(const Context& c) {
         const auto block = parseNumber(c.args[1], SimReader::kLogBlocks - 1);
         if (!block) return fail(QStringLiteral("usage: fault drop BLOCK"));
         r.setDropAtBlock(int(*block));
+    } else if (what == u"count" && c.args.size() == 2) {
+        const auto count = parseNumber(c.args[1], 0xFFFF);
+        if (!count) return fail(QStringLiteral("usage: fault count N"));
+        r.setAnnouncedCount(int(*count));
     } else if (what == u"off" && c.args.size() == 1) {
         r.setCapacityFault(false);
         r.setDropAtBlock(-1);
+        r.setAnnouncedCount(-1);
     } else {
-        return fail(QStringLiteral("usage: fault capacity | fault drop BLOCK | fault off"));
+        return fail(
+            QStringLiteral("usage: fault capacity | fault drop BLOCK | fault count N | fault off"));
     }
     return kNone;
 }

@@ -118,7 +118,7 @@ QByteArray SimReader::setClock(const QByteArray& body) {
 
 // 00 03 00 ml mh cl ch: the capacity mark and the number of stored records.
 QByteArray SimReader::getCapacity(const QByteArray& body) {
-    int count = int(std::min<size_t>(m_log.size(), 0xFFFF));
+    int count = m_announced >= 0 ? m_announced : int(std::min<size_t>(m_log.size(), 0xFFFF));
     if (m_capacityFault && ++m_capacityReads % 2 == 0) ++count;  // every second read differs
     QByteArray reply = body.left(3).leftJustified(3, '\0');
     reply.append(char(m_mark & 0xFF)).append(char(m_mark >> 8));

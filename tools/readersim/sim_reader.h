@@ -65,6 +65,8 @@ public:
         m_capacityReads = 0;
     }
     void setDropAtBlock(int block) { m_dropAtBlock = block; }  // -1: none; once
+    // Capacity reads announce this many records whatever the log holds (-1: the log's count).
+    void setAnnouncedCount(int count) { m_announced = count; }
 
 private:
     using Handler = QByteArray (SimReader::*)(const QByteArray& body);
@@ -104,6 +106,7 @@ private:
     bool m_capacityFault = false;
     int m_capacityReads = 0;
     int m_dropAtBlock = -1;
+    int m_announced = -1;
     bool m_dropRequested = false;
 };
 
