@@ -8,6 +8,7 @@
 #include "store/datasrc.h"
 #include "store/date_time.h"
 #include "store/messages.h"
+#include "store/schema.h"
 
 namespace tallyport {
 
@@ -108,9 +109,9 @@ Task<bool> AccessManager::putSettings(ManagerForm& form) {
 Task<DownloadResult> AccessManager::Download(bool clearAfter) {
     co_await whenFree(m_reader);
     ReaderHold hold(m_reader);
-    DownloadRequest request{m_data.att(), m_reader.PortNo(), clearAfter, [this](int count) {
-                                return m_op.workProgress(DownloadingCaption(count), count);
-                            }};
+    DownloadRequest request{
+        m_data.filePath(kLogFile), kLogKey, m_reader.PortNo(), clearAfter,
+        [this](int count) { return m_op.workProgress(DownloadingCaption(count), count); }};
     co_return co_await downloadLogs(m_ex, std::move(request));
 }
 

@@ -6,6 +6,7 @@
 #include "readers/reader_bank.h"
 #include "store/datasrc.h"
 #include "store/messages.h"
+#include "store/schema.h"
 
 #include <QTimer>
 
@@ -66,7 +67,7 @@ Task<void> AutoDownload::run(int port) {
     ReaderHold hold(reader);
     NoStepView view;
     ReaderExchange ex(reader, nullptr, view, ReaderExchange::Reconnecting::Never);
-    DownloadRequest request{m_data.att(), port, false, {}};
+    DownloadRequest request{m_data.filePath(kLogFile), kLogKey, port, false, {}};
     const DownloadResult r = co_await downloadLogs(ex, std::move(request));
     report(port, r);
 }

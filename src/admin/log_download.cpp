@@ -7,7 +7,6 @@
 #include "readers/reader.h"
 #include "store/date_time.h"
 #include "store/messages.h"
-#include "store/sqlcipher_db.h"
 
 namespace tallyport {
 
@@ -18,51 +17,28 @@ QString summaryText(const DownloadCounts& c) {
         .arg(c.invalid);
 }
 
-void LogMerger::take(const readers::LogRecord& r) {
-    if (!r.valid)
-        ++m_counts.invalid;
-    else
-        m_pending.push_back(r);
-}
-
-// One statement per record: the index on (SYSTIME, CARDNO) answers the duplicate test, and a
-// record repeated within the batch finds its twin inserted just before.
-Result<void> LogMerger::flush() {
-    if (m_pending.empty()) return {};
-    Transaction tx(m_att);
-    if (!tx.begun()) return tx.beginResult();
-    auto st = m_att.prepare(QStringLiteral(
-        "INSERT INTO recorder(SYSTIME, CARDNO, MODE, READER, LOCK) SELECT ?1, ?2, ?3, ?4, 0 "
-        "WHERE NOT EXISTS (SELECT 1 FROM recorder WHERE SYSTIME = ?1 AND CARDNO = ?2)"));
-    if (!st) return std::unexpected(st.error());
-    DownloadCounts batch;
-    for (const readers::LogRecord& r : m_pending) {
-        st->bindAll(dateTimeText(r.time), r.card, r.mode, m_port);
-        if (auto done = st->step(); !done) return std::unexpected(done.error());
-        ++(m_att.changes() > 0 ? batch.added : batch.duplicated);
-        if (auto again = st->reset(); !again) return std::unexpected(again.error());
-    }
-    if (auto c = tx.commit(); !c) return c;
-    m_counts.added += batch.added;
-    m_counts.duplicated += batch.duplicated;
-    m_pending.clear();
-    return {};
-}
-
 namespace {
 
 struct Download {
     ReaderExchange& ex;
     DownloadRequest& request;
-    LogMerger merger;
+    LogWriter writer;
     std::unique_ptr<Progress> progress;
     Capacity capacity;
+    std::vector<readers::LogRecord> batch;
+    int invalid = 0;
+    int taken = 0;
 
-    DownloadResult end(DownloadEnd e) const { return {e, merger.counts()}; }
-    void sayStoreFailure(const Error& e) {
+    DownloadResult end(DownloadEnd e) const {
+        DownloadCounts c = writer.counts();
+        c.invalid = invalid;
+        return {e, c};
+    }
+    void sayStoreFailure() {
         progress.reset();
         ex.hideStep();
-        if (ex.op()) ex.op()->errorDetail(msg::DatabaseError, e.text);
+        if (ex.op() && writer.failure())
+            ex.op()->errorDetail(msg::DatabaseError, writer.failure()->text);
     }
 };
 
@@ -89,45 +65,56 @@ bool takeBlock(Download& d) {
     const TReader& r = d.ex.reader();
     for (int i = 0; i < kLogRecordsPerBlock; ++i) {
         if (!r.CheckLogIndex(i)) return false;
-        d.merger.take(r.DecodeLogRecord(i));
+        const readers::LogRecord record = r.DecodeLogRecord(i);
+        ++d.taken;
+        if (record.valid)
+            d.batch.push_back(record);
+        else
+            ++d.invalid;
     }
     return true;
 }
 
-// Blocks until the sequence bits break; the result when it must stop early.
+// Eight blocks a batch: the writer gets work early and the reader's link stays busy.
+constexpr size_t kBatchRecords = 8 * kLogRecordsPerBlock;
+
+void handOver(Download& d) {
+    d.writer.submit(std::move(d.batch));
+    d.batch.clear();
+}
+
+// Blocks until the sequence bits break; the result when it must stop early. Rows taken so far
+// are written in every case: the reader has not been cleared.
 Task<std::optional<DownloadResult>> readBlocks(Download& d) {
     bool more = true;
-    for (int block = 0; more && block < kLogBlocks; ++block) {
+    std::optional<DownloadEnd> stop;
+    for (int block = 0; more && !stop && block < kLogBlocks; ++block) {
         if (const bool ok = co_await d.ex.ExchangeCommand(device::readLogBlock(block)); !ok) {
-            // Rows taken so far are kept: the reader has not been cleared.
-            if (auto r = d.merger.flush(); !r) d.sayStoreFailure(r.error());
-            co_return d.end(DownloadEnd::Failed);
+            stop = DownloadEnd::Failed;
+            break;
         }
         more = takeBlock(d);
-        if (d.merger.batchFull() || !more)
-            if (auto r = d.merger.flush(); !r) {
-                d.sayStoreFailure(r.error());
-                co_return d.end(DownloadEnd::StoreFailed);
-            }
+        if (d.batch.size() >= kBatchRecords || !more) handOver(d);
+        if (d.writer.failure()) stop = DownloadEnd::StoreFailed;
         if (d.progress) {
-            d.progress->setPosition(d.merger.counts().taken());
-            if (d.progress->cancelRequested()) {
-                if (auto r = d.merger.flush(); !r) d.sayStoreFailure(r.error());
-                co_return d.end(DownloadEnd::Cancelled);
-            }
+            d.progress->setPosition(d.taken);
+            if (d.progress->cancelRequested()) stop = DownloadEnd::Cancelled;
         }
     }
-    if (auto r = d.merger.flush(); !r) {
-        d.sayStoreFailure(r.error());
+    handOver(d);
+    co_await d.writer.drained();
+    if (d.writer.failure()) {
+        d.sayStoreFailure();
         co_return d.end(DownloadEnd::StoreFailed);
     }
+    if (stop) co_return d.end(*stop);
     co_return std::nullopt;
 }
 
 }  // namespace
 
 Task<DownloadResult> downloadLogs(ReaderExchange& ex, DownloadRequest request) {
-    Download d{ex, request, LogMerger(request.att, request.port), nullptr, {}};
+    Download d{ex, request, LogWriter(request.logPath, request.logKey, request.port)};
     if (const bool ok = co_await ex.LockReader(true); !ok) co_return d.end(DownloadEnd::Failed);
     const CapacityRead read = co_await readCapacity(ex);
     if (!read.replied) co_return d.end(DownloadEnd::Failed);
@@ -155,7 +142,7 @@ Task<DownloadResult> downloadLogs(ReaderExchange& ex, DownloadRequest request) {
             co_return d.end(DownloadEnd::Failed);
     }
     if (const bool ok = co_await ex.UnlockReader(); !ok) co_return d.end(DownloadEnd::Failed);
-    if (ex.op()) ex.op()->information(summaryText(d.merger.counts()));
+    if (ex.op()) ex.op()->information(summaryText(d.end(DownloadEnd::Done).counts));
     co_return d.end(DownloadEnd::Done);
 }
 
