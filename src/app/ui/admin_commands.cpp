@@ -33,8 +33,11 @@ QPushButton* doorButton(TTimeRec& window) {
 void setUpDoor(TTimeRec& window, Console& console, bool afterSetup) {
     QPushButton* door = doorButton(window);
     if (!door) return;
-    door->setVisible(doorButtonShown());
-    if (door->isVisible()) door->setText(doorCaption(console.readers(), afterSetup));
+    // The window itself may still be hidden (start-up to the tray): ask the setting, not
+    // the button.
+    const bool shown = doorButtonShown();
+    door->setVisible(shown);
+    if (shown) door->setText(doorCaption(console.readers(), afterSetup));
 }
 
 void openDoorSetup(Console& console, TTimeRec& window) {
