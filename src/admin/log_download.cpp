@@ -23,9 +23,9 @@ struct Download {
     ReaderExchange& ex;
     DownloadRequest& request;
     LogWriter writer;
-    std::unique_ptr<Progress> progress;
-    Capacity capacity;
-    std::vector<readers::LogRecord> batch;
+    std::unique_ptr<Progress> progress{};
+    Capacity capacity{};
+    std::vector<readers::LogRecord> batch{};
     int invalid = 0;
     int taken = 0;
 
