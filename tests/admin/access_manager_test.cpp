@@ -162,6 +162,26 @@ TEST_F(AccessManagerTest, ALineThatDropsMidwayIsReconnectedAndTheDownloadComplet
     EXPECT_EQ(op.shown("error"), QStringList{});
 }
 
+// A log that refuses a row: "Database Error." with the reason, nothing cleared, and the
+// reader unlocked so that it goes on working on its own.
+TEST_F(AccessManagerTest, ALogThatRefusesARowStopsTheDownloadWithoutClearing) {
+    ASSERT_TRUE(
+        data.att().exec("CREATE TRIGGER refuse BEFORE INSERT ON recorder "
+                        "WHEN NEW.CARDNO = 9999 BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+    simSays("log fill 5");
+    simSays("log add 9999");
+    simSays("clear");
+    const DownloadResult r = run(manager.Download(true));
+    EXPECT_EQ(r.end, DownloadEnd::StoreFailed);
+    ASSERT_EQ(op.shown("error").size(), 1);
+    EXPECT_TRUE(op.shown("error")[0].startsWith(msg::DatabaseError));
+    EXPECT_TRUE(op.shown("error")[0].contains("refused"));
+    EXPECT_TRUE(op.shown("information").isEmpty());
+    EXPECT_EQ(simState("records"), "6");  // not cleared
+    EXPECT_EQ(simFrames().last(), kUnlock);
+    EXPECT_EQ(simState("locked"), "no");
+}
+
 TEST_F(AccessManagerTest, ClearAsksFirstAndSaysWhatItDid) {
     simSays("log fill 5");
     op.answerYesNo(false);
