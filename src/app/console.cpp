@@ -1,5 +1,6 @@
 #include "app/console.h"
 
+#include "admin/auto_download.h"
 #include "app/auto_inout.h"
 #include "app/card_events.h"
 #include "base/clock.h"
@@ -40,6 +41,9 @@ bool Console::startUp() {
     if (!m_data.OpenDatabases()) m_endRequested = true;
     m_readers = std::make_unique<ReaderBank>(m_data, m_op);
     connect(m_readers.get(), &ReaderBank::readerStatus, this, &Console::readerStatus);
+    m_autoDownload = std::make_unique<AutoDownload>(m_data, *m_readers);
+    connect(m_autoDownload.get(), &AutoDownload::statusLine, this, &Console::readerStatus);
+    connect(m_autoDownload.get(), &AutoDownload::logAdded, this, &Console::logChanged);
     attachCardEvents();
     if (!m_endRequested) m_readers->ConfigureReaders();
     return !m_endRequested;
@@ -72,6 +76,7 @@ void Console::Shutdown() {
     m_shutDown = true;
     if (m_autoInOut) m_autoInOut->stop();
     if (m_cardEvents) m_cardEvents->motiontimer().stop();
+    m_autoDownload.reset();  // before the readers and databases it works with
     m_data.CloseDatabases();
     m_cardEvents.reset();
     m_readers.reset();

@@ -13,6 +13,7 @@
 
 namespace tallyport {
 
+class AutoDownload;
 class AutoInOut;
 class CardEvents;
 
@@ -42,6 +43,8 @@ public:
     ReaderBank& readers() { return *m_readers; }
     // The live handling of reader events and the automatic IN/OUT state; from the start-up on.
     AutoInOut& autoInOut() { return *m_autoInOut; }
+    // The download of a reader's stored records after it connects; from the start-up on.
+    AutoDownload& autoDownload() { return *m_autoDownload; }
     CardEvents& cardEvents() { return *m_cardEvents; }
 
     // Start-up: the data folder (a new installation is created), the databases, the eight
@@ -80,6 +83,7 @@ private:
     Commands m_commands;
     LoginController m_login;
     std::unique_ptr<ReaderBank> m_readers;
+    std::unique_ptr<AutoDownload> m_autoDownload;
     std::unique_ptr<AutoInOut> m_autoInOut;
     std::unique_ptr<CardEvents> m_cardEvents;
     Peripherals m_devices;

@@ -1,6 +1,7 @@
 #include "app/subcommands.h"
 
 #include "app/instance_guard.h"
+#include "app/reader_command.h"
 
 #include <cstdio>
 #include <cstring>
@@ -10,7 +11,10 @@ namespace tallyport {
 // Each batch job adds its line here; `report` is handled by the program itself, since its PDF
 // pages need the GUI library.
 const std::vector<Subcommand>& subcommands() {
-    static const std::vector<Subcommand> table = {};
+    static const std::vector<Subcommand> table = {
+        {"reader", "administer a reader: show, sync-clock, download, clear, upload",
+         &runReaderCommand},
+    };
     return table;
 }
 

@@ -70,10 +70,11 @@ void TReader::Poll() {
     if (!m_enable) return;
     Busy busy(*this);
     const bool got = takeWaiting(kReadLimit);
-    // A heartbeat while a reply is awaited would have its echo taken for that reply.
+    // A heartbeat while a reply is awaited, or between the commands of a sequence, would have
+    // its echo taken for a reply.
     if (!isConnected())
         m_backout = true;
-    else if (!got && !m_pktMode && HeartBeat())
+    else if (!got && !m_pktMode && !held() && HeartBeat())
         SendHeartbeat();
     if (busy.outermost()) runQueuedClockSettings();
 }
@@ -111,10 +112,7 @@ void TReader::consumeInput() {
 
 void TReader::dispatchFrame() {
     if (m_rx.frameIsReply()) {
-        if (!m_pktMode) return;  // its time ran out meanwhile
-        m_pktGood = true;
-        m_pktMode = false;
-        m_replyTimer.stop();
+        if (m_pktMode) endReplyWait(true);  // else its time ran out meanwhile
         return;
     }
     const EventFrame ev = decodeEventFrame(m_rx);
@@ -167,8 +165,9 @@ void TReader::queueClockSetting(bool powerup) {
 void TReader::runQueuedClockSettings() {
     if (m_syncing) return;
     m_syncing = true;
-    // Not while a command's reply is awaited: its caller still has to read it.
-    while (!m_clockQueue.empty() && !m_pktMode) {
+    // Not while a command's reply is awaited (its caller still has to read it), nor inside a
+    // sequence: its unlock would come between the sequence's commands.
+    while (!m_clockQueue.empty() && !m_pktMode && !held()) {
         const bool powerup = m_clockQueue.front();
         m_clockQueue.pop_front();
         SyncClock();
@@ -204,7 +203,7 @@ void TReader::exchange(const QByteArray& frame, const QByteArray& remembered, in
     m_pktTimeout = false;
     m_pktGood = false;
     ResetParser();
-    m_replyTimer.start(ms);
+    m_replyTimer.start(m_replyWaitMs > 0 ? m_replyWaitMs : ms);
     SendFrame(frame);
 }
 
@@ -282,9 +281,23 @@ bool TReader::awaitReply() {
 }
 
 void TReader::onReplyTimeout() {
+    endReplyWait(false);
+}
+
+void TReader::endReplyWait(bool good) {
     m_replyTimer.stop();
-    m_pktTimeout = true;
+    const bool awaited = m_pktMode;
     m_pktMode = false;
+    (good ? m_pktGood : m_pktTimeout) = true;
+    if (awaited) Q_EMIT replyFinished(good);
+}
+
+void TReader::release() {
+    if (m_holds == 0) return;
+    if (--m_holds > 0) return;
+    Q_EMIT released();
+    // A clock setting asked for meanwhile goes out now, not a poll later.
+    if (!m_clockQueue.empty() && m_busy == 0 && m_enable) Poll();
 }
 
 quint16 TReader::FrameWord(int position) const {

@@ -17,6 +17,9 @@ namespace tallyport {
 
 class Operator;
 
+// "Failed to connect reader (desc). Please retry later!"
+QString connectFailedText(const QString& desc);
+
 // The console's end of the link to one card reader: its settings, the TCP connection, the
 // receiver, the events it raises and the commands it sends. Everything runs on the thread that
 // owns the object (the user-interface thread); nothing blocks longer than the connect timeout
@@ -117,10 +120,25 @@ public:
     }
     // Who shows Reconnect's failure box; without one it is only reported by statusChanged.
     void setOperator(Operator* op) { m_operator = op; }
+    // Every reply wait lasts `ms` instead of 3000/4000 ms and the caller's times (0: as usual).
+    // For slow links, and for tests that must not wait seconds for a silent reader.
+    void setReplyWait(int ms) { m_replyWaitMs = ms; }
+
+    // An administration sequence holds the reader while its commands go out one after another:
+    // meanwhile the client sends no heartbeat and no clock setting of its own, whose replies
+    // would be taken for the sequence's. Holds nest; `released` tells when the last one ended.
+    void hold() { ++m_holds; }
+    void release();
+    bool held() const { return m_holds > 0; }
 
     void Poll();
     // Closes and connects again, waiting at most the connect timeout. Enable <- connected.
     bool Reconnect(bool showError);
+    // As Reconnect, the failure shown to `op`: "Failed to connect reader (Desc). Please retry
+    // later!".
+    bool Reconnect(Operator& op);
+    // As Reconnect(false) without waiting: reconnectEnded tells the outcome.
+    void beginReconnect();
     // Starts a connect without waiting; the outcome comes as connectedChanged/statusChanged.
     void startConnect();
     // The reader is no longer in use: Enable and AutoReconnect off, the connection closed.
@@ -159,6 +177,11 @@ Q_SIGNALS:
     void inputArrived();
     // A line for the operator's status view or the headless log, never a message box.
     void statusChanged(const QString& text);
+    // The awaited reply came (true), or can no longer come: its time ran out, the line dropped
+    // or the reader was taken out of use (false).
+    void replyFinished(bool good);
+    void reconnectEnded(bool connected);
+    void released();
 
 private:
     class Busy;
@@ -174,6 +197,7 @@ private:
     void runQueuedClockSettings();
     void touch();
     void onReplyTimeout();
+    void endReplyWait(bool good);
     readers::LogRecord logRecordAt(int position) const;
 
     // reader_link.cpp
@@ -183,6 +207,7 @@ private:
     void onSocketError(int error);
     void onConnectTimeout();
     void attemptFailed();
+    void finishReconnect(bool connected);
     void scheduleRetry();
     bool wantsLink() const { return m_enable || m_autoReconnect; }
 
@@ -223,13 +248,16 @@ private:
     int m_lastCode = 0;
 
     bool m_linkUp = false;
-    bool m_attempt = false;  // a background connect is under way
+    bool m_attempt = false;       // a background connect is under way
+    bool m_reconnecting = false;  // ... started by beginReconnect
     bool m_autoReconnect = false;
     int m_connectTimeoutMs = kConnectTimeoutMs;
     int m_drainWaitMs = kDrainWaitMs;
     int m_firstRetryMs = kFirstRetryMs;
     int m_maxRetryMs = kMaxRetryMs;
     int m_retryMs = kFirstRetryMs;
+    int m_replyWaitMs = 0;
+    int m_holds = 0;
     std::function<int()> m_controlPin;
     Operator* m_operator = nullptr;
 };

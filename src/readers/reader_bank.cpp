@@ -66,6 +66,9 @@ void ReaderBank::attach(int port) {
     connect(&r, &TReader::inputArrived, &r, &TReader::Poll, Qt::QueuedConnection);
     connect(&r, &TReader::statusChanged, this,
             [this, port](const QString& text) { Q_EMIT readerStatus(port, text); });
+    connect(&r, &TReader::connectedChanged, this, [this, port](bool connected) {
+        if (connected) Q_EMIT readerConnected(port);
+    });
 }
 
 void ReaderBank::pollAll() {

@@ -40,6 +40,8 @@ Q_SIGNALS:
     void bypass(int port, int state);
     void powerup(int port);
     void readerStatus(int port, const QString& text);
+    // A reader's connection stands (at start-up, after a drop, or an absent reader appeared).
+    void readerConnected(int port);
 
 private:
     void pollAll();

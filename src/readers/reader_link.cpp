@@ -4,6 +4,7 @@
 #include "readers/reader.h"
 
 #include <QTcpSocket>
+#include <QTimer>
 #include <algorithm>
 
 namespace tallyport {
@@ -43,8 +44,53 @@ void TReader::setRetryDelays(int firstMs, int maxMs) {
     m_retryMs = m_firstRetryMs;
 }
 
+QString connectFailedText(const QString& desc) {
+    return kConnectFailedText.arg(desc);
+}
+
+bool TReader::Reconnect(Operator& op) {
+    Operator* const before = m_operator;
+    m_operator = &op;
+    const bool ok = Reconnect(true);
+    m_operator = before;
+    return ok;
+}
+
+void TReader::beginReconnect() {
+    m_retryTimer.stop();
+    m_connectTimer.stop();
+    if (m_pktMode) endReplyWait(false);
+    m_linkUp = false;  // our own close is no lost link
+    m_attempt = false;
+    m_socket->abort();
+    m_reconnecting = true;
+    const auto port = portNumber(m_remotePort);
+    if (!port || m_host.isEmpty()) {
+        // Told from the event loop, like every other outcome.
+        QTimer::singleShot(0, this, [this] {
+            if (m_reconnecting) finishReconnect(false);
+        });
+        return;
+    }
+    m_attempt = true;
+    m_connectTimer.start(m_connectTimeoutMs);
+    m_socket->connectToHost(m_host, *port);
+}
+
+void TReader::finishReconnect(bool connected) {
+    m_reconnecting = false;
+    m_enable = connected;
+    if (!connected) {
+        Q_EMIT statusChanged(kConnectFailedText.arg(m_desc));
+        scheduleRetry();
+    }
+    Q_EMIT reconnectEnded(connected);
+}
+
 bool TReader::Reconnect(bool showError) {
     m_retryTimer.stop();
+    if (m_pktMode) endReplyWait(false);
+    m_reconnecting = false;
     const bool ok = connectNow();
     m_enable = ok;
     if (ok) return true;
@@ -80,6 +126,8 @@ void TReader::startConnect() {
 }
 
 void TReader::disconnectReader() {
+    if (m_pktMode) endReplyWait(false);  // nobody may wait for a reply of a reader out of use
+    m_reconnecting = false;
     m_enable = false;
     m_autoReconnect = false;
     m_retryTimer.stop();
@@ -99,6 +147,7 @@ void TReader::onSocketConnected() {
     if (background) m_enable = true;
     Q_EMIT connectedChanged(true);
     Q_EMIT statusChanged(kConnectedText.arg(m_desc));
+    if (m_reconnecting) finishReconnect(true);
 }
 
 // End of stream, reset or a failed send. Only flags change here: the socket is inside its
@@ -107,11 +156,7 @@ void TReader::onSocketDropped() {
     if (!m_linkUp) return;
     m_linkUp = false;
     m_backout = true;
-    if (m_pktMode) {  // the reply cannot come any more; do not keep the caller waiting
-        m_replyTimer.stop();
-        m_pktMode = false;
-        m_pktTimeout = true;
-    }
+    if (m_pktMode) endReplyWait(false);  // the reply cannot come any more
     Q_EMIT connectedChanged(false);
     Q_EMIT statusChanged(kLinkLostText.arg(m_desc));
     scheduleRetry();
@@ -135,6 +180,7 @@ void TReader::onConnectTimeout() {
 }
 
 void TReader::attemptFailed() {
+    if (m_reconnecting) return finishReconnect(false);
     if (!wantsLink()) return;
     Q_EMIT statusChanged(kRetryText.arg(m_desc).arg((m_retryMs + 999) / 1000));
     scheduleRetry();

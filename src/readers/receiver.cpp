@@ -16,15 +16,42 @@ bool FrameReceiver::push(quint8 byte, bool replyMode) {
             storeBody(byte);
             return false;
         case State::End:
-            m_state = State::Hunting;
-            return byte == kEndByte;
+            if (byte == kEndByte) {
+                m_state = State::Hunting;
+                m_keptCount = 0;
+                return true;
+            }
+            keep(byte);
+            failed();
+            return false;
     }
     return false;
 }
 
+void FrameReceiver::keep(quint8 byte) {
+    if (m_keptCount > 0 && m_keptCount < kKeptMax) m_kept[size_t(m_keptCount++)] = byte;
+}
+
+// An event frame needs at least one byte more than the reply rules read of it, so reading the
+// kept bytes again never completes a frame here: its end byte is still to come.
+void FrameReceiver::failed() {
+    m_state = State::Hunting;
+    const int count = m_keptCount;
+    m_keptCount = 0;
+    if (!m_reply || count == 0) return;
+    startLength(m_kept[0], false);
+    for (int i = 1; i < count && m_state == State::Body; ++i) storeBody(m_kept[size_t(i)]);
+}
+
 void FrameReceiver::startLength(quint8 length, bool replyMode) {
     m_reply = replyMode;
+    m_keptCount = 0;
     if (replyMode) {
+        // The heartbeat echo (4) reads the same by both rules; the others differ.
+        if (length == 2 || length == 6 || length == 11 || length == 12) {
+            m_kept[0] = length;
+            m_keptCount = 1;
+        }
         // L = 1 leaves no room for a checksum: rejected like L >= 128, never stored.
         if (length == 0) return expect(kLongReplyBody + 1, 0, 0);
         if (length == 1 || length >= 128) return reset();
@@ -54,10 +81,14 @@ void FrameReceiver::expect(int count, int position, quint8 sum) {
 
 void FrameReceiver::storeBody(quint8 byte) {
     if (m_pos >= kBufferSize) return reset();  // cannot happen with the lengths above
+    if (m_reply) keep(byte);
     m_fb[size_t(m_pos++)] = byte;
     m_sum = quint8(m_sum + byte);
     if (--m_expected > 0) return;
-    m_state = m_sum == 0 ? State::End : State::Hunting;
+    if (m_sum == 0)
+        m_state = State::End;
+    else
+        failed();
 }
 
 namespace {

@@ -34,6 +34,15 @@ private:
     void startLength(quint8 length, bool replyMode);
     void expect(int count, int position, quint8 sum);
     void storeBody(quint8 byte);
+    void keep(quint8 byte);
+    void failed();
+
+    // The bytes from the length byte on of a frame read by the reply rules whose length is
+    // also an event's: when it fails those rules, the same bytes are read again by the event
+    // rules, so a card read that arrives while a reply is awaited is not lost.
+    static constexpr int kKeptMax = 16;
+    std::array<quint8, kKeptMax> m_kept{};
+    int m_keptCount = 0;
 
     std::array<quint8, kBufferSize> m_fb{};
     State m_state = State::Hunting;

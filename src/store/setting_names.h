@@ -90,6 +90,7 @@ inline const QString OL_ClearAfter = QStringLiteral("OL_ClearAfter");
 inline const QString OL_SET_CLOCK = QStringLiteral("OL_SET_CLOCK");
 inline const QString LogoLine1 = QStringLiteral("LogoLine1");
 inline const QString LogoLine2 = QStringLiteral("LogoLine2");
+inline const QString OL_AutoDownload = QStringLiteral("OL_AutoDownload");
 
 // Window and grid layout prefixes
 inline const QString MainForm = QStringLiteral("MainForm");

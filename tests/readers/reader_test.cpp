@@ -171,6 +171,29 @@ TEST_F(ReaderOverTcp, HeartbeatGoesOutOnceWhenTheMinuteTurns) {
     EXPECT_FALSE(reader->Backout());
 }
 
+// Between the commands of an administration sequence the client adds nothing of its own: the
+// heartbeat and the clock setting the reader asked for wait until the sequence lets go.
+TEST_F(ReaderOverTcp, AHeldReaderSendsNothingOfItsOwnUntilReleased) {
+    peer.setAutoReply(true);
+    clock.set(QDateTime(QDate(2024, 3, 5), QTime(10, 5, 59)));
+    reader = std::make_unique<TReader>();
+    reader->setRemoteHost("127.0.0.1");
+    reader->setRemotePort(QString::number(peer.port()));
+    connectReader();
+    reader->hold();
+    clock.set(QDateTime(QDate(2024, 3, 5), QTime(10, 6, 0)));
+    pollUntil([] { return false; }, 60);
+    peer.send(hex("F5 02 43 BD FA"));
+    pollUntil([] { return false; }, 200);
+    EXPECT_TRUE(peer.frames().isEmpty());
+    QSignalSpy released(reader.get(), &TReader::released);
+    reader->release();
+    EXPECT_EQ(released.size(), 1);
+    ASSERT_TRUE(peerGot(3));
+    EXPECT_EQ(hexFrames(peer.frames()).mid(0, 2),
+              (QStringList{kLock, "F5 0B 00 02 00 06 10 03 05 03 24 AE FA"}));
+}
+
 TEST_F(ReaderOverTcp, ReplyTimes) {
     reader->setDrainWait(20);  // the peer stays silent
     connectReader();

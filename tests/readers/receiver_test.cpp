@@ -90,10 +90,37 @@ TEST(Receiver, ReplyRulesWhileAReplyIsAwaited) {
         QStringList frames;
     } cases[] = {
         {"heartbeat echo counts as the reply", "F5 04 00 0C F0 FA", {"reply 4"}},
-        {"card frame fails the reply checksum", "F5 06 00 00 00 30 39 97 FA", {}},
+        {"a reply after a card frame",
+         "F5 06 00 00 00 30 39 97 FA F5 04 00 40 BC FA",
+         {"card 12345 mode -1 online console-time", "reply 4"}},
         {"short reply", "F5 05 00 21 AA 30 FA", {"reply 5"}},
         {"length 1 is refused", "F5 01 FA F5 04 00 0C F0 FA", {"reply 4"}},
         {"length 128 is refused", "F5 80 00 FA F5 04 00 0C F0 FA", {"reply 4"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FrameReceiver rx;
+        EXPECT_EQ(feed(rx, hex(c.bytes), true), c.frames);
+    }
+}
+
+// A card read that arrives while a reply is awaited fails the reply rules; the same bytes are
+// then read by the event rules, so the card is not lost and the reply is still awaited.
+TEST(Receiver, EventFramesThatFailTheReplyRulesAreReadAsEvents) {
+    struct Case {
+        const char* name;
+        const char* bytes;
+        QStringList frames;
+    } cases[] = {
+        {"six bytes", "F5 06 00 00 00 30 39 97 FA", {"card 12345 mode -1 online console-time"}},
+        {"stamped",
+         "F5 0B 81 33 F0 6E 0D 00 00 00 30 39 78 FA",
+         {"card 12345 mode 1 offline 2024-03-05 14:07:09"}},
+        {"long form",
+         "F5 0C 00 0D 01 33 F0 6E 0D 00 00 00 30 39 EB FA",
+         {"card 12345 mode 1 online 2024-03-05 14:07:09"}},
+        {"clock request", "F5 02 43 BD FA", {"code C"}},
+        {"bad by both rules", "F5 06 00 00 00 30 39 98 FA F5 04 00 40 BC FA", {"reply 4"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

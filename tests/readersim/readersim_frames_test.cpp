@@ -106,7 +106,7 @@ TEST_F(ReaderSimWire, AnswersEveryWellFormedCommand) {
         {"heartbeat is echoed", hexBytes("F5 04 00 0C F0 FA"), "F5 04 00 0C F0 FA"},
         {"lock", hexBytes("F5 05 00 00 01 FA FA"), "F5 04 00 00 FC FA"},
         {"lock with PIN 1234", hexBytes("F5 07 00 00 01 D2 04 22 FA"), "F5 04 00 00 FC FA"},
-        {"unknown command", hexBytes("F5 05 00 07 00 F4 FA"), "F5 04 00 07 F5 FA"},
+        {"unknown command", hexBytes("F5 04 00 0F ED FA"), "F5 04 00 0F ED FA"},
         {"upload access block", longCommand(hexBytes("0009010000") + QByteArray(264, char(0xFF))),
          "F5 04 00 09 F3 FA"},
         {"heartbeat in two writes", hexBytes("F5 04 00"), ""},
@@ -165,6 +165,60 @@ TEST_F(ReaderSimWire, CardsWithoutATimeCarryTheClockOfNow) {
                             QTime(h, m, s));
     ASSERT_TRUE(stamped.isValid());
     EXPECT_LE(std::abs(before.secsTo(stamped)), 5);
+}
+
+// A command frame around a body, as the console frames it.
+QByteArray command(const char* body) {
+    const QByteArray b = hexBytes(body);
+    uint8_t sum = uint8_t(b.size() + 2);
+    for (char c : b) sum = uint8_t(sum + uint8_t(c));
+    return char(0xF5) + QByteArray(1, char(b.size() + 2)) + b + char(uint8_t(-sum)) + char(0xFA);
+}
+
+// The stored log as the reader serves it: 33 records a block, record i numbered i modulo 32 in
+// its low five bits and its kind in the two high ones, the card high byte first, the stamp low
+// byte first; past the last record the numbering is out of turn.
+TEST_F(ReaderSimWire, StoredRecordsInLogBlocks) {
+    ASSERT_TRUE(sim.ok("log add 12345 mode=2 time=2024-03-05T14:07:09"));
+    ASSERT_TRUE(sim.ok("log add 7 mode=0 time=2024-03-05T14:07:09 invalid"));
+    const QByteArray capacity = exchange(command("00 03 00"), 11);
+    ASSERT_TRUE(wellFormedReply(capacity));
+    EXPECT_EQ(hexText(capacity.mid(2, 7)), "00 03 00 3C 5A 02 00") << "mark 23100, 2 records";
+    const QByteArray block = exchange(command("00 0A 00 00 00"), 273);
+    ASSERT_TRUE(wellFormedReply(block));
+    EXPECT_EQ(hexText(block.mid(2, 5)), "00 0A 00 00 00");
+    EXPECT_EQ(hexText(block.mid(7, 8)), "40 00 30 39 0D 6E F0 33");
+    EXPECT_EQ(hexText(block.mid(15, 8)), "81 00 00 07 00 00 00 00") << "clock kind, no stamp";
+    EXPECT_EQ(uint8_t(block[23]) & 0x1F, 3) << "record 2 out of turn: the data ends";
+
+    ASSERT_TRUE(sim.ok("log fill 40"));
+    const QByteArray second = exchange(command("00 0A 00 01 00"), 273);
+    EXPECT_EQ(uint8_t(second[7]) & 0x1F, 0) << "record 33 opens block 1 as its record 0";
+    EXPECT_EQ(uint8_t(second[7 + 8 * 8]) & 0x1F, 8);
+    EXPECT_EQ(uint8_t(second[7 + 8 * 9]) & 0x1F, 10) << "42 records: block 1 ends after 9";
+}
+
+TEST_F(ReaderSimWire, AWrongControlPinGetsNoAnswerAndTheRightOneLocks) {
+    ASSERT_TRUE(sim.ok("set controlpin 1234"));
+    EXPECT_TRUE(exchange(command("00 00 01")).isEmpty());
+    EXPECT_TRUE(exchange(command("00 00 01 D3 04")).isEmpty());
+    EXPECT_EQ(hexText(exchange(command("00 00 01 D2 04"), 6)), "F5 04 00 00 FC FA");
+    EXPECT_TRUE(sim.command("state").contains("locked=yes"));
+    // Put Control PIN changes it: the old one is refused from then on.
+    EXPECT_EQ(hexText(exchange(command("00 08 0A 00 00"), 6)), "F5 04 00 08 F4 FA");
+    EXPECT_EQ(hexText(exchange(command("00 00 00"), 6)), "F5 04 00 00 FC FA");
+}
+
+TEST_F(ReaderSimWire, FaultsOnRequest) {
+    ASSERT_TRUE(sim.ok("log fill 2"));
+    ASSERT_TRUE(sim.ok("fault capacity"));
+    const QByteArray first = exchange(command("00 03 00"), 11);
+    const QByteArray second = exchange(command("00 03 00"), 11);
+    EXPECT_EQ(uint8_t(first[7]), 2);
+    EXPECT_EQ(uint8_t(second[7]), 3) << "the second read differs";
+    ASSERT_TRUE(sim.ok("fault drop 0"));
+    EXPECT_TRUE(exchange(command("00 0A 00 00 00")).isEmpty());
+    EXPECT_TRUE(sim.waitForEvent(QStringLiteral("readersim disconnected %1").arg(sim.port())));
 }
 
 }  // namespace

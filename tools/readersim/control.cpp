@@ -61,6 +61,24 @@ const std::map<QString, ControlInterpreter::Command>& ControlInterpreter::comman
         {"frames", {&C::frames, false, "frames                    list received frames"}},
         {"clear", {&C::clear, false, "clear                     forget received frames"}},
         {"status", {&C::status, false, "status                    one line per reader"}},
+        {"log",
+         {&C::log, false,
+          "log | log add CARD [mode=0|1|2] [time=ISO] [invalid] | log fill N [from=ISO]\n"
+          "      [step=S] [card=C] [cards=K] [invalid-every=E] | log clear\n"
+          "                            the reader's stored records: count, add, generate"}},
+        {"state",
+         {&C::state, false, "state                     the reader's settings, one per line"}},
+        {"set",
+         {&C::set, false,
+          "set NAME VALUE            clock ISO|invalid, line1, line2, options, mode,\n"
+          "                            locktime, pin, accesspin, controlpin, mark"}},
+        {"access", {&C::access, false, "access                    the access table as uploaded"}},
+        {"fault",
+         {&C::fault, false,
+          "fault capacity | fault drop BLOCK | fault count N | fault off\n"
+          "                            every second capacity read one more; the connection\n"
+          "                            closed instead of answering that log block (once);\n"
+          "                            capacity reads announce N records"}},
         {"help", {&C::showHelp, false, "help                      this text"}},
         {"quit", {&C::quit, false, "quit                      end the simulator"}},
     };

@@ -48,6 +48,12 @@ private:
     Result<QStringList> frames(const Context& c);
     Result<QStringList> clear(const Context& c);
     Result<QStringList> status(const Context& c);
+    // control_reader.cpp: the reader's own state
+    Result<QStringList> log(const Context& c);
+    Result<QStringList> state(const Context& c);
+    Result<QStringList> set(const Context& c);
+    Result<QStringList> access(const Context& c);
+    Result<QStringList> fault(const Context& c);
     Result<QStringList> showHelp(const Context& c);
     Result<QStringList> quit(const Context& c);
 

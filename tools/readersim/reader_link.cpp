@@ -67,6 +67,7 @@ void ReaderLink::readIncoming() {
         Q_EMIT frameReceived(port(), frame.wire);
         const QByteArray reply = m_reader.answer(frame);
         if (!reply.isEmpty()) send(reply, m_reader.replyDelayMs());
+        if (m_reader.takeDropRequest()) return closeGracefully();
     }
 }
 

@@ -5,6 +5,7 @@
 #include "app/console.h"
 #include "app/log_model.h"
 #include "app/ui/about_dialog.h"
+#include "app/ui/admin_commands.h"
 #include "app/ui/artwork.h"
 #include "app/ui/log_grid.h"
 #include "base/clock.h"
@@ -81,6 +82,7 @@ void TTimeRec::creationStep() {
     if (!m_console.creationStep()) return;
     setupDevices();
     m_logGrid->showCurrent();
+    showDoorButton(*this, m_console);
 }
 
 void TTimeRec::shutdown() {

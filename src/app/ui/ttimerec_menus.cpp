@@ -1,6 +1,7 @@
 // The main window's commands: one action per command of the table, named after it, enabled
 // as the login state says, placed in the menus in their order.
 #include "app/console.h"
+#include "app/ui/admin_commands.h"
 #include "app/ui/card_commands.h"
 #include "app/ui/card_print_commands.h"
 #include "app/ui/report_commands.h"
@@ -113,6 +114,7 @@ void TTimeRec::connectActions() {
     connectStaffCommands(*this, m_console);
     connectReportCommands(*this, m_console);
     connectCardPrintCommands(*this, m_console);
+    connectAdminCommands(*this, m_console);
 }
 
 }  // namespace tallyport

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "admin/task.h"
+#include "base/error.h"
+
+#include <QString>
+#include <array>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace tallyport {
+
+class Database;
+class Operator;
+class ReaderBank;
+class Tdsrc;
+
+// A row of table `reader`.
+struct ReaderRow {
+    int portNo = 0;
+    bool enable = false;
+    QString ipaddr;
+    int ipport = 0;
+    QString desc;
+    int mode = 0;
+    int lockTime = 0;
+    int outport = 0;
+    int bpport = 0;
+    bool apb = false;
+    int motion = 0;
+};
+// The rows in table order.
+Result<std::vector<ReaderRow>> readReaderRows(Database& src);
+
+// What the reader editor changes of a row.
+struct ReaderEdit {
+    bool enable = true;
+    QString ipaddr;
+    int ipport = 1668;
+    QString desc;
+    int mode = 0;
+    int lockTime = 0;
+};
+
+// The reader setup: edits of the `reader` rows reach the running clients at once, Scan All
+// probes every reader, and the ports touched are remembered so that the console configures
+// them afresh when the setup closes.
+class ReaderSetup {
+public:
+    ReaderSetup(Tdsrc& data, ReaderBank& bank, Operator& op);
+
+    // Port p's flag is changed()[p - 1].
+    const std::array<bool, 8>& changed() const { return m_changed; }
+
+    // Before the editor opens: the client reconnected without a message, then the row as
+    // stored; nothing (said) when it cannot be read.
+    Task<std::optional<ReaderEdit>> beginEdit(int port);
+    // After OK: the row stored as edited (a blank description becomes "COM" and the port,
+    // the address as typed), the client given the row's values and, when enabled, connected
+    // again with the message on failure.
+    Task<void> finishEdit(int port, ReaderEdit edit);
+    // After "This action may take several minutes. Are you sure to proceed?": each client
+    // in port order reconnected without a message and its row's `enable` set to the outcome;
+    // `showing` gets each reader's address first. False when not confirmed.
+    Task<bool> ScanAll(std::function<void(const QString& host)> showing);
+
+private:
+    Result<void> storeRow(int port, const ReaderEdit& e);
+    Result<void> storeEnable(int port, bool enable);
+    void copyIntoClient(int port);
+    void mark(int port);
+
+    Tdsrc& m_data;
+    ReaderBank& m_bank;
+    Operator& m_op;
+    std::array<bool, 8> m_changed{};
+};
+
+// After the setup: every changed port taken out of use and configured afresh from its row,
+// in port order.
+void reconfigureChanged(ReaderBank& bank, const std::array<bool, 8>& changed);
+
+}  // namespace tallyport

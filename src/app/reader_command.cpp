@@ -1,0 +1,258 @@
+#include "app/reader_command.h"
+
+#include "admin/access_manager.h"
+#include "admin/reader_setup.h"
+#include "app/command_line.h"
+#include "app/instance_guard.h"
+#include "app/subcommands.h"
+#include "readers/reader.h"
+#include "store/datasrc.h"
+#include "store/log_texts.h"
+#include "store/messages.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+#include <map>
+#include <optional>
+
+namespace tallyport {
+namespace {
+
+const std::map<QString, ReaderAction> kActions{
+    {QStringLiteral("show"), ReaderAction::Show},
+    {QStringLiteral("sync-clock"), ReaderAction::SyncClock},
+    {QStringLiteral("download"), ReaderAction::Download},
+    {QStringLiteral("clear"), ReaderAction::Clear},
+    {QStringLiteral("upload"), ReaderAction::Upload},
+};
+
+void say(FILE* to, const QString& text) {
+    std::fprintf(to, "%s\n", qPrintable(text));
+    std::fflush(to);
+}
+
+// The operator of a command: results on standard output, failures on standard error. The
+// command line is the person's answer: the questions of a workflow it runs are answered yes.
+class CommandOperator final : public Operator {
+public:
+    bool quietInformation = false;  // `show` prints its own lines instead
+
+    void information(const QString& text) override {
+        if (!quietInformation) say(stdout, text);
+    }
+    void error(const QString& text) override { say(stderr, text); }
+    void warning(const QString& text) override { say(stderr, text); }
+    void generalError(const QString& text) override { say(stderr, text); }
+    bool confirm(const QString&) override { return true; }
+    bool askYesNo(const QString&) override { return true; }
+    std::optional<QString> chooseOpenFile(const QString&, const QString&, const QString&) override {
+        return std::nullopt;
+    }
+    std::optional<QString> chooseSaveFile(const QString&, const QString&, const QString&) override {
+        return std::nullopt;
+    }
+    bool askPassword(const QString&, const std::function<bool(const QString&)>&) override {
+        return false;
+    }
+    std::optional<QString> askNewPassword(
+        const std::function<bool(const QString&, const QString&)>&) override {
+        return std::nullopt;
+    }
+    std::unique_ptr<Progress> progress(const QString&, int) override {
+        return std::make_unique<Silent>();
+    }
+    std::unique_ptr<WaitCursor> waitCursor() override { return std::make_unique<WaitCursor>(); }
+
+private:
+    class Silent final : public Progress {
+    public:
+        void step() override {}
+        void setPosition(int) override {}
+    };
+};
+
+bool needsValue(const QStringList& args, qsizetype i) {
+    return i + 1 < args.size();
+}
+
+}  // namespace
+
+ReaderRequest parseReaderArguments(const QStringList& args) {
+    ReaderRequest r;
+    QStringList words;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (a == u"--help" || a == u"-h") {
+            r.help = true;
+        } else if (a == u"--clear") {
+            r.clearAfter = true;
+        } else if (a == u"--data-dir" && needsValue(args, i)) {
+            r.dataDir = args[++i];
+        } else if (a == u"--reply-wait" && needsValue(args, i)) {
+            bool ok = false;
+            r.replyWaitMs = args[++i].toInt(&ok);
+            if (!ok || r.replyWaitMs < 1 || r.replyWaitMs > 600000)
+                r.error = QStringLiteral("--reply-wait needs milliseconds, 1 to 600000");
+        } else if (a.startsWith(u"--")) {
+            r.error = QStringLiteral("Unknown option or missing value: ") + a;
+        } else {
+            words << a;
+        }
+    }
+    if (r.help || !r.error.isEmpty()) return r;
+    bool ok = false;
+    r.port = words.value(0).toInt(&ok);
+    if (words.size() != 2 || !ok || r.port < 1 || r.port > 8)
+        r.error = QStringLiteral("Give the reader's port number 1 to 8 and one action");
+    else if (!kActions.count(words[1]))
+        r.error = QStringLiteral("Unknown action: ") + words[1];
+    else
+        r.action = kActions.at(words[1]);
+    if (r.clearAfter && r.action != ReaderAction::Download && r.error.isEmpty())
+        r.error = QStringLiteral("--clear goes with download");
+    if (r.dataDir.isEmpty()) r.dataDir = defaultDataFolder();
+    return r;
+}
+
+QString readerUsageText() {
+    return QStringLiteral(
+        "Usage: tallyport reader N ACTION [--data-dir DIR] [--reply-wait MS]\n"
+        "Administers reader N (its port number 1 to 8 in the reader setup) at that row's\n"
+        "address, as the Access Manager does. Refused while a console runs for this user.\n"
+        "\n"
+        "  show                the reader's clock, display lines, options, mode, timetable\n"
+        "                      and the number of records it stores\n"
+        "  sync-clock          set the reader's clock from this computer's\n"
+        "  download [--clear]  merge the records the reader stored into the log and print\n"
+        "                      \"Added = a, Duplicated = d, Invalid = i\"; with --clear the\n"
+        "                      reader's records are cleared afterwards\n"
+        "  clear               clear the records the reader stored\n"
+        "  upload              send the access table: every card holder and whether the\n"
+        "                      card may pass reader N\n"
+        "  --data-dir DIR      folder of the databases (default ~/.local/share/Tallyport)\n"
+        "  --reply-wait MS     wait MS for each reply instead of 3 s (4 s for a block of the\n"
+        "                      access table, 8 s for clearing)\n"
+        "  --help              show this text\n"
+        "\n"
+        "Exit codes: 0 done, 1 failed (the reader is absent or does not answer, or the data\n"
+        "cannot be read), 2 bad usage, 3 a console holds the data (nothing was touched).\n");
+}
+
+namespace {
+
+QString optionNames(const ReaderOptions& o, int mode) {
+    QStringList names;
+    if (o.backLight) names << QStringLiteral("Back Light On");
+    if (o.bypassAllowed)
+        names << (mode == ModeOut ? QStringLiteral("Keypad Bypass")
+                                  : QStringLiteral("Bypass Allowed"));
+    if (o.anyCardBypass) names << QStringLiteral("Any Card Bypass");
+    if (o.doorMagnet) names << QStringLiteral("Door Magnet");
+    if (o.lockReverse) names << QStringLiteral("Lock Reverse");
+    return names.isEmpty() ? QStringLiteral("none") : names.join(QStringLiteral(", "));
+}
+
+// The rows in use; their modes read as the reader's mode gives them meaning.
+QString timetableText(const Timetable& t, int mode) {
+    const QStringList kinds = mode == ModeIn ? QStringList{"Not Used", "No PIN", "PIN"}
+                                             : QStringList{"Not Used", "IN", "OUT"};
+    QStringList rows;
+    for (int i = 0; i < kTimetableRows; ++i) {
+        const TimetableEntry& e = t[size_t(i)];
+        if (e.mode == 0) continue;
+        rows << QStringLiteral("%1 %2 %3")
+                    .arg(i + 1)
+                    .arg(e.time.toString(QStringLiteral("HH:mm")))
+                    .arg(kinds.value(e.mode, QStringLiteral("mode %1").arg(e.mode)));
+    }
+    return rows.isEmpty() ? QStringLiteral("not used") : rows.join(QStringLiteral("; "));
+}
+
+void printReader(const TReader& r, const ManagerForm& f, int stored) {
+    const QString head = QStringLiteral("Reader %1 (%2) at %3:%4")
+                             .arg(r.PortNo())
+                             .arg(r.Desc(), r.remoteHost(), r.remotePort());
+    say(stdout, head);
+    say(stdout,
+        QStringLiteral("Clock: ") + f.clock.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+    say(stdout, QStringLiteral("Line 1: \"%1\"").arg(f.line1));
+    say(stdout, QStringLiteral("Line 2: \"%1\"").arg(f.line2));
+    say(stdout, QStringLiteral("Options: ") + optionNames(f.options, r.Mode()));
+    say(stdout, QStringLiteral("Mode: ") + modeText(r.Mode()));
+    say(stdout, QStringLiteral("Timetable: ") + timetableText(f.timetable, r.Mode()));
+    say(stdout, QStringLiteral("Stored records: %1").arg(stored));
+}
+
+bool configure(TReader& r, Tdsrc& data, CommandOperator& op, int port) {
+    const auto rows = readReaderRows(data.src());
+    if (!rows) return op.errorDetail(msg::DatabaseError, rows.error().text), false;
+    const auto row = std::find_if(rows->begin(), rows->end(),
+                                  [port](const ReaderRow& x) { return x.portNo == port; });
+    if (row == rows->end()) return op.error(msg::ReformatDatabase), false;
+    r.setPortNo(port);
+    r.setDesc(row->desc);
+    r.setMode(row->mode);
+    r.setLockTime(row->lockTime);
+    r.setRemoteHost(row->ipaddr.trimmed());
+    r.setRemotePort(QString::number(row->ipport));
+    r.setControlPinProvider([&data] { return data.GetKeyInt(kControlPinKey); });
+    // Nobody else polls this client: it reads as soon as bytes arrive.
+    QObject::connect(&r, &TReader::inputArrived, &r, &TReader::Poll, Qt::QueuedConnection);
+    return true;
+}
+
+bool runAction(const ReaderRequest& q, AccessManager& m, CommandOperator& op) {
+    switch (q.action) {
+        case ReaderAction::Show: {
+            ManagerForm form;
+            int stored = 0;
+            op.quietInformation = true;
+            const auto ok = runToEnd(m.Get(form, &stored));
+            if (ok && *ok) printReader(m.reader(), form, stored);
+            return ok && *ok;
+        }
+        case ReaderAction::SyncClock:
+            return runToEnd(m.SyncClock()).value_or(false);
+        case ReaderAction::Download: {
+            const auto r = runToEnd(m.Download(q.clearAfter));
+            return r && (r->end == DownloadEnd::Done || r->end == DownloadEnd::NothingStored);
+        }
+        case ReaderAction::Clear:
+            return runToEnd(m.Clear()).value_or(false);
+        case ReaderAction::Upload:
+            return runToEnd(m.Upload()).value_or(false);
+    }
+    return false;
+}
+
+}  // namespace
+
+int runReaderCommand(int argc, char** argv) {
+    std::optional<QCoreApplication> app;
+    if (!QCoreApplication::instance()) app.emplace(argc, argv);
+    QStringList args;
+    for (int i = 2; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+    const ReaderRequest q = parseReaderArguments(args);
+    if (q.help) return std::printf("%s", qPrintable(readerUsageText())), kExitDone;
+    if (!q.error.isEmpty()) {
+        say(stderr, q.error + QStringLiteral("\nSee: tallyport reader --help"));
+        return kExitUsage;
+    }
+    const auto guard = holdDataOrSay();
+    if (!guard) return kExitConsoleRunning;
+    CommandOperator op;
+    Tdsrc data(op);
+    data.setDataFolder(q.dataDir);
+    if (!data.OpenDatabases()) return kExitFailed;
+    TReader reader;
+    if (!configure(reader, data, op, q.port)) return kExitFailed;
+    reader.setReplyWait(q.replyWaitMs);
+    if (!reader.Reconnect(op)) return kExitFailed;
+    NoStepView view;
+    AccessManager manager(reader, data, op, view);
+    const bool done = runAction(q, manager, op);
+    reader.disconnectReader();
+    return done ? kExitDone : kExitFailed;
+}
+
+}  // namespace tallyport

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace tallyport {
+
+// `tallyport reader N ACTION`: the Access Manager's workflows for scripts and for consoles
+// run as a service, on the same code as the dialog. N is the port number 1..8 of the reader
+// setup; the command talks to that row's address.
+enum class ReaderAction { Show, SyncClock, Download, Clear, Upload };
+
+struct ReaderRequest {
+    int port = 0;
+    ReaderAction action = ReaderAction::Show;
+    bool clearAfter = false;  // download --clear
+    QString dataDir;
+    int replyWaitMs = 0;  // 0: the usual reply times
+    bool help = false;
+    QString error;  // not empty when the arguments are wrong
+};
+
+ReaderRequest parseReaderArguments(const QStringList& args);  // the words after "reader"
+QString readerUsageText();
+// Exit codes as every sub-command's: 0 done, 1 failed, 2 bad usage, 3 a console runs.
+int runReaderCommand(int argc, char** argv);
+
+}  // namespace tallyport

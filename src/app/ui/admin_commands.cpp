@@ -1,0 +1,113 @@
+#include "app/ui/admin_commands.h"
+
+#include "admin/admin_texts.h"
+#include "admin/door_open.h"
+#include "admin/reader_setup.h"
+#include "admin/ui/door_open_dialog.h"
+#include "admin/ui/offline_manager_dialog.h"
+#include "admin/ui/reader_setup_dialog.h"
+#include "app/console.h"
+#include "app/ui/ttimerec.h"
+
+#include <QAction>
+#include <QPushButton>
+#include <QTableView>
+
+namespace tallyport {
+namespace {
+
+void hideLogGrid(TTimeRec* window) {
+    if (window && window->logGrid()) window->logGrid()->hide();
+}
+
+// The manager may have added rows: the count and the grid follow, and the grid shows again.
+void showLogAgain(Console& console, TTimeRec* window) {
+    Q_EMIT console.logChanged();
+    if (window) window->refreshLogGrid(true);
+}
+
+QPushButton* doorButton(TTimeRec& window) {
+    return window.findChild<QPushButton*>(QStringLiteral("bDoorOpen"));
+}
+
+void setUpDoor(TTimeRec& window, Console& console, bool afterSetup) {
+    QPushButton* door = doorButton(window);
+    if (!door) return;
+    // The window itself may still be hidden (start-up to the tray): ask the setting, not
+    // the button.
+    const bool shown = doorButtonShown();
+    door->setVisible(shown);
+    if (shown) door->setText(doorCaption(console.readers(), afterSetup));
+}
+
+void openDoorSetup(Console& console, TTimeRec& window) {
+    TdlgDoorOpen dialog(console.readers(), &window);
+    if (dialog.exec() == QDialog::Accepted) setUpDoor(window, console, true);
+}
+
+// The readers have no door command: the button's own effect is the beep.
+void pressDoor(Console& console) {
+    console.readers().reader(doorPort()).ReleaseLock();
+    console.beeper().beep();
+}
+
+}  // namespace
+
+void openAccessManager(Console& console, TTimeRec* window) {
+    hideLogGrid(window);
+    {
+        TDlgOffline dialog(console.readers(), console.data(), console.op(), window);
+        if (!dialog.hasReaders()) {
+            console.op().error(admin_text::NoPortEnabled);
+        } else {
+            dialog.readerListClick();
+            dialog.exec();
+        }
+    }
+    showLogAgain(console, window);
+}
+
+void openSystemPins(Console& console, TTimeRec* window) {
+    hideLogGrid(window);
+    {
+        TDlgOffline dialog(console.readers(), console.data(), console.op(), window);
+        if (!dialog.hasReaders()) {
+            console.op().error(admin_text::NoPortEnabled);
+        } else {
+            dialog.enterPinLayout();
+            dialog.exec();
+        }
+    }
+    showLogAgain(console, window);
+}
+
+void openReaderSetup(Console& console, TTimeRec* window) {
+    std::array<bool, 8> changed{};
+    {
+        TSetReader dialog(console.readers(), console.data(), console.op(), window);
+        dialog.exec();
+        changed = dialog.changed();
+    }
+    reconfigureChanged(console.readers(), changed);
+    showLogAgain(console, window);
+}
+
+void showDoorButton(TTimeRec& window, Console& console) {
+    setUpDoor(window, console, false);
+}
+
+void connectAdminCommands(TTimeRec& window, Console& console) {
+    const auto on = [&window](const char* name, auto work) {
+        if (QAction* a = window.action(QLatin1String(name)))
+            QObject::connect(a, &QAction::triggered, &window, work);
+    };
+    on("actreaders", [&] { openReaderSetup(console, &window); });
+    on("actOfflineManager", [&] { openAccessManager(console, &window); });
+    on("actoffline", [&] { openAccessManager(console, &window); });
+    on("actmasterpin", [&] { openSystemPins(console, &window); });
+    on("actDoorOpen", [&] { openDoorSetup(console, window); });
+    if (QPushButton* door = doorButton(window))
+        QObject::connect(door, &QPushButton::clicked, &window, [&] { pressDoor(console); });
+}
+
+}  // namespace tallyport
