@@ -82,7 +82,7 @@ QByteArray formatsAndStyles() {
     for (int i = 0; i < 4; ++i) appendRecord(out, kFont, font(false));
     appendRecord(out, kFont, font(true));
     appendRecord(out, kFormat, Body().u16(kDateFormat).text(QStringLiteral("yyyy-mm-dd")).bytes());
-    appendRecord(out, kFormat, Body().u16(kTimeFormat).text(QStringLiteral("hh:mm:ss")).bytes());
+    appendRecord(out, kFormat, Body().u16(kTimeFormat).text(QStringLiteral("[hh]:mm:ss")).bytes());
     for (int i = 0; i < XfGeneral; ++i) appendRecord(out, kXfRecord, xf(0, 0, true));
     appendRecord(out, kXfRecord, xf(0, 0, false));
     appendRecord(out, kXfRecord, xf(0, kDateFormat, false));

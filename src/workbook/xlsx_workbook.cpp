@@ -40,7 +40,7 @@ Result<std::unique_ptr<Workbook>> XlsxWorkbook::create(const QString& path, bool
     wb->m_date = workbook_add_format(wb->m_book);
     format_set_num_format(wb->m_date, "yyyy-mm-dd");
     wb->m_time = workbook_add_format(wb->m_book);
-    format_set_num_format(wb->m_time, "hh:mm:ss");
+    format_set_num_format(wb->m_time, "[hh]:mm:ss");
     return std::unique_ptr<Workbook>(std::move(wb));
 }
 

@@ -1,54 +1,71 @@
 #include "support/workbook_reader.h"
 
 #include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QProcess>
 
 namespace tallyport::test {
 namespace {
 
-// Every cell as [kind, text]; xlrd tells dates from numbers by their cell format.
+// One line per row, its cells apart by tabs, each cell its kind's letter and its text; a sheet
+// starts with \x01 and its name. Dates are counted from the 1900 date system's day 0.
 const char* const kScript = R"py(
-import json, sys, xlrd
+import sys, xlrd, datetime
 book = xlrd.open_workbook(sys.argv[1])
+base = datetime.date(1899, 12, 30)
+KIND = {xlrd.XL_CELL_EMPTY: 'e', xlrd.XL_CELL_BLANK: 'e', xlrd.XL_CELL_TEXT: 's',
+        xlrd.XL_CELL_NUMBER: 'n', xlrd.XL_CELL_DATE: 'd'}
+def esc(s):
+    return s.replace('\\', '\\\\').replace('\t', '\\t').replace('\n', '\\n')
+def cell(k, v):
+    if k == 's': return 's' + esc(v)
+    if k == 'e': return 'e'
+    if k == 'n': return 'n' + (str(int(v)) if v == int(v) else repr(v))
+    if k == 'd':
+        days = int(v)
+        secs = int(round((v - days) * 86400))
+        hms = '%02d:%02d:%02d' % (secs // 3600, secs // 60 % 60, secs % 60)
+        if days == 0: return 't' + hms
+        d = (base + datetime.timedelta(days=days)).isoformat()
+        return 'd' + (d if v == days else d + ' ' + hms)
+    return 'o' + esc(str(v))
 out = []
 for sh in book.sheets():
-    rows = []
+    out.append('\x01' + esc(sh.name))
     for r in range(sh.nrows):
-        cells = []
-        for c in range(sh.ncols):
-            cell = sh.cell(r, c)
-            if cell.ctype in (xlrd.XL_CELL_EMPTY, xlrd.XL_CELL_BLANK):
-                cells.append(["empty", ""])
-            elif cell.ctype == xlrd.XL_CELL_TEXT:
-                cells.append(["text", cell.value])
-            elif cell.ctype == xlrd.XL_CELL_NUMBER:
-                v = cell.value
-                cells.append(["number", str(int(v)) if v == int(v) else repr(v)])
-            elif cell.ctype == xlrd.XL_CELL_DATE:
-                y, mo, d, h, mi, s = xlrd.xldate_as_tuple(cell.value, book.datemode)
-                if y == 0:
-                    cells.append(["time", "%02d:%02d:%02d" % (h, mi, s)])
-                elif cell.value == int(cell.value):
-                    cells.append(["date", "%04d-%02d-%02d" % (y, mo, d)])
-                else:
-                    cells.append(["date", "%04d-%02d-%02d %02d:%02d:%02d" % (y, mo, d, h, mi, s)])
-            else:
-                cells.append(["other", str(cell.value)])
-        rows.append(cells)
-    out.append({"name": sh.name, "rows": rows})
-json.dump(out, sys.stdout)
+        out.append('\t'.join(cell(KIND.get(k, 'o'), v)
+                             for k, v in zip(sh.row_types(r), sh.row_values(r))))
+sys.stdout.buffer.write('\n'.join(out).encode('utf-8'))
 )py";
 
-ReadCell::Kind kindOf(const QString& k) {
-    if (k == QLatin1String("empty")) return ReadCell::Empty;
-    if (k == QLatin1String("text")) return ReadCell::Text;
-    if (k == QLatin1String("number")) return ReadCell::Number;
-    if (k == QLatin1String("date")) return ReadCell::Date;
-    if (k == QLatin1String("time")) return ReadCell::Time;
-    return ReadCell::Other;
+ReadCell::Kind kindOf(QChar k) {
+    switch (k.unicode()) {
+        case u'e':
+            return ReadCell::Empty;
+        case u's':
+            return ReadCell::Text;
+        case u'n':
+            return ReadCell::Number;
+        case u'd':
+            return ReadCell::Date;
+        case u't':
+            return ReadCell::Time;
+        default:
+            return ReadCell::Other;
+    }
+}
+
+QString unescape(QStringView s) {
+    QString out;
+    out.reserve(s.size());
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        if (s[i] != u'\\' || i + 1 == s.size()) {
+            out += s[i];
+            continue;
+        }
+        const QChar next = s[++i];
+        out += next == u't' ? QChar(u'\t') : next == u'n' ? QChar(u'\n') : next;
+    }
+    return out;
 }
 
 // Debian's python3 has xlrd; a python3 earlier on the PATH may not.
@@ -88,17 +105,17 @@ ReadWorkbook readWorkbook(const QString& path) {
         book.error = QString::fromUtf8(p.readAllStandardError()) + p.errorString();
         return book;
     }
-    const QJsonArray sheets = QJsonDocument::fromJson(p.readAllStandardOutput()).array();
-    for (const auto& s : sheets) {
-        ReadSheet sheet;
-        sheet.name = s.toObject().value(QStringLiteral("name")).toString();
-        for (const auto& r : s.toObject().value(QStringLiteral("rows")).toArray()) {
-            std::vector<ReadCell> row;
-            for (const auto& c : r.toArray())
-                row.push_back({kindOf(c.toArray()[0].toString()), c.toArray()[1].toString()});
-            sheet.rows.push_back(std::move(row));
+    const QString text = QString::fromUtf8(p.readAllStandardOutput());
+    for (QStringView line : QStringView(text).split(u'\n')) {
+        if (line.startsWith(u'\x01')) {
+            book.sheets.push_back({unescape(line.mid(1)), {}});
+            continue;
         }
-        book.sheets.push_back(std::move(sheet));
+        if (book.sheets.empty()) continue;
+        std::vector<ReadCell> row;
+        for (QStringView c : line.split(u'\t'))
+            row.push_back({c.isEmpty() ? ReadCell::Empty : kindOf(c[0]), unescape(c.mid(1))});
+        book.sheets.back().rows.push_back(std::move(row));
     }
     return book;
 }
