@@ -1,5 +1,6 @@
 #include "app/subcommands.h"
 
+#include "app/export_command.h"
 #include "app/instance_guard.h"
 
 #include <cstdio>
@@ -10,7 +11,9 @@ namespace tallyport {
 // Each batch job adds its line here; `report` is handled by the program itself, since its PDF
 // pages need the GUI library.
 const std::vector<Subcommand>& subcommands() {
-    static const std::vector<Subcommand> table = {};
+    static const std::vector<Subcommand> table = {
+        {"export", "write the log to a text file or a workbook", runExportCommand},
+    };
     return table;
 }
 
