@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 
 namespace tallyport {
 namespace {
@@ -173,6 +175,49 @@ TEST(WorkbookFormat, ChosenByTheFileName) {
     EXPECT_EQ(workbookFormatOf(QStringLiteral("/a/LOG.XLSX")), WorkbookFormat::Xlsx);
     EXPECT_EQ(workbookFormatOf(QStringLiteral("/a/log.xls")), WorkbookFormat::Xls);
     EXPECT_EQ(workbookFormatOf(QStringLiteral("/a/log")), WorkbookFormat::Xls);
+}
+
+}  // namespace
+}  // namespace tallyport
+
+namespace tallyport {
+namespace {
+
+// LibreOffice, where it is installed, opens our .xls and shows every sheet as written.
+TEST(XlsInLibreOffice, EverySheetAsWritten) {
+    const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+    if (soffice.isEmpty()) GTEST_SKIP() << "LibreOffice is not installed";
+    test::TempDataDir dir;
+    const QString path = dir.file(QStringLiteral("book.xls"));
+    auto wb = Workbook::create(path, WorkbookFormat::Xls);
+    ASSERT_TRUE(wb);
+    for (const char* sheet : {"RECORDS", "Zoë"}) {
+        ASSERT_TRUE((*wb)->addSheet(QString::fromUtf8(sheet),
+                                    {QStringLiteral("DATE"), QStringLiteral("TIME"),
+                                     QStringLiteral("CARDNO"), QStringLiteral("NAME")}));
+        ASSERT_TRUE((*wb)->newRow());
+        (*wb)->setDate(0, QDate(2024, 3, 5));
+        (*wb)->setTime(1, (14 * 3600 + 7 * 60 + 9) * 1000);
+        (*wb)->setNumber(2, 123);
+        (*wb)->setText(3, QStringLiteral("Ann, \"Ωμέγα\""));
+    }
+    ASSERT_TRUE((*wb)->commit());
+    QProcess lo;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), dir.path());  // a profile of its own
+    lo.setProcessEnvironment(env);
+    lo.start(soffice, {QStringLiteral("--headless"), QStringLiteral("--convert-to"),
+                       QStringLiteral("csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,"
+                                      "false,false,false,-1"),
+                       QStringLiteral("--outdir"), dir.path(), path});
+    ASSERT_TRUE(lo.waitForFinished(120000));
+    for (const char* sheet : {"RECORDS", "Zoë"}) {
+        QFile csv(dir.file(QStringLiteral("book-%1.csv").arg(QString::fromUtf8(sheet))));
+        ASSERT_TRUE(csv.open(QIODevice::ReadOnly)) << sheet;
+        EXPECT_EQ(csv.readAll(), QByteArray("DATE,TIME,CARDNO,NAME\n"
+                                            "2024-03-05,14:07:09,123,\"Ann, \"\"Ωμέγα\"\"\"\n"))
+            << sheet;
+    }
 }
 
 }  // namespace
