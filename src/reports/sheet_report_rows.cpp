@@ -33,11 +33,15 @@ void Rows::text(int column, const QString& text) {
 }
 
 QString clockText(qint64 ms) {
-    const qint64 s = ms / 1000;
-    return QStringLiteral("%1:%2:%3")
-        .arg(s / 3600, 2, 10, QLatin1Char('0'))
-        .arg(s / 60 % 60, 2, 10, QLatin1Char('0'))
-        .arg(s % 60, 2, 10, QLatin1Char('0'));
+    const int s = int(ms / 1000);
+    const int parts[] = {s / 3600 % 100, s / 60 % 60, s % 60};
+    char text[8];
+    for (int i = 0; i < 3; ++i) {
+        text[3 * i] = char('0' + parts[i] / 10);
+        text[3 * i + 1] = char('0' + parts[i] % 10);
+        if (i < 2) text[3 * i + 2] = ':';
+    }
+    return QString::fromLatin1(text, 8);
 }
 
 void skipDay(RecordCursor& cur, Stamp q) {

@@ -7,7 +7,7 @@
 #include "store/schema.h"
 
 #include <QSaveFile>
-#include <cstdio>
+#include <algorithm>
 
 namespace tallyport {
 namespace {
@@ -72,14 +72,15 @@ const QString& LogNames::lockText(int value) const {
 }
 
 std::optional<StoredTime> parseStoredTime(QStringView text) {
-    if (text.size() < 19 || text[4] != u'-' || text[10] != u' ') return std::nullopt;
+    if (text.size() < 19 || text[4] != u'-' || text[7] != u'-' || text[10] != u' ')
+        return std::nullopt;
     const int y = digits(text, 0, 4), mo = digits(text, 5, 2), d = digits(text, 8, 2);
     const int h = digits(text, 11, 2), mi = digits(text, 14, 2), s = digits(text, 17, 2);
     const int ms = text.size() >= 23 ? digits(text, 20, 3) : 0;
-    const QDate date(y, mo, d);
-    if (!date.isValid() || h < 0 || h > 23 || mi < 0 || mi > 59 || s < 0 || s > 59 || ms < 0)
+    if (y < 0 || mo < 1 || mo > 12 || d < 1 || d > 31 || h < 0 || h > 23 || mi < 0 || mi > 59 ||
+        s < 0 || s > 59 || ms < 0)
         return std::nullopt;
-    return StoredTime{date, ((h * 60 + mi) * 60 + s) * 1000LL + ms};
+    return StoredTime{y, mo, d, ((h * 60 + mi) * 60 + s) * 1000LL + ms};
 }
 
 Result<qint64> walkLog(Database& att, const std::optional<LogDays>& days, qint64 total,
@@ -98,7 +99,8 @@ Result<qint64> walkLog(Database& att, const std::optional<LogDays>& days, qint64
     }
     QString sql = QStringLiteral("SELECT SYSTIME, CARDNO, MODE, READER, LOCK FROM recorder");
     if (!where.isEmpty()) sql += QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));
-    auto st = att.prepare(sql + QStringLiteral(" ORDER BY SYSTIME, rowid"));
+    // The order of the (SYSTIME, CARDNO) index: "SYSTIME, rowid" would sort every row again.
+    auto st = att.prepare(sql + QStringLiteral(" ORDER BY SYSTIME, CARDNO"));
     if (!st) return std::unexpected(databaseError(st.error()));
     for (int i = 0; i < bounds.size(); ++i) st->bind(i + 1, bounds[i]);
     LogExportRow row;
@@ -119,28 +121,60 @@ Result<qint64> walkLog(Database& att, const std::optional<LogDays>& days, qint64
     }
 }
 
+namespace {
+
+char* putDigits(char* p, qint64 value, int width) {
+    char* end = p + width;
+    for (char* q = end; q != p; value /= 10) *--q = char('0' + value % 10);
+    return end;
+}
+
+// " %.9d": at least nine digits, the minus sign before them.
+char* putCardNumber(char* p, qint64 card) {
+    *p++ = ' ';
+    if (card < 0) *p++ = '-';
+    const qint64 v = card < 0 ? -card : card;
+    int width = 9;
+    for (qint64 rest = v / 1'000'000'000; rest > 0; rest /= 10) ++width;
+    return putDigits(p, v, width);
+}
+
+const QByteArray& modePart(int mode) {
+    static const QByteArray parts[] = {" {CLOCK}\r\n", " {IN}\r\n", " {OUT}\r\n", " {N/A}\r\n"};
+    return parts[mode >= ModeClock && mode <= ModeOut ? mode : 3];
+}
+
+}  // namespace
+
+// Formatted by hand: two million lines through printf cost seconds.
 void appendLogTextLine(QByteArray& out, const LogExportRow& row, const LogNames& names) {
     static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                           "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    const QStringView t(row.sysTime);
-    const auto when = parseStoredTime(t);
-    if (when) {
-        char stamp[32];
-        const qint64 s = when->msOfDay / 1000;
-        std::snprintf(stamp, sizeof stamp, "%04d/%s/%02d %02d:%02d:%02d", when->date.year(),
-                      kMonths[when->date.month() - 1], when->date.day(), int(s / 3600),
-                      int(s / 60 % 60), int(s % 60));
-        out += stamp;
+    char line[48];
+    char* p = line;
+    if (const auto t = parseStoredTime(row.sysTime)) {
+        const qint64 s = t->msOfDay / 1000;
+        p = putDigits(p, t->year, 4);
+        *p++ = '/';
+        p = std::copy_n(kMonths[t->month - 1], 3, p);
+        *p++ = '/';
+        p = putDigits(p, t->day, 2);
+        *p++ = ' ';
+        p = putDigits(p, s / 3600, 2);
+        *p++ = ':';
+        p = putDigits(p, s / 60 % 60, 2);
+        *p++ = ':';
+        p = putDigits(p, s % 60, 2);
+        out.append(line, p - line);
     } else {
         out += row.sysTime.toUtf8();  // not a date-time: shown as it is stored
     }
-    char card[16];
-    std::snprintf(card, sizeof card, " %.9d", row.cardNo);
-    out += card;
+    p = putCardNumber(line, row.cardNo);
+    out.append(line, p - line);
     static const QByteArray noHolder = quotedPair(kNoName, kNoGroup);
     const LogNames::Holder* h = names.holder(row.cardNo);
     out += h ? h->quoted : noHolder;
-    out += " {" + modeText(row.mode).toLatin1() + "}\r\n";
+    out += modePart(row.mode);
 }
 
 Result<qint64> writeLogText(Database& att, Database& src, const QString& path,

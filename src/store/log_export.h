@@ -60,12 +60,14 @@ struct LogDays {
 
 // The date and time of a stored SYSTIME, read without a date parser (two million rows).
 struct StoredTime {
-    QDate date;
+    int year = 0, month = 0, day = 0;
     qint64 msOfDay = 0;
+    QDate date() const { return QDate(year, month, day); }  // invalid for a 30th of February
 };
 std::optional<StoredTime> parseStoredTime(QStringView text);
 
-// Hands each row of the log in time order to `each` (ties in the order they were stored).
+// Hands each row of the log in time order to `each` (rows of one time by card number, then in
+// the order they were stored: the order of the log's time index, read without sorting).
 // `total` is what the progress counts up to (0: no progress). Fails with the engine's reason
 // after "Database Error.", with what `each` answered, or with kWorkCancelled.
 Result<qint64> walkLog(Database& att, const std::optional<LogDays>& days, qint64 total,

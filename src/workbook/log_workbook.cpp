@@ -27,8 +27,9 @@ Result<void> ensureBlankWorkbook(const QString& dataFolder) {
 
 void setLogRow(Workbook& wb, const LogExportRow& row, const LogNames& names) {
     enum Column { Date, Time, CardNo, Name, Group, Mode, Reader, Lock };
-    if (const auto when = parseStoredTime(row.sysTime)) {
-        wb.setDate(Date, when->date);
+    const auto when = parseStoredTime(row.sysTime);
+    if (when && when->date().isValid()) {
+        wb.setDate(Date, when->date());
         wb.setTime(Time, when->msOfDay);
     } else {
         wb.setText(Date, row.sysTime);  // not a date-time: kept as it is stored

@@ -3,6 +3,8 @@
 #include "workbook/xls_workbook.h"
 #include "workbook/xlsx_workbook.h"
 
+#include <cmath>
+
 namespace tallyport {
 
 WorkbookFormat workbookFormatOf(const QString& path) {
@@ -32,6 +34,14 @@ QString freeName(const QString& name, const QStringList& taken) {
         const QString candidate = name.left(kSheetNameLength - suffix.size()) + suffix;
         if (!taken.contains(candidate, Qt::CaseInsensitive)) return candidate;
     }
+}
+
+// How wide a number shows, without formatting it: whole numbers by their digits.
+int numberChars(double value) {
+    if (value != std::floor(value) || std::abs(value) >= 1e15) return 12;
+    int chars = value < 0 ? 2 : 1;
+    for (double v = std::abs(value); v >= 10; v /= 10) ++chars;
+    return chars;
 }
 
 constexpr int kDateChars = 10;  // yyyy-mm-dd
@@ -109,7 +119,7 @@ void Workbook::setText(int column, const QString& text) {
 
 void Workbook::setNumber(int column, double value) {
     if (!takes(column)) return;
-    widen(column, QString::number(value).size());
+    widen(column, numberChars(value));
     writeNumber(m_row, column, value);
 }
 

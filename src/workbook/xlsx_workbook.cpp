@@ -60,9 +60,14 @@ Result<void> XlsxWorkbook::startSheet(const QString& name, const QStringList&) {
     return failed();
 }
 
+// Encoded into one buffer that lives as long as the workbook: a whole log is ten million
+// texts, and a fresh QByteArray for each costs more than the library's own work.
 void XlsxWorkbook::writeText(int row, int column, const QString& text) {
-    note(worksheet_write_string(m_sheet, lxw_row_t(row), lxw_col_t(column),
-                                text.toUtf8().constData(), row == 0 ? m_header : nullptr));
+    m_utf8.resize(size_t(m_encoder.requiredSpace(text.size())) + 1);
+    char* end = m_encoder.appendToBuffer(m_utf8.data(), text);
+    *end = '\0';
+    note(worksheet_write_string(m_sheet, lxw_row_t(row), lxw_col_t(column), m_utf8.data(),
+                                row == 0 ? m_header : nullptr));
 }
 
 void XlsxWorkbook::writeNumber(int row, int column, double value) {

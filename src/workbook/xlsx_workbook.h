@@ -2,6 +2,9 @@
 
 #include "workbook/workbook.h"
 
+#include <QStringEncoder>
+#include <vector>
+
 struct lxw_workbook;
 struct lxw_worksheet;
 struct lxw_format;
@@ -39,6 +42,8 @@ private:
     lxw_format* m_date = nullptr;
     lxw_format* m_time = nullptr;
     QString m_error;
+    QStringEncoder m_encoder{QStringEncoder::Utf8};
+    std::vector<char> m_utf8;
 };
 
 }  // namespace tallyport
