@@ -178,7 +178,9 @@ TEST_F(ExportCommands, SheetActionsOpenTheirScopeDialog) {
         EXPECT_EQ(shown("rgrecord"), expected[i].perLine);
         EXPECT_EQ(shown("rgscope"), expected[i].records);
         EXPECT_TRUE(shown("gbDates") && shown("cbblank") && shown("cbnewpage"));
-        if (!expected[i].records) EXPECT_EQ(d->scope().records, RecordsOfInterest::InOut);
+        if (!expected[i].records) {
+            EXPECT_EQ(d->scope().records, RecordsOfInterest::InOut);
+        }
     }
 }
 
