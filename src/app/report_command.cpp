@@ -1,6 +1,7 @@
 #include "app/report_command.h"
 
 #include "app/command_line.h"
+#include "app/export_jobs.h"
 #include "base/clock.h"
 #include "reports/report_text.h"
 #include "reports/report_texts.h"
@@ -29,6 +30,13 @@ const std::map<QString, ReportKind> kKinds{
     {QStringLiteral("two-session"), ReportKind::TwoSession},
 };
 
+const std::map<QString, SheetReport> kSheetKinds{
+    {QStringLiteral("filo-sheet"), SheetReport::FirstLast},
+    {QStringLiteral("pairs-sheet"), SheetReport::Pairs},
+    {QStringLiteral("logs-sheet"), SheetReport::TimeLogs},
+    {QStringLiteral("late-early-sheet"), SheetReport::LateEarly},
+};
+
 const std::map<QString, DateChoice> kDates{
     {QStringLiteral("this-week"), DateChoice::ThisWeek},
     {QStringLiteral("last-week"), DateChoice::LastWeek},
@@ -50,7 +58,8 @@ struct Parse {
     bool saturdayGiven = false;
     bool dayGiven = false;
     bool rangeGiven = false;
-    QString value;  // the value being read, quoted in its error
+    QStringList given;  // the options, as given
+    QString value;      // the value being read, quoted in its error
     QString error(const QString& option, const QString& text) {
         if (r.error.isEmpty())
             r.error =
@@ -181,6 +190,16 @@ const std::map<QString, ValueHandler> kValueOptions{
     {QStringLiteral("--data-dir"),
      [](Parse& p, const QString&, const QString& v) { p.r.dataDir = v; }},
     {QStringLiteral("--pdf"), [](Parse& p, const QString&, const QString& v) { p.r.pdfFile = v; }},
+    {QStringLiteral("--xls"),
+     [](Parse& p, const QString&, const QString& v) {
+         p.r.sheetFile = v;
+         p.r.sheetFormat = WorkbookFormat::Xls;
+     }},
+    {QStringLiteral("--xlsx"),
+     [](Parse& p, const QString&, const QString& v) {
+         p.r.sheetFile = v;
+         p.r.sheetFormat = WorkbookFormat::Xlsx;
+     }},
     {QStringLiteral("--persons"), setPersons},
     {QStringLiteral("--dates"),
      [](Parse& p, const QString& o, const QString& v) {
@@ -209,7 +228,7 @@ bool flagOption(Parse& p, const QString& opt) {
     ReportScope& s = p.r.scope;
     if (opt == QLatin1String("--blank-lines"))
         s.blankLines = true;
-    else if (opt == QLatin1String("--new-page"))
+    else if (opt == QLatin1String("--new-page") || opt == QLatin1String("--sheet-per-person"))
         s.newPage = true;
     else if (opt == QLatin1String("--plain"))
         s.enhanced = false;
@@ -248,7 +267,31 @@ QString hoursProblem(const ReportRequest& r) {
         "starting after session 1 ends");
 }
 
+// The spreadsheet reports take the options of their scope dialog that are shown for them.
+QString sheetProblem(const Parse& p) {
+    const bool sheetOnly = p.given.contains(QStringLiteral("--xls")) ||
+                           p.given.contains(QStringLiteral("--xlsx")) ||
+                           p.given.contains(QStringLiteral("--sheet-per-person"));
+    if (!p.r.sheet)
+        return sheetOnly ? QStringLiteral(
+                               "--xls, --xlsx, --sheet-per-person: only for the "
+                               "-sheet kinds")
+                         : QString();
+    if (p.given.count(QStringLiteral("--xls")) + p.given.count(QStringLiteral("--xlsx")) != 1)
+        return QStringLiteral("--xls FILE or --xlsx FILE: give one workbook to write");
+    QStringList refused = {"--pdf",    "--day",         "--hours",   "--saturday",
+                           "--ot-min", "--ot-multiple", "--ot-free", "--time-format",
+                           "--plain",  "--new-page"};
+    if (*p.r.sheet == SheetReport::FirstLast) refused << QStringLiteral("--per-line");
+    if (*p.r.sheet == SheetReport::Pairs || *p.r.sheet == SheetReport::LateEarly)
+        refused << QStringLiteral("--records");
+    for (const QString& opt : refused)
+        if (p.given.contains(opt)) return opt + QStringLiteral(": not for this spreadsheet report");
+    return {};
+}
+
 QString finalCheck(const Parse& p) {
+    if (const QString e = sheetProblem(p); !e.isEmpty()) return e;
     const ReportKind k = p.r.kind;
     const bool oneDay = k == ReportKind::Daily || k == ReportKind::Who;
     if (p.dayGiven && !oneDay) return QStringLiteral("--day: only for daily and who");
@@ -267,13 +310,22 @@ ReportRequest parseReportArguments(const QStringList& args, const QDate& today) 
         return p.r;
     }
     const auto kind = kKinds.find(args[0]);
-    if (kind == kKinds.end())
+    const auto sheet = kSheetKinds.find(args[0]);
+    if (kind == kKinds.end() && sheet == kSheetKinds.end())
         return p.error(QStringLiteral("report"), QStringLiteral("unknown KIND ") + args[0]), p.r;
-    p.r.kind = kind->second;
+    // A spreadsheet report opens the general scope dialog, like the printed time logs.
+    p.r.kind = kind != kKinds.end() ? kind->second : ReportKind::TimeLogs;
     p.r.scope = readScopeDefaults(dialogOf(p.r.kind), today);
+    if (sheet != kSheetKinds.end()) {
+        p.r.sheet = sheet->second;
+        p.r.scope.newPage = false;  // one sheet for everybody unless asked
+        if (p.r.sheet == SheetReport::Pairs || p.r.sheet == SheetReport::LateEarly)
+            p.r.scope.records = RecordsOfInterest::InOut;
+    }
     p.r.scope.hours.satOn = p.r.scope.hours.sat1On = p.r.scope.hours.sat2On = false;
     for (qsizetype i = 1; i < args.size() && p.r.error.isEmpty(); ++i) {
         const QString& a = args[i];
+        p.given << a;
         if (flagOption(p, a)) continue;
         const auto it = kValueOptions.find(a);
         if (it == kValueOptions.end()) return p.error(a, QStringLiteral("unknown option")), p.r;
@@ -301,6 +353,8 @@ QString reportUsageText() {
         "\n"
         "  KIND: time-logs | total-hours | daily | who | detail | filo | filo-overnight |\n"
         "        two-session\n"
+        "        or a spreadsheet report, written to a workbook: filo-sheet | pairs-sheet |\n"
+        "        logs-sheet | late-early-sheet\n"
         "  --data-dir DIR                        folder of the databases\n"
         "  --persons all | group:NAME | list\n"
         "  --dates this-week | last-week | this-month | last-month | all\n"
@@ -314,6 +368,9 @@ QString reportUsageText() {
         "                                        group's hours)\n"
         "  --saturday HH:MM-HH:MM[,HH:MM-HH:MM]  Saturday hours; absent = Saturday off\n"
         "  --ot-min N   --ot-multiple N   --ot-free N   overtime minutes\n"
+        "  --xls FILE | --xlsx FILE              the workbook of a -sheet KIND\n"
+        "  --sheet-per-person                    a sheet per person instead of one\n"
+        "                                        \"all_records\" sheet\n"
         "  --help                                show this text\n"
         "\n"
         "Exit codes: 0 done, 1 the data could not be read, 2 bad options.\n");
@@ -360,6 +417,29 @@ Result<void> applyGroup(ReportRequest& r, Database& src) {
     return {};
 }
 
+// The spreadsheet reports: the same export as the Spreadsheet menu's, without its windows.
+int runSheet(ReportRequest& r, Database& src) {
+    auto persons = selectReportPersons(src, r.scope.persons, r.scope.groupName);
+    if (!persons) {
+        printErr(msg::DatabaseError + QLatin1Char('\n') + persons.error().text);
+        return printErr(msg::UpdateFailed), 1;
+    }
+    const SheetReportJob job{*r.sheet,
+                             r.scope,
+                             std::move(*persons),
+                             appClock().now().date(),
+                             QDir::current().absoluteFilePath(r.sheetFile),
+                             r.sheetFormat};
+    const auto done = exportSheetReport(r.dataDir, job, nullptr);
+    if (!done) return printErr(done.error().text), 1;
+    if (done->sheets.isEmpty()) return printErr(kNobodyWritten), 0;
+    std::printf("%lld rows written to %s on %lld sheet(s)\n", qlonglong(done->rows),
+                qPrintable(job.path), qlonglong(done->sheets.size()));
+    // Persons whose time table could not be read have no rows: the file is not the report.
+    if (done->timeTableFailures > 0) return printErr(msg::UpdateFailed), 1;
+    return 0;
+}
+
 int run(ReportRequest& r, const ReportPdfWriter& writePdf) {
     auto att = openFile(r.dataDir, kLogFile, kLogKey);
     if (!att) return printErr(att.error().text), 1;
@@ -369,6 +449,7 @@ int run(ReportRequest& r, const ReportPdfWriter& writePdf) {
     if (!empty) return printErr(empty.error().text), 1;
     if (*empty) return printErr(msg::NoRecord), 1;
     if (const auto group = applyGroup(r, *src); !group) return printErr(group.error().text), 1;
+    if (r.sheet) return runSheet(r, *src);
     if (r.kind == ReportKind::Filo || r.kind == ReportKind::TwoSession) {
         if (const QString e = hoursProblem(r); !e.isEmpty()) return printErr(e), 2;
     }

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "reports/report_contents.h"
+#include "reports/sheet_reports.h"
 
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 namespace tallyport {
 
@@ -17,7 +19,12 @@ struct ReportRequest {
     ReportScope scope;
     bool help = false;
     bool hoursFromGroup = false;  // no hours given: a group scope brings its own
-    QString error;                // not empty when the arguments are wrong
+    // The spreadsheet reports (KIND ending in "-sheet"): written to a workbook; the scope's
+    // new page asks for a sheet per person.
+    std::optional<SheetReport> sheet;
+    QString sheetFile;
+    WorkbookFormat sheetFormat = WorkbookFormat::Xls;
+    QString error;  // not empty when the arguments are wrong
 };
 
 // Parses the arguments after "report"; options not given take the values the report's scope

@@ -1,5 +1,6 @@
 #include "app/subcommands.h"
 
+#include "app/export_command.h"
 #include "app/instance_guard.h"
 #include "app/reader_command.h"
 
@@ -14,6 +15,7 @@ const std::vector<Subcommand>& subcommands() {
     static const std::vector<Subcommand> table = {
         {"reader", "administer a reader: show, sync-clock, download, clear, upload",
          &runReaderCommand},
+        {"export", "write the log to a text file or a workbook", runExportCommand},
     };
     return table;
 }

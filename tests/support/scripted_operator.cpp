@@ -45,9 +45,11 @@ std::optional<QString> ScriptedOperator::chooseOpenFile(const QString& caption, 
     return f;
 }
 
-std::optional<QString> ScriptedOperator::chooseSaveFile(const QString& caption, const QString&,
+std::optional<QString> ScriptedOperator::chooseSaveFile(const QString& caption,
+                                                        const QString& suggested,
                                                         const QString& filter) {
     record("save", caption + QStringLiteral(" | ") + filter);
+    m_suggested = suggested;
     if (m_files.empty()) return std::nullopt;
     QString f = m_files.front();
     m_files.pop_front();

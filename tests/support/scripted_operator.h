@@ -33,6 +33,8 @@ public:
     bool saw(const QString& text) const;
     void clear() { m_shown.clear(); }
     int progressSteps() const { return m_progressSteps; }
+    // The file name the last save dialog proposed.
+    const QString& lastSuggested() const { return m_suggested; }
     int openProgressWindows() const { return m_openProgress; }
 
     void information(const QString& text) override { record("information", text); }
@@ -60,6 +62,7 @@ private:
     QStringList m_shown;
     std::deque<bool> m_confirms, m_yesNos, m_cancelWork;
     std::deque<QString> m_files;
+    QString m_suggested;
     std::deque<std::optional<QString>> m_passwords;
     std::deque<std::optional<std::pair<QString, QString>>> m_newPasswords;
     int m_progressSteps = 0;

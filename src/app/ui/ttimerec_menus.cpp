@@ -4,6 +4,7 @@
 #include "app/ui/admin_commands.h"
 #include "app/ui/card_commands.h"
 #include "app/ui/card_print_commands.h"
+#include "app/ui/export_commands.h"
 #include "app/ui/report_commands.h"
 #include "app/ui/staff_commands.h"
 #include "app/ui/ttimerec.h"
@@ -115,6 +116,7 @@ void TTimeRec::connectActions() {
     connectReportCommands(*this, m_console);
     connectCardPrintCommands(*this, m_console);
     connectAdminCommands(*this, m_console);
+    connectExportCommands(*this, m_console);
 }
 
 }  // namespace tallyport
