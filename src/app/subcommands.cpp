@@ -1,6 +1,7 @@
 #include "app/subcommands.h"
 
 #include "app/instance_guard.h"
+#include "app/maintenance_command.h"
 
 #include <cstdio>
 #include <cstring>
@@ -10,7 +11,15 @@ namespace tallyport {
 // Each batch job adds its line here; `report` is handled by the program itself, since its PDF
 // pages need the GUI library.
 const std::vector<Subcommand>& subcommands() {
-    static const std::vector<Subcommand> table = {};
+    static const std::vector<Subcommand> table = {
+        {"backup", "copy the log or system database to a file, also while a console records",
+         runBackupCommand},
+        {"restore", "replace the log or system database by a backup", runRestoreCommand},
+        {"import", "add the log rows or card holders of another database", runImportCommand},
+        {"erase", "erase the log, or its rows before a date", runEraseCommand},
+        {"format", "replace both databases by blank ones, empty the photo folder",
+         runFormatCommand},
+    };
     return table;
 }
 

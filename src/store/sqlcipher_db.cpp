@@ -213,6 +213,52 @@ QString Database::lastError() const {
     return m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("Database is closed");
 }
 
+bool Database::inTransaction() const {
+    return m_db && sqlite3_get_autocommit(m_db) == 0;
+}
+
+namespace {
+
+// Pages a backup step copies: 4 MiB, a few milliseconds of work between looks at `step`.
+constexpr int kBackupPagesPerStep = 1024;
+
+}  // namespace
+
+Result<void> Database::copyInto(Database& target, const std::function<bool(qint64, qint64)>& step) {
+    if (!m_db || !target.m_db) return fail(QStringLiteral("Database is closed"));
+    if (inTransaction()) return fail(QStringLiteral("Cannot copy inside a transaction"));
+    // The read transaction holds one snapshot for every step of the copy.
+    if (auto r = exec(QStringLiteral("BEGIN")); !r) return r;
+    auto pinned = scalarInt(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+    if (!pinned) {
+        (void)exec(QStringLiteral("ROLLBACK"));
+        return std::unexpected(pinned.error());
+    }
+    sqlite3_backup* backup = sqlite3_backup_init(target.m_db, "main", m_db, "main");
+    if (!backup) {
+        (void)exec(QStringLiteral("ROLLBACK"));
+        return fail(errorText(target.m_db, QStringLiteral("Cannot copy ") + m_path));
+    }
+    int rc = SQLITE_OK;
+    bool stopped = false;
+    int waits = 0;  // a target locked by another connection is waited for as long as a busy timeout
+    while (rc == SQLITE_OK || ((rc == SQLITE_BUSY || rc == SQLITE_LOCKED) && ++waits < 500)) {
+        rc = sqlite3_backup_step(backup, kBackupPagesPerStep);
+        if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) sqlite3_sleep(10);
+        const int total = sqlite3_backup_pagecount(backup);
+        if (step && !step(total - sqlite3_backup_remaining(backup), total)) {
+            stopped = true;
+            break;
+        }
+    }
+    const int finished = sqlite3_backup_finish(backup);
+    (void)exec(QStringLiteral("ROLLBACK"));
+    if (stopped) return fail(QStringLiteral("Copy stopped"));
+    if (rc != SQLITE_DONE || finished != SQLITE_OK)
+        return fail(errorText(target.m_db, QStringLiteral("Cannot copy ") + m_path));
+    return {};
+}
+
 // ---- Transaction
 
 Transaction::Transaction(Database& db)
