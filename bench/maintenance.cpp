@@ -21,9 +21,12 @@
 #include <QHash>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
+#include <functional>
+#include <memory>
 #include <optional>
 
 using namespace tallyport;
@@ -65,8 +68,9 @@ bool makeFolder(const QString& folder, int rows, const QList<quint16>& ports) {
     HeadlessOperator op;
     Tdsrc data(op);
     data.setDataFolder(folder);
-    if (!data.prepareDataFolder() || !data.OpenDatabases() || !FillBenchLog(data, rows))
-        return false;
+    if (!data.prepareDataFolder() || !data.OpenDatabases()) return false;
+    (void)data.att().exec(QStringLiteral("PRAGMA cache_size = -131072"));  // a faster fill
+    if (!FillBenchLog(data, rows)) return false;
     for (int p = 1; p <= ports.size(); ++p)
         if (!data.src().run(QStringLiteral("UPDATE reader SET enable = 1, ipaddr = '127.0.0.1', "
                                            "ipport = ?, \"desc\" = ?, mode = 1 WHERE PortNo = ?"),
@@ -78,11 +82,12 @@ bool makeFolder(const QString& folder, int rows, const QList<quint16>& ports) {
 
 // The rows of another installation over the same months: between the live ones, and one in
 // ten equal to a live row.
-bool makeForeign(const QString& folder, int rows) {
+bool makeForeign(const QString& folder, int rows, int offsetSeconds) {
     HeadlessOperator op;
     Tdsrc data(op);
     data.setDataFolder(folder);
     if (!data.prepareDataFolder() || !data.OpenDatabases()) return false;
+    (void)data.att().exec(QStringLiteral("PRAGMA cache_size = -131072"));
     Transaction tx(data.att());
     const auto r = data.att().run(
         QStringLiteral(
@@ -90,10 +95,10 @@ bool makeForeign(const QString& folder, int rows) {
             "INSERT INTO recorder(SYSTIME, CARDNO, MODE, READER, LOCK) "
             "SELECT CASE WHEN i % 10 = 0 "
             "  THEN datetime('2020-01-01 07:00:00', '+' || (2 * i * 37) || ' seconds') "
-            "  ELSE datetime('2020-01-01 07:00:11', '+' || (i * 74) || ' seconds') END, "
+            "  ELSE datetime('2020-01-01 07:00:00', '+' || (i * 74 + ?) || ' seconds') END, "
             "CASE WHEN i % 10 = 0 THEN 1000 + (2 * i) % 500 ELSE 1000 + i % 500 END, "
             "1 + i % 2, 1 + i % 8, 0 FROM n"),
-        rows);
+        rows, offsetSeconds);
     return r && tx.commit();
 }
 
@@ -138,17 +143,20 @@ void backupBesideCopy(const QString& folder, const QString& out) {
                 backup ? "" : qPrintable(QStringLiteral(" FAILED: ") + backup.error().text));
 }
 
-// Frames at kPerSecond per reader; `tallyport backup` starts after `lead` seconds and the
-// frames go on for `lead` seconds after it ended.
+// A job beside live recording: started once, it calls `done` with its outcome when it ends.
+using Job = std::function<void(std::function<void(bool ok)> done)>;
+
+// Frames at kPerSecond per reader into `tallyport --headless`; the job starts after `lead`
+// seconds and the frames go on for `lead` seconds after it ended.
 struct LiveRun {
     int sent = 0;
     std::vector<double> before, during, after;  // send -> stored, ms
-    double backupS = 0;
-    int backupExit = -1;
+    double jobS = 0;
+    bool jobOk = false;
 };
 
-LiveRun recordWhileBackingUp(const QString& folder, QProcess& sim, const QList<quint16>& ports,
-                             const QString& target, int lead) {
+LiveRun recordWhile(const QString& folder, QProcess& sim, const QList<quint16>& ports, int lead,
+                    const Job& job) {
     LiveRun run;
     QTemporaryDir runtime, config;
     QProcess console;
@@ -161,11 +169,9 @@ LiveRun recordWhileBackingUp(const QString& folder, QProcess& sim, const QList<q
     if (!waitForLine(console, QStringLiteral("Tallyport"))) return run;
     for (int i = 0; i < kReaders; ++i)
         if (!waitForLine(sim, QStringLiteral("readersim connected"))) return run;
-    QProcess backup;
-    backup.setProcessEnvironment(env);
     QElapsedTimer clock;
     clock.start();
-    std::optional<qint64> backupStart, backupEnd;
+    std::optional<qint64> jobStart, jobEnd;
     QHash<int, qint64> sentAt;
     int seen = 0;
     QObject::connect(&console, &QProcess::readyReadStandardOutput, [&] {
@@ -176,15 +182,11 @@ LiveRun recordWhileBackingUp(const QString& folder, QProcess& sim, const QList<q
             if (it == sentAt.end()) continue;
             ++seen;
             const double ms = double(clock.nsecsElapsed() - *it) / 1e6;
-            (!backupStart ? run.before : !backupEnd ? run.during : run.after).push_back(ms);
+            (!jobStart ? run.before : !jobEnd ? run.during : run.after).push_back(ms);
         }
     });
-    QObject::connect(&sim, &QProcess::readyReadStandardOutput,
-                     [&] { sim.readAllStandardOutput(); });
-    QObject::connect(&backup, &QProcess::finished, [&](int code) {
-        backupEnd = clock.nsecsElapsed();
-        run.backupExit = code;
-    });
+    const auto drain = QObject::connect(&sim, &QProcess::readyReadStandardOutput,
+                                        [&] { sim.readAllStandardOutput(); });
     const qint64 stepNs = 1'000'000'000LL / (kPerSecond * kReaders);
     QTimer send;
     send.setTimerType(Qt::PreciseTimer);
@@ -198,19 +200,21 @@ LiveRun recordWhileBackingUp(const QString& folder, QProcess& sim, const QList<q
                           .toUtf8());
             ++run.sent;
         }
-        if (!backupStart && clock.elapsed() >= lead * 1000) {
-            backupStart = clock.nsecsElapsed();
-            backup.start(binDir() + QStringLiteral("/tallyport"),
-                         {QStringLiteral("backup"), QStringLiteral("log"), target,
-                          QStringLiteral("--data-dir"), folder});
+        if (!jobStart && clock.elapsed() >= lead * 1000) {
+            jobStart = clock.nsecsElapsed();
+            job([&](bool ok) {
+                jobEnd = clock.nsecsElapsed();
+                run.jobOk = ok;
+            });
         }
-        if (backupEnd && clock.nsecsElapsed() - *backupEnd >= lead * 1'000'000'000LL) send.stop();
+        if (jobEnd && clock.nsecsElapsed() - *jobEnd >= lead * 1'000'000'000LL) send.stop();
     });
     send.start(2);
-    while (send.isActive() || (seen < run.sent && clock.nsecsElapsed() - backupEnd.value_or(0) <
+    while (send.isActive() || (seen < run.sent && clock.nsecsElapsed() - jobEnd.value_or(0) <
                                                       (lead + 5) * 1'000'000'000LL))
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    run.backupS = double(backupEnd.value_or(0) - backupStart.value_or(0)) / 1e9;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    QObject::disconnect(drain);
+    run.jobS = double(jobEnd.value_or(0) - jobStart.value_or(0)) / 1e9;
     console.terminate();
     console.waitForFinished(15000);
     return run;
@@ -223,11 +227,37 @@ void printDelays(const char* what, const std::vector<double>& ms) {
 
 }  // namespace
 
+void printRun(const LiveRun& run, qint64 stored) {
+    std::printf("  frames sent %d, rows stored %lld, lost %lld\n", run.sent, (long long)stored,
+                (long long)(run.sent - stored));
+    printDelays("before it:", run.before);
+    printDelays("while it runs:", run.during);
+    printDelays("after it:", run.after);
+}
+
+// The import on a worker of the bench, as the desktop runs it.
+Job importJob(const QString& from, const QString& into, LogImport& result,
+              std::unique_ptr<QThread>& worker) {
+    return [&result, &worker, from, into](auto done) {
+        worker.reset(QThread::create([&result, from, into] { importLogRows(from, into, result); }));
+        QObject::connect(worker.get(), &QThread::finished,
+                         [done, &result] { done(result.failure.isEmpty()); });
+        worker->start();
+    };
+}
+
+void printImport(const LogImport& r) {
+    std::printf("  added %lld, duplicated %lld, errors %lld%s\n", (long long)r.counts.added,
+                (long long)r.counts.duplicated, (long long)r.counts.errors,
+                r.failure.isEmpty() ? "" : qPrintable(QStringLiteral(", failed: ") + r.failure));
+}
+
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const int liveRows = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 2'000'000;
     const int foreignRows = argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 1'000'000;
-    QTemporaryDir dir, foreign, out;
+    const int beside = std::max(1000, foreignRows / 10);  // imported while the console records
+    QTemporaryDir dir, foreign, other, out;
     QProcess sim;
     sim.start(binDir() + QStringLiteral("/tallyport-readersim"),
               {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--ports"),
@@ -237,43 +267,64 @@ int main(int argc, char** argv) {
         return 1;
     QElapsedTimer t;
     t.start();
-    if (!makeFolder(dir.path(), liveRows, ports) || !makeForeign(foreign.path(), foreignRows))
+    if (!makeFolder(dir.path(), liveRows, ports) || !makeForeign(foreign.path(), foreignRows, 11) ||
+        !makeForeign(other.path(), beside, 23))
         return 1;
-    std::printf("maintenance: a %d-row log (made in %.0f s), %d foreign rows\n", liveRows,
-                seconds(t), foreignRows);
+    std::printf("maintenance: a %d-row log, %d + %d foreign rows (made in %.0f s)\n", liveRows,
+                foreignRows, beside, seconds(t));
+    std::fflush(stdout);
 
     backupBesideCopy(dir.path(), out.path());
 
-    const qint64 rowsBefore = storedRows(dir.path());
+    qint64 before = storedRows(dir.path());
     const QString target = QDir(out.path()).filePath(QStringLiteral("timer-backup.db"));
-    const LiveRun live = recordWhileBackingUp(dir.path(), sim, ports, target, 3);
+    QProcess backup;
+    const LiveRun live = recordWhile(dir.path(), sim, ports, 3, [&](auto done) {
+        QObject::connect(&backup, &QProcess::finished,
+                         [done](int code, QProcess::ExitStatus status) {
+                             done(status == QProcess::NormalExit && code == 0);
+                         });
+        backup.start(binDir() + QStringLiteral("/tallyport"),
+                     {QStringLiteral("backup"), QStringLiteral("log"), target,
+                      QStringLiteral("--data-dir"), dir.path()});
+    });
+    const qint64 backupStored = storedRows(dir.path()) - before;
+    const CopyCheck copy = check(target);
+    std::printf("tallyport backup log FILE while %d readers x %d frames/s are recorded:\n",
+                kReaders, kPerSecond);
+    std::printf("  backup %.2f s, %s; the copy: %lld rows (kept count %lld), integrity %s\n",
+                live.jobS, live.jobOk ? "done" : "FAILED", (long long)copy.rows,
+                (long long)copy.kept, qPrintable(copy.integrity));
+    printRun(live, backupStored);
+    std::fflush(stdout);
+
+    before = storedRows(dir.path());
+    LogImport besideResult;
+    std::unique_ptr<QThread> worker;
+    const LiveRun merged =
+        recordWhile(dir.path(), sim, ports, 3,
+                    importJob(QDir(other.path()).filePath(kLogFile),
+                              QDir(dir.path()).filePath(kLogFile), besideResult, worker));
+    if (!worker) return 1;
+    worker->wait();
     sim.kill();
     sim.waitForFinished(5000);
-    const qint64 stored = storedRows(dir.path()) - rowsBefore;
-    const CopyCheck copy = check(target);
-    std::printf("tallyport backup while %d readers x %d frames/s are recorded:\n", kReaders,
-                kPerSecond);
-    std::printf("  backup %.2f s, exit %d; copy: %lld rows (%lld kept count), integrity %s\n",
-                live.backupS, live.backupExit, (long long)copy.rows, (long long)copy.kept,
-                qPrintable(copy.integrity));
-    std::printf("  frames sent %d, rows stored %lld, lost %lld\n", live.sent, (long long)stored,
-                (long long)(live.sent - stored));
-    printDelays("before the backup:", live.before);
-    printDelays("while it copies:", live.during);
-    printDelays("after it:", live.after);
+    const qint64 mergedStored = storedRows(dir.path()) - before - besideResult.counts.added;
+    std::printf("import of %d foreign rows while %d readers x %d frames/s are recorded: %.1f s\n",
+                beside, kReaders, kPerSecond, merged.jobS);
+    printImport(besideResult);
+    printRun(merged, mergedStored);
+    std::fflush(stdout);
 
     LogImport result;
     t.restart();
     importLogRows(QDir(foreign.path()).filePath(kLogFile), QDir(dir.path()).filePath(kLogFile),
                   result);
-    const double importS = seconds(t);
-    std::printf("import of %d foreign rows into the log: %.1f s (target under 20 s)\n", foreignRows,
-                importS);
-    std::printf(
-        "  added %lld, duplicated %lld, errors %lld%s\n", (long long)result.counts.added,
-        (long long)result.counts.duplicated, (long long)result.counts.errors,
-        result.failure.isEmpty() ? "" : qPrintable(QStringLiteral(", failed: ") + result.failure));
-    const bool ok = live.sent == stored && copy.integrity == QLatin1String("ok") &&
-                    copy.rows == copy.kept && live.backupExit == 0 && result.failure.isEmpty();
+    std::printf("import of %d foreign rows into the %lld-row log: %.1f s (target under 20 s)\n",
+                foreignRows, (long long)storedRows(dir.path()) - result.counts.added, seconds(t));
+    printImport(result);
+    const bool ok = live.sent == backupStored && merged.sent == mergedStored && live.jobOk &&
+                    merged.jobOk && copy.integrity == QLatin1String("ok") &&
+                    copy.rows == copy.kept && result.failure.isEmpty();
     return ok ? 0 : 1;
 }

@@ -2,6 +2,10 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
+#include <cstdint>
+#include <thread>
+
 namespace tallyport {
 namespace {
 
@@ -12,6 +16,19 @@ constexpr int kBusyTimeoutMs = 5000;
 QString errorText(sqlite3* db, const QString& what) {
     return what + QStringLiteral(": ") +
            (db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory"));
+}
+
+// Waits for another connection's lock in steps of a millisecond, for up to `timeout` ms. The
+// engine's own timeout sleeps longer and longer (up to 100 ms at a time), so a card event
+// waiting behind an import's batches could sleep through every gap between them.
+int busyWait(void* timeout, int count) {
+    if (count >= int(reinterpret_cast<intptr_t>(timeout))) return 0;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return 1;
+}
+
+void setBusyWait(sqlite3* db, int ms) {
+    sqlite3_busy_handler(db, &busyWait, reinterpret_cast<void*>(intptr_t(ms)));
 }
 
 }  // namespace
@@ -153,7 +170,7 @@ void Database::close() {
 }
 
 void Database::setBusyTimeout(int ms) {
-    if (m_db) sqlite3_busy_timeout(m_db, ms);
+    if (m_db) setBusyWait(m_db, ms);
 }
 
 Result<Database> Database::open(const QString& path, const QByteArray& key, Mode mode) {
@@ -166,7 +183,7 @@ Result<Database> Database::open(const QString& path, const QByteArray& key, Mode
     db.m_path = path;
     const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db.m_db, flags, nullptr);
     if (rc != SQLITE_OK) return fail(errorText(db.m_db, QStringLiteral("Cannot open ") + path));
-    sqlite3_busy_timeout(db.m_db, kBusyTimeoutMs);
+    setBusyWait(db.m_db, kBusyTimeoutMs);
     if (sqlite3_key(db.m_db, key.constData(), int(key.size())) != SQLITE_OK)
         return fail(QStringLiteral("Cannot key ") + path);
     if (auto r = db.exec(QString::fromLatin1(kPageSize)); !r) return std::unexpected(r.error());

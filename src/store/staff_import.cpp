@@ -141,6 +141,7 @@ private:
         const auto done = m_tx->commit();
         m_tx.reset();
         if (!done) return stop(done.error().text), false;
+        yieldToLiveWriter(m_live, m_clock.elapsed());
         StaffImportCounts& c = m_out.counts;
         c.groupsAdded += m_batch.groupsAdded;
         c.staffAdded += m_batch.staffAdded;

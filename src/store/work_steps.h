@@ -3,6 +3,7 @@
 #include "base/error.h"
 #include "base/long_work.h"
 #include "base/operator.h"
+#include "store/sqlcipher_db.h"
 
 #include <QString>
 #include <functional>
@@ -20,6 +21,13 @@ inline WorkSteps stepsOf(WorkContext& work) {
         return !work.cancelled();
     };
 }
+
+// After a batch that held a live file's write lock for `heldMs`, a worker leaves the lock to
+// the live recording: for a few milliseconds, and for as long as the recording goes on
+// committing rows (up to four batches' time), so card events that queued up behind the batch
+// are stored before the next one. A long job runs at full speed while the readers are quiet
+// and gives way while they are busy.
+void yieldToLiveWriter(Database& db, qint64 heldMs);
 
 // Runs a job of the store on a worker behind a progress window named `caption`. A failure is
 // said as `failure` with the engine's or the system's reason under it. Nothing when it failed
