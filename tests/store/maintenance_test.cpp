@@ -37,8 +37,9 @@ protected:
             ->value_or(-1);
     }
     QStringList logTimes() {
-        return texts(data.att().query(QStringLiteral("SELECT SYSTIME FROM recorder ORDER BY SYSTIME"),
-                                 [](const Statement& st) { return st.text(0); }));
+        return texts(
+            data.att().query(QStringLiteral("SELECT SYSTIME FROM recorder ORDER BY SYSTIME"),
+                             [](const Statement& st) { return st.text(0); }));
     }
     QString snapshot(const QString& time, int card) {
         return QDir(data.photoFolder()).filePath(snapshotNameOf(time, card));
