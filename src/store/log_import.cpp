@@ -15,9 +15,11 @@ namespace {
 
 // A chunk of the foreign log is read, checked and merged in one short transaction. While it
 // is merged it holds the live log's write lock: a card event waits for it, so it takes about
-// kChunkMs. Every commit writes a page of the card index for nearly every card, so chunks are
-// as large as that allows; the next one's size follows what the last one took.
+// kChunkMs while the live recording is busy, kQuietChunkMs while it stored nothing during the
+// last pause. Every commit writes a page of the card index for nearly every card, so chunks
+// are as large as that allows; the next one's size follows what the last one took.
 constexpr qint64 kChunkMs = 50;
+constexpr qint64 kQuietChunkMs = 250;
 constexpr int kFirstChunkRows = 4000;
 constexpr int kMinChunkRows = 1000;
 constexpr int kMaxChunkRows = 50000;
@@ -108,8 +110,8 @@ public:
             if (!counts) return stop(counts.error());
             if (auto c = tx.commit(); !c) return stop(c.error());
             add(*counts);
-            resize(shape->rows, locked.elapsed());
-            yieldToLiveWriter(m_db, locked.elapsed());
+            const qint64 held = locked.elapsed();
+            resize(shape->rows, held, yieldToLiveWriter(m_db, held));
             done += shape->rows;
             chunk.from = chunk.to;
             if (step && !step(done, total)) return;
@@ -117,10 +119,11 @@ public:
     }
 
 private:
-    void resize(qint64 rows, qint64 ms) {
+    void resize(qint64 rows, qint64 ms, bool recording) {
         if (rows < m_chunkRows / 2) return;  // the last chunk, or one of many equal times
-        m_chunkRows = int(std::clamp<qint64>(rows * kChunkMs / std::max<qint64>(ms, 1),
-                                             kMinChunkRows, kMaxChunkRows));
+        const qint64 target = recording ? kChunkMs : kQuietChunkMs;
+        m_chunkRows = int(std::clamp<qint64>(rows * target / std::max<qint64>(ms, 1), kMinChunkRows,
+                                             kMaxChunkRows));
     }
     // Where the chunk from `from` ends: at the time of the row m_chunkRows further on, or past
     // everything. Many rows with one time go in one chunk.
@@ -206,6 +209,8 @@ void importLogRows(const QString& foreignPath, const QString& livePath, LogImpor
     if (!live) return void(out.failure = live.error().text);
     // The two indexes take most of the pages an import touches: keep them in memory.
     (void)live->exec(QStringLiteral("PRAGMA cache_size = -65536"));
+    // A chunk lost to a power cut is added again by the next import: no sync at every commit.
+    (void)live->exec(QStringLiteral("PRAGMA synchronous = NORMAL"));
     // An attached file is opened with the default page size; every file here has 4096.
     (void)live->exec(QStringLiteral("PRAGMA cipher_default_page_size = 4096"));
     const auto unreadable = [&out](const Error& e) {

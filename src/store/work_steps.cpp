@@ -19,17 +19,19 @@ qint64 dataVersion(Database& db) {
 
 }  // namespace
 
-void yieldToLiveWriter(Database& db, qint64 heldMs) {
+bool yieldToLiveWriter(Database& db, qint64 heldMs) {
     QElapsedTimer waited;
     waited.start();
-    qint64 seen = dataVersion(db);
+    const qint64 first = dataVersion(db);
+    qint64 seen = first;
     std::this_thread::sleep_for(kQuiet);
     while (waited.elapsed() < 4 * heldMs) {
         const qint64 now = dataVersion(db);
-        if (now == seen) return;
+        if (now == seen) break;
         seen = now;
         std::this_thread::sleep_for(kQuiet);
     }
+    return seen != first;
 }
 
 }  // namespace tallyport

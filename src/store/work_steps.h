@@ -26,8 +26,8 @@ inline WorkSteps stepsOf(WorkContext& work) {
 // the live recording: for a few milliseconds, and for as long as the recording goes on
 // committing rows (up to four batches' time), so card events that queued up behind the batch
 // are stored before the next one. A long job runs at full speed while the readers are quiet
-// and gives way while they are busy.
-void yieldToLiveWriter(Database& db, qint64 heldMs);
+// and gives way while they are busy. True when the recording committed meanwhile.
+bool yieldToLiveWriter(Database& db, qint64 heldMs);
 
 // Runs a job of the store on a worker behind a progress window named `caption`. A failure is
 // said as `failure` with the engine's or the system's reason under it. Nothing when it failed
