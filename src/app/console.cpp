@@ -19,6 +19,7 @@ Console::Console(Operator& op, const QString& dataFolder, QObject* parent)
     m_data.setCloseHook([this] {
         if (m_readers) m_readers->DisconnectReaders();
     });
+    m_data.setLogViewHook([this](bool hidden) { Q_EMIT logViewHeld(hidden); });
     setSettingsFailureReporter(
         [this](const QString& text, const QString& reason) { m_op.errorDetail(text, reason); });
     m_data.setReopenHook([this] {

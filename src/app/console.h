@@ -74,6 +74,9 @@ Q_SIGNALS:
     void readerStatus(int port, const QString& text);
     // Card holders or work groups were stored or deleted: texts made from them are stale.
     void holdersChanged();
+    // The log view (grid, holder photo, snapshot) is to be hidden (true) or shown again
+    // (false): the data module holds it while the files are closed or the log is rewritten.
+    void logViewHeld(bool held);
 
 private:
     void attachCardEvents();

@@ -3,6 +3,7 @@
 #include "app/export_command.h"
 #include "app/instance_guard.h"
 #include "app/reader_command.h"
+#include "app/maintenance_command.h"
 
 #include <cstdio>
 #include <cstring>
@@ -16,6 +17,13 @@ const std::vector<Subcommand>& subcommands() {
         {"reader", "administer a reader: show, sync-clock, download, clear, upload",
          &runReaderCommand},
         {"export", "write the log to a text file or a workbook", runExportCommand},
+        {"backup", "copy the log or system database to a file, also while a console records",
+         runBackupCommand},
+        {"restore", "replace the log or system database by a backup", runRestoreCommand},
+        {"import", "add the log rows or card holders of another database", runImportCommand},
+        {"erase", "erase the log, or its rows before a date", runEraseCommand},
+        {"format", "replace both databases by blank ones, empty the photo folder",
+         runFormatCommand},
     };
     return table;
 }

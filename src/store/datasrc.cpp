@@ -81,14 +81,24 @@ bool Tdsrc::OpenDatabases() {
 
 void Tdsrc::CloseDatabases() {
     if (m_onClose) m_onClose();
+    if (m_att.isOpen() || m_src.isOpen()) holdLogView();
     m_att.close();
     m_src.close();
 }
 
 bool Tdsrc::ReopenDatabases() {
     const bool ok = OpenDatabases();
+    releaseLogView();
     if (m_onReopen) m_onReopen();
     return ok;
+}
+
+void Tdsrc::holdLogView() {
+    if (m_logViewHolds++ == 0 && m_onLogView) m_onLogView(true);
+}
+
+void Tdsrc::releaseLogView() {
+    if (m_logViewHolds > 0 && --m_logViewHolds == 0 && m_onLogView) m_onLogView(false);
 }
 
 bool Tdsrc::CheckDatabaseFile(const QString& path, const QByteArray& key) {

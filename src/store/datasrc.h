@@ -33,9 +33,10 @@ public:
     // Opens both files, showing "System Error: Cannot open …" for each that fails.
     // False when the program must end.
     bool OpenDatabases();
-    // Runs the close hook (readers are disconnected first), then closes both connections.
+    // Runs the close hook (readers are disconnected first), hides the log view, then closes
+    // both connections.
     void CloseDatabases();
-    // Opens again and runs the reopen hook (readers configured, log shown again).
+    // Opens again, shows the log view and runs the reopen hook (readers configured).
     bool ReopenDatabases();
     bool isOpen() const { return m_att.isOpen() && m_src.isOpen(); }
 
@@ -45,6 +46,13 @@ public:
 
     void setCloseHook(std::function<void()> f) { m_onClose = std::move(f); }
     void setReopenHook(std::function<void()> f) { m_onReopen = std::move(f); }
+
+    // The log view (the grid, the holder photo, the snapshot) is hidden while held: while the
+    // files are closed, and while a maintenance job rewrites the log. Holds nest; the hook
+    // hears the view go (true) and, when the last hold ends, come back (false).
+    void setLogViewHook(std::function<void(bool hidden)> f) { m_onLogView = std::move(f); }
+    void holdLogView();
+    void releaseLogView();
 
     Database& att() { return m_att; }
     Database& src() { return m_src; }
@@ -85,9 +93,23 @@ private:
     Database m_src;
     std::function<void()> m_onClose;
     std::function<void()> m_onReopen;
+    std::function<void(bool)> m_onLogView;
+    int m_logViewHolds = 0;
     QObject m_failureTimerOwner;  // cancels pending reports when the module goes
     QStringList m_failuresPending;
     QString m_failureShowing;
+};
+
+// Holds the log view for as long as it lives.
+class LogViewHold {
+public:
+    explicit LogViewHold(Tdsrc& data) : m_data(data) { m_data.holdLogView(); }
+    ~LogViewHold() { m_data.releaseLogView(); }
+    LogViewHold(const LogViewHold&) = delete;
+    LogViewHold& operator=(const LogViewHold&) = delete;
+
+private:
+    Tdsrc& m_data;
 };
 
 // Reads a log row from a statement whose columns are rowid, SYSTIME, CARDNO, MODE, READER, LOCK.

@@ -2,6 +2,10 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
+#include <cstdint>
+#include <thread>
+
 namespace tallyport {
 namespace {
 
@@ -12,6 +16,19 @@ constexpr int kBusyTimeoutMs = 5000;
 QString errorText(sqlite3* db, const QString& what) {
     return what + QStringLiteral(": ") +
            (db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory"));
+}
+
+// Waits for another connection's lock in steps of a millisecond, for up to `timeout` ms. The
+// engine's own timeout sleeps longer and longer (up to 100 ms at a time), so a card event
+// waiting behind an import's batches could sleep through every gap between them.
+int busyWait(void* timeout, int count) {
+    if (count >= int(reinterpret_cast<intptr_t>(timeout))) return 0;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return 1;
+}
+
+void setBusyWait(sqlite3* db, int ms) {
+    sqlite3_busy_handler(db, &busyWait, reinterpret_cast<void*>(intptr_t(ms)));
 }
 
 }  // namespace
@@ -153,7 +170,7 @@ void Database::close() {
 }
 
 void Database::setBusyTimeout(int ms) {
-    if (m_db) sqlite3_busy_timeout(m_db, ms);
+    if (m_db) setBusyWait(m_db, ms);
 }
 
 Result<Database> Database::open(const QString& path, const QByteArray& key, Mode mode) {
@@ -166,7 +183,7 @@ Result<Database> Database::open(const QString& path, const QByteArray& key, Mode
     db.m_path = path;
     const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db.m_db, flags, nullptr);
     if (rc != SQLITE_OK) return fail(errorText(db.m_db, QStringLiteral("Cannot open ") + path));
-    sqlite3_busy_timeout(db.m_db, kBusyTimeoutMs);
+    setBusyWait(db.m_db, kBusyTimeoutMs);
     if (sqlite3_key(db.m_db, key.constData(), int(key.size())) != SQLITE_OK)
         return fail(QStringLiteral("Cannot key ") + path);
     if (auto r = db.exec(QString::fromLatin1(kPageSize)); !r) return std::unexpected(r.error());
@@ -211,6 +228,52 @@ int Database::changes() const {
 }
 QString Database::lastError() const {
     return m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("Database is closed");
+}
+
+bool Database::inTransaction() const {
+    return m_db && sqlite3_get_autocommit(m_db) == 0;
+}
+
+namespace {
+
+// Pages a backup step copies: 4 MiB, a few milliseconds of work between looks at `step`.
+constexpr int kBackupPagesPerStep = 1024;
+
+}  // namespace
+
+Result<void> Database::copyInto(Database& target, const std::function<bool(qint64, qint64)>& step) {
+    if (!m_db || !target.m_db) return fail(QStringLiteral("Database is closed"));
+    if (inTransaction()) return fail(QStringLiteral("Cannot copy inside a transaction"));
+    // The read transaction holds one snapshot for every step of the copy.
+    if (auto r = exec(QStringLiteral("BEGIN")); !r) return r;
+    auto pinned = scalarInt(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+    if (!pinned) {
+        (void)exec(QStringLiteral("ROLLBACK"));
+        return std::unexpected(pinned.error());
+    }
+    sqlite3_backup* backup = sqlite3_backup_init(target.m_db, "main", m_db, "main");
+    if (!backup) {
+        (void)exec(QStringLiteral("ROLLBACK"));
+        return fail(errorText(target.m_db, QStringLiteral("Cannot copy ") + m_path));
+    }
+    int rc = SQLITE_OK;
+    bool stopped = false;
+    int waits = 0;  // a target locked by another connection is waited for as long as a busy timeout
+    while (rc == SQLITE_OK || ((rc == SQLITE_BUSY || rc == SQLITE_LOCKED) && ++waits < 500)) {
+        rc = sqlite3_backup_step(backup, kBackupPagesPerStep);
+        if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) sqlite3_sleep(10);
+        const int total = sqlite3_backup_pagecount(backup);
+        if (step && !step(total - sqlite3_backup_remaining(backup), total)) {
+            stopped = true;
+            break;
+        }
+    }
+    const int finished = sqlite3_backup_finish(backup);
+    (void)exec(QStringLiteral("ROLLBACK"));
+    if (stopped) return fail(QStringLiteral("Copy stopped"));
+    if (rc != SQLITE_DONE || finished != SQLITE_OK)
+        return fail(errorText(target.m_db, QStringLiteral("Cannot copy ") + m_path));
+    return {};
 }
 
 // ---- Transaction

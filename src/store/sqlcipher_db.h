@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <type_traits>
@@ -165,6 +166,17 @@ public:
     qint64 lastInsertRowId() const;
     int changes() const;
     QString lastError() const;
+    // False once the engine has ended a transaction by itself (a full disk, an I/O error),
+    // which a failed statement inside it may do: the rows written in it are gone.
+    bool inTransaction() const;
+
+    // Copies this database page by page into `target`, a file opened with the same key, with
+    // the engine's online backup. Every page comes from one read transaction: the copy is the
+    // database as it stood when the copy began, while other connections go on writing (WAL).
+    // `step` hears the pages done of the total after each batch and stops the copy by
+    // answering false.
+    Result<void> copyInto(Database& target,
+                          const std::function<bool(qint64 done, qint64 total)>& step = {});
 
 private:
     sqlite3* m_db = nullptr;

@@ -100,6 +100,7 @@ LogGrid::LogGrid(Console& console, QWidget* window, QTableView* info, QGroupBox*
     info->installEventFilter(this);
     connect(deleteRecord, &QAction::triggered, this, &LogGrid::deleteRecord);
     connect(&console, &Console::logChanged, this, [this] { refresh(true); });
+    connect(&console, &Console::logViewHeld, this, &LogGrid::setHeld);
     connect(&console, &Console::holdersChanged, m_model, &LogModel::dropHolderTexts);
     for (int c = 0; c < LogModel::ColumnCount; ++c) info->setColumnWidth(c, kDesignedWidths[c]);
     info->setColumnWidth(LogModel::ColTime, dateColumnWidth());
@@ -121,8 +122,20 @@ void LogGrid::restoreColumns() {
     m_info->setColumnHidden(kHiddenColumn, true);
 }
 
+void LogGrid::setHeld(bool held) {
+    m_held = held;
+    if (held) {
+        refresh(false);
+        m_photo->hide();
+        m_captureGroup->hide();
+        return;
+    }
+    refresh(true);
+    showCurrent();
+}
+
 void LogGrid::refresh(bool shown) {
-    if (!shown) {
+    if (!shown || m_held) {
         m_info->hide();
         m_model->clear();  // nothing may read a closed database
         return;
@@ -155,7 +168,7 @@ std::optional<LogRecord> LogGrid::currentRecord() const {
 void LogGrid::showHolderPhoto(int cardNo) {
     Picture picture;
     bool loaded = false;
-    if (m_model->rowCount() > 0 && m_console.data().isOpen()) {
+    if (!m_held && m_model->rowCount() > 0 && m_console.data().isOpen()) {
         auto photo = loadCardPhoto(m_console.data().src(), cardNo);
         if (!photo)
             m_console.data().reportFailure(photo.error());
@@ -168,8 +181,9 @@ void LogGrid::showHolderPhoto(int cardNo) {
 
 void LogGrid::showSnapshot(int cardNo, const QDateTime& time) {
     QFile file(snapshotFileName(m_console.data().photoFolder(), cardNo, time));
-    auto picture = file.open(QIODevice::ReadOnly) ? decodeJpeg(file.readAll())
-                                                  : Result<Picture>(std::unexpected(Error{}));
+    auto picture = !m_held && file.open(QIODevice::ReadOnly)
+                       ? decodeJpeg(file.readAll())
+                       : Result<Picture>(std::unexpected(Error{}));
     if (picture) m_capture->setPixmap(toPixmap(*picture));  // unscaled: the top left shows
     m_captureGroup->setVisible(picture.has_value());
 }

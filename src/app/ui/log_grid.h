@@ -48,6 +48,10 @@ public:
     // Hidden (shown false) while the databases are closed; otherwise the log is read again and
     // the newest row selected.
     void refresh(bool shown);
+    // While held (the files closed, a maintenance job rewriting the log) the grid, the holder
+    // photo and the snapshot stay hidden, whatever events arrive; released, the grid shows the
+    // log again with the newest row's pictures.
+    void setHeld(bool held);
     void showRecordCount();
     void showHolderPhoto(int cardNo);
     void showSnapshot(int cardNo, const QDateTime& time);
@@ -92,6 +96,7 @@ private:
     QGroupBox* m_captureGroup;
     LogModel* m_model;
     std::optional<Target> m_menuTarget;  // while the context menu is open
+    bool m_held = false;
 };
 
 }  // namespace tallyport

@@ -5,6 +5,7 @@
 #include "app/ui/card_commands.h"
 #include "app/ui/card_print_commands.h"
 #include "app/ui/export_commands.h"
+#include "app/ui/maintenance_commands.h"
 #include "app/ui/report_commands.h"
 #include "app/ui/staff_commands.h"
 #include "app/ui/ttimerec.h"
@@ -117,6 +118,7 @@ void TTimeRec::connectActions() {
     connectCardPrintCommands(*this, m_console);
     connectAdminCommands(*this, m_console);
     connectExportCommands(*this, m_console);
+    connectMaintenanceCommands(*this, m_console);
 }
 
 }  // namespace tallyport

@@ -1,0 +1,263 @@
+#include "app/maintenance_command.h"
+
+#include "app/command_line.h"
+#include "app/instance_guard.h"
+#include "app/subcommands.h"
+#include "base/operator.h"
+#include "store/datasrc.h"
+#include "store/log_import.h"
+#include "store/maintenance.h"
+#include "store/maintenance_texts.h"
+#include "store/staff_import.h"
+#include "version.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QDir>
+#include <cstdio>
+#include <optional>
+
+namespace tallyport {
+namespace {
+
+void print(std::FILE* to, const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), to);
+    if (!text.endsWith(u'\n') && !text.endsWith(u'\r')) std::fputc('\n', to);
+    std::fflush(to);
+}
+
+// What the jobs say goes to the terminal as it stands: information on standard output,
+// everything else on standard error. Nothing is asked: the command line has said it all.
+class CommandOperator final : public Operator {
+public:
+    void information(const QString& text) override { print(stdout, text); }
+    void error(const QString& text) override { print(stderr, text); }
+    void warning(const QString& text) override { print(stderr, text); }
+    void generalError(const QString& text) override { print(stderr, text); }
+    bool confirm(const QString&) override { return false; }
+    bool askYesNo(const QString&) override { return false; }
+    std::optional<QString> chooseOpenFile(const QString&, const QString&, const QString&) override {
+        return std::nullopt;
+    }
+    std::optional<QString> chooseSaveFile(const QString&, const QString&, const QString&) override {
+        return std::nullopt;
+    }
+    bool askPassword(const QString&, const std::function<bool(const QString&)>&) override {
+        return false;
+    }
+    std::optional<QString> askNewPassword(
+        const std::function<bool(const QString&, const QString&)>&) override {
+        return std::nullopt;
+    }
+    std::unique_ptr<Progress> progress(const QString&, int) override {
+        return std::make_unique<Quiet>();
+    }
+    std::unique_ptr<WaitCursor> waitCursor() override { return std::make_unique<WaitCursor>(); }
+
+private:
+    class Quiet final : public Progress {
+    public:
+        void step() override {}
+        void setPosition(int) override {}
+    };
+};
+
+struct Arguments {
+    QStringList words;  // what is not an option
+    QString dataDir;
+    bool help = false;
+    bool yes = false;
+    std::optional<QDate> before;
+    QString error;
+};
+
+// Options every command takes, and the ones its usage names (--yes, --before).
+Arguments parse(int argc, char** argv, const QString& usage) {
+    Arguments a;
+    for (int i = 2; i < argc && a.error.isEmpty(); ++i) {
+        const QString arg = QString::fromLocal8Bit(argv[i]);
+        const bool hasValue = i + 1 < argc;
+        if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
+            a.help = true;
+        } else if (arg == QLatin1String("--yes") && usage.contains(arg)) {
+            a.yes = true;
+        } else if (arg == QLatin1String("--data-dir") && hasValue) {
+            a.dataDir = QString::fromLocal8Bit(argv[++i]);
+        } else if (arg == QLatin1String("--before") && hasValue && usage.contains(arg)) {
+            const QString v = QString::fromLocal8Bit(argv[++i]);
+            a.before = QDate::fromString(v, QStringLiteral("yyyy-MM-dd"));
+            if (!a.before->isValid())
+                a.error = QStringLiteral("--before: give a date as YYYY-MM-DD, not \"%1\"").arg(v);
+        } else if (arg.startsWith(u'-')) {
+            a.error = QStringLiteral("Unknown option or missing value: ") + arg;
+        } else {
+            a.words << arg;
+        }
+    }
+    a.dataDir = QDir(a.dataDir.isEmpty() ? defaultDataFolder() : a.dataDir).absolutePath();
+    return a;
+}
+
+// The exit code when the arguments end the command (help or a mistake), or nothing.
+std::optional<int> answered(const Arguments& a, const QString& usage, qsizetype words,
+                            const QString& why = {}) {
+    if (a.help) return print(stdout, usage), kExitDone;
+    QString error = a.error;
+    if (error.isEmpty() && a.words.size() != words)
+        error = QStringLiteral("Wrong number of arguments.");
+    if (error.isEmpty()) error = why;
+    if (error.isEmpty()) return std::nullopt;
+    print(stderr, error + QStringLiteral("\n\n") + usage);
+    return kExitUsage;
+}
+
+std::optional<DbKind> kindNamed(const QString& word, const QString& system) {
+    if (word == QLatin1String("log")) return DbKind::Log;
+    if (word == system) return DbKind::System;
+    return std::nullopt;
+}
+
+// The data module of the command: not opened, the jobs open what they need.
+struct Job {
+    Job(int count, char** argv, const QString& dataDir) : argc(count), app(argc, argv), data(op) {
+        QCoreApplication::setApplicationName(QStringLiteral(TALLYPORT_PRODUCT));
+        data.setDataFolder(dataDir);
+    }
+    int argc;  // the application keeps a reference to it
+    QCoreApplication app;
+    CommandOperator op;
+    Tdsrc data;
+};
+
+const QString kCommon = QStringLiteral(
+    "  --data-dir DIR  folder of the databases (default: ~/.local/share/Tallyport)\n"
+    "  --help          show this text\n"
+    "\n"
+    "Exit codes: 0 done, 1 failed (the message is on standard error), 2 bad usage");
+const QString kHeld = QStringLiteral(", 3 a console holds the data (nothing was touched).\n");
+
+const QString kBackupUsage =
+    QStringLiteral(
+        "Usage: tallyport backup log|sys FILE [--data-dir DIR]\n"
+        "\n"
+        "Copies the log or the system database to FILE (replaced when it exists). The copy is\n"
+        "taken with the online backup while a console goes on recording, checked with its key, "
+        "and\n"
+        "only then put in place: a copy that fails leaves an existing FILE as it was.\n"
+        "\n") +
+    kCommon + QStringLiteral(".\n");
+
+const QString kRestoreUsage =
+    QStringLiteral(
+        "Usage: tallyport restore log|sys FILE [--data-dir DIR]\n"
+        "\n"
+        "Replaces the log or the system database by FILE, a backup of the same kind. A file that\n"
+        "does not open with the key of its kind is refused (\"Invalid Database\") and the live\n"
+        "file stays as it was. Not while a console runs.\n"
+        "\n") +
+    kCommon + kHeld;
+
+const QString kImportUsage =
+    QStringLiteral(
+        "Usage: tallyport import log|staff FILE [--data-dir DIR]\n"
+        "\n"
+        "Adds the log rows (log) or the card holders with their work groups (staff) of another\n"
+        "database: rows already there are counted as duplicates and left alone. Prints the "
+        "counts.\n"
+        "Not while a console runs.\n"
+        "\n") +
+    kCommon + kHeld;
+
+const QString kEraseUsage =
+    QStringLiteral(
+        "Usage: tallyport erase log [--before YYYY-MM-DD] --yes [--data-dir DIR]\n"
+        "\n"
+        "Erases every log row, or with --before those dated before that day, each with its\n"
+        "snapshot picture. Asks nothing: --yes is required. Not while a console runs.\n"
+        "\n") +
+    kCommon + kHeld;
+
+const QString kFormatUsage =
+    QStringLiteral(
+        "Usage: tallyport format --yes [--data-dir DIR]\n"
+        "\n"
+        "Replaces both databases by their blank templates and empties the photo folder of its\n"
+        "pictures: every log row, card holder, group, reader setting, password and PIN is lost.\n"
+        "Asks nothing: --yes is required. Not while a console runs.\n"
+        "\n") +
+    kCommon + kHeld;
+
+}  // namespace
+
+int runBackupCommand(int argc, char** argv) {
+    const Arguments a = parse(argc, argv, kBackupUsage);
+    const auto kind = kindNamed(a.words.value(0), QStringLiteral("sys"));
+    if (const auto code =
+            answered(a, kBackupUsage, 2, kind ? QString() : QStringLiteral("log or sys?")))
+        return *code;
+    Job job(argc, argv, a.dataDir);
+    if (!backupDatabaseTo(job.data, job.op, *kind, a.words[1])) return kExitFailed;
+    job.op.information(msg::Completed);
+    return kExitDone;
+}
+
+int runRestoreCommand(int argc, char** argv) {
+    const Arguments a = parse(argc, argv, kRestoreUsage);
+    const auto kind = kindNamed(a.words.value(0), QStringLiteral("sys"));
+    if (const auto code =
+            answered(a, kRestoreUsage, 2, kind ? QString() : QStringLiteral("log or sys?")))
+        return *code;
+    Job job(argc, argv, a.dataDir);
+    const auto held = holdDataOrSay();
+    if (!held) return kExitConsoleRunning;
+    if (!restoreDatabaseFrom(job.data, job.op, *kind, a.words[1])) return kExitFailed;
+    job.op.information(msg::Completed);
+    return kExitDone;
+}
+
+int runImportCommand(int argc, char** argv) {
+    const Arguments a = parse(argc, argv, kImportUsage);
+    const auto kind = kindNamed(a.words.value(0), QStringLiteral("staff"));
+    if (const auto code =
+            answered(a, kImportUsage, 2, kind ? QString() : QStringLiteral("log or staff?")))
+        return *code;
+    Job job(argc, argv, a.dataDir);
+    const auto held = holdDataOrSay();
+    if (!held) return kExitConsoleRunning;
+    const bool done = *kind == DbKind::Log ? importLogFrom(job.data, job.op, a.words[1], false)
+                                           : importStaffFrom(job.data, job.op, a.words[1], false);
+    return done ? kExitDone : kExitFailed;
+}
+
+int runEraseCommand(int argc, char** argv) {
+    const Arguments a = parse(argc, argv, kEraseUsage);
+    const QString why = a.words.value(0) != QLatin1String("log")
+                            ? QStringLiteral("Only the log is erased here: erase log.")
+                        : !a.yes ? QStringLiteral("Nothing is asked here: add --yes to erase.")
+                                 : QString();
+    if (const auto code = answered(a, kEraseUsage, 1, why)) return *code;
+    Job job(argc, argv, a.dataDir);
+    const auto held = holdDataOrSay();
+    if (!held) return kExitConsoleRunning;
+    const EraseScope scope = a.before ? EraseScope{false, *a.before} : EraseScope{};
+    const auto erased = eraseLog(job.data, job.op, scope);
+    if (!erased) return kExitFailed;
+    job.op.information(QStringLiteral("Erased %1 records.").arg(*erased));
+    return kExitDone;
+}
+
+int runFormatCommand(int argc, char** argv) {
+    const Arguments a = parse(argc, argv, kFormatUsage);
+    const QString why =
+        a.yes ? QString() : QStringLiteral("Nothing is asked here: add --yes to format.");
+    if (const auto code = answered(a, kFormatUsage, 0, why)) return *code;
+    Job job(argc, argv, a.dataDir);
+    const auto held = holdDataOrSay();
+    if (!held) return kExitConsoleRunning;
+    const bool formatted = formatDataFolder(job.data, job.op);
+    job.op.information(msg::DatabaseFormatted);
+    return formatted ? kExitDone : kExitFailed;
+}
+
+}  // namespace tallyport

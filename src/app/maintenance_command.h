@@ -1,0 +1,13 @@
+#pragma once
+
+namespace tallyport {
+
+// The maintenance and import jobs of the Database menu as commands of their own, on the same
+// code: `tallyport backup|restore|import|erase|format …` (see each one's --help).
+int runBackupCommand(int argc, char** argv);
+int runRestoreCommand(int argc, char** argv);
+int runImportCommand(int argc, char** argv);
+int runEraseCommand(int argc, char** argv);
+int runFormatCommand(int argc, char** argv);
+
+}  // namespace tallyport

@@ -1,0 +1,76 @@
+#include "app/ui/maintenance_commands.h"
+
+#include "app/console.h"
+#include "app/ui/ttimerec.h"
+#include "base/clock.h"
+#include "store/log_import.h"
+#include "store/maintenance.h"
+#include "store/staff_import.h"
+#include "store/ui/erase_records_dialog.h"
+
+#include <QAction>
+
+namespace tallyport {
+namespace {
+
+// A console whose databases did not open again ends, as after a failed start.
+void endUnlessOpen(TTimeRec& window, Console& console) {
+    if (!console.data().isOpen()) window.close();
+}
+
+void eraseLogDatabase(TTimeRec& window, Console& console) {
+    TRecDel dialog(&window);
+    dialog.setFrom(appClock().now());
+    if (dialog.exec() != QDialog::Accepted) return;
+    const EraseLogOutcome out = EraseLogDatabase(console.data(), console.op(), dialog.scope());
+    if (!out.asked) return;
+    Q_EMIT console.logChanged();
+    // What is left starts with the oldest row: its holder and snapshot are on show (none
+    // when the log is empty: no row, no pictures).
+    const LogRecord first = out.firstRemaining.value_or(LogRecord{});
+    window.showHolderPhoto(first.cardNo);
+    window.showSnapshot(first.cardNo, first.sysTime);
+}
+
+template <typename F>
+void onTriggered(TTimeRec& window, const char* command, F&& run) {
+    QObject::connect(window.action(QLatin1String(command)), &QAction::triggered, &window,
+                     std::forward<F>(run));
+}
+
+}  // namespace
+
+void connectMaintenanceCommands(TTimeRec& window, Console& console) {
+    Tdsrc& data = console.data();
+    Operator& op = console.op();
+    onTriggered(window, "actBupLogs", [&data, &op] { BackupDatabase(data, op, DbKind::Log); });
+    onTriggered(window, "actBupSys", [&data, &op] { BackupDatabase(data, op, DbKind::System); });
+    onTriggered(window, "actRstLogs", [&window, &console] {
+        RestoreDatabase(console.data(), console.op(), DbKind::Log);
+        endUnlessOpen(window, console);
+    });
+    onTriggered(window, "actRstSys", [&window, &console] {
+        if (RestoreDatabase(console.data(), console.op(), DbKind::System))
+            Q_EMIT console.holdersChanged();
+        endUnlessOpen(window, console);
+    });
+    onTriggered(window, "actdelete", [&window, &console] {
+        if (FormatDatabase(console.data(), console.op())) Q_EMIT console.holdersChanged();
+        endUnlessOpen(window, console);
+    });
+    onTriggered(window, "actreset", [&window, &console] { eraseLogDatabase(window, console); });
+    onTriggered(window, "actxerasestaffs", [&console] {
+        EraseStaffRecords(console.data(), console.op());
+        Q_EMIT console.holdersChanged();
+    });
+    onTriggered(window, "actImportLog", [&console] {
+        ImportLogRecords(console.data(), console.op());
+        Q_EMIT console.logChanged();
+    });
+    onTriggered(window, "actImportSys", [&console] {
+        ImportStaffRecords(console.data(), console.op());
+        Q_EMIT console.holdersChanged();
+    });
+}
+
+}  // namespace tallyport

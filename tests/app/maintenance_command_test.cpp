@@ -1,0 +1,222 @@
+// `tallyport backup|restore|import|erase|format`: the real program on data folders on disk.
+#include "app/subcommands.h"
+#include "store/maintenance_texts.h"
+#include "store/schema.h"
+#include "support/console_process.h"
+#include "support/live_console.h"
+#include "support/store_fixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+
+namespace tallyport::test {
+namespace {
+
+struct Ran {
+    int code = -1;
+    QString out, err;
+};
+
+// The program with its arguments and --data-dir; `runtime` is the folder of the console lock.
+Ran runProgram(const QStringList& args, const QString& dataDir, const QString& runtime = {}) {
+    QProcess p;
+    if (!runtime.isEmpty()) {
+        auto env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+        p.setProcessEnvironment(env);
+    }
+    p.setProgram(BuiltProgram(QStringLiteral("tallyport")));
+    p.setArguments(args + QStringList{QStringLiteral("--data-dir"), dataDir});
+    p.start();
+    if (!p.waitForFinished(60000)) return {};
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+class MaintenanceProgram : public StoreFixture {
+protected:
+    Ran run(const QString& line, const QString& runtime = {}) {
+        return runProgram(line.split(u' ', Qt::SkipEmptyParts), dir.path(), runtime);
+    }
+    qint64 count(Database& db, const char* table) {
+        return db.scalarInt(QStringLiteral("SELECT count(*) FROM ") + QLatin1String(table))
+            ->value_or(-1);
+    }
+};
+
+TEST_F(MaintenanceProgram, BadUsageExitsTwoAndHelpExitsZero) {
+    const char* bad[] = {
+        "backup",
+        "backup log",
+        "backup staff x.db",
+        "restore sys",
+        "import sys x.db",
+        "import log x.db --yes",
+        "erase log",
+        "erase staff --yes",
+        "erase log --before 2024-02-30 --yes",
+        "erase log --before --yes",
+        "format",
+        "format --yes now",
+        "backup log x.db --colour",
+    };
+    for (const char* line : bad) {
+        const Ran r = run(QString::fromLatin1(line));
+        EXPECT_EQ(r.code, kExitUsage) << line;
+        EXPECT_TRUE(r.err.contains(QStringLiteral("Usage: tallyport ") +
+                                   QString::fromLatin1(line).section(u' ', 0, 0)))
+            << line << ": " << r.err.toStdString();
+    }
+    for (const char* command : {"backup", "restore", "import", "erase", "format"}) {
+        const Ran r = run(QString::fromLatin1(command) + QStringLiteral(" --help"));
+        EXPECT_EQ(r.code, kExitDone) << command;
+        EXPECT_TRUE(r.out.startsWith(QStringLiteral("Usage: tallyport ") + QLatin1String(command)));
+    }
+    EXPECT_EQ(data.logCount(), 0);
+}
+
+TEST_F(MaintenanceProgram, WhileAConsoleRunsOnlyTheBackupWorks) {
+    addLog(QStringLiteral("2024-03-01 08:00:00"), 5);
+    addStaff(5, QStringLiteral("ANNA"), 1);
+    const QString backup = dir.file(QStringLiteral("copy.db"));
+    ConsoleProcess console(dir.path());
+    ASSERT_TRUE(console.start());
+    for (const QString& line :
+         {QStringLiteral("restore log ") + dir.file(kLogTemplate),
+          QStringLiteral("import staff ") + dir.file(kSystemTemplate),
+          QStringLiteral("erase log --yes"), QStringLiteral("format --yes")}) {
+        const Ran r = run(line, console.runtimeDir());
+        EXPECT_EQ(r.code, kExitConsoleRunning) << line.toStdString();
+        EXPECT_EQ(r.err.trimmed(), kConsoleRunning) << line.toStdString();
+    }
+    EXPECT_EQ(data.logCount(), 1);
+    EXPECT_EQ(count(data.src(), "staffs"), 1);
+    const Ran r = run(QStringLiteral("backup log ") + backup, console.runtimeDir());
+    EXPECT_EQ(r.code, kExitDone) << r.err.toStdString();
+    EXPECT_EQ(r.out, QStringLiteral("Completed.\n"));
+    auto copy = Database::open(backup, kLogKey, Database::Mode::ReadOnly);
+    ASSERT_TRUE(copy);
+    EXPECT_EQ(count(*copy, "recorder"), 1);
+    EXPECT_EQ(console.terminate(), 0);
+}
+
+TEST_F(MaintenanceProgram, RestoreTakesOnlyAFileOfItsKind) {
+    addLog(QStringLiteral("2024-03-01 08:00:00"), 5);
+    const QString backup = dir.file(QStringLiteral("b.db"));
+    ASSERT_EQ(run(QStringLiteral("backup log ") + backup).code, kExitDone);
+    addLog(QStringLiteral("2024-03-02 08:00:00"), 6);
+    data.CloseDatabases();
+    const QByteArray live = readAll(dir.file(kLogFile));
+    Ran r = run(QStringLiteral("restore log ") + dir.file(kSystemFile));
+    EXPECT_EQ(r.code, kExitFailed);
+    EXPECT_EQ(r.err, QStringLiteral("Invalid Database\n"));
+    EXPECT_TRUE(r.out.isEmpty());
+    EXPECT_TRUE(readAll(dir.file(kLogFile)) == live);
+    r = run(QStringLiteral("restore log ") + backup);
+    EXPECT_EQ(r.code, kExitDone) << r.err.toStdString();
+    EXPECT_EQ(r.out, QStringLiteral("Completed.\n"));
+    ASSERT_TRUE(data.OpenDatabases());
+    EXPECT_EQ(data.logCount(), 1);
+}
+
+TEST_F(MaintenanceProgram, ImportPrintsItsCounts) {
+    addLog(QStringLiteral("2024-03-01 08:00:00"), 5);
+    const QString backup = dir.file(QStringLiteral("b.db"));
+    ASSERT_EQ(run(QStringLiteral("backup log ") + backup).code, kExitDone);
+    {
+        auto db = Database::open(backup, kLogKey, Database::Mode::ReadWrite);
+        ASSERT_TRUE(db && db->run(QStringLiteral("INSERT INTO recorder(SYSTIME, CARDNO) VALUES "
+                                                 "('2024-03-01 09:00:00', 6)")));
+    }
+    Ran r = run(QStringLiteral("import log ") + backup);
+    EXPECT_EQ(r.code, kExitDone) << r.err.toStdString();
+    EXPECT_EQ(r.out, QStringLiteral("Added = 1 records\n\rDuplicated = 1 records\n\r"));
+    EXPECT_EQ(data.logCount(), 2);
+    r = run(QStringLiteral("import staff ") + dir.file(QStringLiteral("none.db")));
+    EXPECT_EQ(r.code, kExitFailed);
+    EXPECT_EQ(r.err, QStringLiteral("Invalid Database\n"));
+}
+
+TEST_F(MaintenanceProgram, EraseTakesTheRowsBeforeADayOrAll) {
+    addLog(QStringLiteral("2024-03-04 23:59:59"), 5);
+    addLog(QStringLiteral("2024-03-05 00:00:00"), 5);
+    Ran r = run(QStringLiteral("erase log --before 2024-03-05 --yes"));
+    EXPECT_EQ(r.code, kExitDone) << r.err.toStdString();
+    EXPECT_EQ(r.out, QStringLiteral("Erased 1 records.\n"));
+    EXPECT_EQ(data.logCount(), 1);
+    r = run(QStringLiteral("erase log --yes"));
+    EXPECT_EQ(r.out, QStringLiteral("Erased 1 records.\n"));
+    EXPECT_EQ(data.logCount(), 0);
+}
+
+TEST_F(MaintenanceProgram, FormatSaysWhatItCouldNotReplace) {
+    addLog(QStringLiteral("2024-03-01 08:00:00"), 5);
+    data.CloseDatabases();
+    QFile::rename(dir.file(kLogTemplate), dir.file(QStringLiteral("kept.db")));
+    Ran r = run(QStringLiteral("format --yes"));
+    EXPECT_EQ(r.code, kExitFailed);
+    EXPECT_EQ(r.err, msg::LogLocked + u'\n');
+    EXPECT_EQ(r.out, QStringLiteral("Database formatted.\n"));
+    ASSERT_TRUE(data.OpenDatabases());
+    EXPECT_EQ(data.logCount(), 1);
+    data.CloseDatabases();
+    QFile::rename(dir.file(QStringLiteral("kept.db")), dir.file(kLogTemplate));
+    r = run(QStringLiteral("format --yes"));
+    EXPECT_EQ(r.code, kExitDone) << r.err.toStdString();
+    ASSERT_TRUE(data.OpenDatabases());
+    EXPECT_EQ(data.logCount(), 0);
+}
+
+// A backup from a timer while the console records: every punch is stored, and the copy is one
+// whole database, the log as it stood at one moment.
+class BackupWhileRecording : public LiveConsole {};
+
+TEST_F(BackupWhileRecording, LosesNoPunchAndIsConsistent) {
+    ASSERT_TRUE(att().run(QStringLiteral(
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 80000) "
+        "INSERT INTO recorder(SYSTIME, CARDNO, MODE, READER) "
+        "SELECT datetime('2023-01-01', '+' || i || ' minutes'), i % 500, 1, 1 FROM n")));
+    const qint64 before = count(att(), QStringLiteral("recorder"));
+    const QString copy = dir.file(QStringLiteral("timer-backup.db"));
+    QProcess backup;
+    backup.setProgram(BuiltProgram(QStringLiteral("tallyport")));
+    backup.setArguments({QStringLiteral("backup"), QStringLiteral("log"), copy,
+                         QStringLiteral("--data-dir"), dir.path()});
+    backup.start();
+    int sent = 0;
+    while (backup.state() != QProcess::NotRunning || sent == 0) {
+        punch(QStringLiteral("card 6 %1").arg(70000 + sent));
+        ++sent;
+        clock.advanceSecs(1);
+    }
+    ASSERT_EQ(backup.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(backup.exitCode(), 0) << backup.readAllStandardError().toStdString();
+    EXPECT_GT(sent, 1) << "punches arrived while the copy was taken";
+    EXPECT_EQ(count(att(), QStringLiteral("recorder")), before + sent);
+    auto db = Database::open(copy, kLogKey, Database::Mode::ReadOnly);
+    ASSERT_TRUE(db);
+    const qint64 copied = count(*db, QStringLiteral("recorder"));
+    EXPECT_GE(copied, before);
+    EXPECT_LE(copied, before + sent);
+    EXPECT_EQ(db->scalarInt(QStringLiteral("SELECT n FROM recorder_count"))->value_or(-1), copied);
+    EXPECT_EQ(db->queryOne(QStringLiteral("PRAGMA integrity_check"),
+                           [](const Statement& st) { return st.text(0); })
+                  ->value_or(QString()),
+              QStringLiteral("ok"));
+    // The punches it holds are the first ones sent: a moment of the log, not a mix.
+    EXPECT_EQ(db->scalarInt(QStringLiteral("SELECT count(*) FROM recorder WHERE CARDNO >= 70000 "
+                                           "AND CARDNO < ?"),
+                            70000 + int(copied - before))
+                  ->value_or(-1),
+              copied - before);
+}
+
+}  // namespace
+}  // namespace tallyport::test
