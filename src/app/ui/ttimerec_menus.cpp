@@ -2,6 +2,7 @@
 // as the login state says, placed in the menus in their order.
 #include "app/console.h"
 #include "app/ui/card_commands.h"
+#include "app/ui/notify_commands.h"
 #include "app/ui/report_commands.h"
 #include "app/ui/staff_commands.h"
 #include "app/ui/ttimerec.h"
@@ -111,6 +112,7 @@ void TTimeRec::connectActions() {
     connectCardCommands(*this, m_console);
     connectStaffCommands(*this, m_console);
     connectReportCommands(*this, m_console);
+    connectNotifyCommands(*this, m_console);
 }
 
 }  // namespace tallyport
