@@ -99,6 +99,7 @@ Result<void> WebLogReader::open() {
     }
     m_att = std::move(*att);
     m_src = std::move(*src);
+    m_lastTry.invalidate();  // only failures wait before the next try
     return {};
 }
 
