@@ -73,8 +73,9 @@ TEST_P(ReportFixture, PrintsTheExpectedLines) {
     ASSERT_FALSE(args.isEmpty()) << "no report line";
     ReportRequest r = parseReportArguments(args, today);
     ASSERT_TRUE(r.error.isEmpty()) << r.error.toStdString();
-    if (r.scope.persons == PersonsChoice::Group && r.hoursFromGroup)
+    if (r.scope.persons == PersonsChoice::Group && r.hoursFromGroup) {
         ASSERT_TRUE(readGroupHours(data.src(), r.scope.groupName, dialogOf(r.kind), r.scope.hours));
+    }
     auto rc = buildReport(r.kind, r.scope, today, data.att(), data.src());
     ASSERT_TRUE(rc) << rc.error().text.toStdString();
     const QString expected = readFile(fixtureDir() + u'/' + name + QStringLiteral(".txt"));
