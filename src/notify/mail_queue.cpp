@@ -53,7 +53,7 @@ void MailQueue::emailtimerTimer() {
     if (m_running || m_stopped) return;
     m_timer.stop();
     m_running = true;
-    m_sent = 0;
+    m_sentCount = 0;
     sendNext();
 }
 
@@ -61,6 +61,7 @@ void MailQueue::emailtimerTimer() {
 // ends the run before the next row.
 void MailQueue::sendNext() {
     if (!m_data.isOpen() || !ReadSettingBool(setting::EmailEnabled, false)) return finish(false);
+    if (!forgetSent()) return finish(true);
     auto row = m_data.src().queryOne(
         QStringLiteral("SELECT seq, TITLE, MSG, ATTACH FROM emails ORDER BY seq LIMIT 1"),
         [](const Statement& st) {
@@ -94,7 +95,7 @@ void MailQueue::onSent() {
     m_worker->wait();
     m_worker->deleteLater();
     m_worker = nullptr;
-    const std::unique_ptr<Pending> job = std::move(m_pending);
+    std::unique_ptr<Pending> job = std::move(m_pending);
     if (!job->result) {
         setStatus(kEmailSentError);
         if (job->result.error().text != m_lastFailure) {
@@ -104,23 +105,32 @@ void MailQueue::onSent() {
         return finish(true);
     }
     m_lastFailure.clear();
-    // Accepted by the server: the row goes, or the next run would send it again.
-    const auto gone =
-        m_data.src().run(QStringLiteral("DELETE FROM emails WHERE seq = ?"), job->seq);
-    if (!gone) {
-        m_data.reportFailure(gone.error());
-        return finish(true);
-    }
-    ++m_sent;
+    ++m_sentCount;
     Q_EMIT mailSent(job->mail.subject);
+    m_sent = std::move(job);
+    if (m_data.isOpen() && !forgetSent()) return finish(true);
     setStatus(QString());
     sendNext();
+}
+
+// Accepted by the server: the row goes, or the next run would send it again.
+bool MailQueue::forgetSent() {
+    if (!m_sent) return true;
+    const auto gone = m_data.src().run(
+        QStringLiteral("DELETE FROM emails WHERE seq = ? AND TITLE = ? AND MSG = ? AND ATTACH = ?"),
+        m_sent->seq, m_sent->mail.subject, m_sent->mail.body, m_sent->mail.attachment);
+    if (!gone) {
+        m_data.reportFailure(gone.error());
+        return false;
+    }
+    m_sent.reset();
+    return true;
 }
 
 void MailQueue::finish(bool failed) {
     m_running = false;
     configureTimer();
-    Q_EMIT runFinished(m_sent, failed);
+    Q_EMIT runFinished(m_sentCount, failed);
 }
 
 void MailQueue::stop() {
@@ -134,6 +144,7 @@ void MailQueue::stop() {
         m_worker = nullptr;
     }
     m_pending.reset();
+    if (m_data.isOpen()) forgetSent();
     m_running = false;
 }
 

@@ -26,7 +26,9 @@ MailServer mailServerFromSettings(Tdsrc& data);
 // fails, then sets the timer up again. Each send runs on a worker (the SMTP dialogue blocks);
 // the row is deleted here, on the thread that owns the system database's connection, and only
 // after the server accepted its message. A failed send keeps its row and ends the run: the
-// next run starts again with it.
+// next run starts again with it. The row deleted is the one sent, compared in full: while the
+// databases are closed for maintenance the deletion waits for the next run, and a file put
+// back from a backup may hold another message under the same number.
 class MailQueue : public QObject {
     Q_OBJECT
 public:
@@ -61,17 +63,19 @@ private:
     struct Pending;
     void sendNext();
     void onSent();
+    bool forgetSent();
     void finish(bool failed);
     void setStatus(const QString& text);
 
     Tdsrc& m_data;
     QTimer m_timer;
     std::unique_ptr<Pending> m_pending;
+    std::unique_ptr<Pending> m_sent;  // accepted by the server, its row not yet deleted
     QThread* m_worker = nullptr;
     std::atomic<bool> m_abort{false};
     bool m_running = false;
     bool m_stopped = false;
-    int m_sent = 0;
+    int m_sentCount = 0;
     QString m_status;
     QString m_lastFailure;
 };

@@ -10,11 +10,13 @@
 #include "smtp_sink.h"
 
 #include <gtest/gtest.h>
+#include <QFile>
 
 namespace tallyport::test {
 namespace {
 
 TEST(MailHeadless, AQueuedRowGoesOutAndTheLogSaysSo) {
+    QFile::remove(settingsFilePath());  // the cases may run in one process
     SmtpSink sink;
     ASSERT_TRUE(sink.ready());
     TempDataDir dir;

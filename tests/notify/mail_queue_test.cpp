@@ -3,6 +3,7 @@
 #include "notify/mail_queue.h"
 #include "notify/email_settings.h"
 #include "store/passwd.h"
+#include "store/schema.h"
 #include "store/setting_names.h"
 #include "store/settings.h"
 #include "support/store_fixture.h"
@@ -20,6 +21,7 @@ const QString kRecipients = QStringLiteral("boss@example.test; payroll@example.t
 class MailQueueTest : public StoreFixture {
 protected:
     void SetUp() override {
+        QFile::remove(settingsFilePath());  // the cases may run in one process
         StoreFixture::SetUp();
         ASSERT_TRUE(sink.ready()) << "the SMTP server did not start";
         pointAt(sink.port());
@@ -181,6 +183,36 @@ TEST_F(MailQueueTest, TheTimerRunsWhileMailingIsOnAndSendsEachRecordWithinSecond
     EXPECT_TRUE(QTest::qWaitFor([&] { return q.emailtimer().isActive(); }, 2000));
 }
 
+// A send still on its way while the databases are closed for maintenance: once they are back,
+// the row that was sent goes, and a file put back with another message under the same number
+// keeps that message.
+TEST_F(MailQueueTest, ARowIsDeletedOnlyIfItIsStillTheOneThatWasSent) {
+    for (const bool replaced : {false, true}) {
+        SCOPED_TRACE(replaced ? "file replaced" : "same file");
+        SmtpSink slow({QStringLiteral("--delay"), QStringLiteral("0.5")});
+        ASSERT_TRUE(slow.ready());
+        pointAt(slow.port());
+        queue(QStringLiteral("sent"), kBody);
+        MailQueue q(data);
+        QSignalSpy finished(&q, &MailQueue::runFinished);
+        q.emailtimerTimer();
+        ASSERT_EQ(q.statusText(), QStringLiteral("Email sending: sent"));
+        data.CloseDatabases();
+        if (replaced) {
+            auto db = Database::open(dir.file(QStringLiteral("sysdat.db")), kSystemKey,
+                                     Database::Mode::ReadWrite);
+            ASSERT_TRUE(db.has_value());
+            ASSERT_TRUE(
+                db->run(QStringLiteral("UPDATE emails SET TITLE = 'other' WHERE TITLE = 'sent'")));
+        }
+        ASSERT_TRUE(finished.wait(10000));
+        ASSERT_TRUE(data.OpenDatabases());
+        EXPECT_EQ(run(q), std::pair(replaced ? 1 : 0, false));
+        EXPECT_EQ(slow.mails().size(), replaced ? 2 : 1);
+        EXPECT_TRUE(queuedTitles().isEmpty());
+    }
+}
+
 // The sign-in, with the password kept scrambled in the system database.
 TEST(MailSignIn, OnlyTheRightUserAndPasswordGetTheMessageThrough) {
     struct Case {
@@ -191,6 +223,7 @@ TEST(MailSignIn, OnlyTheRightUserAndPasswordGetTheMessageThrough) {
     for (const Case c :
          {Case{"clock", "s3cret é", true}, Case{"clock", "wrong", false}, Case{"", "", false}}) {
         SCOPED_TRACE(c.password);
+        QFile::remove(settingsFilePath());
         SmtpSink sink({QStringLiteral("--user"), QStringLiteral("clock"),
                        QStringLiteral("--password"), QStringLiteral("s3cret é")});
         ASSERT_TRUE(sink.ready());
@@ -220,7 +253,9 @@ TEST(MailSignIn, OnlyTheRightUserAndPasswordGetTheMessageThrough) {
         ASSERT_TRUE(finished.wait(15000));
         EXPECT_EQ(finished[0][1].toBool(), !c.sent);
         EXPECT_EQ(sink.mails().size(), c.sent ? 1 : 0);
-        if (c.sent) EXPECT_TRUE(sink.mails()[0].authenticated);
+        if (c.sent) {
+            EXPECT_TRUE(sink.mails()[0].authenticated);
+        }
         EXPECT_EQ(*data.src().scalarInt(QStringLiteral("SELECT count(*) FROM emails")),
                   c.sent ? 0 : 1);
     }

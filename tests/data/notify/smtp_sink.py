@@ -5,10 +5,11 @@ Every accepted message is written to FOLDER as NNNNNN.json (written to a tempora
 renamed, so a reader never sees half a file): the envelope, the decoded subject, the text of
 the body and each attachment, read back with Python's own mail parser. A recipient whose
 address starts with "refused" is refused with 550. With --user and --password the server
-requires AUTH (without TLS) and refuses mail from a client that did not sign in.
+requires AUTH (without TLS) and refuses mail from a client that did not sign in; with --delay
+it waits that many seconds before it accepts a message.
 
 Prints "ready PORT" on standard output once it listens on 127.0.0.1.
-Usage: smtp_sink.py FOLDER [--port N] [--user U --password P]
+Usage: smtp_sink.py FOLDER [--port N] [--user U --password P] [--delay S]
 """
 import argparse
 import asyncio
@@ -45,8 +46,9 @@ def summary(envelope, session):
 
 
 class Sink:
-    def __init__(self, folder):
+    def __init__(self, folder, delay):
         self.folder = folder
+        self.delay = delay
 
     async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
         if address.lower().startswith("refused"):
@@ -55,6 +57,7 @@ class Sink:
         return "250 OK"
 
     async def handle_DATA(self, server, session, envelope):
+        await asyncio.sleep(self.delay)
         name = os.path.join(self.folder, "%06d.json" % next(COUNTER))
         with open(name + ".tmp", "w", encoding="utf-8") as f:
             json.dump(summary(envelope, session), f)
@@ -77,7 +80,7 @@ async def serve(args):
                        auth_required=True, auth_require_tls=False)
     loop = asyncio.get_running_loop()
     server = await loop.create_server(
-        lambda: SMTP(Sink(args.folder), hostname="sink.test", **options), "127.0.0.1", args.port)
+        lambda: SMTP(Sink(args.folder, args.delay), hostname="sink.test", **options), "127.0.0.1", args.port)
     print("ready", server.sockets[0].getsockname()[1], flush=True)
     await server.serve_forever()
 
@@ -88,6 +91,7 @@ def main():
     parser.add_argument("--port", type=int, default=0)
     parser.add_argument("--user")
     parser.add_argument("--password", default="")
+    parser.add_argument("--delay", type=float, default=0, help="seconds before accepting")
     asyncio.run(serve(parser.parse_args()))
 
 
