@@ -95,12 +95,15 @@ QByteArray pageTableEnd() {
 }
 
 QByteArray pageFooter() {
-    QByteArray out;
-    line(out, QStringLiteral("<br><small>powered by <strong><a href=") + kProjectPage +
-                  QStringLiteral(">Zolt</a></strong>'s technology</small>"));
-    line(out, "</center>");
-    line(out, "</body>");
-    return out;
+    static const QByteArray footer = [] {
+        QByteArray out;
+        line(out, QStringLiteral("<br><small>powered by <strong><a href=") + kProjectPage +
+                      QStringLiteral(">Zolt</a></strong>'s technology</small>"));
+        line(out, "</center>");
+        line(out, "</body>");
+        return out;
+    }();
+    return footer;
 }
 
 }  // namespace tallyport

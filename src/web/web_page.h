@@ -9,7 +9,7 @@
 namespace tallyport {
 
 // The address of the footer's link: the project's own page.
-inline const QString kProjectPage = QStringLiteral("https://tallyport.example.org/");
+inline const QString kProjectPage = QStringLiteral("https://tallyport.org/");
 
 // One listed record with the texts the page shows (not yet escaped).
 struct WebRow {

@@ -5,12 +5,19 @@
 #include "web/web_server.h"
 #include "web/web_settings.h"
 
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 #include <QMetaObject>
 #include <QTcpServer>
 #include <QTcpSocket>
 
 namespace tallyport {
 namespace {
+
+// The server's thread yields to the reader path: under load from many browsers it still takes
+// what the processor has to spare, but a card frame is never kept waiting behind a page.
+constexpr int kServerNice = 10;
 
 // Answers go out as soon as they are written, not after the client's acknowledgement of the
 // previous segment.
@@ -53,6 +60,9 @@ WebReporter::WebReporter(QString dataFolder, QObject* parent)
     m_anchor = new QObject;
     m_anchor->moveToThread(&m_thread);
     m_thread.start();
+    QMetaObject::invokeMethod(m_anchor, [] {
+        (void)::setpriority(PRIO_PROCESS, id_t(::syscall(SYS_gettid)), kServerNice);
+    });
 }
 
 WebReporter::~WebReporter() {

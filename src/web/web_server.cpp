@@ -10,13 +10,25 @@
 #include <sys/stat.h>
 #include <QFile>
 #include <QHttpServerRequest>
-#include <QHttpServerResponder>
 #include <QTcpSocket>
 
 namespace tallyport {
 namespace {
 
-using Status = QHttpServerResponder::StatusCode;
+enum Status { Ok = 200, BadRequest = 400, Unauthorized = 401, InternalServerError = 500 };
+
+QByteArray statusLine(int status) {
+    switch (status) {
+        case Ok:
+            return "HTTP/1.1 200 OK\r\n";
+        case BadRequest:
+            return "HTTP/1.1 400 Bad Request\r\n";
+        case Unauthorized:
+            return "HTTP/1.1 401 Unauthorized\r\n";
+        default:
+            return "HTTP/1.1 500 Internal Server Error\r\n";
+    }
+}
 
 constexpr qsizetype kKeptPages = 256;  // distinct requests kept at once; more start afresh
 
@@ -53,11 +65,6 @@ QByteArray fileState(const QByteArray& path) {
            QByteArray::number(qint64(st.st_mtim.tv_nsec));
 }
 
-QByteArray pageKey(const PageRequest& r) {
-    return QByteArray::number(int(r.kind)) + '\x1f' + QByteArray::number(r.limit) + '\x1f' +
-           r.person.toUtf8();
-}
-
 QByteArray apiKey(const RecordFilter& f) {
     const auto day = [](const std::optional<QDate>& d) {
         return d ? d->toString(Qt::ISODate) : QStringLiteral("-");
@@ -71,9 +78,12 @@ QByteArray apiKey(const RecordFilter& f) {
 }  // namespace
 
 struct WebServer::Reply {
+    Reply(QByteArray b, QByteArray t, int s = Ok, QByteArray extra = {})
+        : body(std::move(b)), type(std::move(t)), status(s), extraHeaders(std::move(extra)) {}
     QByteArray body;
     QByteArray type;
-    Status status = Status::Ok;
+    int status;
+    QByteArray extraHeaders;  // whole lines, each ending in CR LF
 };
 
 WebServer::WebServer(const QString& dataFolder, QObject* parent)
@@ -99,18 +109,29 @@ void WebServer::resumeConnections() {
 
 bool WebServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) {
     readSettingsWhenChanged();
-    auto responder = makeResponder(request, socket);
+    m_now = appClock().now();
     if (!authorized(request)) {
-        responder.write(QByteArrayLiteral("A valid access token is required.\n"),
-                        {{"Content-Type", "text/plain; charset=utf-8"},
-                         {"WWW-Authenticate", "Basic realm=\"Tallyport\""}},
-                        Status::Unauthorized);
+        respond(request, socket,
+                {QByteArrayLiteral("A valid access token is required.\n"),
+                 QByteArrayLiteral("text/plain; charset=utf-8"), Unauthorized,
+                 QByteArrayLiteral("WWW-Authenticate: Basic realm=\"Tallyport\"\r\n")});
         return true;
     }
-    const Reply reply = request.url().path() == kApiLogsPath ? api(request) : page(request);
-    responder.write(reply.body, {{"Content-Type", reply.type}, {"Cache-Control", "no-store"}},
-                    reply.status);
+    respond(request, socket, request.url().path() == kApiLogsPath ? api(request) : page(request));
     return true;
+}
+
+// The whole answer in one write: one segment on the wire for a page, and no wait for the
+// client's acknowledgement between the head and the body.
+void WebServer::respond(const QHttpServerRequest& request, QTcpSocket* socket, const Reply& reply) {
+    QByteArray out = statusLine(reply.status);
+    out.reserve(out.size() + 128 + reply.body.size());
+    out += "Content-Type: " + reply.type +
+           "\r\nContent-Length: " + QByteArray::number(reply.body.size()) +
+           "\r\nCache-Control: no-store\r\n" + reply.extraHeaders + "\r\n";
+    if (request.method() != QHttpServerRequest::Method::Head) out += reply.body;
+    socket->write(out);
+    if (request.value("Connection").toLower() == "close") socket->disconnectFromHost();
 }
 
 void WebServer::missingHandler(const QHttpServerRequest&, QTcpSocket*) {}
@@ -124,61 +145,62 @@ void WebServer::readSettingsWhenChanged() {
     if (state == m_settingsState) return;
     m_settingsState = std::move(state);
     m_title = ReadSettingText(setting::WebTitle, kDefaultWebTitle);
+    m_cache.clear();  // kept heads hold the title
     m_token = ReadSettingText(setting::WebToken, QString()).trimmed().toUtf8();
 }
 
-// A page that cannot be completed from the store still ends as a page: the list is closed and
-// the footer follows.
+// A kept page is its head and its tail around the current time. A page that cannot be
+// completed from the store still ends as a page: the list is closed and the footer follows.
 WebServer::Reply WebServer::page(const QHttpServerRequest& request) {
-    const QUrl& url = request.url();
+    const QUrl url = request.url();
+    auto fresh = checkStamps();
+    const QByteArray key =
+        url.path(QUrl::FullyEncoded).toUtf8() + '?' + url.query(QUrl::FullyEncoded).toUtf8();
+    if (fresh) {
+        if (auto it = m_cache.constFind(key); it != m_cache.cend())
+            return {it->head + opening() + it->tail, kHtml};
+    }
     const PageRequest r = parsePageRequest(
         url.path(), positionalParameters(url.hasQuery(), url.query(QUrl::FullyDecoded)));
     const bool monitor = r.kind == PageKind::Monitor;
-    Reply reply{pageHead(m_title, monitor ? std::optional(r.refresh) : std::nullopt), kHtml};
-    reply.body += opening();
-    auto list = records(r);
-    if (list) {
-        reply.body += *list;
-    } else {
+    const QByteArray head = pageHead(m_title, monitor ? std::optional(r.refresh) : std::nullopt);
+    auto list = fresh ? records(r) : std::unexpected(fresh.error());
+    if (!list) {
         noteFailure(list.error());
-        reply.body += pageTableEnd();
-        reply.status = Status::InternalServerError;
+        return {head + opening() + pageTableEnd() + pageFooter(), kHtml, InternalServerError};
     }
-    reply.body += pageFooter();
-    return reply;
+    m_lastFailure.clear();
+    if (m_cache.size() >= kKeptPages) m_cache.clear();
+    const Kept& kept = *m_cache.insert(key, Kept{head, *list + pageFooter()});
+    return {kept.head + opening() + kept.tail, kHtml};
 }
 
 WebServer::Reply WebServer::api(const QHttpServerRequest& request) {
     auto filter = parseApiQuery(QUrlQuery(request.url()));
-    if (!filter) return {apiErrorJson(filter.error().text), kJson, Status::BadRequest};
+    if (!filter) return {apiErrorJson(filter.error().text), kJson, BadRequest};
     const QByteArray key = apiKey(*filter);
     auto fresh = checkStamps();
     if (fresh) {
-        if (auto it = m_cache.constFind(key); it != m_cache.cend()) return {*it, kJson};
+        if (auto it = m_cache.constFind(key); it != m_cache.cend()) return {it->tail, kJson};
         auto set = m_reader.records(*filter);
         if (set) {
             if (m_cache.size() >= kKeptPages) m_cache.clear();
             m_lastFailure.clear();
-            return {*m_cache.insert(key, apiRecordsJson(set->rows)), kJson};
+            return {m_cache.insert(key, Kept{{}, apiRecordsJson(set->rows)})->tail, kJson};
         }
         fresh = std::unexpected(set.error());
     }
     noteFailure(fresh.error());
     return {apiErrorJson(QStringLiteral("The log cannot be read: ") + fresh.error().text), kJson,
-            Status::InternalServerError};
+            InternalServerError};
 }
 
 Result<QByteArray> WebServer::records(const PageRequest& r) {
-    if (auto fresh = checkStamps(); !fresh) return std::unexpected(fresh.error());
-    const QByteArray key = pageKey(r);
-    if (auto it = m_cache.constFind(key); it != m_cache.cend()) return *it;
     auto filter = pageFilter(r);
     if (!filter) return std::unexpected(filter.error());
     auto set = m_reader.records(*filter);
     if (!set) return std::unexpected(set.error());
-    if (m_cache.size() >= kKeptPages) m_cache.clear();
-    m_lastFailure.clear();
-    return *m_cache.insert(key, pageRecords(set->found, r.limit, set->rows));
+    return pageRecords(set->found, r.limit, set->rows);
 }
 
 Result<RecordFilter> WebServer::pageFilter(const PageRequest& r) {
@@ -202,7 +224,7 @@ Result<void> WebServer::checkStamps() {
     if (m_paused) return fail(QStringLiteral("The databases are closed for maintenance."));
     auto stamps = m_reader.stamps();
     if (!stamps) return std::unexpected(stamps.error());
-    const QDate today = appClock().now().date();
+    const QDate today = m_now.date();
     if (m_stamps != *stamps || m_day != today) {
         m_cache.clear();
         m_stamps = *stamps;
@@ -218,11 +240,13 @@ void WebServer::noteFailure(const Error& e) {
 }
 
 const QByteArray& WebServer::opening() {
-    const QDateTime now = appClock().now();
-    const qint64 second = now.toSecsSinceEpoch();
-    if (second != m_openingSecond) {
-        m_opening = pageOpening(now);
-        m_openingSecond = second;
+    // Date and time of day compare without a time-zone lookup.
+    if (m_now.date() != m_openingDay || m_now.time().second() != m_openingTime.second() ||
+        m_now.time().minute() != m_openingTime.minute() ||
+        m_now.time().hour() != m_openingTime.hour()) {
+        m_opening = pageOpening(m_now);
+        m_openingDay = m_now.date();
+        m_openingTime = m_now.time();
     }
     return m_opening;
 }

@@ -6,6 +6,7 @@
 #include <QAbstractHttpServer>
 #include <QByteArray>
 #include <QDate>
+#include <QDateTime>
 #include <QHash>
 #include <QString>
 #include <optional>
@@ -16,10 +17,10 @@ namespace tallyport {
 // through its own read-only connections; it never touches an object of the user-interface
 // thread. Every request gets one page of the newest log records (or the JSON API's answer).
 //
-// The records of a page are the same for every request until another connection commits to
-// one of the files or the day changes, so the part of a page made from the store is kept per
-// request kind and made again only then; the title and the token are read again whenever
-// the settings file changes.
+// A page is the same for every request but its time line until another connection commits to
+// one of the files, the day changes or the title does, so pages are kept per path and query and
+// made again only then; the title and the token are read again whenever the settings file
+// changes.
 class WebServer final : public QAbstractHttpServer {
     Q_OBJECT
 public:
@@ -43,6 +44,7 @@ protected:
 
 private:
     struct Reply;
+    void respond(const QHttpServerRequest& request, QTcpSocket* socket, const Reply& reply);
     Reply page(const QHttpServerRequest& request);
     Reply api(const QHttpServerRequest& request);
     Result<QByteArray> records(const PageRequest& r);
@@ -53,16 +55,25 @@ private:
     bool authorized(const QHttpServerRequest& request) const;
     const QByteArray& opening();
 
+    // A page as kept: what comes before the current time, and after it. An API answer is
+    // all tail.
+    struct Kept {
+        QByteArray head;
+        QByteArray tail;
+    };
+
     WebLogReader m_reader;
     bool m_paused = false;
-    QHash<QByteArray, QByteArray> m_cache;
+    QHash<QByteArray, Kept> m_cache;  // by the request's path and query
     std::optional<StoreStamps> m_stamps;
     QDate m_day;
     QByteArray m_settingsPath;
     QByteArray m_settingsState;
     QString m_title;
     QByteArray m_token;
-    qint64 m_openingSecond = -1;
+    QDateTime m_now;  // of the request being answered
+    QDate m_openingDay;
+    QTime m_openingTime;
     QByteArray m_opening;
     QString m_lastFailure;
 };

@@ -56,8 +56,9 @@ TEST_F(WebApi, EachParameterNarrowsTheRecords) {
         SCOPED_TRACE(c.target);
         const QJsonArray records = recordsOf(get(c.target));
         ASSERT_EQ(records.size(), c.count);
-        if (c.firstTime)
+        if (c.firstTime) {
             EXPECT_EQ(records[0].toObject()["time"].toString(), QString::fromLatin1(c.firstTime));
+        }
     }
 }
 

@@ -17,7 +17,7 @@ QList<QByteArray> linesOf(std::initializer_list<const char*> lines) {
 }
 
 const char* const kFooter =
-    "<br><small>powered by <strong><a href=https://tallyport.example.org/>Zolt</a></strong>'s "
+    "<br><small>powered by <strong><a href=https://tallyport.org/>Zolt</a></strong>'s "
     "technology</small>";
 
 TEST_F(WebPages, TodayWithNoRecordTodaySaysSoAndClosesThePage) {
