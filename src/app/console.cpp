@@ -4,6 +4,8 @@
 #include "app/auto_inout.h"
 #include "app/card_events.h"
 #include "base/clock.h"
+#include "notify/mail_queue.h"
+#include "web/web_reporter.h"
 
 #include "store/setting_names.h"
 #include "store/settings.h"
@@ -15,15 +17,23 @@ namespace tallyport {
 Console::Console(Operator& op, const QString& dataFolder, QObject* parent)
     : QObject(parent), m_op(op), m_data(op), m_commands(this), m_login(m_data, m_commands, op) {
     m_data.setDataFolder(dataFolder);
-    // Closing the databases disconnects the readers first; reopening configures them again.
+    m_mail = std::make_unique<MailQueue>(m_data);
+    m_web = std::make_unique<WebReporter>(m_data.dataFolder());
+    // A store failure of a web request reaches the operator like any other read that failed.
+    connect(m_web.get(), &WebReporter::storeFailed, this,
+            [this](const QString& reason) { m_data.reportFailure(Error{reason}); });
+    // Closing the databases disconnects the readers first, and lets go of the web reporter's
+    // own connections (a file is about to be replaced); reopening configures them again.
     m_data.setCloseHook([this] {
         if (m_readers) m_readers->DisconnectReaders();
+        m_web->closeConnections();
     });
     m_data.setLogViewHook([this](bool hidden) { Q_EMIT logViewHeld(hidden); });
     setSettingsFailureReporter(
         [this](const QString& text, const QString& reason) { m_op.errorDetail(text, reason); });
     m_data.setReopenHook([this] {
         if (m_readers && m_data.isOpen()) m_readers->ConfigureReaders();
+        m_web->reopenConnections();
         Q_EMIT logChanged();
     });
 }
@@ -47,6 +57,7 @@ bool Console::startUp() {
     connect(m_autoDownload.get(), &AutoDownload::logAdded, this, &Console::logChanged);
     attachCardEvents();
     if (!m_endRequested) m_readers->ConfigureReaders();
+    if (!m_endRequested) m_mail->configureTimer();
     return !m_endRequested;
 }
 
@@ -54,6 +65,7 @@ bool Console::startUp() {
 // evaluation is lost, and the minute tick makes up for it.
 bool Console::creationStep() {
     m_login.Logout();
+    if (auto web = m_web->applySettings(); !web) m_op.error(web.error().text);
     const QString photos = m_data.photoFolder();
     const bool made = QDir().mkpath(photos);
     if (!made) m_op.generalError(kCannotCreateDirectory + photos);
@@ -75,6 +87,8 @@ void Console::attachCardEvents() {
 void Console::Shutdown() {
     if (m_shutDown) return;
     m_shutDown = true;
+    m_mail->stop();
+    m_web->stop();
     if (m_autoInOut) m_autoInOut->stop();
     if (m_cardEvents) m_cardEvents->motiontimer().stop();
     m_autoDownload.reset();  // before the readers and databases it works with

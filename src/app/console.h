@@ -16,6 +16,8 @@ namespace tallyport {
 class AutoDownload;
 class AutoInOut;
 class CardEvents;
+class MailQueue;
+class WebReporter;
 
 inline const QString kCannotCreateDirectory = QStringLiteral("Cannot create directory: ");
 
@@ -46,15 +48,22 @@ public:
     // The download of a reader's stored records after it connects; from the start-up on.
     AutoDownload& autoDownload() { return *m_autoDownload; }
     CardEvents& cardEvents() { return *m_cardEvents; }
+    // The mailing of the queued events and the web reporter; they exist from the construction
+    // on, the timer runs from the start-up on and the server from the creation step on.
+    MailQueue& mail() { return *m_mail; }
+    WebReporter& web() { return *m_web; }
 
     // Start-up: the data folder (a new installation is created), the databases, the eight
-    // reader clients configured from the `reader` table. False when the program must end.
+    // reader clients configured from the `reader` table, the mail timer. False when the
+    // program must end.
     bool startUp();
-    // Creation: logged out, the photo folder, the IN/OUT state and its minute tick. False when
+    // Creation: logged out, the web reporter as the settings say (a port that cannot be opened
+    // is said), the photo folder, the IN/OUT state and its minute tick. False when
     // the photo folder cannot be made (shown in the general error box): the window then skips
     // the rest of its creation, and the IN/OUT state waits for the first minute tick.
     bool creationStep();
-    // Shutdown: databases closed (readers first), timers stopped.
+    // Shutdown: mailing and the web reporter stopped, databases closed (readers first), timers
+    // stopped.
     void Shutdown();
 
     bool endRequested() const { return m_endRequested; }
@@ -89,6 +98,8 @@ private:
     std::unique_ptr<AutoDownload> m_autoDownload;
     std::unique_ptr<AutoInOut> m_autoInOut;
     std::unique_ptr<CardEvents> m_cardEvents;
+    std::unique_ptr<MailQueue> m_mail;
+    std::unique_ptr<WebReporter> m_web;
     Peripherals m_devices;
     NoCamera m_noCamera;
     NoSpeech m_noSpeech;

@@ -5,7 +5,9 @@
 #include "app/headless_operator.h"
 #include "app/service_notifier.h"
 #include "app/signal_watcher.h"
+#include "notify/mail_queue.h"
 #include "version.h"
+#include "web/web_reporter.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -28,6 +30,19 @@ static void printEventLine(Console& console, const LogRecord& row) {
     std::fflush(stdout);
 }
 
+// The mailing and the web reporter say what they do on the log.
+static void logServices(Console& console) {
+    QObject::connect(&console.mail(), &MailQueue::mailSent, [](const QString& subject) {
+        HeadlessOperator::log(QStringLiteral("email"), QStringLiteral("sent: ") + subject);
+    });
+    QObject::connect(&console.mail(), &MailQueue::sendFailed, [](const QString& reason) {
+        HeadlessOperator::log(QStringLiteral("email"), kEmailSentError + QLatin1Char(' ') + reason);
+    });
+    QObject::connect(&console.web(), &WebReporter::stateChanged, [](const QString& text) {
+        HeadlessOperator::log(QStringLiteral("web"), text);
+    });
+}
+
 int runHeadlessConsole(const QString& dataFolder, const Peripherals& devices) {
     HeadlessOperator op;
     Console console(op, dataFolder);
@@ -35,6 +50,7 @@ int runHeadlessConsole(const QString& dataFolder, const Peripherals& devices) {
     QObject::connect(&console, &Console::readerStatus, [](int, const QString& text) {
         HeadlessOperator::log(QStringLiteral("reader"), text);
     });
+    logServices(console);
     QObject::connect(&console, &Console::eventStored,
                      [&console](const LogRecord& row) { printEventLine(console, row); });
     const bool started = console.startUp();

@@ -24,9 +24,13 @@ inline const QString EmailRecipant = QStringLiteral("EmailRecipant");
 inline const QString EmailSender = QStringLiteral("EmailSender");
 inline const QString EmailIntervals = QStringLiteral("EmailIntervals");
 inline const QString EmailSendCapture = QStringLiteral("EmailSendCapture");
+inline const QString EmailSmtpPort = QStringLiteral("EmailSmtpPort");
+inline const QString EmailStartTls = QStringLiteral("EmailStartTls");
+inline const QString EmailUser = QStringLiteral("EmailUser");
 inline const QString WebEnabled = QStringLiteral("WebEnabled");
 inline const QString WebTitle = QStringLiteral("WebTitle");
 inline const QString WebPortNo = QStringLiteral("WebPortNo");
+inline const QString WebToken = QStringLiteral("WebToken");
 
 // Files and lists
 inline const QString LastDataPath = QStringLiteral("LastDataPath");

@@ -6,6 +6,7 @@
 #include "app/ui/card_print_commands.h"
 #include "app/ui/export_commands.h"
 #include "app/ui/maintenance_commands.h"
+#include "app/ui/notify_commands.h"
 #include "app/ui/report_commands.h"
 #include "app/ui/staff_commands.h"
 #include "app/ui/ttimerec.h"
@@ -119,6 +120,7 @@ void TTimeRec::connectActions() {
     connectAdminCommands(*this, m_console);
     connectExportCommands(*this, m_console);
     connectMaintenanceCommands(*this, m_console);
+    connectNotifyCommands(*this, m_console);
 }
 
 }  // namespace tallyport

@@ -1,0 +1,12 @@
+#pragma once
+
+namespace tallyport {
+
+class Console;
+class TTimeRec;
+
+// Connects "Email" and "Web Reporter" to their dialogs, the sending timer and the server, and
+// shows the mailing's state in the status bar's second panel.
+void connectNotifyCommands(TTimeRec& window, Console& console);
+
+}  // namespace tallyport

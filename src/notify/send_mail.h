@@ -1,0 +1,37 @@
+#pragma once
+
+#include "base/error.h"
+
+#include <QString>
+#include <QStringList>
+#include <atomic>
+
+namespace tallyport {
+
+// Where the mail goes and how the console signs in.
+struct MailServer {
+    QString host;
+    int port = 25;
+    bool startTls = false;  // STARTTLS required; otherwise the dialogue is plain
+    QString user;           // empty: no authentication
+    QString password;
+};
+
+// One queued event as a message.
+struct MailMessage {
+    QString sender;
+    QStringList recipients;
+    QString subject;
+    QString body;        // lines separated by "\n"
+    QString attachment;  // attached when it names an existing file
+};
+
+// Hands one message to the server over SMTP (MIME: the text, and the attachment when its file
+// exists). Answers once the server has accepted it; an unreachable server (3 s to connect), a
+// refused sender or recipient, a failed sign-in or a server that stops answering is the error,
+// with the reason. Blocks for as long as the server takes: call it off the user-interface
+// thread. `abort`, when set from another thread, ends a send in progress as a failure.
+Result<void> SendMail(const MailServer& server, const MailMessage& mail,
+                      const std::atomic<bool>* abort = nullptr);
+
+}  // namespace tallyport

@@ -1,0 +1,74 @@
+#include "web/ui/web_report_dialog.h"
+
+#include "base/operator.h"
+
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+namespace tallyport {
+
+TWebReport::TWebReport(Operator& op, QWidget* parent) : QDialog(parent), m_op(op) {
+    setObjectName(QStringLiteral("WebReport"));
+    setWindowTitle(QStringLiteral("Web Reporter"));
+    cbEnable = new QCheckBox(QStringLiteral("Enable"));
+    cbEnable->setObjectName(QStringLiteral("cbEnable"));
+    eTitle = new QLineEdit;
+    eTitle->setObjectName(QStringLiteral("eTitle"));
+    sePort = new QSpinBox;
+    sePort->setObjectName(QStringLiteral("sePort"));
+    sePort->setRange(0, 65535);
+    sePort->setToolTip(
+        QStringLiteral("Ports below 1024 need administrator privileges; 8080 "
+                       "needs none."));
+    eToken = new QLineEdit;
+    eToken->setObjectName(QStringLiteral("eToken"));
+    eToken->setToolTip(QStringLiteral(
+        "When set, browsers ask for it as the password (any user name), and programs send it as "
+        "\"Authorization: Bearer TOKEN\". Empty: anybody on the network may read the pages."));
+    auto* form = new QFormLayout;
+    form->addRow(QString(), cbEnable);
+    form->addRow(QStringLiteral("Title"), eTitle);
+    form->addRow(QStringLiteral("Port No."), sePort);
+    form->addRow(QStringLiteral("Access token"), eToken);
+
+    auto* ok = new QPushButton(QStringLiteral("OK"));
+    ok->setObjectName(QStringLiteral("OK"));
+    ok->setDefault(true);
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"));
+    cancel->setObjectName(QStringLiteral("Cancel"));
+    connect(ok, &QPushButton::clicked, this, &TWebReport::OKClick);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addLayout(buttons);
+    setSettings(loadWebSettings());
+}
+
+WebSettings TWebReport::settings() const {
+    return {cbEnable->isChecked(), eTitle->text(), sePort->value(), eToken->text()};
+}
+
+void TWebReport::setSettings(const WebSettings& s) {
+    cbEnable->setChecked(s.enabled);
+    eTitle->setText(s.title);
+    sePort->setValue(s.port);
+    eToken->setText(s.token);
+}
+
+void TWebReport::OKClick() {
+    const WebSettings s = settings();
+    storeWebSettings(s);
+    if (s.enabled) m_op.information(webEnabledInformation());
+    accept();
+}
+
+}  // namespace tallyport

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "web/web_log_reader.h"
+#include "web/web_request.h"
+
+#include <QAbstractHttpServer>
+#include <QByteArray>
+#include <QDate>
+#include <QDateTime>
+#include <QHash>
+#include <QString>
+#include <optional>
+
+namespace tallyport {
+
+// The HTTP side of the web reporter. Lives on the reporter's own thread and reads the store
+// through its own read-only connections; it never touches an object of the user-interface
+// thread. Every request gets one page of the newest log records (or the JSON API's answer).
+//
+// A page is the same for every request but its time line until another connection commits to
+// one of the files, the day changes or the title does, so pages are kept per path and query and
+// made again only then; the title and the token are read again whenever the settings file
+// changes.
+class WebServer final : public QAbstractHttpServer {
+    Q_OBJECT
+public:
+    explicit WebServer(const QString& dataFolder, QObject* parent = nullptr);
+
+    // Opens the connections ahead of the first request.
+    void openConnections();
+    // Before a database file is replaced: the connections close and stay closed (requests
+    // fail) until resumed.
+    void closeConnections();
+    void resumeConnections();
+
+Q_SIGNALS:
+    // The store could not be read for a request: said once until a request succeeds or the
+    // reason changes.
+    void storeFailed(const QString& reason);
+
+protected:
+    bool handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) override;
+    void missingHandler(const QHttpServerRequest& request, QTcpSocket* socket) override;
+
+private:
+    struct Reply;
+    void respond(const QHttpServerRequest& request, QTcpSocket* socket, const Reply& reply);
+    Reply page(const QHttpServerRequest& request);
+    Reply api(const QHttpServerRequest& request);
+    Result<QByteArray> records(const PageRequest& r);
+    Result<RecordFilter> pageFilter(const PageRequest& r);
+    Result<void> checkStamps();
+    void noteFailure(const Error& e);
+    void readSettingsWhenChanged();
+    bool authorized(const QHttpServerRequest& request) const;
+    const QByteArray& opening();
+
+    // A page as kept: what comes before the current time, and after it. An API answer is
+    // all tail.
+    struct Kept {
+        QByteArray head;
+        QByteArray tail;
+    };
+
+    WebLogReader m_reader;
+    bool m_paused = false;
+    QHash<QByteArray, Kept> m_cache;  // by the request's path and query
+    std::optional<StoreStamps> m_stamps;
+    QDate m_day;
+    QByteArray m_settingsPath;
+    QByteArray m_settingsState;
+    QString m_title;
+    QByteArray m_token;
+    QDateTime m_now;  // of the request being answered
+    QDate m_openingDay;
+    QTime m_openingTime;
+    QByteArray m_opening;
+    QString m_lastFailure;
+};
+
+}  // namespace tallyport
