@@ -255,9 +255,9 @@ int runFormatCommand(int argc, char** argv) {
     Job job(argc, argv, a.dataDir);
     const auto held = holdDataOrSay();
     if (!held) return kExitConsoleRunning;
-    const bool formatted = formatDataFolder(job.data, job.op);
+    if (!formatDataFolder(job.data, job.op)) return kExitFailed;
     job.op.information(msg::DatabaseFormatted);
-    return formatted ? kExitDone : kExitFailed;
+    return kExitDone;
 }
 
 }  // namespace tallyport

@@ -164,10 +164,11 @@ bool formatDataFolder(Tdsrc& data, Operator& op) {
 bool FormatDatabase(Tdsrc& data, Operator& op) {
     if (!op.askYesNo(msg::FormatQuestion)) return false;
     data.CloseDatabases();
-    formatDataFolder(data, op);
+    const bool formatted = formatDataFolder(data, op);
     data.ReopenDatabases();
-    op.information(msg::DatabaseFormatted);
-    return true;
+    // A file that could not be replaced has been named; calling that "formatted" would not be true.
+    if (formatted) op.information(msg::DatabaseFormatted);
+    return formatted;
 }
 
 std::optional<qint64> eraseLog(Tdsrc& data, Operator& op, const EraseScope& scope) {

@@ -2,11 +2,13 @@
 """What an administrator installs: the files of `cmake --install`, each checked by the tool
 Debian checks it with, and the .deb checked by lintian.
 
-Usage: packaging_test.py installed-files|validators|lintian BUILD_DIR SOURCE_DIR
+Usage: packaging_test.py installed-files|validators|lintian|daily-backup BUILD_DIR SOURCE_DIR
 """
+import datetime
 import glob
 import os
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -94,12 +96,71 @@ def lintian(build, source, dest):
     return "\n".join(tags)
 
 
+def start_console(binary, data, env):
+    """A headless console on DATA, once it has said it is ready (it makes the databases)."""
+    p = subprocess.Popen([binary, "--headless", "--data-dir", data], env=env, text=True,
+                         stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+    line = p.stdout.readline()
+    if "ready" not in line:
+        p.kill()
+        p.wait()
+        return None
+    return p
+
+
+def daily_backup(build, source, dest):
+    """The installed timer's script with the installed program, while a console records: two
+    dated copies that are databases of their kind, and only the newest 14 of each kind kept."""
+    usr = os.path.join(dest, "usr")
+    work = os.path.join(dest, "work")
+    data, backups = os.path.join(work, "data"), os.path.join(work, "backups")
+    os.makedirs(backups)
+    env = dict(os.environ, TALLYPORT=os.path.join(usr, "bin/tallyport"),
+               XDG_CONFIG_HOME=os.path.join(work, "config"),
+               XDG_RUNTIME_DIR=os.path.join(work, "run"), QT_QPA_PLATFORM="offscreen")
+    os.makedirs(env["XDG_RUNTIME_DIR"], mode=0o700)
+    first = datetime.date.today() - datetime.timedelta(days=40)
+    old_days = [(first + datetime.timedelta(days=i)).isoformat() for i in range(20)]
+    for day in old_days:
+        for kind in ("attend", "sysdat"):
+            open(os.path.join(backups, f"{kind}-{day}.db"), "w").close()
+    open(os.path.join(backups, "notes.txt"), "w").close()
+    console = start_console(env["TALLYPORT"], data, env)
+    if console is None:
+        return "the installed console did not start"
+    try:
+        ran = run([os.path.join(usr, "lib/tallyport/tallyport-daily-backup"), data, backups, "14"],
+                  env=env)
+    finally:
+        console.send_signal(signal.SIGTERM)
+        console.wait(60)
+    if ran:
+        return ran
+    today = datetime.date.today().isoformat()
+    problems = []
+    kept = sorted(os.listdir(backups))
+    for kind in ("attend", "sysdat"):
+        want = [f"{kind}-{d}.db" for d in old_days[-13:] + [today]]
+        got = [f for f in kept if f.startswith(kind + "-")]
+        if got != want:
+            problems.append(f"{kind}: kept {got}, expected {want}")
+    if "notes.txt" not in kept:
+        problems.append("a file of another name was removed")
+    # A restore takes only a file that opens with the key of its kind.
+    for what, kind in (("log", "attend"), ("sys", "sysdat")):
+        copy = os.path.join(backups, f"{kind}-{today}.db")
+        if os.path.exists(copy):
+            problems.append(run([env["TALLYPORT"], "restore", what, copy, "--data-dir", data],
+                                env=env))
+    return "\n".join(x for x in problems if x)
+
+
 def main():
     check, build, source = sys.argv[1], sys.argv[2], sys.argv[3]
     with tempfile.TemporaryDirectory() as dest:
         install(build, dest)
         problems = {"installed-files": installed_files, "validators": validators,
-                    "lintian": lintian}[check](build, source, dest)
+                    "lintian": lintian, "daily-backup": daily_backup}[check](build, source, dest)
     if problems:
         print(problems)
         return 1

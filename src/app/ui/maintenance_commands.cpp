@@ -55,7 +55,9 @@ void connectMaintenanceCommands(TTimeRec& window, Console& console) {
         endUnlessOpen(window, console);
     });
     onTriggered(window, "actdelete", [&window, &console] {
-        if (FormatDatabase(console.data(), console.op())) Q_EMIT console.holdersChanged();
+        // Even a format that failed half-way may have replaced one of the files.
+        FormatDatabase(console.data(), console.op());
+        Q_EMIT console.holdersChanged();
         endUnlessOpen(window, console);
     });
     onTriggered(window, "actreset", [&window, &console] { eraseLogDatabase(window, console); });
