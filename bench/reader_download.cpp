@@ -7,7 +7,7 @@
 // Usage: bench_reader_download [log rows, default 2000000]
 #include "admin/access_manager.h"
 #include "admin/device_commands.h"
-#include "app/headless_operator.h"
+#include "app/terminal_operator.h"
 #include "bench_log.h"
 #include "readers/reader.h"
 #include "store/date_time.h"
@@ -26,41 +26,6 @@ namespace {
 
 constexpr int kFullReader = kLogBlocks * kLogRecordsPerBlock;  // 67,584
 constexpr int kHolders = 10000;
-
-// Says nothing and answers nothing: the bench prints its own figures.
-class QuietOperator final : public Operator {
-public:
-    void information(const QString&) override {}
-    void error(const QString& t) override { std::fprintf(stderr, "error: %s\n", qPrintable(t)); }
-    void warning(const QString&) override {}
-    void generalError(const QString& t) override { error(t); }
-    bool confirm(const QString&) override { return true; }
-    bool askYesNo(const QString&) override { return true; }
-    std::optional<QString> chooseOpenFile(const QString&, const QString&, const QString&) override {
-        return std::nullopt;
-    }
-    std::optional<QString> chooseSaveFile(const QString&, const QString&, const QString&) override {
-        return std::nullopt;
-    }
-    bool askPassword(const QString&, const std::function<bool(const QString&)>&) override {
-        return false;
-    }
-    std::optional<QString> askNewPassword(
-        const std::function<bool(const QString&, const QString&)>&) override {
-        return std::nullopt;
-    }
-    std::unique_ptr<Progress> progress(const QString&, int) override {
-        return std::make_unique<NoBar>();
-    }
-    std::unique_ptr<WaitCursor> waitCursor() override { return std::make_unique<WaitCursor>(); }
-
-private:
-    class NoBar final : public Progress {
-    public:
-        void step() override {}
-        void setPosition(int) override {}
-    };
-};
 
 double secondsOf(const QElapsedTimer& t) {
     return double(t.nsecsElapsed()) / 1e9;
@@ -149,7 +114,8 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const int logRows = argc > 1 ? std::atoi(argv[1]) : 2000000;
     QTemporaryDir dir;
-    QuietOperator op;
+    TerminalOperator op(true);  // errors on standard error, nothing else
+    op.quietInformation = true;
     Tdsrc data(op);
     data.setDataFolder(dir.path());
     if (!data.prepareDataFolder() || !data.OpenDatabases()) return std::puts("no data folder"), 1;

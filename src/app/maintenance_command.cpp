@@ -3,7 +3,7 @@
 #include "app/command_line.h"
 #include "app/instance_guard.h"
 #include "app/subcommands.h"
-#include "base/operator.h"
+#include "app/terminal_operator.h"
 #include "store/datasrc.h"
 #include "store/log_import.h"
 #include "store/maintenance.h"
@@ -19,49 +19,6 @@
 
 namespace tallyport {
 namespace {
-
-void print(std::FILE* to, const QString& text) {
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), to);
-    if (!text.endsWith(u'\n') && !text.endsWith(u'\r')) std::fputc('\n', to);
-    std::fflush(to);
-}
-
-// What the jobs say goes to the terminal as it stands: information on standard output,
-// everything else on standard error. Nothing is asked: the command line has said it all.
-class CommandOperator final : public Operator {
-public:
-    void information(const QString& text) override { print(stdout, text); }
-    void error(const QString& text) override { print(stderr, text); }
-    void warning(const QString& text) override { print(stderr, text); }
-    void generalError(const QString& text) override { print(stderr, text); }
-    bool confirm(const QString&) override { return false; }
-    bool askYesNo(const QString&) override { return false; }
-    std::optional<QString> chooseOpenFile(const QString&, const QString&, const QString&) override {
-        return std::nullopt;
-    }
-    std::optional<QString> chooseSaveFile(const QString&, const QString&, const QString&) override {
-        return std::nullopt;
-    }
-    bool askPassword(const QString&, const std::function<bool(const QString&)>&) override {
-        return false;
-    }
-    std::optional<QString> askNewPassword(
-        const std::function<bool(const QString&, const QString&)>&) override {
-        return std::nullopt;
-    }
-    std::unique_ptr<Progress> progress(const QString&, int) override {
-        return std::make_unique<Quiet>();
-    }
-    std::unique_ptr<WaitCursor> waitCursor() override { return std::make_unique<WaitCursor>(); }
-
-private:
-    class Quiet final : public Progress {
-    public:
-        void step() override {}
-        void setPosition(int) override {}
-    };
-};
 
 struct Arguments {
     QStringList words;  // what is not an option
@@ -102,13 +59,13 @@ Arguments parse(int argc, char** argv, const QString& usage) {
 // The exit code when the arguments end the command (help or a mistake), or nothing.
 std::optional<int> answered(const Arguments& a, const QString& usage, qsizetype words,
                             const QString& why = {}) {
-    if (a.help) return print(stdout, usage), kExitDone;
+    if (a.help) return printLine(stdout, usage), kExitDone;
     QString error = a.error;
     if (error.isEmpty() && a.words.size() != words)
         error = QStringLiteral("Wrong number of arguments.");
     if (error.isEmpty()) error = why;
     if (error.isEmpty()) return std::nullopt;
-    print(stderr, error + QStringLiteral("\n\n") + usage);
+    printLine(stderr, error + QStringLiteral("\n\n") + usage);
     return kExitUsage;
 }
 
@@ -126,7 +83,7 @@ struct Job {
     }
     int argc;  // the application keeps a reference to it
     QCoreApplication app;
-    CommandOperator op;
+    TerminalOperator op{false};  // nothing is asked: the command line has said it all
     Tdsrc data;
 };
 

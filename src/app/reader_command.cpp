@@ -5,6 +5,7 @@
 #include "app/command_line.h"
 #include "app/instance_guard.h"
 #include "app/subcommands.h"
+#include "app/terminal_operator.h"
 #include "readers/reader.h"
 #include "store/datasrc.h"
 #include "store/log_texts.h"
@@ -24,51 +25,6 @@ const std::map<QString, ReaderAction> kActions{
     {QStringLiteral("download"), ReaderAction::Download},
     {QStringLiteral("clear"), ReaderAction::Clear},
     {QStringLiteral("upload"), ReaderAction::Upload},
-};
-
-void say(FILE* to, const QString& text) {
-    std::fprintf(to, "%s\n", qPrintable(text));
-    std::fflush(to);
-}
-
-// The operator of a command: results on standard output, failures on standard error. The
-// command line is the person's answer: the questions of a workflow it runs are answered yes.
-class CommandOperator final : public Operator {
-public:
-    bool quietInformation = false;  // `show` prints its own lines instead
-
-    void information(const QString& text) override {
-        if (!quietInformation) say(stdout, text);
-    }
-    void error(const QString& text) override { say(stderr, text); }
-    void warning(const QString& text) override { say(stderr, text); }
-    void generalError(const QString& text) override { say(stderr, text); }
-    bool confirm(const QString&) override { return true; }
-    bool askYesNo(const QString&) override { return true; }
-    std::optional<QString> chooseOpenFile(const QString&, const QString&, const QString&) override {
-        return std::nullopt;
-    }
-    std::optional<QString> chooseSaveFile(const QString&, const QString&, const QString&) override {
-        return std::nullopt;
-    }
-    bool askPassword(const QString&, const std::function<bool(const QString&)>&) override {
-        return false;
-    }
-    std::optional<QString> askNewPassword(
-        const std::function<bool(const QString&, const QString&)>&) override {
-        return std::nullopt;
-    }
-    std::unique_ptr<Progress> progress(const QString&, int) override {
-        return std::make_unique<Silent>();
-    }
-    std::unique_ptr<WaitCursor> waitCursor() override { return std::make_unique<WaitCursor>(); }
-
-private:
-    class Silent final : public Progress {
-    public:
-        void step() override {}
-        void setPosition(int) override {}
-    };
 };
 
 bool needsValue(const QStringList& args, qsizetype i) {
@@ -172,18 +128,18 @@ void printReader(const TReader& r, const ManagerForm& f, int stored) {
     const QString head = QStringLiteral("Reader %1 (%2) at %3:%4")
                              .arg(r.PortNo())
                              .arg(r.Desc(), r.remoteHost(), r.remotePort());
-    say(stdout, head);
-    say(stdout,
+    printLine(stdout, head);
+    printLine(stdout,
         QStringLiteral("Clock: ") + f.clock.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
-    say(stdout, QStringLiteral("Line 1: \"%1\"").arg(f.line1));
-    say(stdout, QStringLiteral("Line 2: \"%1\"").arg(f.line2));
-    say(stdout, QStringLiteral("Options: ") + optionNames(f.options, r.Mode()));
-    say(stdout, QStringLiteral("Mode: ") + modeText(r.Mode()));
-    say(stdout, QStringLiteral("Timetable: ") + timetableText(f.timetable, r.Mode()));
-    say(stdout, QStringLiteral("Stored records: %1").arg(stored));
+    printLine(stdout, QStringLiteral("Line 1: \"%1\"").arg(f.line1));
+    printLine(stdout, QStringLiteral("Line 2: \"%1\"").arg(f.line2));
+    printLine(stdout, QStringLiteral("Options: ") + optionNames(f.options, r.Mode()));
+    printLine(stdout, QStringLiteral("Mode: ") + modeText(r.Mode()));
+    printLine(stdout, QStringLiteral("Timetable: ") + timetableText(f.timetable, r.Mode()));
+    printLine(stdout, QStringLiteral("Stored records: %1").arg(stored));
 }
 
-bool configure(TReader& r, Tdsrc& data, CommandOperator& op, int port) {
+bool configure(TReader& r, Tdsrc& data, TerminalOperator& op, int port) {
     const auto rows = readReaderRows(data.src());
     if (!rows) return op.errorDetail(msg::DatabaseError, rows.error().text), false;
     const auto row = std::find_if(rows->begin(), rows->end(),
@@ -201,7 +157,7 @@ bool configure(TReader& r, Tdsrc& data, CommandOperator& op, int port) {
     return true;
 }
 
-bool runAction(const ReaderRequest& q, AccessManager& m, CommandOperator& op) {
+bool runAction(const ReaderRequest& q, AccessManager& m, TerminalOperator& op) {
     switch (q.action) {
         case ReaderAction::Show: {
             ManagerForm form;
@@ -235,12 +191,12 @@ int runReaderCommand(int argc, char** argv) {
     const ReaderRequest q = parseReaderArguments(args);
     if (q.help) return std::printf("%s", qPrintable(readerUsageText())), kExitDone;
     if (!q.error.isEmpty()) {
-        say(stderr, q.error + QStringLiteral("\nSee: tallyport reader --help"));
+        printLine(stderr, q.error + QStringLiteral("\nSee: tallyport reader --help"));
         return kExitUsage;
     }
     const auto guard = holdDataOrSay();
     if (!guard) return kExitConsoleRunning;
-    CommandOperator op;
+    TerminalOperator op(true);  // the command line is the answer: a workflow's questions get yes
     Tdsrc data(op);
     data.setDataFolder(q.dataDir);
     if (!data.OpenDatabases()) return kExitFailed;
