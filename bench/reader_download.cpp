@@ -79,6 +79,7 @@ std::vector<readers::LogRecord> bareExchanges(TReader& reader, double& seconds) 
 bool bulkInsert(Database& att, const std::vector<readers::LogRecord>& records, double& seconds) {
     QElapsedTimer t;
     t.start();
+    (void)att.exec(QStringLiteral("PRAGMA cache_size = -65536"));  // as the download's writer
     Transaction tx(att);
     if (!tx.begun() || !att.exec(QStringLiteral("CREATE TEMP TABLE bulk "
                                                 "(SYSTIME TEXT, CARDNO INTEGER, MODE INTEGER)")))

@@ -118,6 +118,9 @@ void LogWriter::run() {
             auto opened = Database::open(m_path, m_key, Database::Mode::ReadWrite);
             if (opened) {
                 db.emplace(std::move(*opened));
+                // A full reader's cards are spread over the log's card index: keep the pages
+                // it touches in memory instead of reading and decrypting them again per batch.
+                (void)db->exec(QStringLiteral("PRAGMA cache_size = -65536"));
                 mergerStore.emplace(*db, m_port);
                 merger = &*mergerStore;
             } else {
