@@ -2,6 +2,7 @@
 // own and three remark lines: reading the holders with their photos, the card sheet as PDF,
 // one sheet painted as the preview paints it, and the member list laid out and written as PDF.
 #include "app/headless_operator.h"
+#include "bench_support.h"
 #include "reports/ui/card_pages.h"
 #include "reports/ui/member_list_pages.h"
 #include "store/datasrc.h"
@@ -17,14 +18,11 @@
 #include <cstdio>
 
 using namespace tallyport;
+using namespace tallyport::bench;
 
 namespace {
 
 constexpr int kHolders = 2000;
-
-double secondsSince(std::chrono::steady_clock::time_point t0) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-}
 
 // Photos that differ from holder to holder, so no two compress alike.
 bool fillHolders(Tdsrc& data) {

@@ -9,6 +9,7 @@
 // timed here in the same run.
 // Usage: bench_live_recording [seconds, default 60] [frames per second per reader, default 20]
 #include "app/headless_operator.h"
+#include "bench_support.h"
 #include "store/datasrc.h"
 #include "store/date_time.h"
 
@@ -22,34 +23,11 @@
 #include <cstdio>
 
 using namespace tallyport;
+using namespace tallyport::bench;
 
 namespace {
 
 constexpr int kReaders = 8;
-
-double percentile(std::vector<double> v, double p) {
-    if (v.empty()) return 0;
-    std::sort(v.begin(), v.end());
-    return v[std::min(v.size() - 1, size_t(p * double(v.size())))];
-}
-
-QString binDir() {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/..");
-}
-
-// Reads lines until one starts with `prefix`; collects "listening" ports on the way.
-bool waitForLine(QProcess& p, const QString& prefix, QList<quint16>* ports = nullptr) {
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < 15000) {
-        if (!p.canReadLine() && !p.waitForReadyRead(1000)) continue;
-        const QString line = QString::fromUtf8(p.readLine()).trimmed();
-        if (ports && line.startsWith(QStringLiteral("readersim listening 127.0.0.1:")))
-            ports->append(line.section(QLatin1Char(':'), 1).toUShort());
-        if (line.startsWith(prefix)) return true;
-    }
-    return false;
-}
 
 bool prepare(const QString& folder, const QList<quint16>& ports) {
     HeadlessOperator op;

@@ -5,6 +5,7 @@
 #include "app/export_jobs.h"
 #include "app/headless_operator.h"
 #include "bench_log.h"
+#include "bench_support.h"
 #include "store/log_texts.h"
 #include "workbook/workbook.h"
 
@@ -17,17 +18,9 @@
 #include <ctime>
 
 using namespace tallyport;
+using namespace tallyport::bench;
 
 namespace {
-
-double secondsSince(std::chrono::steady_clock::time_point t0) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-}
-
-// Processor time of this process: the machine is shared, so wall time alone says little.
-double cpuSeconds() {
-    return double(std::clock()) / CLOCKS_PER_SEC;
-}
 
 struct Timing {
     double wall = 0;

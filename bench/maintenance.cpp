@@ -9,6 +9,7 @@
 // Usage: bench_maintenance [live rows, default 2000000] [foreign rows, default 1000000]
 #include "app/headless_operator.h"
 #include "bench_log.h"
+#include "bench_support.h"
 #include "store/db_copy.h"
 #include "store/log_import.h"
 #include "store/schema.h"
@@ -30,38 +31,12 @@
 #include <optional>
 
 using namespace tallyport;
+using namespace tallyport::bench;
 
 namespace {
 
 constexpr int kReaders = 8;
 constexpr int kPerSecond = 20;
-
-double percentile(std::vector<double> v, double p) {
-    if (v.empty()) return 0;
-    std::sort(v.begin(), v.end());
-    return v[std::min(v.size() - 1, size_t(p * double(v.size())))];
-}
-
-QString binDir() {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/..");
-}
-
-double seconds(const QElapsedTimer& t) {
-    return double(t.nsecsElapsed()) / 1e9;
-}
-
-bool waitForLine(QProcess& p, const QString& prefix, QList<quint16>* ports = nullptr) {
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < 15000) {
-        if (!p.canReadLine() && !p.waitForReadyRead(1000)) continue;
-        const QString line = QString::fromUtf8(p.readLine()).trimmed();
-        if (ports && line.startsWith(QStringLiteral("readersim listening 127.0.0.1:")))
-            ports->append(line.section(QLatin1Char(':'), 1).toUShort());
-        if (line.startsWith(prefix)) return true;
-    }
-    return false;
-}
 
 // A data folder with `rows` log rows; readers 1..8 pointed at `ports` when given.
 bool makeFolder(const QString& folder, int rows, const QList<quint16>& ports) {
@@ -130,11 +105,11 @@ void backupBesideCopy(const QString& folder, const QString& out) {
     t.start();
     const bool plain =
         copyFileReplacing(live, QDir(out).filePath(QStringLiteral("plain.db"))).has_value();
-    const double plainS = seconds(t);
+    const double plainS = secondsOf(t);
     t.restart();
     const auto backup =
         backupDatabaseFile(live, kLogKey, QDir(out).filePath(QStringLiteral("backup.db")));
-    const double backupS = seconds(t);
+    const double backupS = secondsOf(t);
     const qint64 mb = QFileInfo(live).size() >> 20;
     std::printf("backup of the log (%lld MB):\n", (long long)mb);
     std::printf("  plain file copy (read, write, sync, rename): %.2f s%s\n", plainS,
@@ -271,7 +246,7 @@ int main(int argc, char** argv) {
         !makeForeign(other.path(), beside, 23))
         return 1;
     std::printf("maintenance: a %d-row log, %d + %d foreign rows (made in %.0f s)\n", liveRows,
-                foreignRows, beside, seconds(t));
+                foreignRows, beside, secondsOf(t));
     std::fflush(stdout);
 
     backupBesideCopy(dir.path(), out.path());
@@ -321,7 +296,7 @@ int main(int argc, char** argv) {
     importLogRows(QDir(foreign.path()).filePath(kLogFile), QDir(dir.path()).filePath(kLogFile),
                   result);
     std::printf("import of %d foreign rows into the %lld-row log: %.1f s (target under 20 s)\n",
-                foreignRows, (long long)storedRows(dir.path()) - result.counts.added, seconds(t));
+                foreignRows, (long long)storedRows(dir.path()) - result.counts.added, secondsOf(t));
     printImport(result);
     const bool ok = live.sent == backupStored && merged.sent == mergedStored && live.jobOk &&
                     merged.jobOk && copy.integrity == QLatin1String("ok") &&

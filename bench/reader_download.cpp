@@ -9,6 +9,7 @@
 #include "admin/device_commands.h"
 #include "app/terminal_operator.h"
 #include "bench_log.h"
+#include "bench_support.h"
 #include "readers/reader.h"
 #include "store/date_time.h"
 
@@ -21,30 +22,12 @@
 #include <cstdio>
 
 using namespace tallyport;
+using namespace tallyport::bench;
 
 namespace {
 
 constexpr int kFullReader = kLogBlocks * kLogRecordsPerBlock;  // 67,584
 constexpr int kHolders = 10000;
-
-double secondsOf(const QElapsedTimer& t) {
-    return double(t.nsecsElapsed()) / 1e9;
-}
-
-// The simulator with one reader; its port, or 0.
-quint16 startSimulator(QProcess& sim) {
-    sim.start(QCoreApplication::applicationDirPath() + QStringLiteral("/../tallyport-readersim"),
-              {QStringLiteral("--port"), QStringLiteral("0")});
-    quint16 port = 0;
-    while (sim.waitForReadyRead(10000) || sim.canReadLine()) {
-        while (sim.canReadLine()) {
-            const QByteArray line = sim.readLine().trimmed();
-            if (line.startsWith("readersim listening 127.0.0.1:")) port = line.mid(30).toUShort();
-            if (line == "readersim ready") return port;
-        }
-    }
-    return 0;
-}
 
 bool simSays(QProcess& sim, const QByteArray& line) {
     sim.write(line + '\n');

@@ -2,9 +2,9 @@
 // pace at which a reader's stored log can be read. Measured twice: against a minimal stand-in
 // that answers every command frame at once (the client's own bound), and against the reader
 // simulator.
+#include "bench_support.h"
 #include "readers/protocol.h"
 #include "readers/reader.h"
-#include "test_paths.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -19,6 +19,7 @@
 #include <thread>
 
 using namespace tallyport;
+using namespace tallyport::bench;
 
 namespace {
 
@@ -97,21 +98,6 @@ int measure(TReader& reader, const char* peerName) {
     std::printf("reader_clock_setting (%s): %.2f ms per SyncClock (lock, set clock, unlock)\n",
                 peerName, double(t.nsecsElapsed()) / 1e6 / syncs);
     return good == count ? 0 : 1;
-}
-
-// The reader simulator as the peer: its port, once it says it is ready; 0 when it does not start.
-quint16 startSimulator(QProcess& sim) {
-    sim.start(QStringLiteral(TALLYPORT_BINARY_DIR "/tallyport-readersim"),
-              {QStringLiteral("--port"), QStringLiteral("0")});
-    quint16 port = 0;
-    while (sim.waitForReadyRead(10000) || sim.canReadLine()) {
-        while (sim.canReadLine()) {
-            const QByteArray line = sim.readLine().trimmed();
-            if (line.startsWith("readersim listening 127.0.0.1:")) port = line.mid(30).toUShort();
-            if (line == "readersim ready") return port;
-        }
-    }
-    return 0;
 }
 
 bool connectTo(TReader& reader, quint16 port) {

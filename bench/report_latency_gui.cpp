@@ -18,6 +18,7 @@
 #include "app/ui/report_commands.h"
 #include "app/ui/ttimerec.h"
 #include "bench_log.h"
+#include "bench_support.h"
 #include "reports/ui/report_page_view.h"
 #include "reports/ui/report_preview.h"
 
@@ -41,6 +42,7 @@
 #include <thread>
 
 using namespace tallyport;
+using namespace tallyport::bench;
 using Clock = std::chrono::steady_clock;
 
 namespace {
@@ -114,12 +116,6 @@ struct Figures {
     size_t count = 0, lost = 0;
     double p50 = 0, p99 = 0, max = 0;
 };
-
-double percentile(std::vector<double> v, double p) {
-    if (v.empty()) return 0;
-    std::sort(v.begin(), v.end());
-    return v[std::min(v.size() - 1, size_t(p * double(v.size())))];
-}
 
 // The frames sent in [from, to): their delays to the stored row; a frame never stored is lost.
 Figures figures(const std::vector<Clock::time_point>& sent,

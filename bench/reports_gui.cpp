@@ -4,6 +4,7 @@
 // nothing more.
 #include "app/headless_operator.h"
 #include "bench_log.h"
+#include "bench_support.h"
 #include "reports/report_contents.h"
 #include "reports/report_text.h"
 #include "reports/ui/report_pages.h"
@@ -18,33 +19,9 @@
 #include <ctime>
 
 using namespace tallyport;
+using namespace tallyport::bench;
 
 namespace {
-
-double secondsSince(std::chrono::steady_clock::time_point t0) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-}
-
-// Processor time of this process: the machine is shared, so wall time alone says little.
-double cpuSeconds() {
-    return double(std::clock()) / CLOCKS_PER_SEC;
-}
-
-// The floor: every person's rows through the (CARDNO, SYSTIME) index, each value read.
-qint64 bareScan(Database& att) {
-    auto st = att.prepare(QStringLiteral(
-        "SELECT SYSTIME, MODE FROM recorder WHERE CARDNO = ? ORDER BY SYSTIME, rowid"));
-    qint64 rows = 0, sum = 0;
-    for (int card = 1; card <= 500; ++card) {
-        st->reset();
-        st->bind(1, card);
-        while (st->step().value_or(false)) {
-            sum += st->text(0).size() + st->integer(1);
-            ++rows;
-        }
-    }
-    return rows + (sum == 0 ? 1 : 0);
-}
 
 // Text and PDF both start from the built contents: each figure is the build plus its own output.
 void timeReport(const char* name, ReportKind kind, RecordsOfInterest records, Tdsrc& data,

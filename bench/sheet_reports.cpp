@@ -5,6 +5,7 @@
 #include "app/export_jobs.h"
 #include "app/headless_operator.h"
 #include "bench_log.h"
+#include "bench_support.h"
 #include "reports/time_table.h"
 
 #include <QCoreApplication>
@@ -15,32 +16,9 @@
 #include <ctime>
 
 using namespace tallyport;
+using namespace tallyport::bench;
 
 namespace {
-
-double secondsSince(std::chrono::steady_clock::time_point t0) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-}
-
-// Processor time of this process: the machine is shared, so wall time alone says little.
-double cpuSeconds() {
-    return double(std::clock()) / CLOCKS_PER_SEC;
-}
-
-qint64 bareScan(Database& att) {
-    auto st = att.prepare(QStringLiteral(
-        "SELECT SYSTIME, MODE FROM recorder WHERE CARDNO = ? ORDER BY SYSTIME, rowid"));
-    qint64 rows = 0, sum = 0;
-    for (int card = 1; card <= 500; ++card) {
-        st->reset();
-        st->bind(1, card);
-        while (st->step().value_or(false)) {
-            sum += st->text(0).size() + st->integer(1);
-            ++rows;
-        }
-    }
-    return rows + (sum == 0 ? 1 : 0);
-}
 
 void timeReport(const char* name, SheetReport report, RecordsOfInterest records, bool perPerson,
                 const QString& folder, const std::vector<PersonRow>& persons, double scan,

@@ -15,6 +15,7 @@
 // Usage: bench_web_reporter [seconds per phase, default 10] [data folder to keep and reuse]
 #include "app/headless_operator.h"
 #include "bench_log.h"
+#include "bench_support.h"
 #include "store/datasrc.h"
 #include "store/setting_names.h"
 #include "store/settings.h"
@@ -46,6 +47,7 @@
 #include <vector>
 
 using namespace tallyport;
+using namespace tallyport::bench;
 using Clock = std::chrono::steady_clock;
 
 namespace {
@@ -54,29 +56,6 @@ constexpr int kRows = 2'000'000;
 constexpr int kReaders = 8;
 constexpr int kPerSecond = 20;  // per reader
 const char* const kToken = "bench-token";
-
-double percentile(std::vector<double> v, double p) {
-    if (v.empty()) return 0;
-    std::sort(v.begin(), v.end());
-    return v[std::min(v.size() - 1, size_t(p * double(v.size())))];
-}
-
-QString binDir() {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/..");
-}
-
-bool waitForLine(QProcess& p, const QString& prefix, QList<quint16>* ports = nullptr) {
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < 60000) {
-        if (!p.canReadLine() && !p.waitForReadyRead(1000)) continue;
-        const QString line = QString::fromUtf8(p.readLine()).trimmed();
-        if (ports && line.startsWith(QStringLiteral("readersim listening 127.0.0.1:")))
-            ports->append(line.section(QLatin1Char(':'), 1).toUShort());
-        if (line.startsWith(prefix)) return true;
-    }
-    return false;
-}
 
 // ---- the load generator ----
 
@@ -245,7 +224,8 @@ int main(int argc, char** argv) {
               {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--ports"),
                QString::number(kReaders)});
     QList<quint16> ports;
-    if (!waitForLine(sim, QStringLiteral("readersim ready"), &ports) || ports.size() != kReaders)
+    if (!waitForLine(sim, QStringLiteral("readersim ready"), &ports, 60000) ||
+        ports.size() != kReaders)
         return 1;
     QElapsedTimer fill;
     fill.start();
@@ -265,10 +245,10 @@ int main(int argc, char** argv) {
                      console.readAllStandardError().constData());
         return 1;
     };
-    if (!waitForLine(console, QStringLiteral("Tallyport")))
+    if (!waitForLine(console, QStringLiteral("Tallyport"), nullptr, 60000))
         return failed("the console did not start");
     for (int i = 0; i < kReaders; ++i)
-        if (!waitForLine(sim, QStringLiteral("readersim connected")))
+        if (!waitForLine(sim, QStringLiteral("readersim connected"), nullptr, 60000))
             return failed("the readers did not connect");
     // The server's keyed opens happen before the first phase.
     bool answered = false;
