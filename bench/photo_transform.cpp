@@ -1,7 +1,7 @@
 // Resampling a camera photo to the card size and rotating it, next to a plain copy of the
 // same pixel buffer as the floor of what touching every byte costs on this machine.
 #include "store/photo_transform.h"
-#include "base/operator.h"
+#include "app/terminal_operator.h"
 
 #include <algorithm>
 #include <chrono>
@@ -12,39 +12,6 @@
 using namespace tallyport;
 
 namespace {
-
-// Answers nothing and draws nothing: only the rotation's own work is timed.
-class QuietOperator final : public Operator {
-    class NoProgress final : public Progress {
-        void step() override {}
-        void setPosition(int) override {}
-    };
-
-public:
-    void information(const QString&) override {}
-    void error(const QString&) override {}
-    void warning(const QString&) override {}
-    void generalError(const QString&) override {}
-    bool confirm(const QString&) override { return false; }
-    bool askYesNo(const QString&) override { return false; }
-    std::optional<QString> chooseOpenFile(const QString&, const QString&, const QString&) override {
-        return std::nullopt;
-    }
-    std::optional<QString> chooseSaveFile(const QString&, const QString&, const QString&) override {
-        return std::nullopt;
-    }
-    bool askPassword(const QString&, const std::function<bool(const QString&)>&) override {
-        return false;
-    }
-    std::optional<QString> askNewPassword(
-        const std::function<bool(const QString&, const QString&)>&) override {
-        return std::nullopt;
-    }
-    std::unique_ptr<Progress> progress(const QString&, int) override {
-        return std::make_unique<NoProgress>();
-    }
-    std::unique_ptr<WaitCursor> waitCursor() override { return nullptr; }
-};
 
 Picture cameraPhoto(int width, int height) {
     Picture picture(width, height);
@@ -80,7 +47,8 @@ int main() {
     constexpr int kWidth = 2592, kHeight = 1944, kRuns = 15;
     const Picture photo = cameraPhoto(kWidth, kHeight);
     std::vector<std::uint8_t> copy(photo.byteCount());
-    QuietOperator op;
+    TerminalOperator op(false);  // a failure is said; nothing else is
+    op.quietInformation = true;
     std::printf("picture %d x %d, %zu bytes\n", kWidth, kHeight, photo.byteCount());
 
     measure("plain copy of the pixel buffer", kRuns,
