@@ -2,6 +2,7 @@
 
 #include "store/photo_picture.h"
 
+#include <QHBoxLayout>
 #include <QImage>
 #include <QLabel>
 #include <QPixmap>
@@ -17,6 +18,15 @@ QPushButton* namedButton(const QString& caption, const char* name, const QString
     b->setToolTip(hint);
     b->setAutoDefault(false);
     return b;
+}
+
+QHBoxLayout* buttonRow(std::initializer_list<QWidget*> left,
+                       std::initializer_list<QWidget*> right) {
+    auto* row = new QHBoxLayout;
+    for (QWidget* w : left) row->addWidget(w);
+    row->addStretch();
+    for (QWidget* w : right) row->addWidget(w);
+    return row;
 }
 
 void setUpReadOnlyGrid(QTableView* grid) {

@@ -3,7 +3,9 @@
 #include "store/photo_picture.h"
 
 #include <QString>
+#include <initializer_list>
 
+class QHBoxLayout;
 class QLabel;
 class QPushButton;
 class QTableView;
@@ -15,6 +17,9 @@ namespace tallyport {
 // the dialog's default button.
 QPushButton* namedButton(const QString& caption, const char* name, const QString& hint,
                          QWidget* parent);
+
+// A dialog's row of buttons: `left` at the left edge, `right` at the right edge.
+QHBoxLayout* buttonRow(std::initializer_list<QWidget*> left, std::initializer_list<QWidget*> right);
 
 // A grid that lists rows to choose from: whole rows, one at a time, no editing in place.
 void setUpReadOnlyGrid(QTableView* grid);

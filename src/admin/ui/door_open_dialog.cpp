@@ -26,10 +26,7 @@ TdlgDoorOpen::TdlgDoorOpen(ReaderBank& bank, QWidget* parent)
     CancelBtn = namedButton(QStringLiteral("Cancel"), "CancelBtn", {}, this);
     connect(OKBtn, &QPushButton::clicked, this, &TdlgDoorOpen::confirm);
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(OKBtn);
-    buttons->addWidget(CancelBtn);
+    auto* buttons = buttonRow({}, {OKBtn, CancelBtn});
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(cbEnable);
     layout->addWidget(cbPortList);

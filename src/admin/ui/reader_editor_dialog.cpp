@@ -50,10 +50,7 @@ Tadd_reader::Tadd_reader(QWidget* parent) : QDialog(parent) {
     form->addRow(QStringLiteral("Description"), xText);
     form->addRow(QStringLiteral("Mode"), cbMode);
     form->addRow(QStringLiteral("Lock Time"), seLock);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(OK);
-    buttons->addWidget(Cancel);
+    auto* buttons = buttonRow({}, {OK, Cancel});
     form->addRow(buttons);
 }
 

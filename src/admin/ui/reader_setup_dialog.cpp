@@ -207,10 +207,7 @@ TSetReader::TSetReader(ReaderBank& bank, Tdsrc& data, Operator& op, QWidget* par
     connect(bEnableAll, &QPushButton::clicked, this, &TSetReader::ScanAll);
     connect(bAccessManager, &QPushButton::clicked, this, &TSetReader::AccessManagerClick);
 
-    auto* buttons = new QHBoxLayout;
-    for (QPushButton* b : {Button2, bEnableAll, bAccessManager}) buttons->addWidget(b);
-    buttons->addStretch();
-    buttons->addWidget(Button1);
+    auto* buttons = buttonRow({Button2, bEnableAll, bAccessManager}, {Button1});
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(ports, 1);
     layout->addLayout(buttons);

@@ -3,6 +3,7 @@
 #include "base/operator.h"
 #include "store/datasrc.h"
 #include "store/messages.h"
+#include "ui/widgets.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -42,10 +43,7 @@ TSetEmail::TSetEmail(Tdsrc& data, Operator& op, QWidget* parent)
                          QStringLiteral("Cancel operation and quit."));
     connect(confirm, &QPushButton::clicked, this, &TSetEmail::Button1Click);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(confirm);
-    buttons->addWidget(cancel);
+    auto* buttons = buttonRow({}, {confirm, cancel});
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(buildServer());
     layout->addWidget(buildInterval());

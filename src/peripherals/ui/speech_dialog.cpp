@@ -2,6 +2,7 @@
 
 #include "store/setting_names.h"
 #include "store/settings.h"
+#include "ui/widgets.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -26,10 +27,7 @@ TDlgSpeech::TDlgSpeech(QWidget* parent) : QDialog(parent) {
     cancel->setObjectName(QStringLiteral("CancelBtn"));
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    auto* buttons = buttonRow({}, {ok, cancel});
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(group);
     layout->addLayout(buttons);

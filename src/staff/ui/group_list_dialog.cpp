@@ -7,6 +7,7 @@
 #include "ui/form_layout.h"
 #include "ui/grid_pictures.h"
 #include "ui/rows_model.h"
+#include "ui/widgets.h"
 
 #include <QAbstractTableModel>
 #include <QHBoxLayout>
@@ -134,10 +135,7 @@ TDlgGrpList::TDlgGrpList(Database& src, Operator& op, QWidget* parent)
     connect(btndelete, &QPushButton::clicked, this, &TDlgGrpList::btndeleteClick);
     connect(Button1, &QPushButton::clicked, this, &TDlgGrpList::Button1Click);
 
-    auto* buttons = new QHBoxLayout;
-    for (auto* b : {btnnew, btnedit, btndelete}) buttons->addWidget(b);
-    buttons->addStretch();
-    buttons->addWidget(Button1);
+    auto* buttons = buttonRow({btnnew, btnedit, btndelete}, {Button1});
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(dbg_list);
     layout->addLayout(buttons);

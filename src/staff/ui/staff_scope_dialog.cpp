@@ -6,6 +6,7 @@
 #include "store/setting_names.h"
 #include "store/settings.h"
 #include "ui/persons_group.h"
+#include "ui/widgets.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -66,11 +67,7 @@ TdlgStaffs::TdlgStaffs(Database& src, Operator& op, QWidget* parent) : QDialog(p
     auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
     cancel->setObjectName(QStringLiteral("Button2"));
     cancel->setAutoDefault(false);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(m_preview);
-    buttons->addStretch();
-    buttons->addWidget(confirm);
-    buttons->addWidget(cancel);
+    auto* buttons = buttonRow({m_preview}, {confirm, cancel});
     auto* all = new QVBoxLayout(this);
     all->addWidget(m_persons.box);
     all->addLayout(buttons);

@@ -40,10 +40,7 @@ TRecDel::TRecDel(QWidget* parent) : QDialog(parent) {
     confirm->setDefault(true);
     connect(confirm, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(confirm);
-    buttons->addWidget(cancel);
+    auto* buttons = buttonRow({}, {confirm, cancel});
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(scope);
     layout->addLayout(buttons);

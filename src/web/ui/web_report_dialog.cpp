@@ -1,6 +1,7 @@
 #include "web/ui/web_report_dialog.h"
 
 #include "base/operator.h"
+#include "ui/widgets.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -43,10 +44,7 @@ TWebReport::TWebReport(Operator& op, QWidget* parent) : QDialog(parent), m_op(op
     cancel->setObjectName(QStringLiteral("Cancel"));
     connect(ok, &QPushButton::clicked, this, &TWebReport::OKClick);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    auto* buttons = buttonRow({}, {ok, cancel});
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addLayout(buttons);
