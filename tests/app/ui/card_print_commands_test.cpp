@@ -11,8 +11,8 @@
 #include "store/photo_codec.h"
 #include "store/setting_names.h"
 #include "support/console_process.h"
-#include "support/dialog_fixture.h"
 #include "support/pdf_text.h"
+#include "support/printing_console.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -25,25 +25,9 @@
 namespace tallyport::test {
 namespace {
 
-class CardPrintCommands : public ConsoleFixture {
+class CardPrintCommands : public PrintingConsoleFixture {
 protected:
-    void SetUp() override {
-        ConsoleFixture::SetUp();
-        setAppClock(&clock);
-        setReportPrinterFactory([this] {
-            auto p = std::make_unique<QPrinter>(QPrinter::HighResolution);
-            p->setOutputFormat(QPrinter::PdfFormat);
-            p->setOutputFileName(printed());
-            return p;
-        });
-    }
-    void TearDown() override {
-        setReportPrinterFactory(nullptr);
-        setAppClock(nullptr);
-        ConsoleFixture::TearDown();
-    }
-    QString printed() const { return m_out.filePath(QStringLiteral("printed.pdf")); }
-    QString written() const { return m_out.filePath(QStringLiteral("written.pdf")); }
+    QString written() const { return outFile(QStringLiteral("written.pdf")); }
 
     void addHolders() {
         Database& src = console().data().src();
@@ -78,10 +62,6 @@ protected:
         if (err) *err = QString::fromLocal8Bit(p.readAllStandardError());
         return p.exitCode();
     }
-    ManualClock clock{QDateTime(QDate(2026, 3, 11), QTime(10, 0))};
-
-private:
-    QTemporaryDir m_out;
 };
 
 // The footer's print time aside, what two PDFs say page by page.

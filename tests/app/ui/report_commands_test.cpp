@@ -7,8 +7,8 @@
 #include "reports/ui/report_page_view.h"
 #include "reports/ui/scope_dialog_base.h"
 #include "store/setting_names.h"
-#include "support/dialog_fixture.h"
 #include "support/pdf_text.h"
+#include "support/printing_console.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -20,24 +20,8 @@
 namespace tallyport::test {
 namespace {
 
-class ReportCommands : public ConsoleFixture {
+class ReportCommands : public PrintingConsoleFixture {
 protected:
-    void SetUp() override {
-        ConsoleFixture::SetUp();
-        setAppClock(&clock);
-        setReportPrinterFactory([this] {
-            auto p = std::make_unique<QPrinter>(QPrinter::HighResolution);
-            p->setOutputFormat(QPrinter::PdfFormat);
-            p->setOutputFileName(printed());
-            return p;
-        });
-    }
-    void TearDown() override {
-        setReportPrinterFactory(nullptr);
-        setAppClock(nullptr);
-    }
-    QString printed() const { return m_out.filePath(QStringLiteral("printed.pdf")); }
-
     void addLogs() {
         Database& src = console().data().src();
         ASSERT_TRUE(src.run(QStringLiteral(
@@ -72,11 +56,7 @@ protected:
         return shown;
     }
 
-    ManualClock clock{QDateTime(QDate(2026, 3, 11), QTime(10, 0))};
     std::unique_ptr<TTimeRec> m_window;
-
-private:
-    QTemporaryDir m_out;
 };
 
 TEST_F(ReportCommands, EmptyLogSaysNoRecordBeforeAnyDialog) {
