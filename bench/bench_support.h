@@ -3,8 +3,11 @@
 
 #include "store/sqlcipher_db.h"
 
+#include <unistd.h>
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <algorithm>
 #include <chrono>
@@ -24,6 +27,29 @@ inline double secondsOf(const QElapsedTimer& t) {
 // Processor time of this process: the machine is shared, so wall time alone says little.
 inline double cpuSeconds() {
     return double(std::clock()) / CLOCKS_PER_SEC;
+}
+
+// Processor time (user and system) of one thread of another process, read from /proc; -1 when
+// the thread is gone.
+inline double threadCpuSeconds(qint64 pid, qint64 tid) {
+    QFile f(QStringLiteral("/proc/%1/task/%2/stat").arg(pid).arg(tid));
+    if (!f.open(QIODevice::ReadOnly)) return -1;
+    const QByteArray line = f.readAll();
+    // The fields after the command name, which is in parentheses and may hold spaces.
+    const QList<QByteArray> rest = line.mid(line.lastIndexOf(')') + 2).split(' ');
+    if (rest.size() < 13) return -1;
+    return double(rest[11].toLongLong() + rest[12].toLongLong()) / double(::sysconf(_SC_CLK_TCK));
+}
+
+// The thread of process `pid` whose name is `name`; 0 when there is none.
+inline qint64 threadNamed(qint64 pid, const QString& name) {
+    const QString tasks = QStringLiteral("/proc/%1/task").arg(pid);
+    for (const QString& tid : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile comm(tasks + QLatin1Char('/') + tid + QStringLiteral("/comm"));
+        if (comm.open(QIODevice::ReadOnly) && comm.readAll().trimmed() == name.toUtf8())
+            return tid.toLongLong();
+    }
+    return 0;
 }
 
 inline double percentile(std::vector<double> v, double p) {

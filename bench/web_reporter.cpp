@@ -5,13 +5,16 @@
 // flight per connection) runs 2 and then 50 connections against a trivial answer of the same
 // server (401: no token sent; the HTTP stack and the token check, no store), /today and /logs
 // (with the token), each for a fixed time: requests per second and the latency percentiles of
-// every request. Meanwhile the bench tells one tallyport-readersim with eight readers to send
-// card frames at 160 a second and times each frame from its send to the console's printed line
-// for it (printed once the row is committed), charged to the load phase it was sent in. A first
-// phase without HTTP load gives the punches' own baseline. At the end the rows are counted:
-// every frame sent must be stored. The console's web thread runs at nice 10, and so does the
-// load generator here: it stands for browsers on other machines, so it must not take the
-// processor from the reader path it is measured against (this machine has two cores).
+// every request, and the processor time the console's web thread spent per answer ("srv us",
+// read from /proc: steadier than the rates on a shared machine). Meanwhile the bench tells one
+// tallyport-readersim with eight readers to send card frames at 160 a second and times each
+// frame from its send to the console's printed line for it (printed once the row is
+// committed), charged to the load phase it was sent in. A first phase without HTTP load gives
+// the punches' own baseline. At the end the rows are counted: every frame sent must be stored.
+// The console's web thread runs at nice 10, and so does the load generator here: it stands for
+// browsers on other machines, so it must not take the processor from the reader path it is
+// measured against (this machine has two cores). The bench itself waits for events and never
+// polls, for the same reason.
 // Usage: bench_web_reporter [seconds per phase, default 10] [data folder to keep and reuse]
 #include "app/headless_operator.h"
 #include "bench_log.h"
@@ -63,6 +66,7 @@ struct LoadResult {
     uint64_t done = 0;
     uint64_t errors = 0;
     double seconds = 0;
+    double serverCpu = 0;  // processor seconds of the console's web thread meanwhile
     std::vector<double> ms;
 };
 
@@ -265,6 +269,7 @@ int main(int argc, char** argv) {
     std::atomic<int> phase{0};
     std::vector<LoadResult> results(phases.size());
     std::atomic<bool> loadDone{false};
+    const qint64 webThread = threadNamed(console.processId(), QStringLiteral("web reporter"));
     std::thread load([&] {
         // The load stands for browsers on other machines: like the server's own thread it
         // yields to the reader path it is measured against.
@@ -274,9 +279,12 @@ int main(int argc, char** argv) {
             const Phase& p = phases[i];
             if (!p.path)
                 std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
-            else
+            else {
+                const double cpu0 = threadCpuSeconds(console.processId(), webThread);
                 results[i] =
                     runLoad(webPort, requestFor(p.path, p.withToken), p.expect, p.conns, seconds);
+                results[i].serverCpu = threadCpuSeconds(console.processId(), webThread) - cpu0;
+            }
         }
         loadDone = true;
     });
@@ -312,12 +320,16 @@ int main(int argc, char** argv) {
         }
     });
     send.start(2);
-    while (!loadDone) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    // Waits for events rather than polling: a spinning loop here would take a core from the
+    // console it measures. The tick wakes the drain below once the sender has stopped.
+    QTimer tick;
+    tick.start(10);
+    while (!loadDone) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     send.stop();
     QElapsedTimer drain;
     drain.start();
     while (seen < size_t(sent) && drain.elapsed() < 5000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     load.join();
     console.terminate();
     console.waitForFinished(30000);
@@ -329,20 +341,21 @@ int main(int argc, char** argv) {
         "web_reporter: log of %lld rows (prepared in %.1f s), %d readers x %d punches/s, "
         "%.0f s per phase\n",
         (long long)rowsBefore, double(fillMs) / 1000, kReaders, kPerSecond, seconds);
-    std::printf("  %-14s %5s %10s %9s %9s %7s | %s\n", "page", "conns", "req/s", "p50 ms", "p99 ms",
-                "errors", "punch send->stored p50 / p99 / max ms");
+    std::printf("  %-14s %5s %10s %9s %9s %7s %8s | %s\n", "page", "conns", "req/s", "p50 ms",
+                "p99 ms", "errors", "srv us", "punch send->stored p50 / p99 / max ms");
     for (size_t i = 0; i < phases.size(); ++i) {
         const Phase& p = phases[i];
         const LoadResult& r = results[i];
         const auto& d = delays[i];
         if (p.path)
-            std::printf("  %-14s %5d %10.0f %9.2f %9.2f %7llu | %.2f / %.2f / %.2f (%zu)\n", p.name,
-                        p.conns, double(r.done) / r.seconds, percentile(r.ms, 0.5),
-                        percentile(r.ms, 0.99), (unsigned long long)r.errors, percentile(d, 0.5),
+            std::printf("  %-14s %5d %10.0f %9.2f %9.2f %7llu %8.1f | %.2f / %.2f / %.2f (%zu)\n",
+                        p.name, p.conns, double(r.done) / r.seconds, percentile(r.ms, 0.5),
+                        percentile(r.ms, 0.99), (unsigned long long)r.errors,
+                        r.done ? r.serverCpu * 1e6 / double(r.done) : 0.0, percentile(d, 0.5),
                         percentile(d, 0.99), percentile(d, 1.0), d.size());
         else
-            std::printf("  %-14s %5s %10s %9s %9s %7s | %.2f / %.2f / %.2f (%zu)\n", p.name, "-",
-                        "-", "-", "-", "-", percentile(d, 0.5), percentile(d, 0.99),
+            std::printf("  %-14s %5s %10s %9s %9s %7s %8s | %.2f / %.2f / %.2f (%zu)\n", p.name,
+                        "-", "-", "-", "-", "-", "-", percentile(d, 0.5), percentile(d, 0.99),
                         percentile(d, 1.0), d.size());
     }
     std::printf("  punches sent %d, rows stored %lld, lost %lld, lines seen %zu\n", sent,
