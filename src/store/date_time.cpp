@@ -14,6 +14,27 @@ QDateTime parseDateTimeText(const QString& text) {
     return QDateTime::fromString(text, format);
 }
 
+std::optional<std::pair<QDate, QTime>> splitDateTimeText(const QString& text) {
+    // "YYYY-MM-DD HH:MM:SS" and, optionally, ".zzz"
+    static constexpr char kShape[] = "dddd-dd-dd dd:dd:dd.ddd";
+    if (text.size() != 19 && text.size() != 23) return std::nullopt;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (kShape[i] == 'd' ? (c < u'0' || c > u'9') : c != char16_t(kShape[i]))
+            return std::nullopt;
+    }
+    const auto number = [&](qsizetype at, qsizetype digits) {
+        int v = 0;
+        for (qsizetype i = at; i < at + digits; ++i) v = v * 10 + (text[i].unicode() - u'0');
+        return v;
+    };
+    const QDate date(number(0, 4), number(5, 2), number(8, 2));
+    const QTime time(number(11, 2), number(14, 2), number(17, 2),
+                     text.size() == 23 ? number(20, 3) : 0);
+    if (!date.isValid() || !time.isValid()) return std::nullopt;
+    return std::pair{date, time};
+}
+
 QString timeOfDayText(const QTime& t) {
     return t.toString(QStringLiteral("HH:mm:ss"));
 }

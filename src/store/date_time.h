@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QTime>
+#include <optional>
 #include <utility>
 
 namespace tallyport {
@@ -12,6 +13,9 @@ namespace tallyport {
 // "YYYY-MM-DD HH:MM:SS", with ".zzz" only when the milliseconds are not zero; "HH:MM:SS".
 QString dateTimeText(const QDateTime& t);
 QDateTime parseDateTimeText(const QString& text);  // invalid when the text is no date-time
+// The calendar date and the time of day of such a text, read as they stand (no time zone is
+// consulted, so this is cheap); nothing when the text is no date-time.
+std::optional<std::pair<QDate, QTime>> splitDateTimeText(const QString& text);
 QString timeOfDayText(const QTime& t);
 QTime parseTimeOfDayText(const QString& text);
 

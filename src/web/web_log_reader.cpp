@@ -14,35 +14,9 @@ namespace {
 
 constexpr int kReopenPauseMs = 1000;
 
-// One read transaction: every statement inside sees the same state of the file.
-class Snapshot {
-public:
-    explicit Snapshot(Database& db) : m_db(db), m_begin(db.exec(QStringLiteral("BEGIN"))) {}
-    ~Snapshot() {
-        if (m_begin) (void)m_db.exec(QStringLiteral("COMMIT"));
-    }
-    const Result<void>& begun() const { return m_begin; }
-
-private:
-    Database& m_db;
-    Result<void> m_begin;
-};
-
 Result<Database> openReadOnly(const QString& path, const QByteArray& key) {
     if (!QFileInfo(path).isFile()) return fail(QStringLiteral("Cannot open ") + path);
     return Database::open(path, key, Database::Mode::ReadOnly);
-}
-
-Result<qint64> stampOf(std::optional<Statement>& st, Database& db) {
-    if (!st) {
-        auto prepared = db.prepare(QStringLiteral("PRAGMA data_version"));
-        if (!prepared) return std::unexpected(prepared.error());
-        st = std::move(*prepared);
-    }
-    auto row = st->first([](const Statement& s) { return s.int64(0); });
-    (void)st->reset();  // ends the read transaction the pragma began
-    if (!row) return std::unexpected(row.error());
-    return row->value_or(0);
 }
 
 struct Where {
@@ -79,7 +53,67 @@ int bindWhere(Statement& st, const RecordFilter& f, const Where& w) {
 
 }  // namespace
 
+// A kept statement while it is used: ready to run, with no values bound; reset when left, so
+// that it holds no read transaction of its own afterwards.
+class WebLogReader::InUse {
+public:
+    explicit InUse(Statement& st) : m_st(st) { (void)m_st.reset(); }
+    ~InUse() { (void)m_st.reset(); }
+    InUse(const InUse&) = delete;
+    InUse& operator=(const InUse&) = delete;
+    Statement* operator->() { return &m_st; }
+    Statement& operator*() { return m_st; }
+
+private:
+    Statement& m_st;
+};
+
+// One read transaction: every statement inside sees the same state of the file.
+class WebLogReader::Snapshot {
+public:
+    Snapshot(WebLogReader& reader, Database& db)
+        : m_reader(reader), m_db(db), m_begin(reader.runKept(db, QStringLiteral("BEGIN"))) {}
+    ~Snapshot() {
+        if (m_begin) (void)m_reader.runKept(m_db, QStringLiteral("COMMIT"));
+    }
+    Snapshot(const Snapshot&) = delete;
+    Snapshot& operator=(const Snapshot&) = delete;
+    const Result<void>& begun() const { return m_begin; }
+
+private:
+    WebLogReader& m_reader;
+    Database& m_db;
+    Result<void> m_begin;
+};
+
 WebLogReader::WebLogReader(QString dataFolder) : m_folder(std::move(dataFolder)) {}
+
+Result<Statement*> WebLogReader::kept(Database& db, const QString& sql) {
+    auto& statements = &db == &m_att ? m_attKept : m_srcKept;
+    if (auto it = statements.find(sql); it != statements.end()) return &it->second;
+    auto prepared = db.prepare(sql);
+    if (!prepared) return std::unexpected(prepared.error());
+    return &statements.emplace(sql, std::move(*prepared)).first->second;
+}
+
+Result<void> WebLogReader::runKept(Database& db, const QString& sql) {
+    auto st = kept(db, sql);
+    if (!st) return std::unexpected(st.error());
+    InUse use(**st);
+    auto r = use->step();
+    if (!r) return std::unexpected(r.error());
+    return {};
+}
+
+// The pragma begins a read transaction of its own, which ends when the statement is reset.
+Result<qint64> WebLogReader::stampOf(Database& db) {
+    auto st = kept(db, QStringLiteral("PRAGMA data_version"));
+    if (!st) return std::unexpected(st.error());
+    InUse use(**st);
+    auto row = use->first([](const Statement& s) { return s.int64(0); });
+    if (!row) return std::unexpected(row.error());
+    return row->value_or(0);
+}
 
 Result<void> WebLogReader::open() {
     if (isOpen()) return {};
@@ -104,17 +138,17 @@ Result<void> WebLogReader::open() {
 }
 
 void WebLogReader::close() {
-    m_logStamp.reset();
-    m_systemStamp.reset();
+    m_attKept.clear();  // statements go before their connections
+    m_srcKept.clear();
     m_att.close();
     m_src.close();
 }
 
 Result<StoreStamps> WebLogReader::stamps() {
     if (auto r = open(); !r) return std::unexpected(r.error());
-    auto log = stampOf(m_logStamp, m_att);
+    auto log = stampOf(m_att);
     if (!log) return std::unexpected(log.error());
-    auto system = stampOf(m_systemStamp, m_src);
+    auto system = stampOf(m_src);
     if (!system) return std::unexpected(system.error());
     return StoreStamps{*log, *system};
 }
@@ -123,13 +157,12 @@ Result<StoreStamps> WebLogReader::stamps() {
 // first name not below it; the index finds that one.
 Result<int> WebLogReader::cardByName(const QString& prefix) {
     if (auto r = open(); !r) return std::unexpected(r.error());
-    auto found = m_src.queryOne(
-        QStringLiteral(
-            "SELECT CARDNO, NAME FROM staffs WHERE NAME >= ? ORDER BY NAME, SEQ LIMIT 1"),
-        [](const Statement& st) {
-            return std::pair{st.integer(0), st.text(1)};
-        },
-        prefix);
+    auto st = kept(m_src, QStringLiteral("SELECT CARDNO, NAME FROM staffs WHERE NAME >= ? "
+                                         "ORDER BY NAME, SEQ LIMIT 1"));
+    if (!st) return std::unexpected(st.error());
+    InUse use(**st);
+    use->bind(1, prefix);
+    auto found = use->first([](const Statement& s) { return std::pair{s.integer(0), s.text(1)}; });
     if (!found) return std::unexpected(found.error());
     return *found && (*found)->second.startsWith(prefix) ? (*found)->first : 0;
 }
@@ -139,24 +172,26 @@ Result<RecordSet> WebLogReader::records(const RecordFilter& f) {
     const Where w = whereOf(f);
     RecordSet out;
     {
-        Snapshot snap(m_att);
+        Snapshot snap(*this, m_att);
         if (!snap.begun()) return std::unexpected(snap.begun().error());
         if (f.count) {
-            auto st = m_att.prepare(w.sql.isEmpty()
-                                        ? QStringLiteral("SELECT n FROM recorder_count")
-                                        : QStringLiteral("SELECT count(*) FROM recorder") + w.sql);
+            auto st = kept(m_att, w.sql.isEmpty()
+                                      ? QStringLiteral("SELECT n FROM recorder_count")
+                                      : QStringLiteral("SELECT count(*) FROM recorder") + w.sql);
             if (!st) return std::unexpected(st.error());
-            bindWhere(*st, f, w);
-            auto n = st->first([](const Statement& s) { return s.int64(0); });
+            InUse use(**st);
+            bindWhere(*use, f, w);
+            auto n = use->first([](const Statement& s) { return s.int64(0); });
             if (!n) return std::unexpected(n.error());
             out.found = n->value_or(0);
         }
         auto st =
-            m_att.prepare(QStringLiteral("SELECT SYSTIME, CARDNO, MODE, READER FROM recorder") +
-                          w.sql + QStringLiteral(" ORDER BY SYSTIME DESC, rowid DESC LIMIT ?"));
+            kept(m_att, QStringLiteral("SELECT SYSTIME, CARDNO, MODE, READER FROM recorder") +
+                            w.sql + QStringLiteral(" ORDER BY SYSTIME DESC, rowid DESC LIMIT ?"));
         if (!st) return std::unexpected(st.error());
-        st->bind(bindWhere(*st, f, w) + 1, std::max(f.rows, 1));
-        auto rows = st->collect([](const Statement& s) {
+        InUse use(**st);
+        use->bind(bindWhere(*use, f, w) + 1, std::max(f.rows, 1));
+        auto rows = use->collect([](const Statement& s) {
             WebRow r;
             r.time = s.text(0).left(19);
             r.cardNo = s.integer(1);
@@ -172,10 +207,10 @@ Result<RecordSet> WebLogReader::records(const RecordFilter& f) {
 }
 
 Result<QHash<int, QString>> WebLogReader::readerTexts() {
-    auto rows =
-        m_src.query(QStringLiteral("SELECT PortNo, \"desc\" FROM reader"), [](const Statement& st) {
-            return std::pair{st.integer(0), st.text(1)};
-        });
+    auto st = kept(m_src, QStringLiteral("SELECT PortNo, \"desc\" FROM reader"));
+    if (!st) return std::unexpected(st.error());
+    InUse use(**st);
+    auto rows = use->collect([](const Statement& s) { return std::pair{s.integer(0), s.text(1)}; });
     if (!rows) return std::unexpected(rows.error());
     QHash<int, QString> out;
     for (const auto& [port, desc] : *rows) out.insert(port, desc);
@@ -185,21 +220,21 @@ Result<QHash<int, QString>> WebLogReader::readerTexts() {
 // The holder as the web has always shown it: a card whose holder or group is missing shows
 // as "[card]" with no group. Each card is looked up once per page.
 Result<void> WebLogReader::readHolders(std::vector<WebRow>& rows) {
-    Snapshot snap(m_src);
+    Snapshot snap(*this, m_src);
     if (!snap.begun()) return std::unexpected(snap.begun().error());
     auto readers = readerTexts();
     if (!readers) return std::unexpected(readers.error());
-    auto st =
-        m_src.prepare(QStringLiteral("SELECT staffs.NAME, gid.descx FROM staffs, gid "
-                                     "WHERE staffs.CARDNO = ? AND staffs.WORKGRP = gid.id"));
+    auto st = kept(m_src, QStringLiteral("SELECT staffs.NAME, gid.descx FROM staffs, gid "
+                                         "WHERE staffs.CARDNO = ? AND staffs.WORKGRP = gid.id"));
     if (!st) return std::unexpected(st.error());
+    InUse use(**st);
     QHash<int, std::pair<QString, QString>> holders;
     for (WebRow& r : rows) {
         auto it = holders.find(r.cardNo);
         if (it == holders.end()) {
-            if (auto reset = st->reset(); !reset) return reset;
-            st->bind(1, r.cardNo);
-            auto found = st->first([](const Statement& s) {
+            if (auto reset = use->reset(); !reset) return reset;
+            use->bind(1, r.cardNo);
+            auto found = use->first([](const Statement& s) {
                 return std::pair{s.text(0), s.text(1)};
             });
             if (!found) return std::unexpected(found.error());

@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QHash>
 #include <QString>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -55,14 +56,22 @@ public:
     Result<RecordSet> records(const RecordFilter& f);
 
 private:
+    class Snapshot;
+    class InUse;
+
     Result<void> readHolders(std::vector<WebRow>& rows);
     Result<QHash<int, QString>> readerTexts();
+    Result<qint64> stampOf(Database& db);
+    // A statement of one of the two connections, prepared on first use and kept while the
+    // connection is open (every page would otherwise prepare the same few again).
+    Result<Statement*> kept(Database& db, const QString& sql);
+    Result<void> runKept(Database& db, const QString& sql);
 
     QString m_folder;
     Database m_att;
     Database m_src;
-    std::optional<Statement> m_logStamp;
-    std::optional<Statement> m_systemStamp;
+    std::map<QString, Statement> m_attKept;
+    std::map<QString, Statement> m_srcKept;
     QElapsedTimer m_lastTry;
     Error m_lastOpenError;
 };

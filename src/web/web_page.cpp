@@ -4,6 +4,7 @@
 #include "store/date_time.h"
 #include "store/log_texts.h"
 
+#include <QHash>
 #include <QLocale>
 
 namespace tallyport {
@@ -36,19 +37,45 @@ void tableHead(QByteArray& out) {
         line(out, text);
 }
 
-void recordLine(QByteArray& out, const WebRow& r, int i) {
-    const QDateTime t = parseDateTimeText(r.time);
+QString dayText(const QLocale& locale, const QDate& d) {
+    return locale.toString(d, QStringLiteral("MMM d, yyyy ddd"));
+}
+
+QString dayAndTime(const QString& day, const QTime& time) {
+    return day + QStringLiteral(" - ") +
+           amPmTimeText(time, AmPmGap::Spaced, AmPmPrecision::Seconds);
+}
+
+// "mmm d, yyyy ddd" of each day met on one page: a page's rows share a day or two.
+class DayTexts {
+public:
+    const QString& of(const QDate& d) {
+        auto it = m_texts.constFind(d.toJulianDay());
+        if (it == m_texts.cend()) it = m_texts.insert(d.toJulianDay(), dayText(m_locale, d));
+        return *it;
+    }
+
+private:
+    QLocale m_locale;
+    QHash<qint64, QString> m_texts;
+};
+
+QString timeCell(const QString& stored, DayTexts& days) {
+    const auto t = splitDateTimeText(stored);
+    return t ? dayAndTime(days.of(t->first), t->second) : stored;
+}
+
+void recordLine(QByteArray& out, const WebRow& r, int i, DayTexts& days) {
     line(out, (i % 2 == 0 ? QStringLiteral("<tr align=center bgcolor=#FFFFFF>")
                           : QStringLiteral("<tr align=center bgcolor=#F5F5F5>")) +
-                  cell(t.isValid() ? webTimeText(t) : r.time) + cell(r.holder) + cell(r.group) +
+                  cell(timeCell(r.time, days)) + cell(r.holder) + cell(r.group) +
                   cell(modeText(r.mode)) + cell(r.reader) + QStringLiteral("</tr>"));
 }
 
 }  // namespace
 
 QString webTimeText(const QDateTime& t) {
-    return QLocale().toString(t.date(), QStringLiteral("MMM d, yyyy ddd")) + QStringLiteral(" - ") +
-           amPmTimeText(t.time(), AmPmGap::Spaced, AmPmPrecision::Seconds);
+    return dayAndTime(dayText(QLocale(), t.date()), t.time());
 }
 
 QByteArray pageHead(const QString& title, std::optional<int> refresh) {
@@ -80,9 +107,10 @@ QByteArray pageRecords(qint64 found, int limit, const std::vector<WebRow>& rows)
         line(out, "No record.<br>");
     } else {
         tableHead(out);
+        DayTexts days;
         int written = 0;
         for (const WebRow& r : rows) {
-            recordLine(out, r, written);
+            recordLine(out, r, written, days);
             if (++written >= limit) break;
         }
     }

@@ -7,8 +7,6 @@
 #include "web/web_page.h"
 #include "web/web_settings.h"
 
-#include <sys/stat.h>
-#include <QFile>
 #include <QHttpServerRequest>
 #include <QTcpSocket>
 
@@ -56,15 +54,6 @@ QByteArray carriedToken(const QByteArray& authorization) {
     return colon < 0 ? QByteArray() : pair.mid(colon + 1);
 }
 
-// Identity of the settings file as it is now: it changes whenever the file is written.
-QByteArray fileState(const QByteArray& path) {
-    struct stat st {};
-    if (::stat(path.constData(), &st) != 0) return QByteArrayLiteral("absent");
-    return QByteArray::number(qint64(st.st_ino)) + ':' + QByteArray::number(qint64(st.st_size)) +
-           ':' + QByteArray::number(qint64(st.st_mtim.tv_sec)) + ':' +
-           QByteArray::number(qint64(st.st_mtim.tv_nsec));
-}
-
 QByteArray apiKey(const RecordFilter& f) {
     const auto day = [](const std::optional<QDate>& d) {
         return d ? d->toString(Qt::ISODate) : QStringLiteral("-");
@@ -87,9 +76,7 @@ struct WebServer::Reply {
 };
 
 WebServer::WebServer(const QString& dataFolder, QObject* parent)
-    : QAbstractHttpServer(parent),
-      m_reader(dataFolder),
-      m_settingsPath(QFile::encodeName(settingsFilePath())) {}
+    : QAbstractHttpServer(parent), m_reader(dataFolder), m_settings(settingsFilePath()) {}
 
 void WebServer::openConnections() {
     if (!m_paused) (void)m_reader.open();
@@ -131,6 +118,7 @@ void WebServer::respond(const QHttpServerRequest& request, QTcpSocket* socket, c
            "\r\nCache-Control: no-store\r\n" + reply.extraHeaders + "\r\n";
     if (request.method() != QHttpServerRequest::Method::Head) out += reply.body;
     socket->write(out);
+    socket->flush();  // now, rather than from the event loop's next turn
     if (request.value("Connection").toLower() == "close") socket->disconnectFromHost();
 }
 
@@ -141,9 +129,7 @@ bool WebServer::authorized(const QHttpServerRequest& request) const {
 }
 
 void WebServer::readSettingsWhenChanged() {
-    QByteArray state = fileState(m_settingsPath);
-    if (state == m_settingsState) return;
-    m_settingsState = std::move(state);
+    if (!m_settings.changed()) return;
     m_title = ReadSettingText(setting::WebTitle, kDefaultWebTitle);
     m_cache.clear();  // kept heads hold the title
     m_token = ReadSettingText(setting::WebToken, QString()).trimmed().toUtf8();

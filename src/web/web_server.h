@@ -1,5 +1,6 @@
 #pragma once
 
+#include "web/file_watch.h"
 #include "web/web_log_reader.h"
 #include "web/web_request.h"
 
@@ -67,8 +68,7 @@ private:
     QHash<QByteArray, Kept> m_cache;  // by the request's path and query
     std::optional<StoreStamps> m_stamps;
     QDate m_day;
-    QByteArray m_settingsPath;
-    QByteArray m_settingsState;
+    FileWatch m_settings;
     QString m_title;
     QByteArray m_token;
     QDateTime m_now;  // of the request being answered

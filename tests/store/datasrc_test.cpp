@@ -200,6 +200,32 @@ TEST(DateTimes, StoredTextsAndTheWholeDayRange) {
               QStringLiteral("2027-01-01 00:00:00"));
 }
 
+// The cheap reading of a stored text agrees with the full one on what is a date-time.
+TEST(DateTimes, SplittingAStoredTextAcceptsExactlyTheStoredShapes) {
+    using Split = std::optional<std::pair<QDate, QTime>>;
+    const std::pair<const char*, Split> cases[] = {
+        {"2026-03-01 08:05:07", std::pair{QDate(2026, 3, 1), QTime(8, 5, 7)}},
+        {"2026-03-01 08:05:07.250", std::pair{QDate(2026, 3, 1), QTime(8, 5, 7, 250)}},
+        {"2024-02-29 23:59:59", std::pair{QDate(2024, 2, 29), QTime(23, 59, 59)}},
+        {"2026-02-29 08:00:00", std::nullopt},  // no such day
+        {"2026-13-01 08:00:00", std::nullopt},
+        {"2026-03-01 24:00:00", std::nullopt},
+        {"2026-03-01 08:60:00", std::nullopt},
+        {"2026-03-01T08:05:07", std::nullopt},
+        {"2026-03-01 08:05", std::nullopt},
+        {"2026-03-01 08:05:07.25", std::nullopt},
+        {"2026-03-01 08:05:0x", std::nullopt},
+        {" 2026-03-01 08:05:07", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const auto& [text, expected] : cases) {
+        SCOPED_TRACE(text);
+        const QString stored = QString::fromLatin1(text);
+        EXPECT_EQ(splitDateTimeText(stored), expected);
+        EXPECT_EQ(parseDateTimeText(stored).isValid(), expected.has_value());
+    }
+}
+
 TEST_F(NewInstallation, TheWholeDayRangeIncludesTheMidnightAfterTheLastDay) {
     for (const char* t : {"2026-02-28 23:59:59", "2026-03-01 00:00:00", "2026-03-03 23:59:59",
                           "2026-03-04 00:00:00", "2026-03-04 00:00:01"})
