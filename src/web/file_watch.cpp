@@ -55,7 +55,9 @@ bool FileWatch::changed() {
 }
 
 bool FileWatch::startWatching() {
-    if (m_fd < 0) return false;
+    // A link's target lives elsewhere, where the folder's notifications do not reach.
+    struct stat st {};
+    if (m_fd < 0 || (::lstat(m_path.constData(), &st) == 0 && S_ISLNK(st.st_mode))) return false;
     m_watch = ::inotify_add_watch(m_fd, m_folder.constData(), kFolderEvents);
     return m_watch >= 0;
 }

@@ -11,7 +11,8 @@ namespace tallyport {
 // not exist yet, say), the file's identity from stat() is compared. A change completed before
 // the question is always seen: the kernel queues the notification before the writer's call
 // returns. Whole-file replacement (write aside and rename), writes in place and removal all
-// count; other files of the folder do not.
+// count; other files of the folder do not. A file that is a symbolic link is always compared
+// by stat(), which follows the link.
 class FileWatch {
 public:
     explicit FileWatch(const QString& path);

@@ -64,5 +64,21 @@ TEST(FileWatch, EveryChangeIsSeenAtTheNextQuestionAndOnlyOnce) {
     }
 }
 
+// A settings file kept elsewhere behind a link: changes to the target are seen too.
+TEST(FileWatch, ALinkedFileIsFollowed) {
+    QTemporaryDir root;
+    const QString target = root.filePath(QStringLiteral("elsewhere.conf")),
+                  link = root.filePath(QStringLiteral("config/app.conf"));
+    writeInPlace(target, "a=1\n");
+    ASSERT_TRUE(QDir().mkpath(root.filePath(QStringLiteral("config"))));
+    ASSERT_TRUE(QFile::link(target, link));
+    FileWatch watch(link);
+    EXPECT_TRUE(watch.changed());
+    EXPECT_FALSE(watch.changed());
+    replaceWhole(target, "a=2\n");
+    EXPECT_TRUE(watch.changed());
+    EXPECT_FALSE(watch.changed());
+}
+
 }  // namespace
 }  // namespace tallyport::test
