@@ -261,12 +261,14 @@ void PagePainter::paintOnDevice(QPainter& p, int index) {
     p.restore();
 }
 
-Result<int> printReportPages(const PagedDocument& doc, QPagedPaintDevice& device,
-                             WorkContext* work) {
+Result<int> printReportPages(const PagedDocument& doc, QPagedPaintDevice& device, WorkContext* work,
+                             PageSpan span) {
+    const int first = std::max(span.first, 0), last = std::min(span.last, doc.pageCount() - 1);
+    if (first > last) return 0;  // no page of the document in the span: no job at all
     QPainter painter;
     if (!painter.begin(&device)) return fail(kCannotDraw);
     const std::unique_ptr<PagePainter> pages = doc.makePainter();
-    const int n = doc.pageCount();
+    const int n = last - first + 1;
     for (int i = 0; i < n; ++i) {
         if (stopped(work, size_t(i), size_t(n))) {
             // A printer drops the job rather than print what was laid so far.
@@ -278,7 +280,7 @@ Result<int> printReportPages(const PagedDocument& doc, QPagedPaintDevice& device
             painter.end();
             return fail(kCannotDraw);
         }
-        pages->paintOnDevice(painter, i);
+        pages->paintOnDevice(painter, first + i);
     }
     if (!painter.end()) return fail(kCannotDraw);
     return n;

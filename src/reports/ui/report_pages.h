@@ -8,6 +8,7 @@
 #include <QPageLayout>
 #include <QRawFont>
 #include <QString>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -128,11 +129,19 @@ private:
     Style m_person, m_detail;
 };
 
-// Paints every page on a paged device (a printer, a PDF writer), from its first page. The
-// thread that owns the device may call it. Answers the number of pages; fails when the device
-// cannot be painted on or when `work` is cancelled.
+// Which pages go out: `first` to `last`, counted from 0, both included; the document's own
+// pages bound it.
+struct PageSpan {
+    int first = 0;
+    int last = std::numeric_limits<int>::max();
+};
+
+// Paints the pages of `span` (every page by default) on a paged device (a printer, a PDF
+// writer), from the device's first page. The thread that owns the device may call it. Answers
+// the number of pages painted; fails when the device cannot be painted on or when `work` is
+// cancelled.
 Result<int> printReportPages(const PagedDocument& doc, QPagedPaintDevice& device,
-                             WorkContext* work = nullptr);
+                             WorkContext* work = nullptr, PageSpan span = {});
 
 // The pages as a PDF file. The file is written aside and renamed into place, so a failure or a
 // cancel leaves any earlier file as it was and never a cut-short one. Needs a QGuiApplication.

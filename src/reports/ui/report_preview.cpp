@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QSpinBox>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace tallyport {
 
@@ -27,11 +28,14 @@ QPushButton* button(QWidget* parent, const char* name, const QString& text) {
     return b;
 }
 
-std::unique_ptr<QPrinter> systemPrinter(QWidget* owner, const QPageLayout& layout) {
+// The printer dialog offers all pages, a range of them or the page in view.
+std::unique_ptr<QPrinter> systemPrinter(QWidget* owner, const QPageLayout& layout, int pages) {
     auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
     printer->setPageLayout(layout);
     QPrintDialog dialog(printer.get(), owner);
-    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);  // all pages go out
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, true);
+    dialog.setMinMax(1, std::max(pages, 1));
     if (dialog.exec() != QDialog::Accepted) return nullptr;
     return printer;
 }
@@ -40,8 +44,8 @@ std::unique_ptr<QPrinter> systemPrinter(QWidget* owner, const QPageLayout& layou
 
 ReportPreview::ReportPreview(std::unique_ptr<PagedDocument> doc, Operator& op, QWidget* owner)
     : QDialog(owner), m_doc(std::move(doc)), m_op(op) {
-    m_choosePrinter = [layout = m_doc->pageLayout()](QWidget* window) {
-        return systemPrinter(window, layout);
+    m_choosePrinter = [layout = m_doc->pageLayout(), pages = m_doc->pageCount()](QWidget* window) {
+        return systemPrinter(window, layout, pages);
     };
     setObjectName(QStringLiteral("ReportPreview"));
     setWindowTitle(m_doc->title());
@@ -134,7 +138,7 @@ void ReportPreview::print() {
     const std::unique_ptr<QPrinter> printer = m_choosePrinter(this);
     if (!printer) return;
     prepareReportPrinter(*printer, *m_doc);
-    printReport(*m_doc, *printer, m_op);
+    printReport(*m_doc, *printer, m_op, m_view->currentPage());
 }
 
 }  // namespace tallyport

@@ -3,6 +3,7 @@
 #include "base/long_work.h"
 
 #include <QPrinter>
+#include <algorithm>
 
 namespace tallyport {
 
@@ -13,11 +14,28 @@ void prepareReportPrinter(QPrinter& printer, const PagedDocument& doc) {
 
 // Painting on a printer from a thread other than the interface's is supported; the printer is
 // the worker's alone until the work ends.
-bool printReport(const PagedDocument& doc, QPrinter& printer, Operator& op) {
-    const auto printed = runLongWork<int>(op, doc.title(), [&doc, &printer](WorkContext& work) {
-        return printReportPages(doc, printer, &work);
-    });
+bool printReport(const PagedDocument& doc, QPrinter& printer, Operator& op, int currentPage) {
+    const PageSpan span = chosenPages(printer, currentPage);
+    const auto printed =
+        runLongWork<int>(op, doc.title(), [&doc, &printer, span](WorkContext& work) {
+            return printReportPages(doc, printer, &work, span);
+        });
     return printed.has_value();
+}
+
+PageSpan chosenPages(const QPrinter& printer, int currentPage) {
+    switch (printer.printRange()) {
+        case QPrinter::PageRange:
+            // 0 for both: the range was left open
+            if (printer.fromPage() > 0 || printer.toPage() > 0)
+                return {std::max(printer.fromPage(), 1) - 1,
+                        printer.toPage() > 0 ? printer.toPage() - 1 : PageSpan{}.last};
+            return {};
+        case QPrinter::CurrentPage:
+            return {currentPage, currentPage};
+        default:
+            return {};
+    }
 }
 
 }  // namespace tallyport

@@ -126,6 +126,51 @@ TEST_F(ReportPreviewTest, PrintsEveryPageAsLaidOut) {
     }
 }
 
+// The printer dialog's choice of pages: a range (bounded by the document), the page in view,
+// or all of them.
+TEST_F(ReportPreviewTest, PrintsThePagesThePrinterDialogChose) {
+    struct Case {
+        const char* what;
+        QPrinter::PrintRange range;
+        int from, to;         // of a page range, from 1
+        int inView;           // the page shown when Print is pressed, from 1
+        QList<int> expected;  // the pages printed, by their numbers
+    };
+    const Case cases[] = {
+        {"all", QPrinter::AllPages, 0, 0, 2, {1, 2, 3, 4}},
+        {"a range", QPrinter::PageRange, 2, 3, 1, {2, 3}},
+        {"a range past the end", QPrinter::PageRange, 3, 9, 1, {3, 4}},
+        {"the page in view", QPrinter::CurrentPage, 0, 0, 2, {2}},
+    };
+    const ReportDocument doc = laidOut(manyLines(3, 70));
+    ASSERT_EQ(doc.pageCount(), 4);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QTemporaryDir out;
+        const QString file = out.filePath(QStringLiteral("printed.pdf"));
+        ReportPreview preview(doc, op);
+        preview.setPrinterChooser([&](QWidget*) {
+            auto p = std::make_unique<QPrinter>(QPrinter::HighResolution);
+            p->setOutputFormat(QPrinter::PdfFormat);
+            p->setOutputFileName(file);
+            p->setPrintRange(c.range);
+            if (c.range == QPrinter::PageRange) p->setFromTo(c.from, c.to);
+            return p;
+        });
+        preview.show();
+        control<QSpinBox>(&preview, "sePage")->setValue(c.inView);
+        click(&preview, "bPrint");
+        const QStringList printed = PdfPages(file);
+        ASSERT_EQ(printed.size(), c.expected.size());
+        for (int i = 0; i < printed.size(); ++i) {
+            EXPECT_TRUE(printed[i].contains(QStringLiteral("P.%1").arg(c.expected[i])))
+                << printed[i].toStdString();
+            const QString first = doc.contents().lines[doc.firstLine(c.expected[i] - 1)].text;
+            EXPECT_TRUE(printed[i].contains(first.simplified())) << first.toStdString();
+        }
+    }
+}
+
 TEST_F(ReportPreviewTest, NoPrinterChosenPrintsNothing) {
     ReportPreview preview(laidOut(manyLines(1, 5)), op);
     preview.setPrinterChooser([](QWidget*) { return std::unique_ptr<QPrinter>(); });
