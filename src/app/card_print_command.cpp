@@ -103,6 +103,7 @@ Result<void> writePages(const HolderPrintRequest& r, StaffScope scope, int group
         return writers.memberList(*rows, r.pdfFile);
     }
     CardPrintJob job{readCardSettings(), loadCardPictures(r.dataDir), {}};
+    for (const QString& path : job.pictures.unreadable) printErr(unreadableCardPictureText(path));
     if (r.style) job.settings.style = *r.style;
     auto holders = selectCardHolders(src, scope, groupId);
     if (!holders) return std::unexpected(holders.error());

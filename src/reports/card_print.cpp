@@ -19,13 +19,16 @@ namespace {
 // Room for the largest picture allowed at 32 bits a pixel, and its headers.
 constexpr qint64 kMaxCardPictureFile = kMaxPicturePixels * 4 + 1024 * 1024;
 
-Picture loadOrBlank(const QString& path) {
+// A file that is there but cannot be read is named in `unreadable`.
+Picture loadOrBlank(const QString& path, QStringList& unreadable) {
     Picture picture;
     ClearPhoto(picture);
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxCardPictureFile) return picture;
-    Result<Picture> decoded = decodeJpeg(file.readAll());
-    return decoded ? std::move(*decoded) : picture;
+    if (!file.exists()) return picture;
+    if (file.open(QIODevice::ReadOnly) && file.size() <= kMaxCardPictureFile)
+        if (Result<Picture> decoded = decodeJpeg(file.readAll())) return std::move(*decoded);
+    unreadable << path;
+    return picture;
 }
 
 // The first `n` characters, never half of a character written as two UTF-16 units.
@@ -63,7 +66,15 @@ bool writeCardStyle(CardStyle style) {
 
 CardPictures loadCardPictures(const QString& folder) {
     const QDir dir(folder);
-    return {loadOrBlank(dir.filePath(kCardBackFile)), loadOrBlank(dir.filePath(kCardLogoFile))};
+    CardPictures out;
+    out.background = loadOrBlank(dir.filePath(kCardBackFile), out.unreadable);
+    out.logo = loadOrBlank(dir.filePath(kCardLogoFile), out.unreadable);
+    return out;
+}
+
+QString unreadableCardPictureText(const QString& path) {
+    return QStringLiteral("The picture \"%1\" cannot be read: a blank one stands in its place.")
+        .arg(QDir::toNativeSeparators(path));
 }
 
 Result<void> saveCardSetup(const QString& folder, const CardSettings& s,

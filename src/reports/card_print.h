@@ -8,6 +8,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <vector>
 
@@ -44,10 +45,13 @@ bool writeCardStyle(CardStyle style);
 struct CardPictures {
     Picture background;
     Picture logo;
+    QStringList unreadable;  // files that are there but could not be read, in that order
 };
 // The pictures of the data folder at their own size; a blank picture (100 x 100 white) for a
 // file that is missing or cannot be read.
 CardPictures loadCardPictures(const QString& folder);
+// What the operator is told of such a file.
+QString unreadableCardPictureText(const QString& path);
 // The two pictures as "cardback.jpg" and "cardlogo.jpg", then every card setting but the
 // style. Stops at the first failure and answers its reason.
 Result<void> saveCardSetup(const QString& folder, const CardSettings& settings,

@@ -188,7 +188,7 @@ TEST(CardSettingsStore, DefaultsThenWhatSaveStored) {
     s.remarkLabels = {QString(), QStringLiteral("Badge"), QStringLiteral("Room"), QString()};
     s.logoOn = true;
     s.style = CardStyle::Vertical;  // remembered when clicked, not by Save
-    CardPictures pictures{Picture(200, 100, 0, 0, 255), Picture(30, 30, 255, 0, 0)};
+    CardPictures pictures{Picture(200, 100, 0, 0, 255), Picture(30, 30, 255, 0, 0), {}};
     ASSERT_TRUE(saveCardSetup(folder.path(), s, pictures));
     CardSettings back = readCardSettings();
     EXPECT_EQ(back.style, CardStyle::Horizontal);
@@ -214,7 +214,7 @@ TEST(CardSettingsStore, APictureThatCannotBeSavedStopsTheSave) {
     const QString missing = QDir(parent.path()).filePath(QStringLiteral("gone"));
     CardSettings s;
     s.title = QStringLiteral("NOT STORED");
-    const CardPictures pictures{Picture(10, 10), Picture(10, 10)};
+    const CardPictures pictures{Picture(10, 10), Picture(10, 10), {}};
     const auto saved = saveCardSetup(missing, s, pictures);
     ASSERT_FALSE(saved);
     EXPECT_TRUE(saved.error().text.contains(QStringLiteral("cardback.jpg")));
@@ -231,6 +231,11 @@ TEST(CardPicturesFolder, MissingOrDamagedFilesGiveBlankPictures) {
     const Picture white(100, 100, 255, 255, 255);
     EXPECT_EQ(p.background, white);
     EXPECT_EQ(p.logo, white);
+    // Only the damaged file is named: a missing one is the usual blank.
+    EXPECT_EQ(p.unreadable, QStringList{damaged.fileName()});
+    EXPECT_EQ(unreadableCardPictureText(damaged.fileName()),
+              QStringLiteral("The picture \"%1\" cannot be read: a blank one stands in its place.")
+                  .arg(damaged.fileName()));
 }
 
 }  // namespace

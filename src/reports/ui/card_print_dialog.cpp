@@ -78,6 +78,7 @@ TDlgPersons::TDlgPersons(Database& src, Operator& op, const QString& dataFolder,
 
     showSettings(readCardSettings());
     m_pictures = loadCardPictures(m_folder);
+    for (const QString& path : m_pictures.unreadable) m_op.warning(unreadableCardPictureText(path));
     showPictures();
 }
 

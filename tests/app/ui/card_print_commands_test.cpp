@@ -6,6 +6,7 @@
 #include "app/ui/report_commands.h"
 #include "app/ui/ttimerec.h"
 #include "base/clock.h"
+#include "reports/card_print.h"
 #include "reports/ui/report_page_view.h"
 #include "reports/ui/report_preview.h"
 #include "store/photo_codec.h"
@@ -17,6 +18,8 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QPrinter>
 #include <QProcess>
 #include <QRadioButton>
@@ -108,6 +111,18 @@ TEST_F(CardPrintCommands, CardsPrintStraightAndTheDialogComesBack) {
                          {QStringLiteral("--persons"), QStringLiteral("group:Plant")}),
               0);
     EXPECT_EQ(PdfPages(written()), pages);
+
+    // A damaged picture is said, and the sheet is written with a blank one.
+    QFile damaged(QDir(data.path()).filePath(QStringLiteral("cardlogo.jpg")));
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write("not a picture");
+    damaged.close();
+    QString err;
+    ASSERT_EQ(runProgram(QStringLiteral("cards"),
+                         {QStringLiteral("--persons"), QStringLiteral("group:Plant")}, &err),
+              0);
+    EXPECT_TRUE(err.contains(unreadableCardPictureText(damaged.fileName()))) << err.toStdString();
+    EXPECT_EQ(PdfPages(written()).size(), 1);
 }
 
 TEST_F(CardPrintCommands, MemberListOfNobodyPickedIsTheFrameOnly) {

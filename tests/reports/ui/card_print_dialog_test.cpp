@@ -58,6 +58,17 @@ TEST_F(CardPrintDialog, OpensOnTheRememberedSettingsAndTheFolderPictures) {
     EXPECT_TRUE(op.shown().isEmpty());
 }
 
+TEST_F(CardPrintDialog, ADamagedPictureIsSaidOnOpening) {
+    QFile damaged(file(QStringLiteral("cardback.jpg")));
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write("not a picture");
+    damaged.close();
+    TDlgPersons dialog(data.src(), op, dir.path());
+    EXPECT_EQ(op.shown(), QStringList{QStringLiteral("warning: ") +
+                                      unreadableCardPictureText(damaged.fileName())});
+    EXPECT_EQ(dialog.pictures().background, Picture(100, 100, 255, 255, 255));
+}
+
 TEST_F(CardPrintDialog, TheStyleIsRememberedWhenClicked) {
     TDlgPersons dialog(data.src(), op, dir.path());
     EXPECT_EQ(control<QLabel>(&dialog, "imgBack")->width(), 128);
