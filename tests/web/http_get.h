@@ -25,16 +25,16 @@ struct HttpReply {
 };
 
 // `target` goes on the request line as it is: percent-encode what HTTP does not allow there.
-inline HttpReply httpGet(quint16 port, const QByteArray& target,
-                         const QList<QPair<QByteArray, QByteArray>>& headers = {},
-                         int timeoutMs = 10000) {
-    HttpReply reply;
-    QTcpSocket s;
-    s.connectToHost(QStringLiteral("127.0.0.1"), port);
-    if (!s.waitForConnected(timeoutMs)) return reply;
+inline void sendGet(QTcpSocket& s, const QByteArray& target,
+                    const QList<QPair<QByteArray, QByteArray>>& headers = {}) {
     QByteArray request = "GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\n";
     for (const auto& [name, value] : headers) request += name + ": " + value + "\r\n";
     s.write(request + "\r\n");
+}
+
+// The next whole answer on the connection (status 0 when none came in time).
+inline HttpReply readReply(QTcpSocket& s, int timeoutMs = 10000) {
+    HttpReply reply;
     QByteArray in;
     QDeadlineTimer deadline(timeoutMs);
     qsizetype headEnd = -1, length = -1;
@@ -58,6 +58,16 @@ inline HttpReply httpGet(quint16 port, const QByteArray& target,
     }
     if (headEnd >= 0) reply.body = in.mid(headEnd + 4, length >= 0 ? length : -1);
     return reply;
+}
+
+inline HttpReply httpGet(quint16 port, const QByteArray& target,
+                         const QList<QPair<QByteArray, QByteArray>>& headers = {},
+                         int timeoutMs = 10000) {
+    QTcpSocket s;
+    s.connectToHost(QStringLiteral("127.0.0.1"), port);
+    if (!s.waitForConnected(timeoutMs)) return {};
+    sendGet(s, target, headers);
+    return readReply(s, timeoutMs);
 }
 
 }  // namespace tallyport::test
