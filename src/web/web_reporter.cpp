@@ -2,19 +2,14 @@
 
 #include "store/setting_names.h"
 #include "store/settings.h"
+#include "web/web_listener.h"
 #include "web/web_server.h"
 #include "web/web_settings.h"
 
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
-#include <QElapsedTimer>
-#include <QHash>
 #include <QMetaObject>
-#include <QTcpServer>
-#include <QTcpSocket>
-#include <QTimer>
-#include <algorithm>
 
 namespace tallyport {
 namespace {
@@ -22,54 +17,6 @@ namespace {
 // The server's thread yields to the reader path: under load from many browsers it still takes
 // what the processor has to spare, but a card frame is never kept waiting behind a page.
 constexpr int kServerNice = 10;
-
-// Answers go out as soon as they are written, not after the client's acknowledgement of the
-// previous segment. A connection is closed once nothing has moved on it either way for the
-// idle time: a browser that went away without a word (a laptop closed, a cable pulled) or a
-// client that never completes its request would otherwise keep its connection, and a file
-// descriptor, for as long as the console runs.
-class WebListener final : public QTcpServer {
-public:
-    WebListener(int idleMs, QObject* parent) : QTcpServer(parent), m_idleMs(idleMs) {
-        m_clock.start();
-        QObject::connect(&m_sweep, &QTimer::timeout, this, &WebListener::closeIdle);
-        m_sweep.start(std::max(idleMs / 4, 10));
-    }
-
-protected:
-    void incomingConnection(qintptr descriptor) override {
-        auto* socket = new QTcpSocket(this);
-        if (!socket->setSocketDescriptor(descriptor)) {
-            delete socket;
-            return;
-        }
-        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-        m_lastMoved.insert(socket, m_clock.elapsed());
-        const auto moved = [this, socket] { m_lastMoved.insert(socket, m_clock.elapsed()); };
-        QObject::connect(socket, &QTcpSocket::readyRead, this, moved);
-        QObject::connect(socket, &QTcpSocket::bytesWritten, this, moved);
-        QObject::connect(socket, &QObject::destroyed, this,
-                         [this, socket] { m_lastMoved.remove(socket); });
-        addPendingConnection(socket);
-    }
-
-private:
-    void closeIdle() {
-        const qint64 now = m_clock.elapsed();
-        QList<QTcpSocket*> idle;
-        for (auto it = m_lastMoved.cbegin(); it != m_lastMoved.cend(); ++it)
-            if (now - it.value() >= m_idleMs) idle << it.key();
-        for (QTcpSocket* socket : idle) {
-            m_lastMoved.remove(socket);
-            socket->abort();  // the server deletes it once it is disconnected
-        }
-    }
-
-    int m_idleMs;
-    QElapsedTimer m_clock;
-    QTimer m_sweep;
-    QHash<QTcpSocket*, qint64> m_lastMoved;
-};
 
 }  // namespace
 
@@ -121,7 +68,7 @@ Result<quint16> WebReporter::start(int port) {
     QString failure;
     onServerThread([&] {
         auto* server = new WebServer(m_folder);
-        auto* tcp = new WebListener(m_idleMs, server);
+        auto* tcp = new WebListener(m_limits, server);
         if (!tcp->listen(QHostAddress::Any, quint16(port))) {
             failure = webListenFailure(port, tcp->serverError(), tcp->errorString());
             delete server;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/error.h"
+#include "web/web_listener.h"
 
 #include <QAbstractSocket>
 #include <QObject>
@@ -26,10 +27,8 @@ public:
 
     // Listens on `port` (0: any free port); the port listened on, or why it cannot be opened.
     Result<quint16> start(int port);
-    // How long a connection may stay without traffic either way before it is closed; for the
-    // servers started afterwards.
-    void setIdleTimeout(int ms) { m_idleMs = ms; }
-    static constexpr int kIdleTimeoutMs = 60'000;
+    // What connections may take; for the servers started afterwards.
+    void setLimits(const WebLimits& limits) { m_limits = limits; }
     void stop();
     bool listening() const { return m_port != 0; }
     quint16 port() const { return m_port; }
@@ -58,7 +57,7 @@ private:
     QObject* m_anchor = nullptr;  // lives on m_thread: calls are queued to it
     WebServer* m_server = nullptr;
     quint16 m_port = 0;
-    int m_idleMs = kIdleTimeoutMs;
+    WebLimits m_limits;
 };
 
 }  // namespace tallyport

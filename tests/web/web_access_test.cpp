@@ -4,9 +4,7 @@
 
 #include "web_fixture.h"
 
-#include <QElapsedTimer>
 #include <QTcpServer>
-#include <QThread>
 
 namespace tallyport::test {
 namespace {
@@ -70,40 +68,6 @@ TEST_F(WebAccess, APortInUseIsRefusedWithItsReasonAndTheRunningServerStaysUsable
     EXPECT_FALSE(second.listening());
     EXPECT_FALSE(second.start(70000).has_value());
     EXPECT_EQ(get("/today").status, 200);
-}
-
-// A connection that carries nothing either way for the idle time is closed, whether it never
-// sent a request, stopped half-way through one or was left open after its answers; one in use
-// stays open however long it is used.
-TEST_F(WebAccess, ConnectionsWithoutTrafficAreClosedAndBusyOnesKept) {
-    reporter = std::make_unique<WebReporter>(dir.path());
-    reporter->setIdleTimeout(600);
-    ASSERT_NO_FATAL_FAILURE(listening = reporter->start(0).value_or(0));
-    ASSERT_NE(listening, 0);
-    QTcpSocket silent, halfway, answered, busy;
-    for (QTcpSocket* s : {&silent, &halfway, &answered, &busy}) {
-        s->connectToHost(QStringLiteral("127.0.0.1"), listening);
-        ASSERT_TRUE(s->waitForConnected(5000));
-    }
-    halfway.write("GET /today HTTP/1.1\r\nHost: 127.0.0.1\r\n");  // never ended
-    halfway.flush();
-    sendGet(answered, "/today");
-    EXPECT_EQ(readReply(answered).status, 200);
-    QElapsedTimer t;
-    t.start();
-    int answers = 0;
-    while (t.elapsed() < 1800) {  // well past the idle time, a request every 100 ms
-        sendGet(busy, "/logs");
-        answers += readReply(busy).status == 200;
-        QThread::msleep(100);
-    }
-    EXPECT_GE(answers, 10);
-    EXPECT_EQ(busy.state(), QAbstractSocket::ConnectedState);
-    for (QTcpSocket* s : {&silent, &halfway, &answered}) {
-        if (s->state() != QAbstractSocket::UnconnectedState) s->waitForDisconnected(5000);
-        EXPECT_EQ(s->state(), QAbstractSocket::UnconnectedState);
-    }
-    EXPECT_EQ(get("/today").status, 200);  // and the server goes on answering
 }
 
 // Ports below 1024 need privileges on Linux (the tests may run as root, so the text is checked
