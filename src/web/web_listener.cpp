@@ -51,9 +51,29 @@ void WebListener::pauseSoon() {
         Qt::QueuedConnection);
 }
 
+bool WebListener::askedInHttp10(QTcpSocket* socket) const {
+    const auto it = m_open.constFind(socket);
+    return it != m_open.cend() && it->http10;
+}
+
+// A request nearly always arrives whole, so the bytes that arrived start with its request
+// line, "METHOD TARGET HTTP/1.x": its version, or nothing when they do not.
+std::optional<bool> WebListener::http10(QTcpSocket* socket) {
+    char head[512];
+    const qint64 n = socket->peek(head, sizeof head);
+    const QByteArray start = QByteArray::fromRawData(head, int(std::max<qint64>(n, 0)));
+    const qsizetype end = start.indexOf("\r\n");
+    if (end < 0) return std::nullopt;
+    const QByteArray line = start.left(end);
+    if (line.endsWith(" HTTP/1.0")) return true;
+    if (line.endsWith(" HTTP/1.1")) return false;
+    return std::nullopt;
+}
+
 void WebListener::received(QTcpSocket* socket) {
     const auto it = m_open.find(socket);
     if (it == m_open.end()) return;
+    if (const auto version = http10(socket)) it->http10 = *version;
     it->lastMovedMs = m_clock.elapsed();
     it->unanswered += socket->bytesAvailable();
     if (it->unanswered <= m_limits.maxRequestBytes) return;

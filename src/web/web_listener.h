@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QTcpServer>
 #include <QTimer>
+#include <optional>
 
 class QTcpSocket;
 
@@ -34,6 +35,11 @@ public:
     // "431 Request Header Fields Too Large", then the connection is closed.
     static const QByteArray kTooLargeAnswer;
 
+    // Whether the client asked in HTTP/1.0, which ends the connection after each answer unless
+    // the request says "Connection: keep-alive": told by the request line of the bytes that
+    // arrived last (the HTTP server does not say).
+    bool askedInHttp10(QTcpSocket* socket) const;
+
 protected:
     void incomingConnection(qintptr descriptor) override;
 
@@ -41,8 +47,10 @@ private:
     struct Traffic {
         qint64 lastMovedMs = 0;
         qint64 unanswered = 0;  // bytes received since the last answer went out
+        bool http10 = false;
     };
     void received(QTcpSocket* socket);
+    static std::optional<bool> http10(QTcpSocket* socket);
     void answered(QTcpSocket* socket);
     void forget(QTcpSocket* socket);
     void pauseSoon();

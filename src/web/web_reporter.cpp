@@ -75,6 +75,7 @@ Result<quint16> WebReporter::start(int port) {
             return;
         }
         server->bind(tcp);
+        server->setListener(tcp);
         m_server = server;
         m_port = tcp->serverPort();
     });

@@ -119,7 +119,10 @@ void WebServer::respond(const QHttpServerRequest& request, QTcpSocket* socket, c
     if (request.method() != QHttpServerRequest::Method::Head) out += reply.body;
     socket->write(out);
     socket->flush();  // now, rather than from the event loop's next turn
-    if (request.value("Connection").toLower() == "close") socket->disconnectFromHost();
+    const QByteArray connection = request.value("Connection").toLower();
+    if (connection == "close" ||
+        (m_listener && m_listener->askedInHttp10(socket) && connection != "keep-alive"))
+        socket->disconnectFromHost();
 }
 
 void WebServer::missingHandler(const QHttpServerRequest&, QTcpSocket*) {}

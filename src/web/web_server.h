@@ -1,6 +1,7 @@
 #pragma once
 
 #include "web/file_watch.h"
+#include "web/web_listener.h"
 #include "web/web_log_reader.h"
 #include "web/web_request.h"
 
@@ -26,6 +27,10 @@ class WebServer final : public QAbstractHttpServer {
     Q_OBJECT
 public:
     explicit WebServer(const QString& dataFolder, QObject* parent = nullptr);
+
+    // The socket that hands this server its connections, which knows what HTTP version each
+    // spoke last; without one every connection is HTTP/1.1.
+    void setListener(const WebListener* listener) { m_listener = listener; }
 
     // Opens the connections ahead of the first request.
     void openConnections();
@@ -63,6 +68,7 @@ private:
         QByteArray tail;
     };
 
+    const WebListener* m_listener = nullptr;
     WebLogReader m_reader;
     bool m_paused = false;
     QHash<QByteArray, Kept> m_cache;  // by the request's path and query

@@ -1,5 +1,6 @@
-// What connections may take of the console: idle ones are closed, a request may not grow
-// without end, and only so many are served at once.
+// How connections are kept and closed: as the HTTP version and the request ask, and within
+// what they may take of the console (idle ones are closed, a request may not grow without end,
+// only so many are served at once).
 #include "web_fixture.h"
 
 #include <QElapsedTimer>
@@ -26,6 +27,36 @@ protected:
         EXPECT_EQ(s.state(), QAbstractSocket::UnconnectedState);
     }
 };
+
+// HTTP/1.0 closes after each answer unless the request asks to keep the connection; HTTP/1.1
+// keeps it unless the request asks to close it.
+TEST_F(WebLimitsTest, EachAnswerClosesTheConnectionOrNotAsTheVersionAndTheRequestAsk) {
+    struct Case {
+        const char* version;
+        const char* connection;  // the header's value; empty: none sent
+        bool kept;
+    };
+    const Case cases[] = {
+        {"HTTP/1.0", "", false},      {"HTTP/1.0", "keep-alive", true}, {"HTTP/1.1", "", true},
+        {"HTTP/1.1", "close", false}, {"HTTP/1.1", "Keep-Alive", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.version) + " " + c.connection);
+        QTcpSocket s;
+        ASSERT_NO_FATAL_FAILURE(connect(s));
+        QByteArray request = QByteArray("GET /today ") + c.version + "\r\nHost: 127.0.0.1\r\n";
+        if (*c.connection) request += QByteArray("Connection: ") + c.connection + "\r\n";
+        s.write(request + "\r\n");
+        EXPECT_EQ(readReply(s).status, 200);
+        if (c.kept) {
+            EXPECT_FALSE(s.waitForDisconnected(300));
+            sendGet(s, "/logs");
+            EXPECT_EQ(readReply(s).status, 200);
+        } else {
+            expectClosed(s);
+        }
+    }
+}
 
 // Closed whether it never sent a request, stopped half-way through one or was left open after
 // its answers; one in use stays open however long it is used.
