@@ -34,7 +34,10 @@ void WebListener::incomingConnection(qintptr descriptor) {
     socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     m_open.insert(socket, {m_clock.elapsed(), 0});
     QObject::connect(socket, &QTcpSocket::readyRead, this, [this, socket] { received(socket); });
-    QObject::connect(socket, &QTcpSocket::bytesWritten, this, [this, socket] { answered(socket); });
+    QObject::connect(socket, &QTcpSocket::bytesWritten, this, [this, socket] {
+        if (const auto it = m_open.find(socket); it != m_open.end())
+            it->lastMovedMs = m_clock.elapsed();
+    });
     QObject::connect(socket, &QObject::destroyed, this, [this, socket] { forget(socket); });
     addPendingConnection(socket);
     if (m_open.size() >= m_limits.maxConnections) pauseSoon();
@@ -75,19 +78,16 @@ void WebListener::received(QTcpSocket* socket) {
     if (it == m_open.end()) return;
     if (const auto version = http10(socket)) it->http10 = *version;
     it->lastMovedMs = m_clock.elapsed();
-    it->unanswered += socket->bytesAvailable();
-    if (it->unanswered <= m_limits.maxRequestBytes) return;
+    it->unread += socket->bytesAvailable();
+    if (it->unread <= m_limits.maxRequestBytes) return;
     forget(socket);
     socket->write(kTooLargeAnswer);
     socket->flush();
     socket->abort();  // drops what was received; the server deletes it once disconnected
 }
 
-void WebListener::answered(QTcpSocket* socket) {
-    const auto it = m_open.find(socket);
-    if (it == m_open.end()) return;
-    it->lastMovedMs = m_clock.elapsed();
-    it->unanswered = 0;
+void WebListener::requestRead(QTcpSocket* socket) {
+    if (const auto it = m_open.find(socket); it != m_open.end()) it->unread = 0;
 }
 
 void WebListener::forget(QTcpSocket* socket) {

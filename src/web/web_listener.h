@@ -20,9 +20,14 @@ struct WebLimits {
     // Connections open at once; further ones wait in the system's queue until one closes (a
     // burst accepted in one go is cut off at the limit).
     int maxConnections = 256;
-    // What a client may send before it has its next answer: far above any browser's request
+    // What a client may send before it completes a request: far above any browser's request
     // (no page takes a body), far below what would take the console's memory.
     qint64 maxRequestBytes = 64 * 1024;
+    // What may wait to be sent on a connection when its next request is answered: a browser
+    // asks again only once it has read the whole answer, so more means a client that asks
+    // without reading (small requests for large pages would otherwise take all memory). The
+    // largest page always goes out whole.
+    qint64 maxUnsentBytes = 8 * 1024 * 1024;
 };
 
 // The web server's listening socket. Answers go out as soon as they are written, not after the
@@ -39,6 +44,9 @@ public:
     // the request says "Connection: keep-alive": told by the request line of the bytes that
     // arrived last (the HTTP server does not say).
     bool askedInHttp10(QTcpSocket* socket) const;
+    const WebLimits& limits() const { return m_limits; }
+    // A request was read whole from the connection: what came before it is no longer waiting.
+    void requestRead(QTcpSocket* socket);
 
 protected:
     void incomingConnection(qintptr descriptor) override;
@@ -46,12 +54,11 @@ protected:
 private:
     struct Traffic {
         qint64 lastMovedMs = 0;
-        qint64 unanswered = 0;  // bytes received since the last answer went out
+        qint64 unread = 0;  // bytes received since the last whole request
         bool http10 = false;
     };
     void received(QTcpSocket* socket);
     static std::optional<bool> http10(QTcpSocket* socket);
-    void answered(QTcpSocket* socket);
     void forget(QTcpSocket* socket);
     void pauseSoon();
     void closeIdle();

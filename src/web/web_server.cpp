@@ -95,6 +95,14 @@ void WebServer::resumeConnections() {
 }
 
 bool WebServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) {
+    if (socket->state() != QAbstractSocket::ConnectedState) return true;  // closed meanwhile
+    if (m_listener) {
+        m_listener->requestRead(socket);
+        if (socket->bytesToWrite() > m_listener->limits().maxUnsentBytes) {
+            socket->abort();  // asks and asks without reading: the answers would pile up here
+            return true;
+        }
+    }
     readSettingsWhenChanged();
     m_now = appClock().now();
     if (!authorized(request)) {

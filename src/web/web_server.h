@@ -30,7 +30,7 @@ public:
 
     // The socket that hands this server its connections, which knows what HTTP version each
     // spoke last; without one every connection is HTTP/1.1.
-    void setListener(const WebListener* listener) { m_listener = listener; }
+    void setListener(WebListener* listener) { m_listener = listener; }
 
     // Opens the connections ahead of the first request.
     void openConnections();
@@ -68,7 +68,7 @@ private:
         QByteArray tail;
     };
 
-    const WebListener* m_listener = nullptr;
+    WebListener* m_listener = nullptr;
     WebLogReader m_reader;
     bool m_paused = false;
     QHash<QByteArray, Kept> m_cache;  // by the request's path and query

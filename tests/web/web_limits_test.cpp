@@ -112,6 +112,38 @@ TEST_F(WebLimitsTest, ARequestPastTheLimitIsRefusedAndTheConnectionClosed) {
     EXPECT_EQ(get("/today").status, 200);
 }
 
+// A client that asks again and again without reading the answers is cut off once they pile
+// up, instead of having every answer kept for it; other clients are served as usual.
+TEST_F(WebLimitsTest, AClientThatAsksWithoutReadingIsCutOff) {
+    {
+        Transaction tx(data.att());
+        for (int i = 0; i < 2000; ++i)
+            ASSERT_NO_FATAL_FAILURE(addLog(QStringLiteral("2024-03-01 10:00:00"), 23456));
+        ASSERT_TRUE(tx.commit());
+    }
+    ASSERT_NO_FATAL_FAILURE(restartWith({.maxUnsentBytes = 64 * 1024}));
+    QTcpSocket greedy;
+    greedy.setReadBufferSize(1);  // reads nothing on its own: the answers stay in the system
+    ASSERT_NO_FATAL_FAILURE(connect(greedy));
+    const int asked = 80;  // pages of 2,000 rows, some 40 MB in all: far past the system's buffers
+    QByteArray requests;
+    for (int i = 0; i < asked; ++i)
+        requests += "GET /logs?2000 HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
+    greedy.write(requests);
+    greedy.waitForBytesWritten(5000);
+    QThread::msleep(1500);
+    EXPECT_EQ(get("/today").status, 200);
+    greedy.setReadBufferSize(0);
+    QByteArray answers;
+    QElapsedTimer t;
+    t.start();
+    while (greedy.state() == QAbstractSocket::ConnectedState && t.elapsed() < 15000)
+        if (greedy.waitForReadyRead(1000)) answers += greedy.readAll();
+    answers += greedy.readAll();
+    EXPECT_EQ(greedy.state(), QAbstractSocket::UnconnectedState);
+    EXPECT_LT(answers.count("HTTP/1.1 200 OK"), asked);
+}
+
 // Past the number of connections served at once, a new one waits until another closes.
 TEST_F(WebLimitsTest, ConnectionsPastTheLimitWaitForOneToClose) {
     ASSERT_NO_FATAL_FAILURE(restartWith({.maxConnections = 2}));
