@@ -79,6 +79,7 @@ QString unreadableCardPictureText(const QString& path) {
 
 Result<void> saveCardSetup(const QString& folder, const CardSettings& s,
                            const CardPictures& pictures) {
+    const SettingsFailuresAnswered answered;  // the caller hears of a failure from the result
     const QDir dir(folder);
     if (auto r = SavePictureAsJpeg(pictures.background, dir.filePath(kCardBackFile)); !r) return r;
     if (auto r = SavePictureAsJpeg(pictures.logo, dir.filePath(kCardLogoFile)); !r) return r;

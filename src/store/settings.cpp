@@ -38,6 +38,7 @@ SettingsFailureReporter& reporter() {
     return r;
 }
 bool g_failureTold = false;
+thread_local int g_failuresAnswered = 0;  // SettingsFailuresAnswered alive on this thread
 
 bool writeRaw(const QString& name, const QString& text) {
     auto s = open();
@@ -46,7 +47,7 @@ bool writeRaw(const QString& name, const QString& text) {
     const bool ok = s->status() == QSettings::NoError;
     if (ok) {
         g_failureTold = false;
-    } else if (!g_failureTold && reporter()) {
+    } else if (!g_failureTold && reporter() && g_failuresAnswered == 0) {
         g_failureTold = true;
         reporter()(msg::SettingsNotSaved,
                    QStringLiteral("\"%1\" could not be written to %2.").arg(name, filePath()));
@@ -70,6 +71,14 @@ void setSettingsFailureReporter(SettingsFailureReporter r) {
 
 QString settingsFilePath() {
     return filePath();
+}
+
+SettingsFailuresAnswered::SettingsFailuresAnswered() {
+    ++g_failuresAnswered;
+}
+
+SettingsFailuresAnswered::~SettingsFailuresAnswered() {
+    --g_failuresAnswered;
 }
 
 int ReadSettingInt(const QString& name, int def) {

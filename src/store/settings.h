@@ -35,4 +35,15 @@ QString settingsFilePath();
 using SettingsFailureReporter = std::function<void(const QString& text, const QString& reason)>;
 void setSettingsFailureReporter(SettingsFailureReporter reporter);
 
+// While one lives on this thread, a value that cannot be stored is not told to the reporter:
+// for a save that answers its own failure to whoever asked for it, who would otherwise hear
+// of it twice.
+class SettingsFailuresAnswered {
+public:
+    SettingsFailuresAnswered();
+    ~SettingsFailuresAnswered();
+    SettingsFailuresAnswered(const SettingsFailuresAnswered&) = delete;
+    SettingsFailuresAnswered& operator=(const SettingsFailuresAnswered&) = delete;
+};
+
 }  // namespace tallyport

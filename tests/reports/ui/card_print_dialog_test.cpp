@@ -4,10 +4,12 @@
 #include "store/photo_codec.h"
 #include "store/photo_files.h"
 #include "store/setting_names.h"
+#include "store/settings.h"
 #include "support/dialog_fixture.h"
 #include "test_paths.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -110,6 +112,33 @@ TEST_F(CardPrintDialog, ASaveThatFailsSaysSo) {
     EXPECT_TRUE(op.shown(QStringLiteral("error"))[0].startsWith(
         QStringLiteral("Settings cannot be saved.")));
     EXPECT_FALSE(op.saw(QStringLiteral("Settings are saved.")));
+}
+
+// With the console's reporter of settings that cannot be stored in place, a Save that cannot
+// store them is said once, by the dialog.
+TEST_F(CardPrintDialog, ASettingsFileThatCannotBeWrittenIsSaidOnceOnSave) {
+    setSettingsFailureReporter(
+        [this](const QString& text, const QString& reason) { op.errorDetail(text, reason); });
+    const QString path = settingsFilePath();
+    QFile::remove(path);
+    ASSERT_TRUE(QDir().mkpath(path));  // a folder where the file should be
+    TDlgPersons dialog(data.src(), op, dir.path());
+    click(&dialog, "bSave");
+    const QStringList errors = op.shown(QStringLiteral("error"));
+    EXPECT_TRUE(QDir(path).removeRecursively());
+    setSettingsFailureReporter({});
+    ASSERT_EQ(errors.size(), 1) << errors.join(u'\n').toStdString();
+    EXPECT_TRUE(errors[0].startsWith(QStringLiteral("Settings cannot be saved.")));
+    EXPECT_TRUE(errors[0].contains(path));
+    EXPECT_FALSE(op.saw(QStringLiteral("Settings are saved.")));
+    // Elsewhere a store that cannot be written is still told.
+    ASSERT_TRUE(QDir().mkpath(path));
+    QStringList told;
+    setSettingsFailureReporter([&told](const QString& text, const QString&) { told << text; });
+    EXPECT_FALSE(writeCardStyle(CardStyle::Vertical));
+    EXPECT_TRUE(QDir(path).removeRecursively());
+    setSettingsFailureReporter({});
+    EXPECT_EQ(told, QStringList{QStringLiteral("Settings cannot be saved.")});
 }
 
 TEST_F(CardPrintDialog, LoadAndRotateThePictures) {
