@@ -25,12 +25,9 @@ bool printReport(const PagedDocument& doc, QPrinter& printer, Operator& op, int 
 
 PageSpan chosenPages(const QPrinter& printer, int currentPage) {
     switch (printer.printRange()) {
-        case QPrinter::PageRange:
-            // 0 for both: the range was left open
-            if (printer.fromPage() > 0 || printer.toPage() > 0)
-                return {std::max(printer.fromPage(), 1) - 1,
-                        printer.toPage() > 0 ? printer.toPage() - 1 : PageSpan{}.last};
-            return {};
+        case QPrinter::PageRange:  // 0 for an end left open
+            return {std::max(printer.fromPage(), 1) - 1,
+                    printer.toPage() > 0 ? printer.toPage() - 1 : PageSpan{}.last};
         case QPrinter::CurrentPage:
             return {currentPage, currentPage};
         default:
