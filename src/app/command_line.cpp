@@ -47,7 +47,7 @@ QString usageText() {
                "  member-list     the member list as PDF\n") +
            subcommandLines() +
            QStringLiteral(
-               "\nExit codes: 0 done, 1 failed, 2 bad usage, 3 a console holds the data.\n");
+               "\nExit codes: 0 done, 1 failed, 2 bad usage, 3 another process holds the data folder.\n");
 }
 
 CommandLine parseCommandLine(const QStringList& args) {

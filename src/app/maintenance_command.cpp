@@ -1,7 +1,6 @@
 #include "app/maintenance_command.h"
 
 #include "app/command_line.h"
-#include "app/instance_guard.h"
 #include "app/subcommands.h"
 #include "app/terminal_operator.h"
 #include "store/datasrc.h"
@@ -92,7 +91,8 @@ const QString kCommon = QStringLiteral(
     "  --help          show this text\n"
     "\n"
     "Exit codes: 0 done, 1 failed (the message is on standard error), 2 bad usage");
-const QString kHeld = QStringLiteral(", 3 a console holds the data (nothing was touched).\n");
+const QString kHeld = QStringLiteral(
+    ", 3 another process (a console, a command) holds the data folder: nothing was touched.\n");
 
 const QString kBackupUsage =
     QStringLiteral(
@@ -111,7 +111,7 @@ const QString kRestoreUsage =
         "\n"
         "Replaces the log or the system database by FILE, a backup of the same kind. A file that\n"
         "does not open with the key of its kind is refused (\"Invalid Database\") and the live\n"
-        "file stays as it was. Not while a console runs.\n"
+        "file stays as it was. Not while another process holds the data folder.\n"
         "\n") +
     kCommon + kHeld;
 
@@ -122,7 +122,7 @@ const QString kImportUsage =
         "Adds the log rows (log) or the card holders with their work groups (staff) of another\n"
         "database: rows already there are counted as duplicates and left alone. Prints the "
         "counts.\n"
-        "Not while a console runs.\n"
+        "Not while another process holds the data folder.\n"
         "\n") +
     kCommon + kHeld;
 
@@ -131,7 +131,8 @@ const QString kEraseUsage =
         "Usage: tallyport erase log [--before YYYY-MM-DD] --yes [--data-dir DIR]\n"
         "\n"
         "Erases every log row, or with --before those dated before that day, each with its\n"
-        "snapshot picture. Asks nothing: --yes is required. Not while a console runs.\n"
+        "snapshot picture. Asks nothing: --yes is required. Not while another process holds\n"
+        "the data folder.\n"
         "\n") +
     kCommon + kHeld;
 
@@ -141,7 +142,7 @@ const QString kFormatUsage =
         "\n"
         "Replaces both databases by their blank templates and empties the photo folder of its\n"
         "pictures: every log row, card holder, group, reader setting, password and PIN is lost.\n"
-        "Asks nothing: --yes is required. Not while a console runs.\n"
+        "Asks nothing: --yes is required. Not while another process holds the data folder.\n"
         "\n") +
     kCommon + kHeld;
 
@@ -166,8 +167,8 @@ int runRestoreCommand(int argc, char** argv) {
             answered(a, kRestoreUsage, 2, kind ? QString() : QStringLiteral("log or sys?")))
         return *code;
     Job job(argc, argv, a.dataDir);
-    const auto held = holdDataOrSay();
-    if (!held) return kExitConsoleRunning;
+    const DataFolderLock held = holdDataFolderOrSay(a.dataDir);
+    if (!held.held()) return refusedExitCode(held);
     if (!restoreDatabaseFrom(job.data, job.op, *kind, a.words[1])) return kExitFailed;
     job.op.information(msg::Completed);
     return kExitDone;
@@ -180,8 +181,8 @@ int runImportCommand(int argc, char** argv) {
             answered(a, kImportUsage, 2, kind ? QString() : QStringLiteral("log or staff?")))
         return *code;
     Job job(argc, argv, a.dataDir);
-    const auto held = holdDataOrSay();
-    if (!held) return kExitConsoleRunning;
+    const DataFolderLock held = holdDataFolderOrSay(a.dataDir);
+    if (!held.held()) return refusedExitCode(held);
     const bool done = *kind == DbKind::Log ? importLogFrom(job.data, job.op, a.words[1], false)
                                            : importStaffFrom(job.data, job.op, a.words[1], false);
     return done ? kExitDone : kExitFailed;
@@ -195,8 +196,8 @@ int runEraseCommand(int argc, char** argv) {
                                  : QString();
     if (const auto code = answered(a, kEraseUsage, 1, why)) return *code;
     Job job(argc, argv, a.dataDir);
-    const auto held = holdDataOrSay();
-    if (!held) return kExitConsoleRunning;
+    const DataFolderLock held = holdDataFolderOrSay(a.dataDir);
+    if (!held.held()) return refusedExitCode(held);
     const EraseScope scope = a.before ? EraseScope{false, *a.before} : EraseScope{};
     const auto erased = eraseLog(job.data, job.op, scope);
     if (!erased) return kExitFailed;
@@ -210,8 +211,8 @@ int runFormatCommand(int argc, char** argv) {
         a.yes ? QString() : QStringLiteral("Nothing is asked here: add --yes to format.");
     if (const auto code = answered(a, kFormatUsage, 0, why)) return *code;
     Job job(argc, argv, a.dataDir);
-    const auto held = holdDataOrSay();
-    if (!held) return kExitConsoleRunning;
+    const DataFolderLock held = holdDataFolderOrSay(a.dataDir);
+    if (!held.held()) return refusedExitCode(held);
     if (!formatDataFolder(job.data, job.op)) return kExitFailed;
     job.op.information(msg::DatabaseFormatted);
     return kExitDone;

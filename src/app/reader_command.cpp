@@ -3,7 +3,6 @@
 #include "admin/access_manager.h"
 #include "admin/reader_setup.h"
 #include "app/command_line.h"
-#include "app/instance_guard.h"
 #include "app/subcommands.h"
 #include "app/terminal_operator.h"
 #include "readers/reader.h"
@@ -74,7 +73,8 @@ QString readerUsageText() {
     return QStringLiteral(
         "Usage: tallyport reader N ACTION [--data-dir DIR] [--reply-wait MS]\n"
         "Administers reader N (its port number 1 to 8 in the reader setup) at that row's\n"
-        "address, as the Access Manager does. Refused while a console runs for this user.\n"
+        "address, as the Access Manager does. Refused while another process\n"
+        "(a console, another command) holds the data folder.\n"
         "\n"
         "  show                the reader's clock, display lines, options, mode, timetable\n"
         "                      and the number of records it stores\n"
@@ -91,7 +91,8 @@ QString readerUsageText() {
         "  --help              show this text\n"
         "\n"
         "Exit codes: 0 done, 1 failed (the reader is absent or does not answer, or the data\n"
-        "cannot be read), 2 bad usage, 3 a console holds the data (nothing was touched).\n");
+        "cannot be read), 2 bad usage, 3 another process holds the data folder (nothing was\n"
+        "touched).\n");
 }
 
 namespace {
@@ -194,8 +195,8 @@ int runReaderCommand(int argc, char** argv) {
         printLine(stderr, q.error + QStringLiteral("\nSee: tallyport reader --help"));
         return kExitUsage;
     }
-    const auto guard = holdDataOrSay();
-    if (!guard) return kExitConsoleRunning;
+    const DataFolderLock held = holdDataFolderOrSay(q.dataDir);
+    if (!held.held()) return refusedExitCode(held);
     TerminalOperator op(true);  // the command line is the answer: a workflow's questions get yes
     Tdsrc data(op);
     data.setDataFolder(q.dataDir);

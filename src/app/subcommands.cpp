@@ -1,7 +1,6 @@
 #include "app/subcommands.h"
 
 #include "app/export_command.h"
-#include "app/instance_guard.h"
 #include "app/reader_command.h"
 #include "app/maintenance_command.h"
 
@@ -34,11 +33,14 @@ const Subcommand* findSubcommand(const char* name) {
     return nullptr;
 }
 
-std::unique_ptr<InstanceGuard> holdDataOrSay() {
-    auto guard = std::make_unique<InstanceGuard>();
-    if (guard->acquired()) return guard;
-    std::fprintf(stderr, "%s\n", qPrintable(kConsoleRunning));
-    return nullptr;
+DataFolderLock holdDataFolderOrSay(const QString& folder) {
+    DataFolderLock lock = DataFolderLock::take(folder, DataFolderLock::Missing::Fail);
+    if (!lock.held()) std::fprintf(stderr, "%s\n", qPrintable(lock.refusal()));
+    return lock;
+}
+
+int refusedExitCode(const DataFolderLock& lock) {
+    return lock.state() == DataFolderLock::State::HeldElsewhere ? kExitConsoleRunning : kExitFailed;
 }
 
 }  // namespace tallyport

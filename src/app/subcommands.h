@@ -1,7 +1,8 @@
 #pragma once
 
+#include "store/data_folder_lock.h"
+
 #include <QString>
-#include <memory>
 #include <vector>
 
 namespace tallyport {
@@ -11,12 +12,8 @@ enum ExitCode : int {
     kExitDone = 0,
     kExitFailed = 1,          // the system's message is on standard error
     kExitUsage = 2,           // bad arguments; the usage is on standard error
-    kExitConsoleRunning = 3,  // a console holds the data: nothing was touched
+    kExitConsoleRunning = 3,  // another process holds the data folder: nothing was touched
 };
-
-inline const QString kConsoleRunning = QStringLiteral(
-    "A Tallyport console is running for this user; close it (or stop its service) first. "
-    "Nothing was changed.");
 
 // A batch job of the menus as a command of its own: `tallyport NAME ARGS...`. `run` gets the
 // whole command line (argv[1] is NAME) and answers an ExitCode; it makes its own application
@@ -29,10 +26,12 @@ struct Subcommand {
 const std::vector<Subcommand>& subcommands();
 const Subcommand* findSubcommand(const char* name);
 
-// For commands that change the data: takes the console's single-instance lock for as long as
-// the returned object lives, so no console starts meanwhile. Empty (and kConsoleRunning said
-// on standard error) when a console holds it: the command then exits kExitConsoleRunning.
-class InstanceGuard;
-std::unique_ptr<InstanceGuard> holdDataOrSay();
+// For commands that change the data: the data folder's lock, held for as long as the returned
+// object lives, so no console or other command writes the folder meanwhile. When it is not
+// held the refusal has been said on standard error, and the command ends with
+// refusedExitCode(): kExitConsoleRunning when another process holds the folder, kExitFailed
+// when it cannot be locked at all (a missing folder, no permission).
+DataFolderLock holdDataFolderOrSay(const QString& folder);
+int refusedExitCode(const DataFolderLock& lock);
 
 }  // namespace tallyport

@@ -13,6 +13,7 @@
 #include "reports/ui/card_pages.h"
 #include "reports/ui/member_list_pages.h"
 #include "reports/ui/report_pages.h"
+#include "store/data_folder_lock.h"
 #include "version.h"
 
 #include <QApplication>
@@ -52,6 +53,13 @@ int runHeadless(int argc, char** argv, CommandLine cl) {
     }
     Demo demo;
     if (!prepareDemo(demo, cl)) return 1;
+    // The data folder has one writer: a console that finds it held by another process (of any
+    // user, with any runtime folder) touches nothing and ends.
+    const DataFolderLock lock = DataFolderLock::take(cl.dataDir);
+    if (!lock.held()) {
+        HeadlessOperator().error(lock.refusal());
+        return refusedExitCode(lock);
+    }
     // Spoken greetings without a window; no camera, no beep.
     const std::unique_ptr<SpeechVoice> voice = makeSpeechVoice();
     return runHeadlessConsole(cl.dataDir, {nullptr, voice.get(), nullptr});
@@ -67,6 +75,12 @@ int runDesktop(int argc, char** argv, CommandLine cl) {
     }
     Demo demo;
     if (!prepareDemo(demo, cl)) return 1;
+    const DataFolderLock lock = DataFolderLock::take(cl.dataDir);
+    if (!lock.held()) {
+        std::fprintf(stderr, "%s\n", qPrintable(lock.refusal()));
+        showStartRefused(lock.refusal());
+        return refusedExitCode(lock);
+    }
     return runDesktopConsole(cl.dataDir);
 }
 

@@ -2,6 +2,7 @@
 
 #include "store/date_time.h"
 #include "store/messages.h"
+#include "store/output_guard.h"
 #include "store/schema.h"
 
 #include <QDir>
@@ -15,6 +16,7 @@ namespace tallyport {
 
 void Tdsrc::setDataFolder(const QString& folder) {
     m_folder = QDir(folder).absolutePath();
+    protectDataFolder(m_folder);
 }
 
 QString Tdsrc::filePath(const QString& name) const {

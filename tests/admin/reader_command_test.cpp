@@ -1,6 +1,5 @@
 // `tallyport reader N ACTION`: the built program against the reader simulator.
 #include "app/reader_command.h"
-#include "app/instance_guard.h"
 #include "app/subcommands.h"
 #include "support/console_process.h"
 #include "support/sim_process.h"
@@ -9,6 +8,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTcpServer>
+#include <unistd.h>
 
 using namespace tallyport;
 using namespace tallyport::test;
@@ -133,13 +133,15 @@ TEST_F(ReaderCommandTest, AnAbsentOrSilentReaderFailsWithItsMessage) {
     EXPECT_TRUE(r.out.isEmpty());
 }
 
-TEST_F(ReaderCommandTest, WhileAConsoleRunsNothingIsTouched) {
-    InstanceGuard console;  // as a running console holds it
-    ASSERT_TRUE(console.acquired());
+TEST_F(ReaderCommandTest, WhileAnotherProcessHoldsTheDataFolderNothingIsTouched) {
+    const DataFolderLock console = DataFolderLock::take(dir.path());  // as a running console
+    ASSERT_TRUE(console.held());
     ASSERT_TRUE(sim.ok("log fill 3"));
-    const Ran r = tallyport("1 download --clear");
-    EXPECT_EQ(r.code, kExitConsoleRunning);
-    EXPECT_EQ(r.err.trimmed(), kConsoleRunning);
+    for (const char* line : {"1 download --clear", "1 sync-clock", "1 upload", "1 show"}) {
+        const Ran r = tallyport(line);
+        EXPECT_EQ(r.code, kExitConsoleRunning) << line;
+        EXPECT_EQ(r.err.trimmed(), dataFolderInUseText(dir.path(), ::getpid())) << line;
+    }
     EXPECT_TRUE(simFrames().isEmpty());
     EXPECT_EQ(sim.command("log").value(0), "log records=3 mark=23100");
 }

@@ -48,4 +48,8 @@ void showAnotherInstance() {
     GuiOperator().information(kAnotherInstance);
 }
 
+void showStartRefused(const QString& text) {
+    GuiOperator().error(text);
+}
+
 }  // namespace tallyport

@@ -11,5 +11,7 @@ int runDesktopConsole(const QString& dataFolder);
 
 // A second launch: tells the person that the console runs already.
 void showAnotherInstance();
+// A console that may not start (the data folder is held by another process): says why.
+void showStartRefused(const QString& text);
 
 }  // namespace tallyport

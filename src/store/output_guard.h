@@ -1,0 +1,23 @@
+#pragma once
+
+#include "base/error.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace tallyport {
+
+// The files the console keeps in a data folder: both databases with the files the engine keeps
+// beside them, the templates and the folder's lock.
+QStringList dataFolderFileNames();
+
+// Remembers `folder` for the rest of the process as a data folder whose files no output file
+// may replace. The data module does it when it is given its folder.
+void protectDataFolder(const QString& folder);
+
+// Refuses an output file (an export, a workbook, a PDF, a backup) that would land on a file of
+// a protected data folder or on the settings file, under its own name or another (a link, a
+// path through "..", a hard link: the device and inode are compared). The error names the file.
+Result<void> checkOutputTarget(const QString& path);
+
+}  // namespace tallyport
