@@ -21,13 +21,19 @@ AccessManager::AccessManager(TReader& reader, Tdsrc& data, Operator& op, StepVie
       m_view(view),
       m_ex(reader, &op, view, ReaderExchange::Reconnecting::WithMessage) {}
 
+// An automatic download may hold the reader: the status field says why nothing happens yet.
+Task<void> AccessManager::waitForReader() {
+    if (m_reader.held()) m_view.showStep(step::Waiting);
+    co_await whenFree(m_reader);
+}
+
 Task<bool> AccessManager::step(const QString& text, QByteArray body) {
     m_view.showStep(text);
     co_return co_await m_ex.ExchangeCommand(std::move(body));
 }
 
 Task<bool> AccessManager::Get(ManagerForm& form, int* storedRecords) {
-    co_await whenFree(m_reader);
+    co_await waitForReader();
     ReaderHold hold(m_reader);
     if (const bool ok = co_await m_ex.LockReader(true); !ok) co_return false;
     if (const bool ok = co_await getSettings(form, storedRecords); !ok) co_return false;
@@ -66,7 +72,7 @@ Task<bool> AccessManager::getSettings(ManagerForm& form, int* storedRecords) {
 }
 
 Task<bool> AccessManager::SyncClock() {
-    co_await whenFree(m_reader);
+    co_await waitForReader();
     ReaderHold hold(m_reader);
     if (const bool ok = co_await m_ex.LockReader(true); !ok) co_return false;
     if (const bool ok = co_await step(step::SetClock, device::setClock(appClock().now())); !ok)
@@ -77,7 +83,7 @@ Task<bool> AccessManager::SyncClock() {
 }
 
 Task<bool> AccessManager::Put(ManagerForm& form) {
-    co_await whenFree(m_reader);
+    co_await waitForReader();
     ReaderHold hold(m_reader);
     form.line1 = padLcd(form.line1);
     form.line2 = padLcd(form.line2);
@@ -107,7 +113,7 @@ Task<bool> AccessManager::putSettings(ManagerForm& form) {
 }
 
 Task<DownloadResult> AccessManager::Download(bool clearAfter) {
-    co_await whenFree(m_reader);
+    co_await waitForReader();
     ReaderHold hold(m_reader);
     DownloadRequest request{
         m_data.filePath(kLogFile), kLogKey, m_reader.PortNo(), clearAfter,
@@ -117,7 +123,7 @@ Task<DownloadResult> AccessManager::Download(bool clearAfter) {
 
 Task<bool> AccessManager::Clear() {
     if (!m_op.askYesNo(ConfirmClear)) co_return false;
-    co_await whenFree(m_reader);
+    co_await waitForReader();
     ReaderHold hold(m_reader);
     if (const bool ok = co_await m_ex.LockReader(true); !ok) co_return false;
     if (const bool ok = co_await step(step::GetCapacity, device::getCapacity()); !ok)
@@ -151,7 +157,7 @@ Result<std::vector<Holder>> holders(Database& src, int port) {
 }  // namespace
 
 Task<bool> AccessManager::Upload() {
-    co_await whenFree(m_reader);
+    co_await waitForReader();
     ReaderHold hold(m_reader);
     if (const bool ok = co_await m_ex.LockReader(true); !ok) co_return false;
     if (const bool ok = co_await sendAccessTable(); !ok) co_return false;
@@ -160,7 +166,10 @@ Task<bool> AccessManager::Upload() {
     co_return true;
 }
 
-// Blocks of twelve entries; the last block always ends with at least one all-FF entry.
+// Blocks of twelve entries; the last block always ends with at least one all-FF entry, which
+// ends the table for the reader. Block 0 starts a new table in the reader, so a Cancel after
+// it ends the table with an all-FF block at once, and any stop part-way says that the reader
+// holds a partial table: the holders not sent are unknown to it.
 Task<bool> AccessManager::sendAccessTable() {
     const auto rows = holders(m_data.src(), m_reader.PortNo());
     if (!rows) {
@@ -170,20 +179,31 @@ Task<bool> AccessManager::sendAccessTable() {
         co_return false;
     }
     m_view.showStep(step::Uploading);
-    const auto progress = m_op.workProgress(UploadingCaption, int(rows->size()));
-    const int blocks = uploadBlockCount(int(rows->size()));
+    const int count = int(rows->size());
+    auto progress = m_op.workProgress(UploadingCaption, count);
+    const int blocks = uploadBlockCount(count);
     for (int k = 0; k < blocks; ++k) {
+        const int first = k * kAccessEntriesPerBlock;
+        if (k > 0 && progress->cancelRequested()) {
+            progress.reset();
+            const std::vector<QByteArray> none;
+            const bool ended =
+                co_await m_ex.ExchangeBlock(device::uploadPrefix(k), accessBlock(none));
+            if (ended) co_await m_ex.UnlockReader();
+            m_op.warning(PartialTableText(first, count));
+            co_return false;
+        }
         std::vector<QByteArray> entries;
-        for (size_t i = size_t(k) * kAccessEntriesPerBlock;
-             i < rows->size() && entries.size() < size_t(kAccessEntriesPerBlock); ++i)
-            entries.push_back(accessEntry((*rows)[i].allowed, (*rows)[i].card, (*rows)[i].name));
-        progress->setPosition(k * kAccessEntriesPerBlock + int(entries.size()));
+        for (int i = first; i < count && int(entries.size()) < kAccessEntriesPerBlock; ++i) {
+            const Holder& h = (*rows)[size_t(i)];
+            entries.push_back(accessEntry(h.allowed, h.card, h.name));
+        }
+        progress->setPosition(first + int(entries.size()));
         if (const bool ok =
                 co_await m_ex.ExchangeBlock(device::uploadPrefix(k), accessBlock(entries));
-            !ok)
-            co_return false;
-        if (progress->cancelRequested()) {
-            co_await m_ex.UnlockReader();
+            !ok) {
+            // Whether the reader took the block it did not answer is not known.
+            m_op.warning(PartialTableText(first, count));
             co_return false;
         }
     }
@@ -191,7 +211,7 @@ Task<bool> AccessManager::sendAccessTable() {
 }
 
 Task<bool> AccessManager::PutSystemPins(int accessPin, int controlPin) {
-    co_await whenFree(m_reader);
+    co_await waitForReader();
     ReaderHold hold(m_reader);
     if (!m_data.SetKeyInt(kMasterPinKey, accessPin)) co_return false;
     // The stored control PIN first; a reader that does not answer to it may hold the typed
@@ -216,7 +236,7 @@ Task<bool> AccessManager::PutSystemPins(int accessPin, int controlPin) {
 }
 
 Task<bool> AccessManager::Reconnect() {
-    co_await whenFree(m_reader);
+    co_await waitForReader();
     ReaderHold hold(m_reader);
     co_return co_await m_ex.Reconnect();
 }

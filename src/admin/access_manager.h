@@ -42,6 +42,7 @@ public:
     Task<bool> Reconnect();
 
 private:
+    Task<void> waitForReader();
     Task<bool> step(const QString& text, QByteArray body);
     Task<bool> getSettings(ManagerForm& form, int* storedRecords);
     Task<bool> putSettings(ManagerForm& form);

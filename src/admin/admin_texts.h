@@ -29,6 +29,20 @@ inline QString DownloadingCaption(int count) {
     return QStringLiteral("Downloading Logs (%1 records)").arg(count);  // progress window
 }
 inline const QString UploadingCaption = QStringLiteral("Uploading Access Table");  // progress
+// After a download that was to clear the reader; warning, under the summary line.
+inline QString NotClearedText(int read, int announced) {
+    return QStringLiteral("%1 of %2 records read; the reader was not cleared.")
+        .arg(read)
+        .arg(announced);
+}
+// An upload that stopped part-way; warning.
+inline QString PartialTableText(int sent, int holders) {
+    return QStringLiteral(
+               "The reader holds a partial access table (%1 of %2 card holders). Upload it "
+               "again.")
+        .arg(sent)
+        .arg(holders);
+}
 
 // Steps shown in the Access Manager's status field.
 namespace step {

@@ -77,6 +77,7 @@ void AutoDownload::report(int port, const DownloadResult& r) {
     if (r.counts.added > 0) Q_EMIT logAdded();
     switch (r.end) {
         case DownloadEnd::Done:
+        case DownloadEnd::NotCleared:  // it never clears
             Q_EMIT statusLine(port, reader + summaryText(r.counts));
             break;
         case DownloadEnd::Unreliable:

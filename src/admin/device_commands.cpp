@@ -139,6 +139,39 @@ QByteArray readLogBlock(int block) {
 }
 }  // namespace device
 
+readers::ReplyForm replyFormOf(const QByteArray& body) {
+    using Kind = readers::ReplyForm::Kind;
+    // Reply bodies: Get Clock 00 01 + 7 bytes; Get Capacity 00 03 00 + mark and count;
+    // 00 07 xx + 16 characters, the options byte or 8 timetable entries.
+    const auto shortReply = [&](int head, int size) {
+        return readers::ReplyForm{Kind::Short, size, body.left(head)};
+    };
+    if (body.size() < 2 || body[0] != 0) return {};
+    switch (quint8(body[1])) {
+        case 0x01:
+            return shortReply(2, 9);
+        case 0x03:
+            return shortReply(2, 7);
+        case 0x07:
+            if (body.size() < 3) return {};
+            switch (quint8(body[2])) {
+                case 0x00:
+                case 0x01:
+                    return shortReply(3, 3 + kLcdWidth);
+                case 0x04:
+                    return shortReply(3, 4);
+                case 0x06:
+                    return shortReply(3, 3 + 3 * kTimetableRows);
+                default:
+                    return {};  // Get Mode: awaited, not read
+            }
+        case 0x0A:
+            return {Kind::Long, readers::kLongReplyBody, body.left(5)};
+        default:
+            return {};
+    }
+}
+
 Capacity capacityReply(const TReader& r) {
     return {r.FrameWord(kBody + 3), r.FrameWord(kBody + 5)};
 }

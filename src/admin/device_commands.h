@@ -1,5 +1,7 @@
 #pragma once
 
+#include "readers/protocol.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
@@ -85,6 +87,12 @@ QByteArray putControlPin(int pin);                  // 00 08 0A pl ph
 QByteArray uploadPrefix(int block);                 // 00 09 01 bl bh, then 264 bytes
 QByteArray readLogBlock(int block);                 // 00 0A 00 bl bh
 }  // namespace device
+
+// The reply that answers a command whose fields are read: Get Clock, Get Capacity, the display
+// lines, the options, the timetable (a reply that begins with the command's head and holds the
+// fields read), and a log block (a long reply that begins with the command, block number
+// included). Any well-formed reply answers the others, whose replies are only awaited.
+readers::ReplyForm replyFormOf(const QByteArray& body);
 
 // What a reply in the reader client's frame buffer says.
 struct Capacity {

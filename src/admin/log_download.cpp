@@ -48,16 +48,27 @@ struct CapacityRead {
     Capacity capacity;    // the second
 };
 
-// Two reads that differ mean the count cannot be trusted; nothing is read then.
-Task<CapacityRead> readCapacity(ReaderExchange& ex) {
+Task<std::optional<Capacity>> capacityNow(ReaderExchange& ex) {
     ex.showStep(admin_text::step::GetCapacity);
     if (const bool ok = co_await ex.ExchangeCommand(device::getCapacity()); !ok)
-        co_return CapacityRead{};
-    const Capacity first = capacityReply(ex.reader());
-    if (const bool ok = co_await ex.ExchangeCommand(device::getCapacity()); !ok)
-        co_return CapacityRead{};
-    const Capacity second = capacityReply(ex.reader());
-    co_return CapacityRead{true, first == second, second};
+        co_return std::nullopt;
+    co_return capacityReply(ex.reader());
+}
+
+// Two reads that differ mean the count cannot be trusted; nothing is read then.
+Task<CapacityRead> readCapacity(ReaderExchange& ex) {
+    const std::optional<Capacity> first = co_await capacityNow(ex);
+    if (!first) co_return CapacityRead{};
+    const std::optional<Capacity> second = co_await capacityNow(ex);
+    if (!second) co_return CapacityRead{};
+    co_return CapacityRead{true, *first == *second, *second};
+}
+
+// The count travels in 16 bits, and a reader keeps up to 67,584 records: beyond 65,535 it
+// announces the field's top value or the count modulo 65,536.
+bool allAnnouncedRead(int announced, int taken) {
+    if (taken == announced) return true;
+    return taken > 0xFFFF && (announced == 0xFFFF || announced == (taken & 0xFFFF));
 }
 
 // Takes the records of the block in the frame buffer; false once the stored data has ended.
@@ -137,13 +148,26 @@ Task<DownloadResult> downloadLogs(ReaderExchange& ex, DownloadRequest request) {
         co_return *stopped;
     }
     d.progress.reset();
+    // Records that were not read, or that came after the count was taken, would be destroyed
+    // by a clear: the reader keeps them all then.
+    bool keep = false;
     if (request.clearAfter) {
-        if (const bool ok = co_await ex.ClearReaderLogs(d.capacity.mark); !ok)
-            co_return d.end(DownloadEnd::Failed);
+        const std::optional<Capacity> now = co_await capacityNow(ex);
+        if (!now) co_return d.end(DownloadEnd::Failed);
+        keep = !(*now == d.capacity && allAnnouncedRead(d.capacity.count, d.taken));
+        if (!keep) {
+            if (const bool ok = co_await ex.ClearReaderLogs(d.capacity.mark); !ok)
+                co_return d.end(DownloadEnd::Failed);
+        }
     }
     if (const bool ok = co_await ex.UnlockReader(); !ok) co_return d.end(DownloadEnd::Failed);
-    if (ex.op()) ex.op()->information(summaryText(d.end(DownloadEnd::Done).counts));
-    co_return d.end(DownloadEnd::Done);
+    const DownloadResult r = d.end(keep ? DownloadEnd::NotCleared : DownloadEnd::Done);
+    if (ex.op() && keep)
+        ex.op()->warning(summaryText(r.counts) + QLatin1Char('\n') +
+                         admin_text::NotClearedText(d.taken, d.capacity.count));
+    else if (ex.op())
+        ex.op()->information(summaryText(r.counts));
+    co_return r;
 }
 
 }  // namespace tallyport

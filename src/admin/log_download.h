@@ -25,6 +25,7 @@ enum class DownloadEnd {
     Failed,         // an exchange failed and said so
     StoreFailed,    // a batch could not be written: "Database Error."
     Cancelled,      // Cancel in the progress window
+    NotCleared,     // clearing was asked, but not all the reader announced was read: kept
 };
 
 struct DownloadResult {
@@ -44,8 +45,10 @@ struct DownloadRequest {
 // The download shared by the Access Manager, the command line and the automatic download:
 // lock, two capacity reads that must agree, blocks until the sequence bits break (2048 at
 // most), the rows merged by a LogWriter while the next blocks are read, the records cleared
-// when asked (only once every row is in), unlock. Messages go to the exchange's operator (none
-// for the automatic download).
+// when asked, unlock. The reader is cleared only once every row is in, the records taken are
+// as many as it announced, and a third capacity read finds mark and count unchanged;
+// otherwise it keeps its records and the summary comes with "N of M records read; the reader
+// was not cleared." Messages go to the exchange's operator (none for the automatic download).
 Task<DownloadResult> downloadLogs(ReaderExchange& ex, DownloadRequest request);
 
 }  // namespace tallyport

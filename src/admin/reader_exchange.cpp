@@ -32,14 +32,18 @@ Task<bool> ReaderExchange::WaitForReply() {
     co_return m_reader.PktGood();
 }
 
+// Only a reply that fits the command ends its wait (replyFormOf).
 void ReaderExchange::send(const Sending& s) {
     switch (s.kind) {
         case Kind::Command:
-            return m_reader.SendCommand(s.body);
+            m_reader.SendCommand(s.body, replyFormOf(s.body));
+            return;
         case Kind::Timed:
-            return m_reader.SendCommandTimed(s.body, s.ms);
+            m_reader.SendCommandTimed(s.body, s.ms, replyFormOf(s.body));
+            return;
         case Kind::Block:
-            return m_reader.SendBlock(s.body);
+            m_reader.SendBlock(s.body, replyFormOf(s.body));
+            return;
         case Kind::Control:
             return m_reader.SetControl(s.ms != 0);
         case Kind::ControlPin:

@@ -81,44 +81,56 @@ QString CardEvents::readerDesc(int port) {
     return ReaderBank::validPort(port) ? m_console.readers().reader(port).Desc() : QString();
 }
 
-CardEvents::Decision CardEvents::decideMode(int port, qint8 cmode) const {
+EventMode decideEventMode(int readerMode, qint8 cmode, const AutoInOut& autoInOut) {
     if (cmode >= 0) return {cmode, false};
-    Decision d{m_console.readers().reader(port).Mode(), false};
-    d.clockOnly = d.mode == ModeClock;
+    EventMode d{readerMode, readerMode == ModeClock};
     if (d.clockOnly && ReadSettingBool(setting::AutoInOut, false))
-        d.mode = m_auto.isIn() ? ModeIn : ModeOut;
+        d.mode = autoInOut.isIn() ? ModeIn : ModeOut;
     return d;
 }
 
+namespace {
+
 // A row that cannot be stored is said, and the event goes on without it.
-std::optional<LogRecord> CardEvents::storeRow(const QDateTime& t, int card, int mode, int port) {
-    Database& att = m_console.data().att();
+std::optional<LogRecord> storeRow(Tdsrc& data, const QDateTime& t, int card, int mode, int port) {
+    Database& att = data.att();
     const auto r =
         att.run(QStringLiteral("INSERT INTO recorder(SYSTIME, CARDNO, MODE, READER, LOCK) "
                                "VALUES (?, ?, ?, ?, 0)"),
                 dateTimeText(t), card, mode, port);
     if (!r) {
-        m_console.data().reportFailure(r.error());
+        data.reportFailure(r.error());
         return std::nullopt;
     }
     return LogRecord{att.lastInsertRowId(), t, card, mode, port, 0};
 }
 
+}  // namespace
+
+StoredEvent storeCardEvent(Tdsrc& data, const AutoInOut& autoInOut, int readerMode, int port,
+                           int code, const QDateTime& stamp, qint8 cmode) {
+    StoredEvent e;
+    // A stamp that does not decode would leave the row without a time: the console's clock.
+    e.time = stamp.isValid() ? stamp : WholeSeconds(appClock().now());
+    e.mode = decideEventMode(readerMode, cmode, autoInOut);
+    e.row = storeRow(data, e.time, code, e.mode.mode, port);
+    return e;
+}
+
 void CardEvents::OnCardCode(bool offline, int port, int code, const QDateTime& stamp, qint8 cmode) {
     if (!ReaderBank::validPort(port) || !m_console.data().isOpen()) return;
-    // A stamp that does not decode would leave the row without a time: the console's clock.
-    const QDateTime t = stamp.isValid() ? stamp : WholeSeconds(appClock().now());
-    const Decision d = decideMode(port, cmode);
-    auto row = storeRow(t, code, d.mode, port);
+    const StoredEvent e =
+        storeCardEvent(m_console.data(), m_auto, m_console.readers().reader(port).Mode(), port,
+                       code, stamp, cmode);
     if (offline) {
-        if (row) Q_EMIT m_console.eventStored(*row);
+        if (e.row) Q_EMIT m_console.eventStored(*e.row);
         return;
     }
-    liveSteps(row.value_or(LogRecord{0, t, code, d.mode, port, 0}), d);
+    liveSteps(e.row.value_or(LogRecord{0, e.time, code, e.mode.mode, port, 0}), e.mode);
 }
 
 // Steps of a live read after the row: a row id of 0 means the row could not be stored.
-void CardEvents::liveSteps(LogRecord row, const Decision& d) {
+void CardEvents::liveSteps(LogRecord row, const EventMode& d) {
     TReader& reader = m_console.readers().reader(row.reader);
     const QString snapshot =
         snapshotFileName(m_console.data().photoFolder(), row.cardNo, row.sysTime);
@@ -159,7 +171,7 @@ CardEvents::Holder CardEvents::lookupHolder(int card) {
 
 // The port whose lock opens for this holder, 0 when none. A lock port outside 1..8 names no
 // reader and opens nothing.
-int CardEvents::applyAccess(const Holder& h, int card, int port, const Decision& d) {
+int CardEvents::applyAccess(const Holder& h, int card, int port, const EventMode& d) {
     const int lockPort = m_console.readers().reader(port).Lock();
     bool allowed = h.com[size_t(port)];
     if (allowed) allowed = ReaderBank::validPort(lockPort);
@@ -233,7 +245,7 @@ void CardEvents::motionStep(int port) {
         const QDateTime now = WholeSeconds(appClock().now());
         m_console.camera().GrabJpeg(
             snapshotFileName(m_console.data().photoFolder(), kMotionCard, now));
-        if (auto row = storeRow(now, kMotionCard, reader.Mode(), port)) {
+        if (auto row = storeRow(m_console.data(), now, kMotionCard, reader.Mode(), port)) {
             Q_EMIT m_console.eventStored(*row);
             Q_EMIT m_console.logChanged();
             Q_EMIT m_console.eventShown(kMotionCard, now);

@@ -13,6 +13,27 @@ namespace tallyport {
 
 class Console;
 class AutoInOut;
+class Tdsrc;
+
+// The mode of a card event's row: the frame's mode byte when it carries one; else the reader's
+// mode, and a clock-only reader's live reads take IN or OUT from the automatic IN/OUT state when
+// "AutoInOut" is on (they still count as clock-only: no door opens).
+struct EventMode {
+    int mode = 0;
+    bool clockOnly = false;
+};
+EventMode decideEventMode(int readerMode, qint8 cmode, const AutoInOut& autoInOut);
+
+// The row every card event leaves in the log, whoever holds the reader's link: the reader's
+// stamp (the console's clock when it does not decode), the mode above, READER the port,
+// LOCK 0. A row that cannot be stored is said through the data module; `row` is then empty.
+struct StoredEvent {
+    std::optional<LogRecord> row;
+    EventMode mode;
+    QDateTime time;
+};
+StoredEvent storeCardEvent(Tdsrc& data, const AutoInOut& autoInOut, int readerMode, int port,
+                           int code, const QDateTime& stamp, qint8 cmode);
 
 // The greeting of a registered holder by the hour of the event, then the name;
 // "no registration" for an unknown card.
@@ -59,19 +80,13 @@ public:
 
 private:
     struct Holder;
-    struct Decision {
-        int mode = 0;
-        bool clockOnly = false;
-    };
 
-    Decision decideMode(int port, qint8 cmode) const;
-    std::optional<LogRecord> storeRow(const QDateTime& t, int card, int mode, int port);
     Holder lookupHolder(int card);
-    int applyAccess(const Holder& h, int card, int port, const Decision& d);
+    int applyAccess(const Holder& h, int card, int port, const EventMode& d);
     bool passback(int card, int mode);
     bool setLock(qint64 rowId, int lock);
     void queueMail(const LogRecord& row, const Holder& h, const QString& snapshot);
-    void liveSteps(LogRecord row, const Decision& d);
+    void liveSteps(LogRecord row, const EventMode& d);
     QString readerDesc(int port);
 
     Console& m_console;

@@ -2,9 +2,12 @@
 
 #include "admin/access_manager.h"
 #include "admin/reader_setup.h"
+#include "app/auto_inout.h"
+#include "app/card_events.h"
 #include "app/command_line.h"
 #include "app/subcommands.h"
 #include "app/terminal_operator.h"
+#include "base/clock.h"
 #include "readers/reader.h"
 #include "store/datasrc.h"
 #include "store/log_texts.h"
@@ -17,6 +20,8 @@
 
 namespace tallyport {
 namespace {
+
+const QString kCardReadsStoredText = QStringLiteral("Card reads stored meanwhile: %1");
 
 const std::map<QString, ReaderAction> kActions{
     {QStringLiteral("show"), ReaderAction::Show},
@@ -41,6 +46,8 @@ ReaderRequest parseReaderArguments(const QStringList& args) {
             r.help = true;
         } else if (a == u"--clear") {
             r.clearAfter = true;
+        } else if (a == u"--yes") {
+            r.yes = true;
         } else if (a == u"--data-dir" && needsValue(args, i)) {
             r.dataDir = args[++i];
         } else if (a == u"--reply-wait" && needsValue(args, i)) {
@@ -65,6 +72,9 @@ ReaderRequest parseReaderArguments(const QStringList& args) {
         r.action = kActions.at(words[1]);
     if (r.clearAfter && r.action != ReaderAction::Download && r.error.isEmpty())
         r.error = QStringLiteral("--clear goes with download");
+    if (r.error.isEmpty() && r.yes != (r.action == ReaderAction::Clear))
+        r.error = r.yes ? QStringLiteral("--yes goes with clear")
+                        : QStringLiteral("Nothing is asked here: add --yes to clear.");
     if (r.dataDir.isEmpty()) r.dataDir = defaultDataFolder();
     return r;
 }
@@ -81,8 +91,12 @@ QString readerUsageText() {
         "  sync-clock          set the reader's clock from this computer's\n"
         "  download [--clear]  merge the records the reader stored into the log and print\n"
         "                      \"Added = a, Duplicated = d, Invalid = i\"; with --clear the\n"
-        "                      reader's records are cleared afterwards\n"
-        "  clear               clear the records the reader stored\n"
+        "                      reader's records are cleared afterwards, but only when every\n"
+        "                      record it announced was read and it stored none meanwhile;\n"
+        "                      otherwise it keeps them all (\"N of M records read; the\n"
+        "                      reader was not cleared.\", exit code 1)\n"
+        "  clear --yes         clear the records the reader stored; asks nothing, so --yes\n"
+        "                      is required\n"
         "  upload              send the access table: every card holder and whether the\n"
         "                      card may pass reader N\n"
         "  --data-dir DIR      folder of the databases (default ~/.local/share/Tallyport)\n"
@@ -90,9 +104,12 @@ QString readerUsageText() {
         "                      access table, 8 s for clearing)\n"
         "  --help              show this text\n"
         "\n"
-        "Exit codes: 0 done, 1 failed (the reader is absent or does not answer, or the data\n"
-        "cannot be read), 2 bad usage, 3 another process holds the data folder (nothing was\n"
-        "touched).\n");
+        "Card reads that the reader sends meanwhile are stored in the log as a console\n"
+        "stores them (the row with its mode), and counted: \"Card reads stored meanwhile: N\".\n"
+        "\n"
+        "Exit codes: 0 done, 1 failed (the reader is absent or does not answer, a download\n"
+        "with --clear left the reader uncleared, or the data cannot be read), 2 bad usage,\n"
+        "3 another process holds the data folder (nothing was touched).\n");
 }
 
 namespace {
@@ -131,7 +148,7 @@ void printReader(const TReader& r, const ManagerForm& f, int stored) {
                              .arg(r.Desc(), r.remoteHost(), r.remotePort());
     printLine(stdout, head);
     printLine(stdout,
-        QStringLiteral("Clock: ") + f.clock.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+              QStringLiteral("Clock: ") + f.clock.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
     printLine(stdout, QStringLiteral("Line 1: \"%1\"").arg(f.line1));
     printLine(stdout, QStringLiteral("Line 2: \"%1\"").arg(f.line2));
     printLine(stdout, QStringLiteral("Options: ") + optionNames(f.options, r.Mode()));
@@ -139,6 +156,25 @@ void printReader(const TReader& r, const ManagerForm& f, int stored) {
     printLine(stdout, QStringLiteral("Timetable: ") + timetableText(f.timetable, r.Mode()));
     printLine(stdout, QStringLiteral("Stored records: %1").arg(stored));
 }
+
+// The command holds the reader's link: nobody else hears the cards read at it meanwhile.
+class CardReads {
+public:
+    CardReads(TReader& r, Tdsrc& data) : m_data(data), m_auto(data) {
+        QObject::connect(&r, &TReader::OnCardCode, &r,
+                         [this, &r](bool, int port, int code, const QDateTime& t, qint8 cmode) {
+                             m_auto.Evaluate(appClock().now().time());
+                             if (storeCardEvent(m_data, m_auto, r.Mode(), port, code, t, cmode).row)
+                                 ++m_stored;
+                         });
+    }
+    int stored() const { return m_stored; }
+
+private:
+    Tdsrc& m_data;
+    AutoInOut m_auto;
+    int m_stored = 0;
+};
 
 bool configure(TReader& r, Tdsrc& data, TerminalOperator& op, int port) {
     const auto rows = readReaderRows(data.src());
@@ -171,6 +207,7 @@ bool runAction(const ReaderRequest& q, AccessManager& m, TerminalOperator& op) {
         case ReaderAction::SyncClock:
             return runToEnd(m.SyncClock()).value_or(false);
         case ReaderAction::Download: {
+            // NotCleared: the rows are in, but the reader was not cleared as asked.
             const auto r = runToEnd(m.Download(q.clearAfter));
             return r && (r->end == DownloadEnd::Done || r->end == DownloadEnd::NothingStored);
         }
@@ -204,11 +241,14 @@ int runReaderCommand(int argc, char** argv) {
     TReader reader;
     if (!configure(reader, data, op, q.port)) return kExitFailed;
     reader.setReplyWait(q.replyWaitMs);
+    CardReads cards(reader, data);
     if (!reader.Reconnect(op)) return kExitFailed;
     NoStepView view;
     AccessManager manager(reader, data, op, view);
     const bool done = runAction(q, manager, op);
+    reader.Poll();  // a card read that came with the last reply
     reader.disconnectReader();
+    if (cards.stored() > 0) printLine(stdout, kCardReadsStoredText.arg(cards.stored()));
     return done ? kExitDone : kExitFailed;
 }
 

@@ -14,6 +14,7 @@ struct ReaderRequest {
     int port = 0;
     ReaderAction action = ReaderAction::Show;
     bool clearAfter = false;  // download --clear
+    bool yes = false;         // clear --yes: it asks nothing
     QString dataDir;
     int replyWaitMs = 0;  // 0: the usual reply times
     bool help = false;

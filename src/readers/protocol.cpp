@@ -27,6 +27,12 @@ std::optional<QByteArray> frameLongCommand(QByteArrayView body) {
     return frame;
 }
 
+bool replyFits(const ReplyForm& form, bool longReply, QByteArrayView body) {
+    if (form.kind == ReplyForm::Kind::Long && !longReply) return false;
+    if (form.kind == ReplyForm::Kind::Short && longReply) return false;
+    return body.size() >= form.minBody && body.startsWith(form.head);
+}
+
 quint8 encodeBcd(int value) {
     return quint8(((value / 10) % 10) << 4 | (value % 10));
 }

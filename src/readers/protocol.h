@@ -54,6 +54,22 @@ struct AccessEntry {
 };
 AccessEntry DecodeAccessEntry(std::span<const quint8, 22> e);
 
+// What a reply must be to answer a command whose fields are read. A reader answers such a
+// command with a reply that begins with the command's own head (00, the code, and for some
+// commands the sub-code or the block number); a frame of the other kind, shorter than the
+// fields read, or with another head answers some other command (a late reply, a stray
+// acknowledgement) and is not this command's reply. The default form takes any well-formed
+// reply, as for commands whose reply is only awaited.
+struct ReplyForm {
+    enum class Kind : quint8 { Any, Short, Long };  // Short: a reply with a length byte
+    Kind kind = Kind::Any;
+    int minBody = 0;  // body bytes the caller reads
+    QByteArray head;  // the reply body begins with these bytes
+    bool operator==(const ReplyForm&) const = default;
+};
+// True when a reply of this kind and body answers the command the form was made for.
+bool replyFits(const ReplyForm& form, bool longReply, QByteArrayView body);
+
 // Command bodies the client sends by itself.
 QByteArray heartbeatBody();                     // 00 0C
 QByteArray lockBody(bool locked, int pin);      // 00 00 01|00 [pin lo, pin hi when pin != 0]

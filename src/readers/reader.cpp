@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QTcpSocket>
+#include <algorithm>
 
 namespace tallyport {
 
@@ -112,7 +113,11 @@ void TReader::consumeInput() {
 
 void TReader::dispatchFrame() {
     if (m_rx.frameIsReply()) {
-        if (m_pktMode) endReplyWait(true);  // else its time ran out meanwhile
+        // Not awaited any more (its time ran out meanwhile), or the reply of some other command
+        // (a late one, a stray acknowledgement): the wait goes on for this command's own.
+        if (!m_pktMode || !replyFits(m_expected, m_rx.frameIsLong(), m_rx.replyBody())) return;
+        takeReply();
+        endReplyWait(true);
         return;
     }
     const EventFrame ev = decodeEventFrame(m_rx);
@@ -190,21 +195,37 @@ void TReader::transmit(const QByteArray& frame) {
     m_socket->flush();
 }
 
-void TReader::exchange(const QByteArray& frame, const QByteArray& remembered, int code, int ms) {
+// A copy, so that the frames read after the reply (in the same read, or before its caller
+// runs) cannot overwrite the bytes the caller is about to read.
+void TReader::takeReply() {
+    const int length = m_rx.frameIsLong() ? kLongReplyBody + 1 : m_rx.frameLength();
+    m_replyLength = std::clamp(length, 0, int(m_reply.size()));
+    std::copy_n(m_rx.buffer().begin(), m_replyLength, m_reply.begin());
+}
+
+bool TReader::exchange(const QByteArray& frame, const QByteArray& remembered, int code, int ms,
+                       const ReplyForm& reply) {
     Busy busy(*this);
     m_responsed = false;
-    if (!isConnected()) return;
+    if (!isConnected()) return false;
     Drain();
-    if (!isConnected()) return;
+    if (!isConnected()) {
+        // The line dropped while the previous reply was drained: nothing went out, and no
+        // earlier reply may pass for this command's.
+        m_pktGood = false;
+        return false;
+    }
     m_replyTimer.stop();
     m_lastCommand = remembered;
     m_lastCode = code;
+    m_expected = reply;
     m_pktMode = true;
     m_pktTimeout = false;
     m_pktGood = false;
     ResetParser();
     m_replyTimer.start(m_replyWaitMs > 0 ? m_replyWaitMs : ms);
     SendFrame(frame);
+    return true;
 }
 
 namespace {
@@ -213,31 +234,31 @@ int commandCode(const QByteArray& body) {
 }
 }  // namespace
 
-void TReader::SendCommand(const QByteArray& body) {
+bool TReader::SendCommand(const QByteArray& body, const ReplyForm& reply) {
     const auto frame = frameCommand(body);
     if (!frame) {
         m_responsed = false;  // too long to frame: nothing is sent
-        return;
+        return false;
     }
-    exchange(*frame, body, commandCode(body), kReplyTimeMs);
+    return exchange(*frame, body, commandCode(body), kReplyTimeMs, reply);
 }
 
-void TReader::SendCommandTimed(const QByteArray& body, int ms) {
+bool TReader::SendCommandTimed(const QByteArray& body, int ms, const ReplyForm& reply) {
     const auto frame = frameCommand(body);
     if (!frame) {
         m_responsed = false;
-        return;
+        return false;
     }
-    exchange(*frame, *frame, commandCode(body), ms < 1 ? kReplyTimeMs : ms);
+    return exchange(*frame, *frame, commandCode(body), ms < 1 ? kReplyTimeMs : ms, reply);
 }
 
-void TReader::SendBlock(const QByteArray& body) {
+bool TReader::SendBlock(const QByteArray& body, const ReplyForm& reply) {
     const auto frame = frameLongCommand(body);
     if (!frame) {
         m_responsed = false;
-        return;
+        return false;
     }
-    exchange(*frame, body, commandCode(body), kBlockReplyTimeMs);
+    return exchange(*frame, body, commandCode(body), kBlockReplyTimeMs, reply);
 }
 
 void TReader::SetControl(bool locked) {
@@ -301,34 +322,37 @@ void TReader::release() {
 }
 
 quint16 TReader::FrameWord(int position) const {
-    return quint16(m_rx.at(position) + 256 * m_rx.at(position + 1));
+    return quint16(FrameByte(position) + 256 * FrameByte(position + 1));
 }
 
 QString TReader::FrameText(int position) const {
     QString text;
-    for (int i = 0; i < 16; ++i) text.append(QChar(m_rx.at(position + i)));
+    for (int i = 0; i < 16; ++i) text.append(QChar(FrameByte(position + i)));
     return text;
 }
 
 QTime TReader::FrameTimeOfDay(int position) const {
-    int hours = decodeBcd(m_rx.at(position));
-    int minutes = decodeBcd(m_rx.at(position + 1));
+    int hours = decodeBcd(FrameByte(position));
+    int minutes = decodeBcd(FrameByte(position + 1));
     if (hours >= 24) hours = 0;
     if (minutes >= 60) minutes = 0;
     return QTime(hours, minutes, 0);
 }
 
 LogRecord TReader::logRecordAt(int position) const {
-    if (position < 0 || position + 8 > FrameReceiver::kBufferSize) return {};
-    return readers::DecodeLogRecord(std::span<const quint8, 8>(m_rx.buffer().data() + position, 8));
+    std::array<quint8, 8> r{};
+    for (int i = 0; i < 8; ++i) r[size_t(i)] = FrameByte(position + i);
+    return readers::DecodeLogRecord(r);
 }
 
 bool TReader::CheckLogIndex(int index) const {
-    return index % 32 == (m_rx.at(5 + 8 * index) & 0x1F);
+    return index % 32 == (FrameByte(5 + 8 * index) & 0x1F);
 }
 
 AccessEntry TReader::DecodeAccessEntry() const {
-    return readers::DecodeAccessEntry(std::span<const quint8, 22>(m_rx.buffer().data() + 6, 22));
+    std::array<quint8, 22> e{};
+    for (int i = 0; i < 22; ++i) e[size_t(i)] = FrameByte(6 + i);
+    return readers::DecodeAccessEntry(e);
 }
 
 }  // namespace tallyport

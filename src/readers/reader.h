@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <array>
 #include <deque>
 #include <functional>
 
@@ -145,9 +146,12 @@ public:
     void disconnectReader();
 
     void SendFrame(const QByteArray& frame);
-    void SendCommand(const QByteArray& body);
-    void SendCommandTimed(const QByteArray& body, int ms);
-    void SendBlock(const QByteArray& body);
+    // The command sends: false when nothing went out (not connected, too long, or the line
+    // dropped while the previous reply was drained). Only a complete frame that fits `reply`
+    // ends the wait as the reply; any other is passed over and the wait goes on.
+    bool SendCommand(const QByteArray& body, const readers::ReplyForm& reply = {});
+    bool SendCommandTimed(const QByteArray& body, int ms, const readers::ReplyForm& reply = {});
+    bool SendBlock(const QByteArray& body, const readers::ReplyForm& reply = {});
     void SetControl(bool locked);
     void SetControlPin(int pin);
     void SyncClock();
@@ -156,10 +160,15 @@ public:
     void ResetParser() { m_rx.reset(); }
     void ReleaseLock() {}  // the readers have no door command
     // Lets the event loop run until the reply of the last command arrives or its time runs
-    // out; true when it arrived. The reply stays in the frame buffer.
+    // out; true when it arrived.
     bool awaitReply();
 
-    quint8 FrameByte(int position) const { return m_rx.at(position); }
+    // The accessors read the last reply taken, kept as it arrived: frames that come after it
+    // (a card read right behind a block) never change it. Positions are those of the frame
+    // buffer; outside the reply they read 0.
+    quint8 FrameByte(int position) const {
+        return position >= 0 && position < m_replyLength ? m_reply[size_t(position)] : 0;
+    }
     quint16 FrameWord(int position) const;
     QString FrameText(int position) const;
     QTime FrameTimeOfDay(int position) const;
@@ -186,7 +195,9 @@ Q_SIGNALS:
 private:
     class Busy;
 
-    void exchange(const QByteArray& frame, const QByteArray& remembered, int code, int ms);
+    bool exchange(const QByteArray& frame, const QByteArray& remembered, int code, int ms,
+                  const readers::ReplyForm& reply);
+    void takeReply();
     void transmit(const QByteArray& frame);
     bool takeWaiting(qint64 limit);
     bool readWaiting(qint64 limit);
@@ -216,6 +227,10 @@ private:
     QTimer m_retryTimer;
     QTimer m_connectTimer;
     readers::FrameReceiver m_rx;
+    readers::ReplyForm m_expected;  // of the reply awaited
+    // The last reply taken: the frame buffer's bytes of that frame (a long reply's 270).
+    std::array<quint8, readers::kLongReplyBody + 1> m_reply{};
+    int m_replyLength = 0;
     QByteArray m_input;  // bytes read but not yet fed to the receiver
     qsizetype m_inputPos = 0;
     QDateTime m_lastActivity;

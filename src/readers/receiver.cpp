@@ -2,6 +2,8 @@
 
 #include "readers/protocol.h"
 
+#include <algorithm>
+
 namespace tallyport::readers {
 
 bool FrameReceiver::push(quint8 byte, bool replyMode) {
@@ -43,8 +45,15 @@ void FrameReceiver::failed() {
     for (int i = 1; i < count && m_state == State::Body; ++i) storeBody(m_kept[size_t(i)]);
 }
 
+QByteArrayView FrameReceiver::replyBody() const {
+    const auto* fb = reinterpret_cast<const char*>(m_fb.data());
+    if (m_long) return {fb, kLongReplyBody};
+    return {fb + 1, std::max(0, m_pos - 2)};
+}
+
 void FrameReceiver::startLength(quint8 length, bool replyMode) {
     m_reply = replyMode;
+    m_long = replyMode && length == 0;
     m_keptCount = 0;
     if (replyMode) {
         // The heartbeat echo (4) reads the same by both rules; the others differ.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QDateTime>
 #include <array>
 #include <cstdint>
@@ -22,8 +23,13 @@ public:
     State state() const { return m_state; }
     // The last completed frame was framed by the reply rules (a reply was awaited at its length).
     bool frameIsReply() const { return m_reply; }
+    // The last frame was a long reply (length byte 0).
+    bool frameIsLong() const { return m_reply && m_long; }
     // The number of bytes stored for the last frame: 2, 4, 6, 11 or 13 name an event frame.
     int frameLength() const { return m_pos; }
+    // The body of the last frame read by the reply rules: a long reply's 269 bytes, else the
+    // bytes between the length byte and the checksum.
+    QByteArrayView replyBody() const;
     const std::array<quint8, kBufferSize>& buffer() const { return m_fb; }
     // fb[position], 0 outside the buffer.
     quint8 at(int position) const {
@@ -50,6 +56,7 @@ private:
     int m_pos = 0;
     quint8 m_sum = 0;
     bool m_reply = false;
+    bool m_long = false;
 };
 
 // What an event frame (one that arrived while no reply was awaited) says.

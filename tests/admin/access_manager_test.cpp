@@ -4,6 +4,8 @@
 #include "base/clock.h"
 #include "store/messages.h"
 
+#include <QRegularExpression>
+
 using namespace tallyport;
 using namespace tallyport::test;
 namespace text = tallyport::admin_text;
@@ -137,6 +139,48 @@ TEST_F(AccessManagerTest, DownloadEndsWhereTheSequenceBitsBreak) {
     }
 }
 
+// A block answered by its two-byte acknowledgement, or by another block (a late reply), is
+// asked for again: every record is read once before the reader is cleared.
+TEST_F(AccessManagerTest, ABlockAnsweredAmissIsAskedForAgainBeforeTheReaderIsCleared) {
+    reader.setReplyWait(300);
+    for (const char* fault : {"short 0A 1", "wrong 0A 1", "wrong 0A 0"}) {
+        SCOPED_TRACE(fault);
+        simSays("log fill 100 from=2024-01-01T08:00:00");
+        simSays(QStringLiteral("fault ") + fault);
+        op.clear();
+        const DownloadResult r = run(manager.Download(true));
+        EXPECT_EQ(r.end, DownloadEnd::Done);
+        EXPECT_EQ(op.shown().value(1), "information: Added = 100, Duplicated = 0, Invalid = 0");
+        EXPECT_EQ(simState("records"), "0");
+        EXPECT_EQ(logRows(), 100);
+        ASSERT_TRUE(data.att().exec("DELETE FROM recorder"));
+    }
+}
+
+// A record the reader stores while it is downloaded was not counted, and may not have been
+// read: the reader keeps them all, and what was read is in the log.
+TEST_F(AccessManagerTest, ARecordStoredDuringTheDownloadKeepsTheReaderUncleared) {
+    simSays("log fill 300");
+    simSays("delay 10");
+    simSays("clear");
+    Task<DownloadResult> download = manager.Download(true);
+    bool finished = false;
+    download.start([&] { finished = true; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return simFrames().filter(" 0A 00 ").size() >= 2; }, 5000));
+    simSays("log add 5555 time=2024-03-05T13:00:00");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished; }, 10000));
+    const DownloadResult r = download.result();
+    EXPECT_EQ(r.end, DownloadEnd::NotCleared);
+    ASSERT_EQ(op.shown("warning").size(), 1);
+    EXPECT_TRUE(
+        op.shown("warning")[0].endsWith(" of 300 records read; the reader was not cleared."));
+    EXPECT_TRUE(op.shown("information").isEmpty());
+    EXPECT_EQ(simState("records"), "301");
+    EXPECT_EQ(logRows(), r.counts.added);
+    EXPECT_GE(r.counts.added, 300);
+    EXPECT_TRUE(simFrames().filter(QRegularExpression("^F5 07 00 05 ")).isEmpty());  // no clear
+}
+
 TEST_F(AccessManagerTest, DownloadRefusesAnUnreliableLinkAndAnEmptyReader) {
     EXPECT_EQ(run(manager.Download(true)).end, DownloadEnd::NothingStored);
     EXPECT_EQ(op.shown(), QStringList{"information: " + text::NoRecordToDownload});
@@ -222,6 +266,82 @@ TEST_F(AccessManagerTest, UploadSendsEveryHolderWithTheRightToThisReader) {
             EXPECT_EQ(table.value(1), "entry 0 allowed=1 card=501 name=\"Holder 01       \"");
             EXPECT_EQ(table.value(2), "entry 1 allowed=0 card=502 name=\"Holder 02       \"");
         }
+    }
+}
+
+// Cancel after the first block ends the reader's table there at once; a block the reader
+// does not answer leaves a table without its end. Either way the operator hears that the
+// reader holds part of the table.
+TEST_F(AccessManagerTest, AnUploadStoppedPartWaySaysTheReaderHoldsAPartialTable) {
+    for (int i = 1; i <= 30; ++i)
+        ASSERT_TRUE(data.src().run("INSERT INTO staffs(CARDNO, NAME, COM1) VALUES (?, ?, 1)",
+                                   600 + i, QStringLiteral("Holder %1").arg(i)));
+    op.cancelNextWork();
+    EXPECT_FALSE(run(manager.Upload()));
+    EXPECT_EQ(op.shown(), (QStringList{"work: " + text::UploadingCaption,
+                                       "warning: " + text::PartialTableText(12, 30)}));
+    const QStringList table = simSays("access");
+    EXPECT_EQ(table.value(0), "access blocks=2 entries=12");  // block 1 all FF: the end
+    EXPECT_EQ(simState("locked"), "no");
+
+    reader.setReplyWait(150);
+    simSays("fault silent 09 2 times=3");
+    op.clear();
+    EXPECT_FALSE(run(manager.Upload()));
+    EXPECT_EQ(op.shown(),
+              (QStringList{"work: " + text::UploadingCaption, "error: " + text::NoResponse,
+                           "warning: " + text::PartialTableText(24, 30)}));
+}
+
+// While an automatic download holds the reader, a workflow waits and says so.
+TEST_F(AccessManagerTest, AWorkflowBehindAnotherSequenceSaysItWaitsForTheReader) {
+    simSays("clear");
+    auto other = std::make_unique<ReaderHold>(reader);
+    Task<bool> sync = manager.SyncClock();
+    bool finished = false;
+    sync.start([&] { finished = true; });
+    QTest::qWait(100);
+    EXPECT_FALSE(finished);
+    EXPECT_EQ(view.steps, QStringList{text::step::Waiting});
+    EXPECT_TRUE(simFrames().isEmpty());
+    other.reset();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished; }, 5000));
+    EXPECT_TRUE(sync.result());
+    EXPECT_EQ(view.steps.value(1), text::step::Locking);
+}
+
+// A reply of another kind or length (a two-byte acknowledgement, the reply to another command)
+// is no answer: the command is sent again, and what the form gets is what the reader holds.
+TEST_F(AccessManagerTest, RepliesThatDoNotFitTheCommandAreAskedForAgain) {
+    reader.setMode(0);
+    ManagerForm sent;
+    sent.line1 = "Welcome";
+    sent.options = optionsFromByte(0x15);
+    sent.setClock = false;
+    sent.timetable[1] = {2, QTime(12, 30)};
+    ASSERT_TRUE(run(manager.Put(sent)));
+    simSays("log fill 7");
+    reader.setReplyWait(300);
+    const QDateTime readerClock(QDate(2024, 3, 5), QTime(14, 7, 9));
+    for (const char* fault :
+         {"short 01", "wrong 01", "short 03", "wrong 03", "short 0700", "wrong 0700", "wrong 0701",
+          "short 0704", "wrong 0704", "short 0706", "wrong 0706"}) {
+        SCOPED_TRACE(fault);
+        simSays("set clock " + readerClock.toString(Qt::ISODate));
+        simSays(QStringLiteral("fault ") + fault);
+        simSays("clear");
+        op.clear();
+        ManagerForm form;
+        int stored = -1;
+        ASSERT_TRUE(run(manager.Get(form, &stored)));
+        EXPECT_EQ(form.line1, "Welcome         ");
+        EXPECT_EQ(form.line2, kDefaultLogoLine2);
+        EXPECT_EQ(OptionsByte(form.options), 0x15);
+        EXPECT_EQ(form.timetable, sent.timetable);
+        EXPECT_LT(std::abs(form.clock.secsTo(readerClock)), 3);
+        EXPECT_TRUE(simFrames().filter("F5 0B 00 02 ").isEmpty());  // its clock was readable
+        EXPECT_EQ(stored, 7);
+        EXPECT_EQ(op.shown(), QStringList{"information: " + text::SettingsLoaded});
     }
 }
 

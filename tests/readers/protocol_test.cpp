@@ -113,3 +113,28 @@ TEST(SetClock, SendsBcdFieldsAndASundayFirstWeekday) {
               "00 02 00 05 07 06 09 01 05");  // a Friday; the year is taken modulo 100
     EXPECT_EQ(quint8(setClockBody(QDateTime(QDate(2024, 3, 9), QTime(0, 0)))[5]), 7);
 }
+
+TEST(ReplyForm, AReplyFitsWhenItsKindLengthAndHeadAre) {
+    using Kind = ReplyForm::Kind;
+    const ReplyForm capacity{Kind::Short, 7, hex("00 03")};
+    const ReplyForm block{Kind::Long, kLongReplyBody, hex("00 0A 00 01 00")};
+    const QByteArray block1 = hex("00 0A 00 01 00") + QByteArray(kLongReplyBody - 5, '\0');
+    const struct {
+        const char* name;
+        ReplyForm form;
+        bool longReply;
+        QByteArray body;
+        bool fits;
+    } cases[] = {
+        {"capacity", capacity, false, hex("00 03 00 3C 5A 07 00"), true},
+        {"capacity with more bytes", capacity, false, hex("00 03 00 3C 5A 07 00 00"), true},
+        {"two-byte acknowledgement", capacity, false, hex("00 03"), false},
+        {"another command's reply", capacity, false, hex("00 01 00 3C 5A 07 00"), false},
+        {"a long reply", capacity, true, hex("00 03 00 3C 5A 07 00"), false},
+        {"the block asked for", block, true, block1, true},
+        {"another block", block, true, hex("00 0A 00 00 00") + block1.mid(5), false},
+        {"a short reply", block, false, hex("00 0A"), false},
+        {"any reply for a command not read", ReplyForm{}, false, hex("00 0C"), true},
+    };
+    for (const auto& c : cases) EXPECT_EQ(replyFits(c.form, c.longReply, c.body), c.fits) << c.name;
+}

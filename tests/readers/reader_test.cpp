@@ -2,6 +2,7 @@
 #include "readers/reader_fixture.h"
 
 #include <QSignalSpy>
+#include <QThread>
 
 using namespace tallyport;
 using namespace tallyport::test;
@@ -276,4 +277,74 @@ TEST_F(ReaderOverTcp, CardArrivingBetweenCommandsIsNotDrainedAway) {
     reader->SendCommand(hex("00 41"));  // its drain takes the card frame
     ASSERT_TRUE(reader->awaitReply());
     EXPECT_EQ(cards.size(), 1);
+}
+
+namespace {
+// A log block reply: the head, then record 0 (IN, card `card`, 2024-03-05 14:07:09) and, from
+// record 1 on, sequence bits out of turn.
+QByteArray blockReply(const char* head, int card) {
+    QByteArray body(readers::kLongReplyBody, '\x1F');
+    body.replace(0, 5, hex(head));
+    body.replace(5, 8, hex("00 00 00 00 0D 6E F0 33"));
+    body[7] = char(card >> 8);
+    body[8] = char(card & 0xFF);
+    return *readers::frameLongCommand(body);
+}
+const char* kCard1001Stamped = "F5 0B 01 33 F0 6E 0D 00 00 00 03 E9 75 FA";  // mode 1, card 1001
+}  // namespace
+
+// A card read the reader sends right behind a reply is read in the same go; the reply must be
+// read as it came, not with the card frame's bytes over its first records.
+TEST_F(ReaderOverTcp, ACardReadRightBehindABlockLeavesTheBlockAsItCame) {
+    connectReader();
+    QSignalSpy cards(reader.get(), &TReader::OnCardCode);
+    reader->SendCommand(hex("00 0A 00 00 00"));
+    ASSERT_TRUE(peerGot(1));
+    peer.send(blockReply("00 0A 00 00 00", 4300) + hex(kCard1001Stamped));
+    ASSERT_TRUE(reader->awaitReply());
+    ASSERT_TRUE(pollUntil([&] { return cards.size() == 1; }));
+    EXPECT_EQ(cards[0][2].toInt(), 1001);
+    EXPECT_TRUE(reader->CheckLogIndex(0));
+    const readers::LogRecord first = reader->DecodeLogRecord(0);
+    EXPECT_EQ(first.card, 4300);
+    EXPECT_EQ(first.time, QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9)));
+    EXPECT_FALSE(reader->CheckLogIndex(1));
+}
+
+// What arrives while a block is awaited: its two-byte acknowledgement and the block before it
+// (a late reply) are passed over; the block asked for ends the wait. Without it the wait
+// runs out.
+TEST_F(ReaderOverTcp, OnlyAReplyThatFitsTheCommandEndsTheWait) {
+    connectReader();
+    const readers::ReplyForm block1{readers::ReplyForm::Kind::Long, readers::kLongReplyBody,
+                                    hex("00 0A 00 01 00")};
+    reader->SendCommand(hex("00 0A 00 01 00"), block1);
+    ASSERT_TRUE(peerGot(1));
+    peer.send(hex("F5 04 00 0A F2 FA") + blockReply("00 0A 00 00 00", 4300) +
+              blockReply("00 0A 00 01 00", 4301));
+    ASSERT_TRUE(reader->awaitReply());
+    EXPECT_EQ(reader->DecodeLogRecord(0).card, 4301);
+
+    const readers::ReplyForm block2{readers::ReplyForm::Kind::Long, readers::kLongReplyBody,
+                                    hex("00 0A 00 02 00")};
+    reader->SendCommandTimed(hex("00 0A 00 02 00"), 200, block2);
+    peer.send(hex("F5 04 00 0A F2 FA") + blockReply("00 0A 00 01 00", 4301));
+    EXPECT_FALSE(reader->awaitReply());
+    EXPECT_TRUE(reader->PktTimeout());
+}
+
+// The reader ended the line after its last reply; the next command's drain is the first to
+// read the end. Nothing was sent, and the earlier reply does not answer the new command.
+TEST_F(ReaderOverTcp, ALineThatDropsDuringTheDrainLeavesTheNextCommandWithoutAReply) {
+    peer.setAutoReply(true);
+    connectReader();
+    reader->SendCommand(hex("00 40"));
+    ASSERT_TRUE(reader->awaitReply());
+    peer.closeConnection();
+    QThread::msleep(200);  // the end of the stream is here, and nothing has read it yet
+    ASSERT_TRUE(reader->isConnected());
+    reader->SendCommand(hex("00 41"));
+    EXPECT_FALSE(reader->awaitReply());
+    EXPECT_FALSE(reader->PktGood());
+    EXPECT_EQ(peer.frames().size(), 1);
 }

@@ -75,10 +75,15 @@ const std::map<QString, ControlInterpreter::Command>& ControlInterpreter::comman
         {"access", {&C::access, false, "access                    the access table as uploaded"}},
         {"fault",
          {&C::fault, false,
-          "fault capacity | fault drop BLOCK | fault count N | fault off\n"
+          "fault capacity | fault drop BLOCK | fault count N |\n"
+          "      fault short|wrong|silent CODE [BLOCK] [times=N] | fault off\n"
           "                            every second capacity read one more; the connection\n"
           "                            closed instead of answering that log block (once);\n"
-          "                            capacity reads announce N records"}},
+          "                            capacity reads announce N records; the commands of\n"
+          "                            CODE (hex: 0A, 03, 0704 ...; BLOCK: that log or access\n"
+          "                            block) answered N times (once) by their two-byte\n"
+          "                            acknowledgement, by a reply to another command, or not\n"
+          "                            at all"}},
         {"help", {&C::showHelp, false, "help                      this text"}},
         {"quit", {&C::quit, false, "quit                      end the simulator"}},
     };

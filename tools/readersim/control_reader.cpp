@@ -132,10 +132,49 @@ Result<QStringList> ControlInterpreter::access(const Context& c) {
     return lines;
 }
 
+namespace {
+
+const std::map<QString, SimReader::ReplyFault::Kind> kReplyFaults{
+    {QStringLiteral("short"), SimReader::ReplyFault::Kind::Short},
+    {QStringLiteral("wrong"), SimReader::ReplyFault::Kind::Wrong},
+    {QStringLiteral("silent"), SimReader::ReplyFault::Kind::Silent},
+};
+
+// short|wrong|silent CODE [BLOCK] [times=N]; CODE in hex: the code, maybe the sub-code.
+Result<SimReader::ReplyFault> replyFaultOf(const QStringList& args) {
+    const QString usage = QStringLiteral("usage: fault short|wrong|silent CODE [BLOCK] [times=N]");
+    QStringList words;
+    auto opts = options(args.mid(1), words);
+    SimReader::ReplyFault f;
+    f.kind = kReplyFaults.at(args[0]);
+    const auto head = fromHex(words.value(0));
+    if (!head || head->isEmpty() || words.size() > 2 ||
+        opts.size() > (opts.count("times") ? 1u : 0u))
+        return fail(usage);
+    f.head = *head;
+    if (words.size() == 2) {
+        const auto block = parseNumber(words[1], 0xFFFF);
+        if (!block) return fail(usage);
+        f.block = int(*block);
+    }
+    if (opts.count("times")) {
+        const auto times = parseNumber(opts["times"], 1000000);
+        if (!times || *times == 0) return fail(usage);
+        f.times = int(*times);
+    }
+    return f;
+}
+
+}  // namespace
+
 Result<QStringList> ControlInterpreter::fault(const Context& c) {
     SimReader& r = c.link->reader();
     const QString what = c.args.value(0);
-    if (what == u"capacity" && c.args.size() == 1) {
+    if (kReplyFaults.count(what) && c.args.size() >= 2) {
+        auto f = replyFaultOf(c.args);
+        if (!f) return std::unexpected(f.error());
+        r.addReplyFault(*f);
+    } else if (what == u"capacity" && c.args.size() == 1) {
         r.setCapacityFault(true);
     } else if (what == u"drop" && c.args.size() == 2) {
         const auto block = parseNumber(c.args[1], SimReader::kLogBlocks - 1);
@@ -146,12 +185,11 @@ Result<QStringList> ControlInterpreter::fault(const Context& c) {
         if (!count) return fail(QStringLiteral("usage: fault count N"));
         r.setAnnouncedCount(int(*count));
     } else if (what == u"off" && c.args.size() == 1) {
-        r.setCapacityFault(false);
-        r.setDropAtBlock(-1);
-        r.setAnnouncedCount(-1);
+        r.clearFaults();
     } else {
         return fail(
-            QStringLiteral("usage: fault capacity | fault drop BLOCK | fault count N | fault off"));
+            QStringLiteral("usage: fault capacity | fault drop BLOCK | fault count N | "
+                           "fault short|wrong|silent CODE [BLOCK] [times=N] | fault off"));
     }
     return kNone;
 }

@@ -54,8 +54,53 @@ const std::map<uint8_t, SimReader::Handler>& SimReader::handlers() {
 QByteArray SimReader::answer(const ReceivedFrame& frame) {
     if (!m_answering) return {};
     if (frame.body.size() < 2) return replyFrame(frame.body);
-    const auto it = handlers().find(uint8_t(frame.body[1]));
-    return it == handlers().end() ? acknowledge(frame.body) : (this->*it->second)(frame.body);
+    if (const auto fault = takeFault(frame.body)) return faultyAnswer(*fault, frame.body);
+    return handle(frame.body);
+}
+
+QByteArray SimReader::handle(const QByteArray& body) {
+    const auto it = handlers().find(uint8_t(body[1]));
+    return it == handlers().end() ? acknowledge(body) : (this->*it->second)(body);
+}
+
+void SimReader::clearFaults() {
+    setCapacityFault(false);
+    m_dropAtBlock = -1;
+    m_announced = -1;
+    m_replyFaults.clear();
+}
+
+// Log and access blocks carry their number in body bytes 3 and 4.
+std::optional<SimReader::ReplyFault> SimReader::takeFault(const QByteArray& body) {
+    const int block = body.size() >= 5 ? word(body, 3) : -1;
+    for (auto it = m_replyFaults.begin(); it != m_replyFaults.end(); ++it) {
+        if (!body.mid(1).startsWith(it->head) || (it->block >= 0 && it->block != block)) continue;
+        const ReplyFault f = *it;
+        if (--it->times <= 0) m_replyFaults.erase(it);
+        return f;
+    }
+    return std::nullopt;
+}
+
+QByteArray SimReader::faultyAnswer(const ReplyFault& f, const QByteArray& body) {
+    switch (f.kind) {
+        case ReplyFault::Kind::Silent:
+            return {};
+        case ReplyFault::Kind::Short:
+            return acknowledge(body);
+        case ReplyFault::Kind::Wrong:
+            break;
+    }
+    if (uint8_t(body[1]) == 0x0A && body.size() >= 5) {
+        const int block = word(body, 3);
+        QByteArray other = body.left(3);
+        const int before = block == 0 ? 1 : block - 1;
+        other.append(char(before & 0xFF)).append(char(before >> 8));
+        return logBlockReply(other, before);
+    }
+    static const QByteArray getClock("\x00\x01", 2);
+    static const QByteArray getLine1("\x00\x07\x00", 3);
+    return handle(body.startsWith(getLine1) ? getClock : getLine1);
 }
 
 bool SimReader::takeDropRequest() {
@@ -206,6 +251,10 @@ QByteArray SimReader::readLogBlock(const QByteArray& body) {
         m_dropRequested = true;
         return {};
     }
+    return logBlockReply(body, block);
+}
+
+QByteArray SimReader::logBlockReply(const QByteArray& body, int block) const {
     return longReplyFrame(body.left(kLogBlockHeader).leftJustified(kLogBlockHeader, '\0') +
                           logBlock(block));
 }

@@ -67,11 +67,26 @@ public:
     void setDropAtBlock(int block) { m_dropAtBlock = block; }  // -1: none; once
     // Capacity reads announce this many records whatever the log holds (-1: the log's count).
     void setAnnouncedCount(int count) { m_announced = count; }
+    // A command answered amiss, `times` times: by its two-byte acknowledgement (Short), by a
+    // well-formed reply to another command (Wrong: a log block by the block before it, block 1
+    // for block 0; Get Line 1 by the reply to Get Clock; any other command by the reply to Get
+    // Line 1), or not at all (Silent, the command not carried out). The fault takes the
+    // commands whose body after its leading 00 begins with `head` (the code, maybe the
+    // sub-code); `block` >= 0 picks one log or access block.
+    struct ReplyFault {
+        enum class Kind { Short, Wrong, Silent } kind = Kind::Short;
+        QByteArray head;
+        int block = -1;
+        int times = 1;
+    };
+    void addReplyFault(const ReplyFault& f) { m_replyFaults.push_back(f); }
+    void clearFaults();
 
 private:
     using Handler = QByteArray (SimReader::*)(const QByteArray& body);
     static const std::map<uint8_t, Handler>& handlers();  // by command code, body byte 1
 
+    QByteArray handle(const QByteArray& body);  // body: at least two bytes
     QByteArray acknowledge(const QByteArray& body);
     QByteArray setLock(const QByteArray& body);
     QByteArray getClock(const QByteArray& body);
@@ -83,6 +98,10 @@ private:
     QByteArray uploadAccess(const QByteArray& body);
     QByteArray readLogBlock(const QByteArray& body);
     QByteArray logBlock(int block) const;
+    QByteArray logBlockReply(const QByteArray& body, int block) const;
+    // The fault that takes this command, used up once; nothing when none does.
+    std::optional<ReplyFault> takeFault(const QByteArray& body);
+    QByteArray faultyAnswer(const ReplyFault& f, const QByteArray& body);
 
     bool m_answering = true;
     int m_replyDelayMs = 0;
@@ -108,6 +127,7 @@ private:
     int m_dropAtBlock = -1;
     int m_announced = -1;
     bool m_dropRequested = false;
+    std::vector<ReplyFault> m_replyFaults;
 };
 
 }  // namespace tallyport::readersim
