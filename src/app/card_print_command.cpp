@@ -4,6 +4,7 @@
 #include "app/subcommands.h"
 #include "staff/groups.h"
 #include "store/messages.h"
+#include "store/output_guard.h"
 #include "store/schema.h"
 #include "store/setting_names.h"
 #include "store/settings.h"
@@ -113,6 +114,7 @@ Result<void> writePages(const HolderPrintRequest& r, StaffScope scope, int group
 }
 
 int run(const HolderPrintRequest& r, const HolderPdfWriters& writers) {
+    protectDataFolder(r.dataDir);  // no file of it is ever the output
     auto src = openHolders(r.dataDir);
     if (!src) return printErr(src.error().text), kExitFailed;
     // The dialogs open on: the cards on everybody, "Select Staffs" on its remembered choice.

@@ -3,6 +3,7 @@
 #include "app/command_line.h"
 #include "app/subcommands.h"
 #include "store/messages.h"
+#include "store/output_guard.h"
 #include "store/schema.h"
 
 #include <QCoreApplication>
@@ -107,6 +108,7 @@ int runExportCommand(int argc, char** argv) {
         printErr(r.error + QStringLiteral("\nSee: tallyport export --help"));
         return kExitUsage;
     }
+    protectDataFolder(r.dataDir);  // no file of it is ever the output
     const auto done = exportLog(r.dataDir, r.kind, r.file, r.days, 0, nullptr);
     if (!done) return printErr(done.error().text), kExitFailed;
     std::printf("%lld records written to %s", qlonglong(done->rows), qPrintable(r.file));

@@ -1,6 +1,7 @@
 #include "app/export_jobs.h"
 
 #include "store/messages.h"
+#include "store/output_guard.h"
 #include "store/schema.h"
 #include "workbook/log_workbook.h"
 
@@ -57,6 +58,8 @@ Result<Connections> openBoth(const QString& dataFolder) {
 Result<LogExportDone> exportLog(const QString& dataFolder, LogExportKind kind, const QString& path,
                                 const std::optional<LogDays>& days, qint64 total,
                                 WorkContext* work) {
+    // The workbook refuses it too, but as a file it cannot write: say why.
+    if (auto own = checkOutputTarget(path); !own) return std::unexpected(own.error());
     auto db = openBoth(dataFolder);
     if (!db) return std::unexpected(db.error());
     if (kind == LogExportKind::Text) {
@@ -78,6 +81,8 @@ Result<SheetReportDone> exportSheetReport(const QString& dataFolder, const Sheet
                                           WorkContext* work) {
     // A sheet per person and nobody in the scope: no sheet, so no workbook either.
     if (job.scope.newPage && job.persons.empty()) return SheetReportDone{};
+    // The workbook refuses it too, but as a file it cannot write: say why.
+    if (auto own = checkOutputTarget(job.path); !own) return std::unexpected(own.error());
     auto db = openBoth(dataFolder);
     if (!db) return std::unexpected(db.error());
     // The sheet for everybody can be long: its rows go to disk as they come.

@@ -7,6 +7,7 @@
 #include "reports/report_texts.h"
 #include "staff/groups.h"
 #include "store/messages.h"
+#include "store/output_guard.h"
 #include "store/schema.h"
 
 #include <QCoreApplication>
@@ -441,6 +442,7 @@ int runSheet(ReportRequest& r, Database& src) {
 }
 
 int run(ReportRequest& r, const ReportPdfWriter& writePdf) {
+    protectDataFolder(r.dataDir);  // no file of it is ever the output
     auto att = openFile(r.dataDir, kLogFile, kLogKey);
     if (!att) return printErr(att.error().text), 1;
     auto src = openFile(r.dataDir, kSystemFile, kSystemKey);

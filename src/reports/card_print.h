@@ -3,6 +3,7 @@
 #include "base/error.h"
 #include "reports/card_layout.h"
 #include "staff/pick_list.h"
+#include "store/output_guard.h"
 #include "store/photo_picture.h"
 #include "store/sqlcipher_db.h"
 
@@ -18,8 +19,6 @@ namespace tallyport {
 
 class WorkContext;
 
-inline const QString kCardBackFile = QStringLiteral("cardback.jpg");
-inline const QString kCardLogoFile = QStringLiteral("cardlogo.jpg");
 inline const QString kCardSheetTitle = QStringLiteral("Print Member Card");
 
 // A remark line of a card holds at most this many characters of its memo line.

@@ -4,6 +4,7 @@
 #include "store/date_time.h"
 #include "store/log_texts.h"
 #include "store/messages.h"
+#include "store/output_guard.h"
 #include "store/schema.h"
 
 #include <QSaveFile>
@@ -179,6 +180,7 @@ void appendLogTextLine(QByteArray& out, const LogExportRow& row, const LogNames&
 
 Result<qint64> writeLogText(Database& att, Database& src, const QString& path,
                             const std::optional<LogDays>& days, qint64 total, WorkContext* work) {
+    if (auto own = checkOutputTarget(path); !own) return std::unexpected(own.error());
     const auto names = LogNames::read(src);
     if (!names) return std::unexpected(names.error());
     QSaveFile file(path);

@@ -79,8 +79,9 @@ Result<qint64> walkLog(Database& att, const std::optional<LogDays>& days, qint64
 void appendLogTextLine(QByteArray& out, const LogExportRow& row, const LogNames& names);
 
 // Writes the text file (to a temporary file, renamed into place when every line is written).
-// Fails with "No record." when there is no row to write, with kFileLocked when the file
-// cannot be written; the number of rows written.
+// Fails with the refusal of checkOutputTarget when `path` is one of the console's own files,
+// with "No record." when there is no row to write, with kFileLocked when the file cannot be
+// written; the number of rows written.
 Result<qint64> writeLogText(Database& att, Database& src, const QString& path,
                             const std::optional<LogDays>& days, qint64 total, WorkContext* work);
 

@@ -9,6 +9,7 @@
 
 #include <QElapsedTimer>
 #include <algorithm>
+#include <limits>
 
 namespace tallyport {
 namespace {
@@ -26,27 +27,57 @@ constexpr int kMaxChunkRows = 50000;
 
 const QString kLineEnd = QStringLiteral("\n\r");
 
-// Above every stored time: the end of the last chunk.
-const QString kPastEverything = QString::fromUcs4(U"\U0010FFFF\U0010FFFF");
+// Every stored time starts with a digit: the chunks cover [kFirstTime, kAfterEveryTime), and a
+// row outside it (another type, a text such as "yesterday" or bytes that sort after every
+// time) is no row of a log. Both bounds are texts of the log's own form, so a bound read back
+// from the file is bound again byte for byte.
+const QString kFirstTime = QStringLiteral("0");
+const QString kAfterEveryTime = QStringLiteral(":");  // the character after '9'
+const QString kTimeShape =
+    QStringLiteral("[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9] [0-9][0-9]:[0-9][0-9]:[0-9][0-9]");
+const QString kWholeSecond = QStringLiteral("substr(x.SYSTIME, 1, 19)");
+
+// A mode byte as the reader sent it: codes other than clock, IN and OUT are kept (shown as
+// "N/A").
+constexpr int kLastModeCode = 255;
+
+// The one test of a foreign row, for the bulk and the row-by-row merge alike, so that every
+// row is added, a duplicate or an error. Its time is a real date and time in the log's form
+// (a 30th of February, 24:00:00 and the year 0 are not: the round trip through the engine's
+// calendar changes the first two, and no calendar has the third); its numbers are integers in
+// their ranges: a 32-bit card, a mode byte, and for the reader and the lock 0 or a port (the
+// texts they are shown with). Every term is 0 or 1 (IS, typeof), never NULL, so NOT of it
+// counts the errors.
+QString validRowTest() {
+    const QString sql = QStringLiteral(
+        "typeof(x.SYSTIME) = 'text' AND "
+        "(x.SYSTIME GLOB '%1' OR x.SYSTIME GLOB '%1.[0-9][0-9][0-9]') AND "
+        "substr(x.SYSTIME, 1, 4) <> '0000' AND datetime(%2, '+0 seconds') IS %2 AND "
+        "typeof(x.CARDNO) = 'integer' AND x.CARDNO BETWEEN %3 AND %4 AND "
+        "typeof(x.MODE) = 'integer' AND x.MODE BETWEEN 0 AND %5 AND "
+        "typeof(x.READER) = 'integer' AND x.READER BETWEEN 0 AND %6 AND "
+        "typeof(x.LOCK) = 'integer' AND x.LOCK BETWEEN 0 AND %6");
+    return sql.arg(kTimeShape, kWholeSecond)
+        .arg(std::numeric_limits<qint32>::min())
+        .arg(std::numeric_limits<qint32>::max())
+        .arg(kLastModeCode)
+        .arg(kReaderCount);
+}
+const QString kValid = validRowTest();
 
 // The foreign log is attached to the import's own connection as "other": a chunk is then
 // merged by one statement inside the engine, four times faster than row by row. A chunk is
-// the rows whose stored time is in [?1, ?2); a row's whole second is datetime() of its time.
+// the rows whose stored time is in [?1, ?2).
 const QString kInChunk = QStringLiteral("x.SYSTIME >= ?1 AND x.SYSTIME < ?2");
-const QString kValid = QStringLiteral(
-    "datetime(x.SYSTIME) IS NOT NULL AND x.CARDNO IS NOT NULL AND x.MODE IS NOT NULL AND "
-    "x.READER IS NOT NULL AND x.LOCK IS NOT NULL");
 // OR FAIL: a row changes nothing until its count trigger has run, so no statement journal is
 // written (with one, encrypted, for every statement the import is ten times slower).
 const QString kMergeChunk =
     QStringLiteral(
         "INSERT OR FAIL INTO main.recorder(SYSTIME, CARDNO, MODE, READER, LOCK) "
-        "SELECT datetime(x.SYSTIME), x.CARDNO, x.MODE, x.READER, x.LOCK "
-        "FROM other.recorder x WHERE ") +
-    kInChunk + QStringLiteral(" AND ") + kValid +
-    QStringLiteral(
-        " AND NOT EXISTS (SELECT 1 FROM main.recorder r "
-        "WHERE r.SYSTIME = datetime(x.SYSTIME) AND r.CARDNO = x.CARDNO)");
+        "SELECT %1, x.CARDNO, x.MODE, x.READER, x.LOCK FROM other.recorder x WHERE %2 AND %3 "
+        "AND NOT EXISTS (SELECT 1 FROM main.recorder r WHERE r.SYSTIME = %1 AND r.CARDNO = "
+        "x.CARDNO)")
+        .arg(kWholeSecond, kInChunk, kValid);
 const QString kInsertRow = QStringLiteral(
     "INSERT OR FAIL INTO main.recorder(SYSTIME, CARDNO, MODE, READER, LOCK) "
     "SELECT ?1, ?2, ?3, ?4, ?5 "
@@ -59,7 +90,7 @@ struct Chunk {
 // What a chunk holds, read before it is merged.
 struct Shape {
     qint64 rows = 0;
-    qint64 invalid = 0;       // no time, or a column left empty
+    qint64 invalid = 0;       // rows that fail kValid
     bool sameSecond = false;  // two of its rows are one row to the second
 };
 
@@ -89,14 +120,16 @@ public:
     LogMerge(Database& db, LogImport& out) : m_db(db), m_out(out) {}
 
     void run(qint64 total, const WorkSteps& step) {
-        // A row whose time is no text falls in no chunk: it is an error.
-        auto timeless = m_db.scalarInt(
-            QStringLiteral("SELECT count(*) FROM other.recorder WHERE typeof(SYSTIME) <> 'text'"));
-        if (!timeless) return unreadable(timeless.error());
-        m_out.counts.errors += timeless->value_or(0);
-        qint64 done = timeless->value_or(0);
-        Chunk chunk;
-        while (chunk.to != kPastEverything) {
+        // A row that falls in no chunk is an error.
+        auto inside = m_db.scalarInt(
+            QStringLiteral("SELECT count(*) FROM other.recorder x WHERE ") + kInChunk, kFirstTime,
+            kAfterEveryTime);
+        if (!inside) return unreadable(inside.error());
+        const qint64 outside = total - inside->value_or(0);
+        m_out.counts.errors += outside;
+        qint64 done = outside;
+        Chunk chunk{kFirstTime, QString()};
+        while (chunk.to != kAfterEveryTime) {
             auto end = chunkEnd(chunk.from);
             if (!end) return unreadable(end.error());
             chunk.to = *end;
@@ -125,16 +158,20 @@ private:
         m_chunkRows = int(std::clamp<qint64>(rows * target / std::max<qint64>(ms, 1), kMinChunkRows,
                                              kMaxChunkRows));
     }
-    // Where the chunk from `from` ends: at the time of the row m_chunkRows further on, or past
-    // everything. Many rows with one time go in one chunk.
+    // Where the chunk from `from` ends: at the time of the row of the log's form m_chunkRows
+    // further on (such a text reads back as it is stored), or after every time. Many rows with
+    // one time go in one chunk.
     Result<QString> chunkEnd(const QString& from) {
         auto end = m_db.queryOne(
-            QStringLiteral("SELECT CASE WHEN SYSTIME > ?1 THEN SYSTIME ELSE ?1 || char(1114111) "
-                           "END FROM other.recorder WHERE SYSTIME >= ?1 ORDER BY SYSTIME "
-                           "LIMIT 1 OFFSET ?2"),
-            [](const Statement& st) { return st.text(0); }, from, m_chunkRows);
+            QStringLiteral(
+                "SELECT CASE WHEN SYSTIME > ?1 THEN SYSTIME ELSE ?1 || char(1114111) "
+                "END FROM other.recorder WHERE SYSTIME >= ?1 AND SYSTIME < ?2 AND "
+                "(SYSTIME GLOB '%1' OR SYSTIME GLOB '%1.[0-9][0-9][0-9]') ORDER BY SYSTIME "
+                "LIMIT 1 OFFSET ?3")
+                .arg(kTimeShape),
+            [](const Statement& st) { return st.text(0); }, from, kAfterEveryTime, m_chunkRows);
         if (!end) return std::unexpected(end.error());
-        return end->value_or(kPastEverything);
+        return end->value_or(kAfterEveryTime);
     }
     Result<Shape> read(const Chunk& c) {
         auto shape = m_db.queryOne(
@@ -147,8 +184,8 @@ private:
         if (!shape) return std::unexpected(shape.error());
         auto same = m_db.scalarInt(QStringLiteral("SELECT 1 FROM other.recorder x WHERE ") +
                                        kInChunk + QStringLiteral(" AND ") + kValid +
-                                       QStringLiteral(" GROUP BY datetime(x.SYSTIME), x.CARDNO "
-                                                      "HAVING count(*) > 1 LIMIT 1"),
+                                       QStringLiteral(" GROUP BY ") + kWholeSecond +
+                                       QStringLiteral(", x.CARDNO HAVING count(*) > 1 LIMIT 1"),
                                    c.from, c.to);
         if (!same) return std::unexpected(same.error());
         Shape out = shape->value_or(Shape{});
@@ -165,8 +202,8 @@ private:
     // duplicates of it.
     Result<LogImportCounts> oneByOne(const Chunk& c, const Shape& shape) {
         auto rows = m_db.prepare(
-            QStringLiteral("SELECT datetime(x.SYSTIME), x.CARDNO, x.MODE, x.READER, x.LOCK "
-                           "FROM other.recorder x WHERE ") +
+            QStringLiteral("SELECT ") + kWholeSecond +
+            QStringLiteral(", x.CARDNO, x.MODE, x.READER, x.LOCK FROM other.recorder x WHERE ") +
             kInChunk + QStringLiteral(" AND ") + kValid +
             QStringLiteral(" ORDER BY x.SYSTIME, x.rowid"));
         auto insert = m_db.prepare(kInsertRow);

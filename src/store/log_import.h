@@ -13,7 +13,7 @@ class Tdsrc;
 struct LogImportCounts {
     qint64 added = 0;
     qint64 duplicated = 0;  // a row with the same whole-second time and card was there
-    qint64 errors = 0;      // rows that could not be stored
+    qint64 errors = 0;      // rows that are no rows of a log, and are not stored
 };
 
 struct LogImport {
@@ -24,7 +24,10 @@ struct LogImport {
 
 // Adds the rows of the foreign log at `foreignPath` to the log at `livePath`, in time order.
 // A row's time is taken to whole seconds; a row whose (time, card) the log already holds,
-// also one added earlier in this run, is a duplicate and left out. Rows are committed in short
+// also one added earlier in this run, is a duplicate and left out. A row whose time is not a
+// real date and time of the form "YYYY-MM-DD HH:MM:SS[.zzz]", or whose card, mode, reader or
+// lock is not an integer in its range, is an error. Every row read is counted once: added +
+// duplicated + errors is the number of foreign rows. Rows are committed in short
 // batches on a connection of its own while the live recording goes on; `out` follows every
 // commit, so an import stopped part-way keeps, and counts, what it added.
 void importLogRows(const QString& foreignPath, const QString& livePath, LogImport& out,

@@ -63,7 +63,7 @@ QStringList dataFolderFileNames() {
     for (const QString& db : {kLogFile, kSystemFile, kLogTemplate, kSystemTemplate})
         for (const char* suffix : {"", "-wal", "-shm", "-journal"})
             names << db + QLatin1String(suffix);
-    names << kDataFolderLockFile;
+    names << kDataFolderLockFile << kBlankWorkbook << kCardBackFile << kCardLogoFile;
     return names;
 }
 

@@ -7,8 +7,14 @@
 
 namespace tallyport {
 
+// Files the console keeps in a data folder beside the databases: the empty sheet for other
+// programs to fill and the pictures of the identity cards.
+inline const QString kBlankWorkbook = QStringLiteral("blank.xls");
+inline const QString kCardBackFile = QStringLiteral("cardback.jpg");
+inline const QString kCardLogoFile = QStringLiteral("cardlogo.jpg");
+
 // The files the console keeps in a data folder: both databases with the files the engine keeps
-// beside them, the templates and the folder's lock.
+// beside them, the templates, the folder's lock and the files above.
 QStringList dataFolderFileNames();
 
 // Remembers `folder` for the rest of the process as a data folder whose files no output file

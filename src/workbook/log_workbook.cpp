@@ -2,6 +2,7 @@
 
 #include "store/log_texts.h"
 #include "store/messages.h"
+#include "workbook/xls_workbook.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -19,7 +20,8 @@ const QStringList& logSheetColumns() {
 Result<void> ensureBlankWorkbook(const QString& dataFolder) {
     const QString path = QDir(dataFolder).filePath(kBlankWorkbook);
     if (QFileInfo::exists(path)) return {};
-    auto wb = Workbook::create(path, WorkbookFormat::Xls);
+    // One of the console's own files, which Workbook::create refuses as an output.
+    auto wb = XlsWorkbook::create(path);
     if (!wb) return std::unexpected(wb.error());
     if (auto r = (*wb)->addSheet(kLogSheet, logSheetColumns()); !r) return r;
     return (*wb)->commit();

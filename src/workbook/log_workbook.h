@@ -2,6 +2,7 @@
 
 #include "base/error.h"
 #include "store/log_export.h"
+#include "store/output_guard.h"
 #include "workbook/workbook.h"
 
 #include <QStringList>
@@ -12,7 +13,6 @@
 namespace tallyport {
 
 inline const QString kLogSheet = QStringLiteral("RECORDS");
-inline const QString kBlankWorkbook = QStringLiteral("blank.xls");
 const QStringList& logSheetColumns();
 
 inline QString cannotReplaceFile(const QString& path) {

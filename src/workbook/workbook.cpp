@@ -1,5 +1,6 @@
 #include "workbook/workbook.h"
 
+#include "store/output_guard.h"
 #include "workbook/xls_workbook.h"
 #include "workbook/xlsx_workbook.h"
 
@@ -51,6 +52,7 @@ constexpr int kTimeChars = 8;   // hh:mm:ss
 
 Result<std::unique_ptr<Workbook>> Workbook::create(const QString& path, WorkbookFormat format,
                                                    bool largeSheets) {
+    if (auto own = checkOutputTarget(path); !own) return std::unexpected(own.error());
     if (format == WorkbookFormat::Xlsx) return XlsxWorkbook::create(path, largeSheets);
     return XlsWorkbook::create(path);
 }

@@ -37,8 +37,9 @@ QString sheetNameText(const QString& wanted);
 class Workbook {
 public:
     // `largeSheets`: the workbook is a few long sheets written row by row (a whole log);
-    // an Xlsx writer then keeps one row in memory at a time. Fails with the reason when the
-    // temporary file cannot be made in the target's folder.
+    // an Xlsx writer then keeps one row in memory at a time. Fails with the refusal of
+    // checkOutputTarget when `path` is one of the console's own files, and with the reason when
+    // the temporary file cannot be made in the target's folder.
     static Result<std::unique_ptr<Workbook>> create(const QString& path, WorkbookFormat format,
                                                     bool largeSheets = false);
     virtual ~Workbook();

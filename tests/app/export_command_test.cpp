@@ -1,10 +1,14 @@
 // `tallyport export`: its options, and the real program on a data folder.
 #include "app/export_command.h"
+#include "store/schema.h"
+#include "store/settings.h"
 #include "support/console_process.h"
 #include "support/store_fixture.h"
 #include "support/workbook_reader.h"
 
+#include <unistd.h>
 #include <QDir>
+#include <QMap>
 #include <QProcess>
 
 namespace tallyport {
@@ -106,6 +110,83 @@ TEST_F(ExportProgram, WritesTheChosenDaysInEachFormat) {
     QFile f(named);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_TRUE(f.read(4) == QByteArray("\xD0\xCF\x11\xE0", 4));
+}
+
+// No command writes its output over a file the console keeps, under whatever name it is given
+// (a link, a hard link, a path through ".."): exit 1, the file named, every file of the data
+// folder as it was, and the console starts on it afterwards.
+TEST_F(ExportProgram, NoOutputLandsOnAFileOfTheDataFolder) {
+    addStaff(123, QStringLiteral("Ann Miller"), 1);
+    addLog(QStringLiteral("2026-01-05 08:00:00"), 123);
+    addLog(QStringLiteral("2026-01-05 17:00:00"), 123, 2);
+    ASSERT_TRUE(WriteSettingText(QStringLiteral("Probe"), QStringLiteral("1")));
+    data.CloseDatabases();  // everything in the main files
+    const QString symlink = target(QStringLiteral("link.xls"));
+    const QString hardLink = target(QStringLiteral("hard.xlsx"));
+    ASSERT_TRUE(QFile::link(dir.file(kSystemFile), symlink));
+    ASSERT_EQ(::link(QFile::encodeName(dir.file(kLogFile)).constData(),
+                     QFile::encodeName(hardLink).constData()),
+              0);
+    const QString throughParent = dir.file(QStringLiteral("photos/../") + kSystemTemplate);
+    const auto files = [this] {
+        QMap<QString, QByteArray> out;
+        for (const QString& name : QDir(dir.path()).entryList(QDir::Files | QDir::Hidden)) {
+            // Read-only connections leave these behind; what they hold is not the data.
+            if (name.endsWith(QLatin1String("-shm")) || name.endsWith(QLatin1String("-wal")))
+                continue;
+            QFile f(dir.file(name));
+            out[name] = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(unreadable)");
+        }
+        QFile settings(settingsFilePath());
+        out[settingsFilePath()] =
+            settings.open(QIODevice::ReadOnly) ? settings.readAll() : QByteArray("(none)");
+        return out;
+    };
+    const auto before = files();
+    ASSERT_TRUE(before.contains(kLogFile) && before.contains(kSystemTemplate));
+    const QStringList all = {QStringLiteral("--persons"), QStringLiteral("all"),
+                             QStringLiteral("--dates"), QStringLiteral("all")};
+    struct Case {
+        QStringList args;
+        QString target;  // the name the refusal gives
+    };
+    const Case cases[] = {
+        {{QStringLiteral("export"), QStringLiteral("text"), dir.file(kLogFile)},
+         dir.file(kLogFile)},
+        {{QStringLiteral("export"), QStringLiteral("xls"), symlink}, symlink},
+        {{QStringLiteral("export"), QStringLiteral("xlsx"), hardLink}, hardLink},
+        {QStringList{QStringLiteral("report"), QStringLiteral("time-logs"), QStringLiteral("--pdf"),
+                     throughParent} +
+             all,
+         throughParent},
+        {QStringList{QStringLiteral("report"), QStringLiteral("logs-sheet"),
+                     QStringLiteral("--xlsx"), dir.file(kSystemFile)} +
+             all,
+         dir.file(kSystemFile)},
+        {QStringList{QStringLiteral("report"), QStringLiteral("pairs-sheet"),
+                     QStringLiteral("--xls"), settingsFilePath()} +
+             all,
+         settingsFilePath()},
+        {{QStringLiteral("cards"), QStringLiteral("--pdf"), hardLink}, hardLink},
+        {{QStringLiteral("member-list"), QStringLiteral("--pdf"), symlink}, symlink},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.join(u' ').toStdString());
+        QProcess p;
+        p.start(test::BuiltProgram(QStringLiteral("tallyport")),
+                c.args + QStringList{QStringLiteral("--data-dir"), dir.path()});
+        ASSERT_TRUE(p.waitForFinished(60000));
+        const QString said = QString::fromUtf8(p.readAllStandardError());
+        EXPECT_EQ(p.exitCode(), 1) << said.toStdString();
+        EXPECT_TRUE(said.contains(c.target + QStringLiteral(" is ")) &&
+                    said.contains(QStringLiteral("never replaced by an output file")))
+            << said.toStdString();
+        EXPECT_TRUE(files() == before);
+    }
+    EXPECT_TRUE(QFileInfo(symlink).isSymLink());
+    test::ConsoleProcess console(dir.path());
+    ASSERT_TRUE(console.start()) << console.standardError().toStdString();
+    EXPECT_EQ(console.terminate(), 0);
 }
 
 }  // namespace

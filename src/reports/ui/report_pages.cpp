@@ -2,7 +2,9 @@
 
 #include "base/long_work.h"
 #include "reports/ui/report_frame.h"
+#include "store/output_guard.h"
 
+#include <QFile>
 #include <QFontMetricsF>
 #include <QGlyphRun>
 #include <QMarginsF>
@@ -265,15 +267,25 @@ Result<int> printReportPages(const PagedDocument& doc, QPagedPaintDevice& device
                              PageSpan span) {
     const int first = std::max(span.first, 0), last = std::min(span.last, doc.pageCount() - 1);
     if (first > last) return 0;  // no page of the document in the span: no job at all
+    auto* printer = dynamic_cast<QPrinter*>(&device);
+    // A printer that prints to a file (the print dialog offers it) writes an output file.
+    const QString toFile = printer ? printer->outputFileName() : QString();
+    if (!toFile.isEmpty()) {
+        if (auto own = checkOutputTarget(toFile); !own) return std::unexpected(own.error());
+    }
+    // Cancelled before it began (the console closing): no job, and no file opened.
+    if (work && work->cancelled()) return fail(kWorkCancelled);
     QPainter painter;
     if (!painter.begin(&device)) return fail(kCannotDraw);
     const std::unique_ptr<PagePainter> pages = doc.makePainter();
     const int n = last - first + 1;
     for (int i = 0; i < n; ++i) {
         if (stopped(work, size_t(i), size_t(n))) {
-            // A printer drops the job rather than print what was laid so far.
-            if (auto* printer = dynamic_cast<QPrinter*>(&device)) printer->abort();
+            // A printer drops the job rather than print what was laid so far; one that prints
+            // to a file cannot drop what it wrote, so the cut-short file goes.
+            if (printer) printer->abort();
             painter.end();
+            if (!toFile.isEmpty()) QFile::remove(toFile);
             return fail(kWorkCancelled);
         }
         if (i > 0 && !device.newPage()) {
@@ -287,6 +299,7 @@ Result<int> printReportPages(const PagedDocument& doc, QPagedPaintDevice& device
 }
 
 Result<void> writeReportPdf(const PagedDocument& doc, const QString& path, WorkContext* work) {
+    if (auto own = checkOutputTarget(path); !own) return std::unexpected(own.error());
     QSaveFile file(path);
     const auto cannot = [&](const QString& why) {
         return fail(QStringLiteral("The file \"%1\" cannot be written: %2.").arg(path, why));

@@ -138,13 +138,15 @@ struct PageSpan {
 
 // Paints the pages of `span` (every page by default) on a paged device (a printer, a PDF
 // writer), from the device's first page. The thread that owns the device may call it. Answers
-// the number of pages painted; fails when the device cannot be painted on or when `work` is
-// cancelled.
+// the number of pages painted; fails when the device cannot be painted on, when `work` is
+// cancelled, or with the refusal of checkOutputTarget when a printer's output file is one of
+// the console's own files.
 Result<int> printReportPages(const PagedDocument& doc, QPagedPaintDevice& device,
                              WorkContext* work = nullptr, PageSpan span = {});
 
 // The pages as a PDF file. The file is written aside and renamed into place, so a failure or a
-// cancel leaves any earlier file as it was and never a cut-short one. Needs a QGuiApplication.
+// cancel leaves any earlier file as it was and never a cut-short one; one of the console's own
+// files is refused (checkOutputTarget) before anything is written. Needs a QGuiApplication.
 Result<void> writeReportPdf(const PagedDocument& doc, const QString& path,
                             WorkContext* work = nullptr);
 // Laid out and written in one call.

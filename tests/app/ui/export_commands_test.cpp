@@ -157,6 +157,48 @@ TEST_F(ExportCommands, CancelledExportLeavesTheOldFile) {
               QStringList({"old.txt", "old.xls"}));
 }
 
+// A file of the data folder chosen in the save dialog (the dialog has asked to replace it): the
+// export says why it will not, and the file stays as it was.
+TEST_F(ExportCommands, MenuExportsNeverReplaceTheConsolesOwnFiles) {
+    auto w = window();
+    addRows();
+    const QString log = QDir(data.path()).filePath(QStringLiteral("attend.db"));
+    const QString link = file(QStringLiteral("log.xlsx"));
+    ASSERT_TRUE(QFile::link(log, link));
+    const auto files = [&] {
+        return QList<QByteArray>{bytes(log), bytes(log + QStringLiteral("-wal")),
+                                 bytes(QDir(data.path()).filePath(QStringLiteral("sysdat.db")))};
+    };
+    const auto before = files();
+    struct Case {
+        const char* command;
+        QString path;
+    };
+    for (const Case& c :
+         {Case{"acttext", log}, Case{"actexcel", link},
+          Case{"actexpfilo", QDir(data.path()).filePath(QStringLiteral("sysdat.db"))}}) {
+        SCOPED_TRACE(c.command);
+        op.clear();
+        op.answerFile(c.path);
+        if (QLatin1String(c.command) == QLatin1String("actexpfilo"))
+            OnNextModal([](QWidget* d) {
+                click(d, "rball");
+                click(d, "bConfirm");
+            });
+        w->action(QString::fromLatin1(c.command))->trigger();
+        EXPECT_EQ(op.shown(QStringLiteral("error")),
+                  QStringList{c.path + QStringLiteral(" is ") +
+                              (c.path == link ? QStringLiteral("the console's own file ") + log
+                                              : QStringLiteral("one of the console's own files")) +
+                              QStringLiteral(": it is never replaced by an output file. Choose "
+                                             "another file.")});
+        EXPECT_TRUE(op.shown(QStringLiteral("information")).isEmpty());
+        EXPECT_TRUE(files() == before);
+    }
+    EXPECT_EQ(console().data().logCount(), 4);
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+}
+
 TEST_F(ExportCommands, SheetActionsOpenTheirScopeDialog) {
     struct Expected {
         const char* title;

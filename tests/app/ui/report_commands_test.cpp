@@ -144,6 +144,36 @@ TEST_F(ReportCommands, PrintsStraightToThePrinterAndAsksAgain) {
     EXPECT_TRUE(pages[0].contains(QStringLiteral("P.1")));
 }
 
+// "Print to file" of the print dialog onto a file of the data folder: refused, nothing printed.
+TEST_F(ReportCommands, APrinterThatWritesOverAFileOfTheDataFolderIsRefused) {
+    const QString own = QDir(data.path()).filePath(QStringLiteral("sysdat.db"));
+    setReportPrinterFactory([own] {
+        auto p = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        p->setOutputFormat(QPrinter::PdfFormat);
+        p->setOutputFileName(own);
+        return p;
+    });
+    m_window = window();
+    addLogs();
+    QFile file(own);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+    OnNextModal([](QWidget* d) {
+        click(d, "rball");
+        setChecked(d, "cbpreview", false);
+        OnNextModal([](QWidget* again) { click(again, "bCancel"); });
+        click(d, "bConfirm");
+    });
+    m_window->action(QStringLiteral("actlifo"))->trigger();
+    EXPECT_EQ(
+        op.shown(QStringLiteral("error")),
+        QStringList{own + QStringLiteral(" is one of the console's own files: it is never "
+                                         "replaced by an output file. Choose another file.")});
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll() == before);
+}
+
 TEST_F(ReportCommands, NoPrinterIsSaidAndTheDialogComesBack) {
     setReportPrinterFactory([] {
         auto p = std::make_unique<QPrinter>();

@@ -1,11 +1,14 @@
 // Report pages written as PDF and read back with pdftotext: what is printed, on which page.
 #include "app/report_command.h"
+#include "base/long_work.h"
 #include "reports/ui/report_pages.h"
 #include "support/console_process.h"
 #include "support/pdf_text.h"
 #include "support/store_fixture.h"
 
 #include <QFile>
+#include <QPainter>
+#include <QPrinter>
 #include <QProcess>
 
 namespace tallyport {
@@ -90,6 +93,46 @@ TEST_F(ReportPdf, AFailedWriteLeavesNoFile) {
     ASSERT_FALSE(written);
     EXPECT_TRUE(written.error().text.contains(path));
     EXPECT_FALSE(QFile::exists(path));
+}
+
+// Pages whose painting cancels the work, as Cancel pressed while the first page is drawn.
+class CancellingPages : public PagedDocument {
+public:
+    explicit CancellingPages(WorkContext& work) : m_work(work) {}
+    int pageCount() const override { return 3; }
+    QPageLayout pageLayout() const override { return reportPageLayout(); }
+    QString title() const override { return QStringLiteral("Cancelled"); }
+    std::unique_ptr<PagePainter> makePainter() const override {
+        struct Painter : PagePainter {
+            Painter(const QPageLayout& layout, WorkContext& work) : PagePainter(layout), w(work) {}
+            void paintPage(QPainter& p, int index) override {
+                p.drawText(QPointF(100, 100), QString::number(index));
+                w.cancel();
+            }
+            WorkContext& w;
+        };
+        return std::make_unique<Painter>(pageLayout(), m_work);
+    }
+
+private:
+    WorkContext& m_work;
+};
+
+// A printer that prints to a file cannot drop a job: a cancelled print leaves no cut-short file,
+// and one cancelled before it began opens none.
+TEST_F(ReportPdf, ACancelledPrintToAFileLeavesNoFile) {
+    for (const bool before : {false, true}) {
+        SCOPED_TRACE(before ? "cancelled before" : "cancelled on the first page");
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdfPath());
+        WorkContext work;
+        if (before) work.cancel();
+        const auto printed = printReportPages(CancellingPages(work), printer, &work);
+        ASSERT_FALSE(printed);
+        EXPECT_EQ(printed.error().text, kWorkCancelled);
+        EXPECT_FALSE(QFile::exists(pdfPath()));
+    }
 }
 
 TEST_F(ReportPdf, TheProgramWritesThePdf) {
