@@ -247,26 +247,6 @@ TEST_F(Maintenance, RestoreTakesOnlyAWholeDatabaseOfItsKind) {
     EXPECT_EQ(QDir(dir.path()).entryList({QStringLiteral("*.tmp-*")}, QDir::Files), QStringList());
 }
 
-// Rows committed into the backup's write-ahead file are part of it: the file is read through
-// the engine, not copied byte for byte.
-TEST_F(Maintenance, RestoreTakesWhatTheBackupsWriteAheadFileHolds) {
-    const QString backup = logBackupWith({QStringLiteral("2024-03-01 08:00:00")});
-    auto writer = Database::open(backup, kLogKey, Database::Mode::ReadWrite);
-    ASSERT_TRUE(writer);
-    for (const char* t : {"2024-03-01 09:00:00", "2024-03-01 10:00:00"})
-        ASSERT_TRUE(
-            writer->run(QStringLiteral("INSERT INTO recorder(SYSTIME, CARDNO) VALUES (?, 6)"),
-                        QString::fromLatin1(t)));
-    ASSERT_GT(QFileInfo(backup + QStringLiteral("-wal")).size(), 0);
-    op.answerFile(backup);
-    op.answerYesNo(true);
-    ASSERT_TRUE(RestoreDatabase(data, op, DbKind::Log));
-    EXPECT_EQ(logTimes(), (QStringList{QStringLiteral("2024-03-01 08:00:00"),
-                                       QStringLiteral("2024-03-01 09:00:00"),
-                                       QStringLiteral("2024-03-01 10:00:00")}));
-    EXPECT_EQ(data.logCount(), 3);
-}
-
 TEST_F(Maintenance, RestoreThatDoesNotOpenAgainSaysSoInsteadOfCompleted) {
     const QString backup = logBackupWith({QStringLiteral("2024-03-01 08:00:00")});
     ASSERT_TRUE(QFile::remove(dir.file(kSystemFile)));  // the open connection keeps it meanwhile
