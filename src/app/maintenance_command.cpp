@@ -101,19 +101,28 @@ const QString kBackupUsage =
         "Copies the log or the system database to FILE (replaced when it exists). The copy is\n"
         "taken with the online backup while a console goes on recording, checked with its key, "
         "and\n"
-        "only then put in place: a copy that fails leaves an existing FILE as it was.\n"
+        "only then put in place: a copy that fails leaves an existing FILE as it was. A FILE\n"
+        "that is one of the console's own files (a database, a template, the lock, the\n"
+        "settings), under any name or link, is refused.\n"
         "\n") +
     kCommon + QStringLiteral(".\n");
+
+const QString kKept = QStringLiteral(
+    "A copy of each file it replaces or changes is kept first in DIR/replaced/ (named by kind\n"
+    "and time; the newest three of each kind stay) and its path printed; when no copy can be\n"
+    "kept, nothing is changed. A copy is taken back with `tallyport restore`.\n");
 
 const QString kRestoreUsage =
     QStringLiteral(
         "Usage: tallyport restore log|sys FILE [--data-dir DIR]\n"
         "\n"
-        "Replaces the log or the system database by FILE, a backup of the same kind. A file that\n"
-        "does not open with the key of its kind is refused (\"Invalid Database\") and the live\n"
-        "file stays as it was. Not while another process holds the data folder.\n"
+        "Replaces the log or the system database by FILE, a backup of the same kind, read\n"
+        "through the database engine (what its write-ahead file holds is restored too). A file\n"
+        "that does not open with the key of its kind, fails its integrity check or lacks a table\n"
+        "or column of its kind is refused (\"Invalid Database\") and the live file stays as it\n"
+        "was. Not while another process holds the data folder.\n"
         "\n") +
-    kCommon + kHeld;
+    kKept + QStringLiteral("\n") + kCommon + kHeld;
 
 const QString kImportUsage =
     QStringLiteral(
@@ -134,17 +143,22 @@ const QString kEraseUsage =
         "snapshot picture. Asks nothing: --yes is required. Not while another process holds\n"
         "the data folder.\n"
         "\n") +
-    kCommon + kHeld;
+    kKept + QStringLiteral("\n") + kCommon + kHeld;
 
 const QString kFormatUsage =
     QStringLiteral(
         "Usage: tallyport format --yes [--data-dir DIR]\n"
         "\n"
-        "Replaces both databases by their blank templates and empties the photo folder of its\n"
-        "pictures: every log row, card holder, group, reader setting, password and PIN is lost.\n"
-        "Asks nothing: --yes is required. Not while another process holds the data folder.\n"
+        "Replaces both databases by their blank templates and, once both are replaced, empties\n"
+        "the photo folder of its pictures: every log row, card holder, group, reader setting,\n"
+        "password and PIN is gone from the live files. Asks nothing: --yes is required. Not\n"
+        "while another process holds the data folder.\n"
         "\n") +
-    kCommon + kHeld;
+    kKept + QStringLiteral("\n") + kCommon + kHeld;
+
+void sayKept(Operator& op, const QString& path) {
+    if (!path.isEmpty()) op.information(msg::KeptCopy + QDir::toNativeSeparators(path));
+}
 
 }  // namespace
 
@@ -169,7 +183,9 @@ int runRestoreCommand(int argc, char** argv) {
     Job job(argc, argv, a.dataDir);
     const DataFolderLock held = holdDataFolderOrSay(a.dataDir);
     if (!held.held()) return refusedExitCode(held);
-    if (!restoreDatabaseFrom(job.data, job.op, *kind, a.words[1])) return kExitFailed;
+    const auto kept = restoreDatabaseFrom(job.data, job.op, *kind, a.words[1]);
+    if (!kept) return kExitFailed;
+    sayKept(job.op, *kept);
     job.op.information(msg::Completed);
     return kExitDone;
 }
@@ -201,7 +217,8 @@ int runEraseCommand(int argc, char** argv) {
     const EraseScope scope = a.before ? EraseScope{false, *a.before} : EraseScope{};
     const auto erased = eraseLog(job.data, job.op, scope);
     if (!erased) return kExitFailed;
-    job.op.information(QStringLiteral("Erased %1 records.").arg(*erased));
+    sayKept(job.op, erased->kept);
+    job.op.information(QStringLiteral("Erased %1 records.").arg(erased->rows));
     return kExitDone;
 }
 
@@ -213,7 +230,9 @@ int runFormatCommand(int argc, char** argv) {
     Job job(argc, argv, a.dataDir);
     const DataFolderLock held = holdDataFolderOrSay(a.dataDir);
     if (!held.held()) return refusedExitCode(held);
-    if (!formatDataFolder(job.data, job.op)) return kExitFailed;
+    const FormatOutcome formatted = formatDataFolder(job.data, job.op);
+    for (const QString& kept : formatted.kept) sayKept(job.op, kept);
+    if (!formatted.formatted) return kExitFailed;
     job.op.information(msg::DatabaseFormatted);
     return kExitDone;
 }

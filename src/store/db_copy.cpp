@@ -28,14 +28,16 @@ QStringList journalsOf(const QString& database) {
             database + QStringLiteral("-shm")};
 }
 
+}  // namespace
+
 // A temporary file beside the target, removed (with any journal the engine left beside it)
 // unless it was put in place.
-class Temporary {
+class TemporaryBeside {
 public:
-    Temporary() = default;
-    Temporary(const Temporary&) = delete;
-    Temporary& operator=(const Temporary&) = delete;
-    ~Temporary() {
+    TemporaryBeside() = default;
+    TemporaryBeside(const TemporaryBeside&) = delete;
+    TemporaryBeside& operator=(const TemporaryBeside&) = delete;
+    ~TemporaryBeside() {
         if (m_path.isEmpty()) return;
         QFile::remove(m_path);
         for (const QString& j : journalsOf(m_path)) QFile::remove(j);
@@ -57,6 +59,8 @@ private:
     QString m_path;
 };
 
+namespace {
+
 bool syncFile(const QString& path) {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
@@ -67,7 +71,8 @@ bool syncFile(const QString& path) {
 
 // The rename is the moment the target changes; the folder is synced so that it survives a
 // power cut.
-Result<void> putInPlace(Temporary& tmp, const QString& target, QFileDevice::Permissions perms) {
+Result<void> putInPlace(TemporaryBeside& tmp, const QString& target,
+                        QFileDevice::Permissions perms) {
     if (QFileInfo::exists(target)) perms = QFile::permissions(target);
     QFile::setPermissions(tmp.path(), perms);
     if (!syncFile(tmp.path()))
@@ -133,7 +138,7 @@ Result<void> copyFileReplacing(const QString& from, const QString& to, const Wor
     QFile in(from);
     if (!in.open(QIODevice::ReadOnly))
         return fail(QStringLiteral("Cannot read %1: %2").arg(from, in.errorString()));
-    Temporary tmp;
+    TemporaryBeside tmp;
     if (auto r = tmp.reserve(target); !r) return r;
     QFile out(tmp.path());
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
@@ -145,20 +150,44 @@ Result<void> copyFileReplacing(const QString& from, const QString& to, const Wor
     return putInPlace(tmp, target, in.permissions());
 }
 
-Result<void> backupDatabaseFile(const QString& from, const QByteArray& key, const QString& to,
-                                const WorkSteps& step) {
-    const QString target = QFileInfo(to).absoluteFilePath();
-    if (sameFile(from, target))
-        return fail(QStringLiteral("A database cannot be copied over itself: ") + target);
+StagedDatabase::StagedDatabase() = default;
+StagedDatabase::StagedDatabase(StagedDatabase&&) noexcept = default;
+StagedDatabase& StagedDatabase::operator=(StagedDatabase&&) noexcept = default;
+StagedDatabase::~StagedDatabase() = default;
+
+const QString& StagedDatabase::path() const {
+    static const QString none;
+    return m_tmp ? m_tmp->path() : none;
+}
+
+Result<StagedDatabase> StagedDatabase::copyOf(const QString& from, const QByteArray& key,
+                                              const QString& to, const WorkSteps& step) {
+    StagedDatabase staged;
+    staged.m_target = QFileInfo(to).absoluteFilePath();
+    staged.m_permissions = QFile::permissions(from);
+    if (sameFile(from, staged.m_target))
+        return fail(QStringLiteral("A database cannot be copied over itself: ") + staged.m_target);
     auto source = QFileInfo(from).isFile() ? Database::open(from, key, Database::Mode::ReadOnly)
                                            : fail(QStringLiteral("Missing: ") + from);
     if (!source) return std::unexpected(source.error());
-    Temporary tmp;
-    if (auto r = tmp.reserve(target); !r) return r;
-    if (auto r = backupInto(*source, tmp.path(), key, step); !r) return r;
-    source->close();
-    if (auto r = checkCopy(tmp.path(), key); !r) return r;
-    return putInPlace(tmp, target, QFile::permissions(from));
+    staged.m_tmp = std::make_unique<TemporaryBeside>();
+    if (auto r = staged.m_tmp->reserve(staged.m_target); !r) return std::unexpected(r.error());
+    if (auto r = backupInto(*source, staged.path(), key, step); !r)
+        return std::unexpected(r.error());
+    return staged;
+}
+
+Result<void> StagedDatabase::putInPlace() {
+    if (!m_tmp || m_tmp->path().isEmpty()) return fail(QStringLiteral("Nothing to put in place"));
+    return tallyport::putInPlace(*m_tmp, m_target, m_permissions);
+}
+
+Result<void> backupDatabaseFile(const QString& from, const QByteArray& key, const QString& to,
+                                const WorkSteps& step) {
+    auto staged = StagedDatabase::copyOf(from, key, to, step);
+    if (!staged) return std::unexpected(staged.error());
+    if (auto r = checkCopy(staged->path(), key); !r) return r;
+    return staged->putInPlace();
 }
 
 bool CopyFileReplacing(Operator& op, const QString& from, const QString& to) {

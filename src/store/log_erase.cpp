@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
+#include <algorithm>
 #include <vector>
 
 namespace tallyport {
@@ -109,6 +110,15 @@ Result<qint64> countInScope(Database& db, const EraseScope& scope, qint64 lastRo
     return n->value_or(0);
 }
 
+// The newest row a kept copy of the log holds.
+Result<qint64> lastRowOf(const QString& copy) {
+    auto db = Database::open(copy, kLogKey, Database::Mode::ReadOnly);
+    if (!db) return std::unexpected(db.error());
+    auto last = db->scalarInt(QStringLiteral("SELECT max(rowid) FROM recorder"));
+    if (!last) return std::unexpected(last.error());
+    return last->value_or(0);
+}
+
 }  // namespace
 
 QString snapshotNameOf(const QString& sysTime, int cardNo) {
@@ -124,16 +134,28 @@ QString snapshotNameOf(const QString& sysTime, int cardNo) {
 }
 
 Result<qint64> eraseLogRows(const QString& logPath, const QString& photoFolder,
-                            const EraseScope& scope, const WorkSteps& step) {
+                            const EraseScope& scope, const WorkSteps& step, const KeepCopy& keep) {
     auto db = Database::open(logPath, kLogKey, Database::Mode::ReadWrite);
     if (!db) return std::unexpected(db.error());
     // A batch touches a page of the card index for every card: keep them in memory.
     (void)db->exec(QStringLiteral("PRAGMA cache_size = -65536"));
     auto last = db->scalarInt(QStringLiteral("SELECT max(rowid) FROM recorder"));
     if (!last) return std::unexpected(last.error());
-    const qint64 lastRow = last->value_or(0);
+    qint64 lastRow = last->value_or(0);
     auto total = countInScope(*db, scope, lastRow);
     if (!total) return std::unexpected(total.error());
+    if (*total == 0) return 0;
+    if (keep) {
+        auto kept = keep();
+        if (!kept) return std::unexpected(kept.error());
+        // Only rows the copy holds go: a punch may take the rowid of a newest row deleted
+        // before the copy.
+        auto copied = lastRowOf(*kept);
+        if (!copied) return std::unexpected(copied.error());
+        lastRow = std::min(lastRow, *copied);
+        total = countInScope(*db, scope, lastRow);
+        if (!total) return std::unexpected(total.error());
+    }
     QSet<QString> snapshots = snapshotFiles(photoFolder);
     qint64 done = 0;
     for (;;) {
@@ -149,11 +171,15 @@ Result<qint64> eraseLogRows(const QString& logPath, const QString& photoFolder,
     }
 }
 
-Result<qint64> eraseStaffRows(const QString& systemPath, const WorkSteps& step) {
+Result<qint64> eraseStaffRows(const QString& systemPath, const WorkSteps& step,
+                              const KeepCopy& keep) {
     auto db = Database::open(systemPath, kSystemKey, Database::Mode::ReadWrite);
     if (!db) return std::unexpected(db.error());
     auto total = db->scalarInt(QStringLiteral("SELECT count(*) FROM staffs"));
     if (!total) return std::unexpected(total.error());
+    if (total->value_or(0) == 0) return 0;
+    if (keep)
+        if (auto kept = keep(); !kept) return std::unexpected(kept.error());
     qint64 done = 0;
     for (;;) {
         QElapsedTimer locked;

@@ -1,9 +1,13 @@
 #include "store/maintenance.h"
 
+#include "base/clock.h"
 #include "store/datasrc.h"
+#include "store/date_time.h"
 #include "store/db_copy.h"
 #include "store/maintenance_texts.h"
 #include "store/messages.h"
+#include "store/output_guard.h"
+#include "store/replaced_copies.h"
 #include "store/schema.h"
 #include "store/setting_names.h"
 #include "store/settings.h"
@@ -39,42 +43,132 @@ QString lastPathOf(Tdsrc& data, const DbKindInfo& k) {
     return ReadSettingText(k.lastPath, data.filePath(k.backupName));
 }
 
-int schemaVersionOf(DbKind kind) {
-    return kind == DbKind::Log ? kLogSchemaVersion : kSystemSchemaVersion;
+QString replacedFolder(Tdsrc& data) {
+    return QDir::toNativeSeparators(data.filePath(kReplacedFolder));
 }
 
-// Opens with the key of its kind, holds the kind's main table and is no newer than this
-// program: a file the console can open again once it is in place.
-bool opensAsKind(const QString& path, DbKind kind) {
-    if (!QFileInfo(path).isFile()) return false;
-    auto db = Database::open(path, kindInfo(kind).key, Database::Mode::ReadOnly);
-    if (!db) return false;
-    const QString table =
-        kind == DbKind::Log ? QStringLiteral("recorder") : QStringLiteral("staffs");
-    if (!db->prepare(QStringLiteral("SELECT * FROM ") + table)) return false;
-    const auto version = db->scalarInt(QStringLiteral("PRAGMA user_version"));
-    return version && version->value_or(0) >= 1 && version->value_or(0) <= schemaVersionOf(kind);
+// A source read into a copy beside the live file of its kind, and the verdict on it.
+struct Judged {
+    StagedDatabase copy;
+    QString invalid;  // why it is not a whole database of its kind; empty when it is
+};
+
+// Why a source that could not be copied is at fault, or nothing when it is not (the copy could
+// not be written).
+QString sourceFault(const QString& source, const QByteArray& key) {
+    const QFileInfo info(source);
+    if (!info.isFile()) return QStringLiteral("No such file: ") + source;
+    if (!info.isReadable()) return {};
+    auto db = Database::open(source, key, Database::Mode::ReadOnly);
+    if (!db) return db.error().text;
+    auto verdict = db->queryOne(QStringLiteral("PRAGMA quick_check"),
+                                [](const Statement& st) { return st.text(0); });
+    if (!verdict) return verdict.error().text;
+    return verdict->value_or(QString()) == QLatin1String("ok") ? QString()
+                                                               : verdict->value_or(QString());
 }
 
-bool samePath(const QString& a, const QString& b) {
-    const QFileInfo fa(a), fb(b);
-    if (fa.exists() && fb.exists()) return fa.canonicalFilePath() == fb.canonicalFilePath();
-    return fa.absoluteFilePath() == fb.absoluteFilePath();
+// The copy as the console would open it: brought up to this program's schema by its own
+// upgrade steps, holding every table, column and trigger of a blank file of its kind, and whole
+// to the last page. Answers why not; an error is a copy that could not be written.
+Result<QString> judgeCopy(const QString& path, DbKind kind) {
+    const bool log = kind == DbKind::Log;
+    auto db = Database::open(path, kindInfo(kind).key, Database::Mode::ReadWrite);
+    if (!db) return db.error().text;
+    if (auto r = log ? upgradeLogSchema(*db) : upgradeSystemSchema(*db); !r) return r.error().text;
+    if (auto r = checkHoldsSchema(*db, log ? &createLogSchema : &createSystemSchema); !r)
+        return r.error().text;
+    auto verdict = db->query(QStringLiteral("PRAGMA integrity_check(5)"),
+                             [](const Statement& st) { return st.text(0); });
+    if (!verdict) return verdict.error().text;
+    if (verdict->size() != 1 || verdict->front() != QLatin1String("ok"))
+        return QStringList(verdict->begin(), verdict->end()).join(u'\n');
+    // One file with no journal beside it, as it is renamed into place.
+    if (auto r = db->exec(QStringLiteral("PRAGMA journal_mode = DELETE")); !r)
+        return std::unexpected(r.error());
+    return QString();
 }
 
-// A backup never replaces a file the console keeps in its data folder.
-QString refusedBackupTarget(Tdsrc& data, const QString& target) {
-    for (const QString& f : {kLogFile, kSystemFile, kLogTemplate, kSystemTemplate})
-        if (samePath(target, data.filePath(f)))
-            return QStringLiteral("A backup cannot replace the console's own file ") +
-                   data.filePath(f);
-    return {};
+// Reads `source` through the engine into a copy beside the live file of `kind` and judges it.
+Result<Judged> judgeWhole(const QString& source, DbKind kind, const QString& live,
+                          const WorkSteps& step) {
+    const QByteArray key = kindInfo(kind).key;
+    bool stopped = false;
+    auto copy = StagedDatabase::copyOf(source, key, live, [&](qint64 done, qint64 total) {
+        stopped = step && !step(done, total);
+        return !stopped;
+    });
+    Judged judged;
+    if (!copy) {
+        if (!stopped) judged.invalid = sourceFault(source, key);
+        if (judged.invalid.isEmpty()) return std::unexpected(copy.error());
+        return judged;
+    }
+    judged.copy = std::move(*copy);
+    auto verdict = judgeCopy(judged.copy.path(), kind);
+    if (!verdict) return std::unexpected(verdict.error());
+    judged.invalid = *verdict;
+    return judged;
 }
 
-bool replaceByTemplate(Tdsrc& data, DbKind kind) {
+// With the databases closed: the live file kept in the replaced folder (byte for byte when it
+// does not open whole: it is what is replaced all the same), then the copy renamed over it.
+// The kept copy's path, empty when there was no live file.
+Result<QString> keepAndReplace(StagedDatabase& copy, const QByteArray& key, const QDateTime& when) {
+    auto kept = keepReplacedCopy(copy.target(), key, when, DamagedLive::KeepBytes);
+    if (!kept) return fail(msg::CopyNotKept + kept.error().text);
+    if (auto r = copy.putInPlace(); !r) return std::unexpected(r.error());
+    return *kept;
+}
+
+void pruneAfter(Tdsrc& data, DbKind kind, const QString& kept) {
+    if (!kept.isEmpty()) pruneReplacedCopies(data.dataFolder(), kindInfo(kind).file, kept);
+}
+
+// The live file of `kind` replaced by its template, once the template was judged whole and the
+// live file kept. The kept copy's path.
+Result<QString> replaceByTemplate(Tdsrc& data, DbKind kind, const QDateTime& when) {
     const DbKindInfo& k = kindInfo(kind);
     const QString blank = data.filePath(k.blank);
-    return opensAsKind(blank, kind) && copyFileReplacing(blank, data.filePath(k.file));
+    auto judged = judgeWhole(blank, kind, data.filePath(k.file), {});
+    if (!judged) return std::unexpected(judged.error());
+    if (!judged->invalid.isEmpty())
+        return fail(QDir::toNativeSeparators(blank) + QStringLiteral(": ") + judged->invalid);
+    return keepAndReplace(judged->copy, k.key, when);
+}
+
+// Judged on a worker while the recording goes on; the verdict is said. The copy when whole.
+std::optional<StagedDatabase> judgedRestore(Tdsrc& data, Operator& op, DbKind kind,
+                                            const QString& source) {
+    const DbKindInfo& k = kindInfo(kind);
+    const QString live = data.filePath(k.file);
+    auto judged = runStoreJob<Judged>(op, k.restoreTitle, msg::OperationFailed,
+                                      [source, kind, live](WorkContext& work) {
+                                          return judgeWhole(source, kind, live, stepsOf(work));
+                                      });
+    if (!judged) return std::nullopt;
+    if (!judged->invalid.isEmpty()) {
+        op.errorDetail(msg::InvalidDatabase, judged->invalid);
+        return std::nullopt;
+    }
+    return std::move(judged->copy);
+}
+
+// What the live file holds, for the questions; nothing when it cannot be read.
+std::optional<qint64> liveCount(Database& db, const QString& sql, const QString& bound = {}) {
+    auto n = bound.isNull() ? db.scalarInt(sql) : db.scalarInt(sql, bound);
+    if (!n) return std::nullopt;
+    return n->value_or(0);
+}
+
+std::optional<qint64> holders(Tdsrc& data) {
+    return liveCount(data.src(), QStringLiteral("SELECT count(*) FROM staffs"));
+}
+
+std::optional<qint64> recordsInScope(Tdsrc& data, const EraseScope& scope) {
+    if (scope.all) return liveCount(data.att(), QStringLiteral("SELECT n FROM recorder_count"));
+    return liveCount(data.att(), QStringLiteral("SELECT count(*) FROM recorder WHERE SYSTIME < ?"),
+                     SqlDate(scope.before));
 }
 
 void removePictures(const QString& folder) {
@@ -97,8 +191,8 @@ std::optional<LogRecord> oldestRow(Tdsrc& data) {
 
 bool backupDatabaseTo(Tdsrc& data, Operator& op, DbKind kind, const QString& target) {
     const DbKindInfo& k = kindInfo(kind);
-    if (const QString why = refusedBackupTarget(data, target); !why.isEmpty()) {
-        op.errorDetail(msg::OperationFailed, why);
+    if (auto allowed = checkOutputTarget(target); !allowed) {
+        op.errorDetail(msg::OperationFailed, allowed.error().text);
         return false;
     }
     const QString source = data.filePath(k.file);
@@ -122,15 +216,18 @@ bool BackupDatabase(Tdsrc& data, Operator& op, DbKind kind) {
     return true;
 }
 
-bool restoreDatabaseFrom(Tdsrc& data, Operator& op, DbKind kind, const QString& source) {
-    const DbKindInfo& k = kindInfo(kind);
-    if (!data.CheckDatabaseFile(source, k.key)) return false;
-    // A file this program cannot open again would end the console once it is in place.
-    if (!opensAsKind(source, kind)) {
-        op.error(msg::InvalidDatabase);
-        return false;
+std::optional<QString> restoreDatabaseFrom(Tdsrc& data, Operator& op, DbKind kind,
+                                           const QString& source) {
+    auto copy = judgedRestore(data, op, kind, source);
+    if (!copy) return std::nullopt;
+    const auto cursor = op.waitCursor();
+    auto kept = keepAndReplace(*copy, kindInfo(kind).key, appClock().now());
+    if (!kept) {
+        op.errorDetail(msg::OperationFailed, kept.error().text);
+        return std::nullopt;
     }
-    return CopyFileChecked(op, source, data.filePath(k.file));
+    pruneAfter(data, kind, *kept);
+    return *kept;
 }
 
 bool RestoreDatabase(Tdsrc& data, Operator& op, DbKind kind) {
@@ -138,51 +235,102 @@ bool RestoreDatabase(Tdsrc& data, Operator& op, DbKind kind) {
     const auto path =
         op.chooseOpenFile(k.restoreTitle, lastPathOf(data, k), msg::DatabaseChooserFilter);
     if (!path) return false;
+    auto copy = judgedRestore(data, op, kind, *path);
+    if (!copy) return false;
+    const QString file = QDir::toNativeSeparators(*path);
+    const QString question =
+        kind == DbKind::Log
+            ? msg::RestoreLogQuestion(
+                  file, liveCount(data.att(), QStringLiteral("SELECT n FROM recorder_count")),
+                  replacedFolder(data))
+            : msg::RestoreSystemQuestion(file, holders(data), replacedFolder(data));
+    if (!op.askYesNo(question)) return false;
     data.CloseDatabases();
-    const bool restored = restoreDatabaseFrom(data, op, kind, *path);
-    if (restored) WriteSettingText(k.lastPath, *path);
-    data.ReopenDatabases();
-    if (restored) op.information(msg::Completed);
-    return restored;
-}
-
-// A template that does not open with its key is as good as missing: it never replaces a
-// working database.
-bool formatDataFolder(Tdsrc& data, Operator& op) {
-    bool log = false, system = false;
+    Result<QString> kept;
     {
         const auto cursor = op.waitCursor();
-        log = replaceByTemplate(data, DbKind::Log);
-        system = replaceByTemplate(data, DbKind::System);
-        removePictures(data.photoFolder());
+        kept = keepAndReplace(*copy, k.key, appClock().now());
     }
-    if (!log) op.error(msg::LogLocked);
-    if (!system) op.error(msg::SystemLocked);
-    return log && system;
+    if (!kept) op.errorDetail(msg::OperationFailed, kept.error().text);
+    const bool reopened = data.ReopenDatabases();
+    if (!kept) return false;
+    pruneAfter(data, kind, *kept);
+    WriteSettingText(k.lastPath, *path);
+    if (!reopened) {
+        op.error(msg::RestoredNotOpened(QDir::toNativeSeparators(*kept)));
+        return false;
+    }
+    op.information(msg::Completed);
+    return true;
+}
+
+// A template is judged as a restore's file is: one that is missing, of another kind or not
+// whole never replaces a working database.
+FormatOutcome formatDataFolder(Tdsrc& data, Operator& op) {
+    FormatOutcome out;
+    const QDateTime when = appClock().now();
+    QStringList failures;
+    {
+        const auto cursor = op.waitCursor();
+        for (const DbKind kind : {DbKind::Log, DbKind::System}) {
+            auto kept = replaceByTemplate(data, kind, when);
+            if (!kept) {
+                failures << (kind == DbKind::Log ? msg::LogLocked : msg::SystemLocked)
+                         << kept.error().text;
+                continue;
+            }
+            pruneAfter(data, kind, *kept);
+            if (!kept->isEmpty()) out.kept << *kept;
+        }
+        out.formatted = failures.isEmpty();
+        // The snapshots belong to the log rows: they go only with both files.
+        if (out.formatted) removePictures(data.photoFolder());
+    }
+    for (qsizetype i = 0; i + 1 < failures.size(); i += 2)
+        op.errorDetail(failures[i], failures[i + 1]);
+    return out;
 }
 
 bool FormatDatabase(Tdsrc& data, Operator& op) {
     if (!op.askYesNo(msg::FormatQuestion)) return false;
     data.CloseDatabases();
-    const bool formatted = formatDataFolder(data, op);
+    const bool formatted = formatDataFolder(data, op).formatted;
     data.ReopenDatabases();
     // A file that could not be replaced has been named; calling that "formatted" would not be true.
     if (formatted) op.information(msg::DatabaseFormatted);
     return formatted;
 }
 
-std::optional<qint64> eraseLog(Tdsrc& data, Operator& op, const EraseScope& scope) {
+std::optional<Erased> eraseLog(Tdsrc& data, Operator& op, const EraseScope& scope) {
     const QString log = data.filePath(kLogFile);
     const QString photos = data.photoFolder();
-    return runStoreJob<qint64>(op, msg::ErasingLog, msg::UpdateFailed,
-                               [log, photos, scope](WorkContext& work) {
-                                   return eraseLogRows(log, photos, scope, stepsOf(work));
-                               });
+    const QDateTime when = appClock().now();
+    auto erased =
+        runStoreJob<Erased>(op, msg::ErasingLog, msg::UpdateFailed,
+                            [log, photos, scope, when](WorkContext& work) -> Result<Erased> {
+                                Erased out;
+                                auto keep = [&]() -> Result<QString> {
+                                    work.setPart(0, 40);
+                                    auto kept = keepReplacedCopy(
+                                        log, kLogKey, when, DamagedLive::Refuse, stepsOf(work));
+                                    work.setPart(40, 100);
+                                    if (!kept) return fail(msg::CopyNotKept + kept.error().text);
+                                    out.kept = *kept;
+                                    return kept;
+                                };
+                                auto rows = eraseLogRows(log, photos, scope, stepsOf(work), keep);
+                                if (!rows) return std::unexpected(rows.error());
+                                out.rows = *rows;
+                                return out;
+                            });
+    if (erased) pruneAfter(data, DbKind::Log, erased->kept);
+    return erased;
 }
 
 EraseLogOutcome EraseLogDatabase(Tdsrc& data, Operator& op, const EraseScope& scope) {
     EraseLogOutcome out;
-    if (!op.askYesNo(msg::EraseLogQuestion)) return out;
+    if (!op.askYesNo(msg::EraseLogQuestion(recordsInScope(data, scope), replacedFolder(data))))
+        return out;
     out.asked = true;
     {
         const LogViewHold hidden(data);
@@ -193,13 +341,28 @@ EraseLogOutcome EraseLogDatabase(Tdsrc& data, Operator& op, const EraseScope& sc
 }
 
 bool EraseStaffRecords(Tdsrc& data, Operator& op) {
-    if (!op.askYesNo(msg::EraseStaffQuestion)) return false;
+    if (!op.askYesNo(msg::EraseStaffQuestion(holders(data), replacedFolder(data)))) return false;
     const LogViewHold hidden(data);
     const QString system = data.filePath(kSystemFile);
-    return runStoreJob<qint64>(
-               op, msg::ErasingStaff, msg::UpdateFailed,
-               [system](WorkContext& work) { return eraseStaffRows(system, stepsOf(work)); })
-        .has_value();
+    const QDateTime when = appClock().now();
+    QString kept;
+    const bool done = runStoreJob<qint64>(
+                          op, msg::ErasingStaff, msg::UpdateFailed,
+                          [system, when, &kept](WorkContext& work) {
+                              auto keep = [&]() -> Result<QString> {
+                                  work.setPart(0, 40);
+                                  auto copy = keepReplacedCopy(system, kSystemKey, when,
+                                                               DamagedLive::Refuse, stepsOf(work));
+                                  work.setPart(40, 100);
+                                  if (!copy) return fail(msg::CopyNotKept + copy.error().text);
+                                  kept = *copy;
+                                  return copy;
+                              };
+                              return eraseStaffRows(system, stepsOf(work), keep);
+                          })
+                          .has_value();
+    if (done) pruneAfter(data, DbKind::System, kept);
+    return done;
 }
 
 }  // namespace tallyport

@@ -1,5 +1,7 @@
 #include "store/schema.h"
 
+#include <QMap>
+#include <QSet>
 #include <QStringList>
 
 namespace tallyport {
@@ -129,7 +131,66 @@ Result<void> upgrade(Database& db, int target, const std::vector<Step>& steps) {
     return tx.commit();
 }
 
+// Every table with its columns, and every trigger, by lower-case name; the engine's own tables
+// are left out.
+struct Shape {
+    QMap<QString, QSet<QString>> tables;
+    QSet<QString> triggers;
+};
+
+Result<Shape> shapeOf(Database& db) {
+    Shape shape;
+    auto objects = db.query(
+        QStringLiteral("SELECT type, name FROM sqlite_master WHERE type IN ('table', 'trigger') "
+                       "AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'"),
+        [](const Statement& st) {
+            return std::pair{st.text(0), st.text(1).toLower()};
+        });
+    if (!objects) return std::unexpected(objects.error());
+    for (const auto& [type, name] : *objects) {
+        if (type == QLatin1String("trigger")) {
+            shape.triggers.insert(name);
+            continue;
+        }
+        // A pragma takes no bound value: the name, read from the file itself, goes in quoted.
+        const QString quoted = u'"' + QString(name).replace(u'"', QStringLiteral("\"\"")) + u'"';
+        auto columns = db.query(QStringLiteral("PRAGMA table_info(%1)").arg(quoted),
+                                [](const Statement& st) { return st.text(1).toLower(); });
+        if (!columns) return std::unexpected(columns.error());
+        shape.tables.insert(name, QSet<QString>(columns->begin(), columns->end()));
+    }
+    return shape;
+}
+
 }  // namespace
+
+Result<void> checkHoldsSchema(Database& db, Result<void> (*create)(Database&)) {
+    // An in-memory file is never written to disk: any key will do.
+    auto blank = Database::open(QStringLiteral(":memory:"), kLogKey, Database::Mode::Create);
+    if (!blank) return std::unexpected(blank.error());
+    if (auto r = create(*blank); !r) return r;
+    auto want = shapeOf(*blank);
+    if (!want) return std::unexpected(want.error());
+    auto have = shapeOf(db);
+    if (!have) return std::unexpected(have.error());
+    QStringList missing;
+    for (auto t = want->tables.cbegin(); t != want->tables.cend(); ++t) {
+        if (!have->tables.contains(t.key())) {
+            missing << QStringLiteral("table ") + t.key();
+            continue;
+        }
+        const QSet<QString>& there = have->tables[t.key()];
+        for (const QString& column : t.value())
+            if (!there.contains(column))
+                missing << QStringLiteral("column %1.%2").arg(t.key(), column);
+    }
+    for (const QString& trigger : std::as_const(want->triggers))
+        if (!have->triggers.contains(trigger)) missing << QStringLiteral("trigger ") + trigger;
+    if (missing.isEmpty()) return {};
+    missing.sort();
+    return fail(QStringLiteral("Not a whole database of its kind; it lacks ") +
+                missing.join(QStringLiteral(", ")));
+}
 
 Result<void> createLogSchema(Database& db) {
     return create(db, kLogTables, kLogSchemaVersion, nullptr);

@@ -28,6 +28,11 @@ Result<void> createSystemSchema(Database& db);
 Result<void> upgradeLogSchema(Database& db);
 Result<void> upgradeSystemSchema(Database& db);
 
+// Refuses a database that lacks a table, a column or a trigger of those `create` makes (names
+// compare without regard to case, as the store's names do); the error names what is missing.
+// The reference is made by the schema code itself in memory, never kept as a second list.
+Result<void> checkHoldsSchema(Database& db, Result<void> (*create)(Database&));
+
 // Default group, and the eight reader rows.
 inline constexpr int kDefaultGroupId = 1;
 inline const QString kDefaultGroupName = QStringLiteral("DEFAULT");

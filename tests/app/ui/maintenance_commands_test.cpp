@@ -10,6 +10,7 @@
 #include "store/maintenance_texts.h"
 #include "store/passwd.h"
 #include "store/photo_files.h"
+#include "store/replaced_copies.h"
 #include "store/schema.h"
 #include "support/dialog_fixture.h"
 
@@ -78,7 +79,9 @@ TEST_F(MaintenanceCommands, EraseBeforeADayKeepsThatDayAndShowsItsFirstRow) {
     });
     op.answerYesNo(true);
     window->action(QStringLiteral("actreset"))->trigger();
-    EXPECT_EQ(op.shown(QStringLiteral("yesno")), QStringList{msg::EraseLogQuestion});
+    EXPECT_EQ(op.shown(QStringLiteral("yesno")),
+              QStringList{msg::EraseLogQuestion(
+                  1, QDir::toNativeSeparators(console().data().filePath(kReplacedFolder)))});
     EXPECT_EQ(console().data().logCount(), 1);
     EXPECT_TRUE(gridShown());
     EXPECT_EQ(window->logGrid()->model()->rowCount(), 1);
@@ -93,10 +96,18 @@ TEST_F(MaintenanceCommands, RestoringTheSystemDatabaseRenamesTheLogsHolders) {
     Q_EMIT console().holdersChanged();
     EXPECT_EQ(cell(window->logGrid(), 1, 1), QStringLiteral("ANNA, DEFAULT"));
     op.answerFile(console().data().filePath(kSystemTemplate));
+    op.answerYesNo(true);
     window->action(QStringLiteral("actRstSys"))->trigger();
-    EXPECT_EQ(op.shown(), (QStringList{QStringLiteral("open: Restore System Database | Database "
-                                                      "File (*.db);;All File (*)"),
-                                       QStringLiteral("information: Completed.")}));
+    EXPECT_EQ(op.shown(),
+              (QStringList{
+                  QStringLiteral("open: Restore System Database | Database "
+                                 "File (*.db);;All File (*)"),
+                  QStringLiteral("work: Restore System Database"),
+                  QStringLiteral("yesno: ") +
+                      msg::RestoreSystemQuestion(
+                          QDir::toNativeSeparators(console().data().filePath(kSystemTemplate)), 1,
+                          QDir::toNativeSeparators(console().data().filePath(kReplacedFolder))),
+                  QStringLiteral("information: Completed.")}));
     EXPECT_TRUE(console().data().isOpen());
     EXPECT_TRUE(gridShown());
     EXPECT_EQ(console().data().logCount(), 2);
