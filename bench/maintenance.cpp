@@ -7,6 +7,7 @@
 //      copy was taken beside those sent before and after it;
 //   3. the import of 1,000,000 foreign log rows (one in ten already there) into that log.
 // Usage: bench_maintenance [live rows, default 2000000] [foreign rows, default 1000000]
+//                          [parts: any of copy,backup,beside,import joined by commas; all]
 #include "app/headless_operator.h"
 #include "bench_log.h"
 #include "bench_support.h"
@@ -232,6 +233,9 @@ int main(int argc, char** argv) {
     const int liveRows = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 2'000'000;
     const int foreignRows = argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 1'000'000;
     const int beside = std::max(1000, foreignRows / 10);  // imported while the console records
+    const QStringList parts =
+        QString::fromLocal8Bit(argc > 3 ? argv[3] : "copy,backup,beside,import")
+            .split(QLatin1Char(','));
     QTemporaryDir dir, foreign, other, out;
     QProcess sim;
     sim.start(binDir() + QStringLiteral("/tallyport-readersim"),
@@ -249,57 +253,67 @@ int main(int argc, char** argv) {
                 foreignRows, beside, secondsOf(t));
     std::fflush(stdout);
 
-    backupBesideCopy(dir.path(), out.path());
+    if (parts.contains(QStringLiteral("copy"))) backupBesideCopy(dir.path(), out.path());
 
-    qint64 before = storedRows(dir.path());
-    const QString target = QDir(out.path()).filePath(QStringLiteral("timer-backup.db"));
-    QProcess backup;
-    const LiveRun live = recordWhile(dir.path(), sim, ports, 3, [&](auto done) {
-        QObject::connect(&backup, &QProcess::finished,
-                         [done](int code, QProcess::ExitStatus status) {
-                             done(status == QProcess::NormalExit && code == 0);
-                         });
-        backup.start(binDir() + QStringLiteral("/tallyport"),
-                     {QStringLiteral("backup"), QStringLiteral("log"), target,
-                      QStringLiteral("--data-dir"), dir.path()});
-    });
-    const qint64 backupStored = storedRows(dir.path()) - before;
-    const CopyCheck copy = check(target);
-    std::printf("tallyport backup log FILE while %d readers x %d frames/s are recorded:\n",
-                kReaders, kPerSecond);
-    std::printf("  backup %.2f s, %s; the copy: %lld rows (kept count %lld), integrity %s\n",
-                live.jobS, live.jobOk ? "done" : "FAILED", (long long)copy.rows,
-                (long long)copy.kept, qPrintable(copy.integrity));
-    printRun(live, backupStored);
-    std::fflush(stdout);
+    bool ok = true;
+    if (parts.contains(QStringLiteral("backup"))) {
+        const qint64 before = storedRows(dir.path());
+        const QString target = QDir(out.path()).filePath(QStringLiteral("timer-backup.db"));
+        QProcess backup;
+        const LiveRun live = recordWhile(dir.path(), sim, ports, 3, [&](auto done) {
+            QObject::connect(&backup, &QProcess::finished,
+                             [done](int code, QProcess::ExitStatus status) {
+                                 done(status == QProcess::NormalExit && code == 0);
+                             });
+            backup.start(binDir() + QStringLiteral("/tallyport"),
+                         {QStringLiteral("backup"), QStringLiteral("log"), target,
+                          QStringLiteral("--data-dir"), dir.path()});
+        });
+        const qint64 backupStored = storedRows(dir.path()) - before;
+        const CopyCheck copy = check(target);
+        std::printf("tallyport backup log FILE while %d readers x %d frames/s are recorded:\n",
+                    kReaders, kPerSecond);
+        std::printf("  backup %.2f s, %s; the copy: %lld rows (kept count %lld), integrity %s\n",
+                    live.jobS, live.jobOk ? "done" : "FAILED", (long long)copy.rows,
+                    (long long)copy.kept, qPrintable(copy.integrity));
+        printRun(live, backupStored);
+        std::fflush(stdout);
+        ok = ok && live.sent == backupStored && live.jobOk &&
+             copy.integrity == QLatin1String("ok") && copy.rows == copy.kept;
+    }
 
-    before = storedRows(dir.path());
-    LogImport besideResult;
-    std::unique_ptr<QThread> worker;
-    const LiveRun merged =
-        recordWhile(dir.path(), sim, ports, 3,
-                    importJob(QDir(other.path()).filePath(kLogFile),
-                              QDir(dir.path()).filePath(kLogFile), besideResult, worker));
-    if (!worker) return 1;
-    worker->wait();
+    if (parts.contains(QStringLiteral("beside"))) {
+        const qint64 before = storedRows(dir.path());
+        LogImport besideResult;
+        std::unique_ptr<QThread> worker;
+        const LiveRun merged =
+            recordWhile(dir.path(), sim, ports, 3,
+                        importJob(QDir(other.path()).filePath(kLogFile),
+                                  QDir(dir.path()).filePath(kLogFile), besideResult, worker));
+        if (!worker) return 1;
+        worker->wait();
+        const qint64 mergedStored = storedRows(dir.path()) - before - besideResult.counts.added;
+        std::printf(
+            "import of %d foreign rows while %d readers x %d frames/s are recorded: %.1f s\n",
+            beside, kReaders, kPerSecond, merged.jobS);
+        printImport(besideResult);
+        printRun(merged, mergedStored);
+        std::fflush(stdout);
+        ok = ok && merged.sent == mergedStored && merged.jobOk;
+    }
     sim.kill();
     sim.waitForFinished(5000);
-    const qint64 mergedStored = storedRows(dir.path()) - before - besideResult.counts.added;
-    std::printf("import of %d foreign rows while %d readers x %d frames/s are recorded: %.1f s\n",
-                beside, kReaders, kPerSecond, merged.jobS);
-    printImport(besideResult);
-    printRun(merged, mergedStored);
-    std::fflush(stdout);
 
-    LogImport result;
-    t.restart();
-    importLogRows(QDir(foreign.path()).filePath(kLogFile), QDir(dir.path()).filePath(kLogFile),
-                  result);
-    std::printf("import of %d foreign rows into the %lld-row log: %.1f s (target under 20 s)\n",
-                foreignRows, (long long)storedRows(dir.path()) - result.counts.added, secondsOf(t));
-    printImport(result);
-    const bool ok = live.sent == backupStored && merged.sent == mergedStored && live.jobOk &&
-                    merged.jobOk && copy.integrity == QLatin1String("ok") &&
-                    copy.rows == copy.kept && result.failure.isEmpty();
+    if (parts.contains(QStringLiteral("import"))) {
+        LogImport result;
+        t.restart();
+        importLogRows(QDir(foreign.path()).filePath(kLogFile), QDir(dir.path()).filePath(kLogFile),
+                      result);
+        std::printf("import of %d foreign rows into the %lld-row log: %.1f s (target under 20 s)\n",
+                    foreignRows, (long long)storedRows(dir.path()) - result.counts.added,
+                    secondsOf(t));
+        printImport(result);
+        ok = ok && result.failure.isEmpty();
+    }
     return ok ? 0 : 1;
 }

@@ -1,6 +1,9 @@
 #include "store/sqlcipher_db.h"
 
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <unistd.h>
+#include <QFile>
 
 #include <chrono>
 #include <cstdint>
@@ -239,6 +242,27 @@ namespace {
 // Pages a backup step copies: 4 MiB, a few milliseconds of work between looks at `step`.
 constexpr int kBackupPagesPerStep = 1024;
 
+// A copy's pages go to the disk as they are written. Left dirty until the copy's final sync,
+// hundreds of megabytes would hold up every sync on the same disk meanwhile: a card event's
+// commit to the live log waited up to 200 ms behind a backup.
+class Writeback {
+public:
+    explicit Writeback(const QString& path)
+        : m_fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC)) {}
+    ~Writeback() {
+        if (m_fd >= 0) ::close(m_fd);
+    }
+    Writeback(const Writeback&) = delete;
+    Writeback& operator=(const Writeback&) = delete;
+    // Starts writing what is dirty; waits only while the disk's queue is full.
+    void push() {
+        if (m_fd >= 0) (void)::sync_file_range(m_fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+    }
+
+private:
+    int m_fd;
+};
+
 }  // namespace
 
 Result<void> Database::copyInto(Database& target, const std::function<bool(qint64, qint64)>& step) {
@@ -259,9 +283,11 @@ Result<void> Database::copyInto(Database& target, const std::function<bool(qint6
     int rc = SQLITE_OK;
     bool stopped = false;
     int waits = 0;  // a target locked by another connection is waited for as long as a busy timeout
+    Writeback writeback(target.m_path);
     while (rc == SQLITE_OK || ((rc == SQLITE_BUSY || rc == SQLITE_LOCKED) && ++waits < 500)) {
         rc = sqlite3_backup_step(backup, kBackupPagesPerStep);
         if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) sqlite3_sleep(10);
+        writeback.push();
         const int total = sqlite3_backup_pagecount(backup);
         if (step && !step(total - sqlite3_backup_remaining(backup), total)) {
             stopped = true;
