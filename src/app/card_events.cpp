@@ -91,18 +91,21 @@ EventMode decideEventMode(int readerMode, qint8 cmode, const AutoInOut& autoInOu
 
 namespace {
 
-// A row that cannot be stored is said, and the event goes on without it.
-std::optional<LogRecord> storeRow(Tdsrc& data, const QDateTime& t, int card, int mode, int port) {
-    Database& att = data.att();
-    const auto r =
-        att.run(QStringLiteral("INSERT INTO recorder(SYSTIME, CARDNO, MODE, READER, LOCK) "
-                               "VALUES (?, ?, ?, ?, 0)"),
-                dateTimeText(t), card, mode, port);
-    if (!r) {
-        data.reportFailure(r.error());
+// A row that cannot be stored is said, and the event goes on without it. A row that waits in
+// the spool for a long job to let go of the log has no id yet.
+std::optional<LogRecord> storeRow(Tdsrc& data, LogRecord row) {
+    const auto id = data.storeLogRow(row);
+    if (!id) {
+        data.reportFailure(id.error());
         return std::nullopt;
     }
-    return LogRecord{att.lastInsertRowId(), t, card, mode, port, 0};
+    row.rowId = *id;
+    return row;
+}
+
+// A stamp that does not decode would leave the row without a time: the console's clock.
+QDateTime eventTime(const QDateTime& stamp) {
+    return stamp.isValid() ? stamp : WholeSeconds(appClock().now());
 }
 
 }  // namespace
@@ -110,26 +113,27 @@ std::optional<LogRecord> storeRow(Tdsrc& data, const QDateTime& t, int card, int
 StoredEvent storeCardEvent(Tdsrc& data, const AutoInOut& autoInOut, int readerMode, int port,
                            int code, const QDateTime& stamp, qint8 cmode) {
     StoredEvent e;
-    // A stamp that does not decode would leave the row without a time: the console's clock.
-    e.time = stamp.isValid() ? stamp : WholeSeconds(appClock().now());
+    e.time = eventTime(stamp);
     e.mode = decideEventMode(readerMode, cmode, autoInOut);
-    e.row = storeRow(data, e.time, code, e.mode.mode, port);
+    e.row = storeRow(data, LogRecord{0, e.time, code, e.mode.mode, port, 0});
     return e;
 }
 
 void CardEvents::OnCardCode(bool offline, int port, int code, const QDateTime& stamp, qint8 cmode) {
     if (!ReaderBank::validPort(port) || !m_console.data().isOpen()) return;
-    const StoredEvent e =
-        storeCardEvent(m_console.data(), m_auto, m_console.readers().reader(port).Mode(), port,
-                       code, stamp, cmode);
     if (offline) {
+        const StoredEvent e =
+            storeCardEvent(m_console.data(), m_auto, m_console.readers().reader(port).Mode(), port,
+                           code, stamp, cmode);
         if (e.row) Q_EMIT m_console.eventStored(*e.row);
         return;
     }
-    liveSteps(e.row.value_or(LogRecord{0, e.time, code, e.mode.mode, port, 0}), e.mode);
+    const EventMode d = decideEventMode(m_console.readers().reader(port).Mode(), cmode, m_auto);
+    liveSteps(LogRecord{0, eventTime(stamp), code, d.mode, port, 0}, d);
 }
 
-// Steps of a live read after the row: a row id of 0 means the row could not be stored.
+// Steps of a live read. The access is decided before the row is stored, so that the row is
+// written once, with the lock that opened.
 void CardEvents::liveSteps(LogRecord row, const EventMode& d) {
     TReader& reader = m_console.readers().reader(row.reader);
     const QString snapshot =
@@ -137,14 +141,13 @@ void CardEvents::liveSteps(LogRecord row, const EventMode& d) {
     if (reader.Capture()) m_console.camera().GrabJpeg(snapshot);
     m_console.beeper().beep();
     const Holder h = lookupHolder(row.cardNo);
-    const int lock = h.registered ? applyAccess(h, row.cardNo, row.reader, d) : 0;
-    if (lock > 0 && row.rowId > 0 && setLock(row.rowId, lock)) {
-        row.lock = lock;
-        m_console.readers().reader(lock).ReleaseLock();
-    }
-    if (row.rowId > 0) Q_EMIT m_console.eventStored(row);
-    queueMail(row, h, snapshot);
-    if (row.rowId > 0) Q_EMIT m_console.logChanged();
+    row.lock = h.registered ? applyAccess(h, row.cardNo, row.reader, d) : 0;
+    if (row.lock > 0) m_console.readers().reader(row.lock).ReleaseLock();
+    const std::optional<LogRecord> stored = storeRow(m_console.data(), row);
+    if (stored) Q_EMIT m_console.eventStored(*stored);
+    queueMail(stored.value_or(row), h, snapshot);
+    // A spooled row reaches the log's views when it is moved into the log.
+    if (stored && stored->rowId > 0) Q_EMIT m_console.logChanged();
     m_auto.Evaluate(appClock().now().time());
     Q_EMIT m_console.eventShown(row.cardNo, row.sysTime);
     if (ReadSettingBool(setting::SpeechEnable, false))
@@ -199,13 +202,6 @@ bool CardEvents::passback(int card, int mode) {
     return true;
 }
 
-bool CardEvents::setLock(qint64 rowId, int lock) {
-    const auto r = m_console.data().att().run(
-        QStringLiteral("UPDATE recorder SET LOCK = ? WHERE rowid = ?"), lock, rowId);
-    if (!r) m_console.data().reportFailure(r.error());
-    return r.has_value();
-}
-
 void CardEvents::queueMail(const LogRecord& row, const Holder& h, const QString& snapshot) {
     if (!ReadSettingBool(setting::EmailEnabled, false)) return;
     if (ReadSettingBool(setting::EmailStaffOnly, true) && !h.registered) return;
@@ -245,9 +241,9 @@ void CardEvents::motionStep(int port) {
         const QDateTime now = WholeSeconds(appClock().now());
         m_console.camera().GrabJpeg(
             snapshotFileName(m_console.data().photoFolder(), kMotionCard, now));
-        if (auto row = storeRow(m_console.data(), now, kMotionCard, reader.Mode(), port)) {
+        if (auto row = storeRow(m_console.data(), {0, now, kMotionCard, reader.Mode(), port, 0})) {
             Q_EMIT m_console.eventStored(*row);
-            Q_EMIT m_console.logChanged();
+            if (row->rowId > 0) Q_EMIT m_console.logChanged();
             Q_EMIT m_console.eventShown(kMotionCard, now);
         }
     }

@@ -27,6 +27,7 @@ EventMode decideEventMode(int readerMode, qint8 cmode, const AutoInOut& autoInOu
 // The row every card event leaves in the log, whoever holds the reader's link: the reader's
 // stamp (the console's clock when it does not decode), the mode above, READER the port,
 // LOCK 0. A row that cannot be stored is said through the data module; `row` is then empty.
+// A row that waits in the spool (a long job holds the log) has the id 0.
 struct StoredEvent {
     std::optional<LogRecord> row;
     EventMode mode;
@@ -84,7 +85,6 @@ private:
     Holder lookupHolder(int card);
     int applyAccess(const Holder& h, int card, int port, const EventMode& d);
     bool passback(int card, int mode);
-    bool setLock(qint64 rowId, int lock);
     void queueMail(const LogRecord& row, const Holder& h, const QString& snapshot);
     void liveSteps(LogRecord row, const EventMode& d);
     QString readerDesc(int port);

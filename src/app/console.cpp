@@ -29,6 +29,7 @@ Console::Console(Operator& op, const QString& dataFolder, QObject* parent)
         m_web->closeConnections();
     });
     m_data.setLogViewHook([this](bool hidden) { Q_EMIT logViewHeld(hidden); });
+    m_data.setLogRowsMovedHook([this] { Q_EMIT logChanged(); });
     setSettingsFailureReporter(
         [this](const QString& text, const QString& reason) { m_op.errorDetail(text, reason); });
     m_data.setReopenHook([this] {

@@ -14,6 +14,12 @@
 
 namespace tallyport {
 
+Tdsrc::Tdsrc(Operator& op) : m_op(op) {
+    m_spoolTimer.setSingleShot(true);
+    QObject::connect(&m_spoolTimer, &QTimer::timeout, &m_failureTimerOwner,
+                     [this] { moveSpooledRows(0); });
+}
+
 void Tdsrc::setDataFolder(const QString& folder) {
     m_folder = QDir(folder).absolutePath();
     protectDataFolder(m_folder);
@@ -52,13 +58,68 @@ Result<Database> openKind(const QString& path, const QByteArray& key,
 
 }  // namespace
 
+// The live connection leaves the checkpoints to a thread of their own.
 Result<Database> Tdsrc::openLog() {
-    return openKind(filePath(kLogFile), kLogKey, &upgradeLogSchema, {"recorder", "recorder_count"});
+    auto db =
+        openKind(filePath(kLogFile), kLogKey, &upgradeLogSchema, {"recorder", "recorder_count"});
+    if (!db) return db;
+    if (auto r = db->exec(QStringLiteral("PRAGMA wal_autocheckpoint = 0")); !r)
+        return std::unexpected(r.error());
+    return db;
 }
 
 Result<Database> Tdsrc::openSystem() {
     return openKind(filePath(kSystemFile), kSystemKey, &upgradeSystemSchema,
                     {"apb", "emails", "staffs", "gid", "iotime", "reader", "passwd"});
+}
+
+namespace {
+
+// A live row waits this long for a lock held by a long job before it goes to the spool.
+constexpr int kLiveLockWaitMs = 2;
+// Spooled rows are offered to the log this often while they wait.
+constexpr int kSpoolRetryMs = 2;
+// ... and this often while the log refuses them for another reason than its lock.
+constexpr int kSpoolFailedRetryMs = 1000;
+
+const QString kInsertLogRow = QStringLiteral(
+    "INSERT INTO recorder(SYSTIME, CARDNO, MODE, READER, LOCK) VALUES (?, ?, ?, ?, ?)");
+
+}  // namespace
+
+// Rows a crash left in the spool are moved into the log before anything else is stored. A
+// spool that cannot be opened is said; the live rows then wait for the log's lock as they would
+// without one.
+void Tdsrc::openSpool() {
+    if (auto r = m_spool.open(filePath(kLogSpoolFile)); !r) {
+        m_op.errorDetail(msg::CannotOpen(kLogSpoolFile), r.error().text);
+        return;
+    }
+    moveSpooledRows(Database::kBusyTimeoutMs);
+}
+
+void Tdsrc::moveSpooledRows(int waitMs) {
+    auto moved = m_spool.moveInto(m_att, waitMs);
+    if (!moved) reportFailure(moved.error());
+    if (moved && *moved > 0 && m_onRowsMoved) m_onRowsMoved();
+    if (m_spool.pending() > 0) m_spoolTimer.start(moved ? kSpoolRetryMs : kSpoolFailedRetryMs);
+}
+
+Result<qint64> Tdsrc::storeLogRow(const LogRecord& row) {
+    const QString time = dateTimeText(row.sysTime);
+    // Rows that wait in the spool go first: the log takes them in the order they came.
+    if (m_spool.pending() == 0) {
+        if (m_spool.isOpen()) m_att.setBusyTimeout(kLiveLockWaitMs);
+        auto stored = m_att.run(kInsertLogRow, time, row.cardNo, row.mode, row.reader, row.lock);
+        const bool held = !stored && m_att.lastFailureWasBusy();
+        m_att.setBusyTimeout(Database::kBusyTimeoutMs);
+        if (stored) return m_att.lastInsertRowId();
+        if (!held || !m_spool.isOpen()) return std::unexpected(stored.error());
+    }
+    if (auto r = m_spool.add(time, row.cardNo, row.mode, row.reader, row.lock); !r)
+        return std::unexpected(r.error());
+    if (!m_spoolTimer.isActive()) m_spoolTimer.start(kSpoolRetryMs);
+    return 0;
 }
 
 // Both files are tried, so a missing log and a missing system file give both messages; the
@@ -78,12 +139,22 @@ bool Tdsrc::OpenDatabases() {
         m_op.errorDetail(msg::CannotOpen(kSystemFile), sys.error().text);
     }
     if (!log || !sys) m_src.close();
-    return log && sys;
+    if (!log || !sys) return false;
+    m_logCheckpoints.start(filePath(kLogFile), kLogKey);
+    openSpool();
+    return true;
 }
 
+// What waits in the spool goes into the log first: the files may be replaced next.
 void Tdsrc::CloseDatabases() {
     if (m_onClose) m_onClose();
     if (m_att.isOpen() || m_src.isOpen()) holdLogView();
+    m_spoolTimer.stop();
+    if (m_spool.pending() > 0)
+        if (auto moved = m_spool.moveInto(m_att, Database::kBusyTimeoutMs); !moved)
+            m_op.errorDetail(msg::DatabaseError, moved.error().text);
+    m_spool.close();
+    m_logCheckpoints.stop();
     m_att.close();
     m_src.close();
 }

@@ -2,12 +2,15 @@
 
 #include "base/error.h"
 #include "base/operator.h"
+#include "store/checkpointer.h"
 #include "store/log_record.h"
+#include "store/log_spool.h"
 #include "store/sqlcipher_db.h"
 
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 #include <functional>
 #include <optional>
 
@@ -18,7 +21,7 @@ namespace tallyport {
 // Lives on the user-interface thread; other threads open read-only connections of their own.
 class Tdsrc {
 public:
-    explicit Tdsrc(Operator& op) : m_op(op) {}
+    explicit Tdsrc(Operator& op);
 
     // The folder that holds the database files, templates and the photo folder.
     void setDataFolder(const QString& folder);
@@ -73,6 +76,14 @@ public:
     // The card of the first holder, in name order, whose name begins with text; 0 when none.
     int CardByName(const QString& text);
 
+    // Stores a row of the live recording (its rowId is not read). A long job of the console
+    // that holds the log's write lock (an import's batch, a download, an erase) does not hold it
+    // up: the row goes to the spool beside the log and is moved into the log as soon as the
+    // lock is free, and the answer is 0; otherwise it is the row's id in the log.
+    Result<qint64> storeLogRow(const LogRecord& row);
+    // Told when spooled rows were moved into the log.
+    void setLogRowsMovedHook(std::function<void()> f) { m_onRowsMoved = std::move(f); }
+
     // The log: its kept row count and its newest row.
     qint64 logCount();
     std::optional<LogRecord> newestLog();
@@ -85,6 +96,8 @@ public:
 private:
     Result<Database> openLog();
     Result<Database> openSystem();
+    void openSpool();
+    void moveSpooledRows(int waitMs);
     bool lookupWith(const QString& sql, int cardNo, TStaffRec& rec);
 
     Operator& m_op;
@@ -94,6 +107,10 @@ private:
     std::function<void()> m_onClose;
     std::function<void()> m_onReopen;
     std::function<void(bool)> m_onLogView;
+    std::function<void()> m_onRowsMoved;
+    LogSpool m_spool;
+    QTimer m_spoolTimer;
+    Checkpointer m_logCheckpoints;
     int m_logViewHolds = 0;
     QObject m_failureTimerOwner;  // cancels pending reports when the module goes
     QStringList m_failuresPending;

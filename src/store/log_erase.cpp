@@ -159,10 +159,8 @@ Result<qint64> eraseLogRows(const QString& logPath, const QString& photoFolder,
     QSet<QString> snapshots = snapshotFiles(photoFolder);
     qint64 done = 0;
     for (;;) {
-        QElapsedTimer locked;
-        locked.start();
         auto batch = deleteBatch(*db, scope, lastRow);
-        yieldToLiveWriter(*db, locked.elapsed());
+        yieldToLiveWriter(*db);
         if (!batch) return std::unexpected(batch.error());
         if (batch->empty()) return done;
         removeSnapshots(photoFolder, snapshots, *batch);
@@ -182,8 +180,6 @@ Result<qint64> eraseStaffRows(const QString& systemPath, const WorkSteps& step,
         if (auto kept = keep(); !kept) return std::unexpected(kept.error());
     qint64 done = 0;
     for (;;) {
-        QElapsedTimer locked;
-        locked.start();
         Transaction tx(*db);
         if (!tx.begun()) return std::unexpected(tx.beginResult().error());
         auto r = db->run(QStringLiteral("DELETE FROM staffs WHERE SEQ IN "
@@ -192,7 +188,7 @@ Result<qint64> eraseStaffRows(const QString& systemPath, const WorkSteps& step,
         if (!r) return std::unexpected(r.error());
         const int gone = db->changes();
         if (auto c = tx.commit(); !c) return std::unexpected(c.error());
-        yieldToLiveWriter(*db, locked.elapsed());
+        yieldToLiveWriter(*db);
         if (gone == 0) return done;
         done += gone;
         if (step && !step(done, total->value_or(done))) return done;

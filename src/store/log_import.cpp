@@ -145,7 +145,7 @@ public:
             if (auto c = tx.commit(); !c) return stop(c.error());
             add(*counts);
             const qint64 held = locked.elapsed();
-            resize(shape->rows, held, yieldToLiveWriter(m_db, held));
+            resize(shape->rows, held, yieldToLiveWriter(m_db));
             done += shape->rows;
             chunk.from = chunk.to;
             if (step && !step(done, total)) return;

@@ -1,16 +1,17 @@
 #include "store/output_guard.h"
 
 #include "store/data_folder_lock.h"
+#include "store/log_spool.h"
 #include "store/schema.h"
 #include "store/settings.h"
 
+#include <sys/stat.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMutex>
 #include <QMutexLocker>
 #include <optional>
-#include <sys/stat.h>
 
 namespace tallyport {
 namespace {
@@ -60,7 +61,7 @@ QString refusedText(const QString& target, const QString& own) {
 
 QStringList dataFolderFileNames() {
     QStringList names;
-    for (const QString& db : {kLogFile, kSystemFile, kLogTemplate, kSystemTemplate})
+    for (const QString& db : {kLogFile, kSystemFile, kLogTemplate, kSystemTemplate, kLogSpoolFile})
         for (const char* suffix : {"", "-wal", "-shm", "-journal"})
             names << db + QLatin1String(suffix);
     names << kDataFolderLockFile << kBlankWorkbook << kCardBackFile << kCardLogoFile;

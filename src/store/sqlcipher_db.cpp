@@ -14,7 +14,6 @@ namespace {
 
 // Pages of 4096 bytes, set on every open: a file written with another size does not open.
 constexpr const char* kPageSize = "PRAGMA cipher_page_size = 4096";
-constexpr int kBusyTimeoutMs = 5000;
 
 QString errorText(sqlite3* db, const QString& what) {
     return what + QStringLiteral(": ") +
@@ -176,6 +175,10 @@ void Database::setBusyTimeout(int ms) {
     if (m_db) setBusyWait(m_db, ms);
 }
 
+bool Database::lastFailureWasBusy() const {
+    return m_db && (sqlite3_errcode(m_db) & 0xFF) == SQLITE_BUSY;
+}
+
 Result<Database> Database::open(const QString& path, const QByteArray& key, Mode mode) {
     int flags = SQLITE_OPEN_FULLMUTEX;
     if (mode == Mode::ReadOnly)
@@ -186,7 +189,7 @@ Result<Database> Database::open(const QString& path, const QByteArray& key, Mode
     db.m_path = path;
     const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db.m_db, flags, nullptr);
     if (rc != SQLITE_OK) return fail(errorText(db.m_db, QStringLiteral("Cannot open ") + path));
-    setBusyWait(db.m_db, kBusyTimeoutMs);
+    setBusyWait(db.m_db, Database::kBusyTimeoutMs);
     if (sqlite3_key(db.m_db, key.constData(), int(key.size())) != SQLITE_OK)
         return fail(QStringLiteral("Cannot key ") + path);
     if (auto r = db.exec(QString::fromLatin1(kPageSize)); !r) return std::unexpected(r.error());

@@ -99,6 +99,8 @@ inline const QString kNotOfThisKind = QStringLiteral("Not a database of this kin
 class Database {
 public:
     enum class Mode { ReadWrite, ReadOnly, Create };
+    // How long a statement waits for another connection's lock unless told otherwise.
+    static constexpr int kBusyTimeoutMs = 5000;
 
     Database() = default;
     Database(Database&&) noexcept;
@@ -111,10 +113,12 @@ public:
 
     bool isOpen() const { return m_db != nullptr; }
     void close();
-    // How long a statement waits for another connection's lock before it fails (5 s by
-    // default: an import's batch or a backup step is far shorter).
+    // How long a statement waits for another connection's lock before it fails
+    // (kBusyTimeoutMs by default: an import's batch or a backup step is far shorter).
     void setBusyTimeout(int ms);
     const QString& path() const { return m_path; }
+    // The last failure was another connection's lock that did not come free in time.
+    bool lastFailureWasBusy() const;
 
     Result<void> exec(const QString& sql);
     Result<Statement> prepare(const QString& sql);

@@ -141,7 +141,7 @@ private:
         const auto done = m_tx->commit();
         m_tx.reset();
         if (!done) return stop(done.error().text), false;
-        yieldToLiveWriter(m_live, m_clock.elapsed());
+        yieldToLiveWriter(m_live);
         StaffImportCounts& c = m_out.counts;
         c.groupsAdded += m_batch.groupsAdded;
         c.staffAdded += m_batch.staffAdded;

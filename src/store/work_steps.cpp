@@ -1,5 +1,7 @@
 #include "store/work_steps.h"
 
+#include "store/log_spool.h"
+
 #include <QElapsedTimer>
 #include <chrono>
 #include <thread>
@@ -7,9 +9,11 @@
 namespace tallyport {
 namespace {
 
-// A card event is stored within a few milliseconds: a recording quiet for this long has no
-// event waiting.
-constexpr auto kQuiet = std::chrono::milliseconds(5);
+// Long enough for a card event that waits for the lock to take it: the live recording polls
+// for it every millisecond.
+constexpr auto kPause = std::chrono::milliseconds(5);
+// The longest a batch waits for the spool of the live recording to be emptied.
+constexpr qint64 kSpoolWaitMs = 100;
 
 // Changes whenever another connection commits to the file.
 qint64 dataVersion(Database& db) {
@@ -19,19 +23,14 @@ qint64 dataVersion(Database& db) {
 
 }  // namespace
 
-bool yieldToLiveWriter(Database& db, qint64 heldMs) {
+bool yieldToLiveWriter(Database& db) {
+    const qint64 first = dataVersion(db);
+    std::this_thread::sleep_for(kPause);
     QElapsedTimer waited;
     waited.start();
-    const qint64 first = dataVersion(db);
-    qint64 seen = first;
-    std::this_thread::sleep_for(kQuiet);
-    while (waited.elapsed() < 4 * heldMs) {
-        const qint64 now = dataVersion(db);
-        if (now == seen) break;
-        seen = now;
-        std::this_thread::sleep_for(kQuiet);
-    }
-    return seen != first;
+    while (logSpoolPending() && waited.elapsed() < kSpoolWaitMs)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return dataVersion(db) != first;
 }
 
 }  // namespace tallyport

@@ -22,12 +22,11 @@ inline WorkSteps stepsOf(WorkContext& work) {
     };
 }
 
-// After a batch that held a live file's write lock for `heldMs`, a worker leaves the lock to
-// the live recording: for a few milliseconds, and for as long as the recording goes on
-// committing rows (up to four batches' time), so card events that queued up behind the batch
-// are stored before the next one. A long job runs at full speed while the readers are quiet
-// and gives way while they are busy. True when the recording committed meanwhile.
-bool yieldToLiveWriter(Database& db, qint64 heldMs);
+// After a batch that held a live file's write lock, a worker leaves the lock to the live
+// recording for a few milliseconds: a card event that waits takes it, and the card events the
+// batch sent to the spool of this process go into the log. True when the recording committed
+// meanwhile: the worker then keeps its batches short, so what is spooled waits little.
+bool yieldToLiveWriter(Database& db);
 
 // Runs a job of the store on a worker behind a progress window named `caption`. A failure is
 // said as `failure` with the engine's or the system's reason under it. Nothing when it failed

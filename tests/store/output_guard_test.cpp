@@ -28,6 +28,7 @@ TEST_F(OutputGuard, RefusesEveryOwnFileUnderAnyOfItsNames) {
         dir.file(QStringLiteral("attend.db-shm")),
         dir.file(kSystemTemplate),
         dir.file(QStringLiteral("tallyport.lock")),
+        dir.file(QStringLiteral("attend-spool.db")),
         dir.file(QStringLiteral("blank.xls")),
         dir.file(QStringLiteral("cardlogo.jpg")),
         other + QStringLiteral("/../") + kSystemFile,
