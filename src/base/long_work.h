@@ -50,7 +50,13 @@ namespace tallyport {
 // worker while the user-interface thread reads it.
 class WorkContext {
 public:
-    bool cancelled() const { return m_cancelled.load(std::memory_order_relaxed); }
+    bool cancelled() const {
+        return m_cancelled.load(std::memory_order_relaxed) && !m_runsToEnd.load();
+    }
+    // From here on the work runs to its end whatever is asked (it replaces a file: stopping
+    // half-way is not possible, and dropping its result would hide what it did): Cancel is
+    // not heard, and the result is handed back.
+    void runToEnd() { m_runsToEnd.store(true); }
     // `done` of `total` steps of the current part (see setPart).
     void setProgress(qint64 done, qint64 total);
     // The share of the whole bar, in percent, that the next setProgress calls fill: a work of
@@ -63,6 +69,7 @@ public:
 
 private:
     std::atomic<bool> m_cancelled{false};
+    std::atomic<bool> m_runsToEnd{false};
     std::atomic<int> m_percent{0};
     int m_from = 0;
     int m_to = 100;

@@ -20,6 +20,12 @@ Tdsrc::Tdsrc(Operator& op) : m_op(op) {
                      [this] { moveSpooledRows(0); });
 }
 
+Tdsrc::~Tdsrc() {
+    m_spoolTimer.stop();
+    if (m_spool.pending() > 0 && m_att.isOpen())
+        (void)m_spool.moveInto(m_att, Database::kBusyTimeoutMs);
+}
+
 void Tdsrc::setDataFolder(const QString& folder) {
     m_folder = QDir(folder).absolutePath();
     protectDataFolder(m_folder);

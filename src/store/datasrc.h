@@ -22,6 +22,10 @@ namespace tallyport {
 class Tdsrc {
 public:
     explicit Tdsrc(Operator& op);
+    // Rows that still wait in the spool are moved into the log before the connections go.
+    ~Tdsrc();
+    Tdsrc(const Tdsrc&) = delete;
+    Tdsrc& operator=(const Tdsrc&) = delete;
 
     // The folder that holds the database files, templates and the photo folder.
     void setDataFolder(const QString& folder);

@@ -121,6 +121,18 @@ Result<QString> keepAndReplace(StagedDatabase& copy, const QByteArray& key, cons
     return *kept;
 }
 
+// The same on a worker behind a progress window (the copy of a large log takes seconds); a
+// failure is said. The kept copy's path.
+std::optional<QString> keepAndReplaceOnWorker(Operator& op, DbKind kind, StagedDatabase& copy) {
+    const DbKindInfo& k = kindInfo(kind);
+    const QDateTime when = appClock().now();
+    return runStoreJob<QString>(op, k.restoreTitle, msg::OperationFailed,
+                                [&copy, &k, when](WorkContext& work) {
+                                    work.runToEnd();
+                                    return keepAndReplace(copy, k.key, when);
+                                });
+}
+
 void pruneAfter(Tdsrc& data, DbKind kind, const QString& kept) {
     if (!kept.isEmpty()) pruneReplacedCopies(data.dataFolder(), kindInfo(kind).file, kept);
 }
@@ -220,14 +232,9 @@ std::optional<QString> restoreDatabaseFrom(Tdsrc& data, Operator& op, DbKind kin
                                            const QString& source) {
     auto copy = judgedRestore(data, op, kind, source);
     if (!copy) return std::nullopt;
-    const auto cursor = op.waitCursor();
-    auto kept = keepAndReplace(*copy, kindInfo(kind).key, appClock().now());
-    if (!kept) {
-        op.errorDetail(msg::OperationFailed, kept.error().text);
-        return std::nullopt;
-    }
-    pruneAfter(data, kind, *kept);
-    return *kept;
+    auto kept = keepAndReplaceOnWorker(op, kind, *copy);
+    if (kept) pruneAfter(data, kind, *kept);
+    return kept;
 }
 
 bool RestoreDatabase(Tdsrc& data, Operator& op, DbKind kind) {
@@ -246,12 +253,7 @@ bool RestoreDatabase(Tdsrc& data, Operator& op, DbKind kind) {
             : msg::RestoreSystemQuestion(file, holders(data), replacedFolder(data));
     if (!op.askYesNo(question)) return false;
     data.CloseDatabases();
-    Result<QString> kept;
-    {
-        const auto cursor = op.waitCursor();
-        kept = keepAndReplace(*copy, k.key, appClock().now());
-    }
-    if (!kept) op.errorDetail(msg::OperationFailed, kept.error().text);
+    const auto kept = keepAndReplaceOnWorker(op, kind, *copy);
     const bool reopened = data.ReopenDatabases();
     if (!kept) return false;
     pruneAfter(data, kind, *kept);
@@ -266,29 +268,35 @@ bool RestoreDatabase(Tdsrc& data, Operator& op, DbKind kind) {
 
 // A template is judged as a restore's file is: one that is missing, of another kind or not
 // whole never replaces a working database.
+// The copies of the live files take seconds on a large log: they are made on a worker.
 FormatOutcome formatDataFolder(Tdsrc& data, Operator& op) {
-    FormatOutcome out;
+    struct Replaced {
+        FormatOutcome out;
+        QStringList failures;  // the message, then its reason
+    };
     const QDateTime when = appClock().now();
-    QStringList failures;
-    {
-        const auto cursor = op.waitCursor();
+    auto done = runLongWork<Replaced>(op, msg::FormattingDatabase, [&](WorkContext& work) {
+        work.runToEnd();
+        Replaced r;
         for (const DbKind kind : {DbKind::Log, DbKind::System}) {
             auto kept = replaceByTemplate(data, kind, when);
             if (!kept) {
-                failures << (kind == DbKind::Log ? msg::LogLocked : msg::SystemLocked)
-                         << kept.error().text;
+                r.failures << (kind == DbKind::Log ? msg::LogLocked : msg::SystemLocked)
+                           << kept.error().text;
                 continue;
             }
             pruneAfter(data, kind, *kept);
-            if (!kept->isEmpty()) out.kept << *kept;
+            if (!kept->isEmpty()) r.out.kept << *kept;
         }
-        out.formatted = failures.isEmpty();
+        r.out.formatted = r.failures.isEmpty();
         // The snapshots belong to the log rows: they go only with both files.
-        if (out.formatted) removePictures(data.photoFolder());
-    }
-    for (qsizetype i = 0; i + 1 < failures.size(); i += 2)
-        op.errorDetail(failures[i], failures[i + 1]);
-    return out;
+        if (r.out.formatted) removePictures(data.photoFolder());
+        return Result<Replaced>(std::move(r));
+    });
+    if (!done) return {};
+    for (qsizetype i = 0; i + 1 < done->failures.size(); i += 2)
+        op.errorDetail(done->failures[i], done->failures[i + 1]);
+    return done->out;
 }
 
 bool FormatDatabase(Tdsrc& data, Operator& op) {

@@ -80,6 +80,7 @@ inline QString RestoredNotOpened(const QString& kept) {
 
 // Progress window captions.
 inline const QString ErasingLog = QStringLiteral("Erasing Attendance Record");
+inline const QString FormattingDatabase = QStringLiteral("Formatting Database");
 inline const QString ErasingStaff = QStringLiteral("Erasing Database");
 inline const QString ImportingLog = QStringLiteral("Importing Log Records");
 inline const QString ImportingStaff = QStringLiteral("Importing Staff Records");

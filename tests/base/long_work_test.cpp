@@ -94,6 +94,23 @@ TEST(LongWork, ACancelAfterTheLastStepStillCancels) {
     EXPECT_TRUE(op.shown(QStringLiteral("error")).isEmpty());
 }
 
+// A work that cannot stop half-way (it replaces a file) says so: Cancel is not heard, and its
+// result is handed back, so that what it did is never hidden from the caller.
+TEST(LongWork, AWorkThatRunsToItsEndKeepsItsResultWhatever) {
+    ScriptedOperator op;
+    op.cancelNextWork();
+    std::atomic<bool> sawCancel{true};
+    const auto r = runLongWork<int>(op, QStringLiteral("Restore"), [&](WorkContext& work) {
+        work.runToEnd();
+        QThread::msleep(120);  // the progress window has asked to cancel by now
+        sawCancel = work.cancelled();
+        return 7;
+    });
+    EXPECT_FALSE(sawCancel);
+    EXPECT_FALSE(r.cancelled());
+    EXPECT_EQ(r.value_or(0), 7);
+}
+
 // The reader's way in: a timer and a socket on the calling thread go on while the work waits
 // for them; the work ends only once they did.
 TEST(LongWork, TheCallingThreadKeepsReadingWhileTheWorkRuns) {

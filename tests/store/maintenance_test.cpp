@@ -159,6 +159,7 @@ TEST_F(Maintenance, RestoreAsksThenPutsTheBackupInPlaceAndKeepsWhatItReplaced) {
                                                       "(*.db);;All File (*)"),
                                        QStringLiteral("work: Restore Log Database"),
                                        QStringLiteral("yesno: ") + question,
+                                       QStringLiteral("work: Restore Log Database"),
                                        QStringLiteral("information: Completed.")}));
     EXPECT_EQ(logTimes(), QStringList{QStringLiteral("2024-03-01 08:00:00")});
     EXPECT_EQ(data.logCount(), 1);
@@ -314,6 +315,7 @@ TEST_F(Maintenance, FormatPutsTheTemplatesInPlaceKeepsTheLiveFilesAndEmptiesTheP
     op.answerYesNo(true);
     ASSERT_TRUE(FormatDatabase(data, op));
     EXPECT_EQ(op.shown(), (QStringList{QStringLiteral("yesno: ") + msg::FormatQuestion,
+                                       QStringLiteral("work: Formatting Database"),
                                        QStringLiteral("information: Database formatted.")}));
     ASSERT_TRUE(data.isOpen());
     EXPECT_EQ(count(data.att(), "recorder"), 0);
@@ -345,10 +347,11 @@ TEST_F(Maintenance, FormatWithoutTemplatesSaysBothAreLockedAndKeepsTheDataAndIts
     op.answerYesNo(true);
     EXPECT_FALSE(FormatDatabase(data, op));
     const QStringList shown = op.shown();
-    ASSERT_EQ(shown.size(), 3);
+    ASSERT_EQ(shown.size(), 4);
     EXPECT_EQ(shown[0], QStringLiteral("yesno: ") + msg::FormatQuestion);
-    EXPECT_TRUE(shown[1].startsWith(QStringLiteral("error: ") + msg::LogLocked + u'\n'));
-    EXPECT_TRUE(shown[2].startsWith(QStringLiteral("error: ") + msg::SystemLocked + u'\n'));
+    EXPECT_EQ(shown[1], QStringLiteral("work: Formatting Database"));
+    EXPECT_TRUE(shown[2].startsWith(QStringLiteral("error: ") + msg::LogLocked + u'\n'));
+    EXPECT_TRUE(shown[3].startsWith(QStringLiteral("error: ") + msg::SystemLocked + u'\n'));
     ASSERT_TRUE(data.isOpen());
     EXPECT_EQ(data.logCount(), 1);
     EXPECT_EQ(count(data.src(), "staffs"), 1);

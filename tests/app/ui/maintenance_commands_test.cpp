@@ -107,6 +107,7 @@ TEST_F(MaintenanceCommands, RestoringTheSystemDatabaseRenamesTheLogsHolders) {
                       msg::RestoreSystemQuestion(
                           QDir::toNativeSeparators(console().data().filePath(kSystemTemplate)), 1,
                           QDir::toNativeSeparators(console().data().filePath(kReplacedFolder))),
+                  QStringLiteral("work: Restore System Database"),
                   QStringLiteral("information: Completed.")}));
     EXPECT_TRUE(console().data().isOpen());
     EXPECT_TRUE(gridShown());
