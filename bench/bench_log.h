@@ -1,17 +1,17 @@
 #pragma once
 
-#include "store/datasrc.h"
+#include "store/data_module.h"
 
 // The fills go through the live connection, which leaves copying the write-ahead file back to
 // the console's own thread: a bench starts from a copied-back log, as a console that has run
 // for a while does, not beside hundreds of megabytes still to copy.
-inline bool SettleBenchLog(tallyport::Tdsrc& data) {
+inline bool SettleBenchLog(tallyport::DataModule& data) {
     return bool(data.att().exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)")));
 }
 
 // Fills the log inside the engine: `rows` rows from 2020-01-01 07:00, `perStep` rows sharing
 // each 37-second step (more than one gives ties in SYSTIME), 500 cards, readers 1..8.
-inline bool FillBenchLog(tallyport::Tdsrc& data, int rows, int perStep = 1) {
+inline bool FillBenchLog(tallyport::DataModule& data, int rows, int perStep = 1) {
     tallyport::Transaction tx(data.att());
     const auto r = data.att().run(
         QStringLiteral(
@@ -26,7 +26,7 @@ inline bool FillBenchLog(tallyport::Tdsrc& data, int rows, int perStep = 1) {
 // A year of a 500-holder site: 500 holders "Holder 001".."Holder 500" (cards 1..500, group 1),
 // each punching IN, OUT, IN, OUT with a few minutes' spread on the 260 weekdays of 2025:
 // 520,000 log rows, generated inside SQLCipher.
-inline bool FillSiteYear(tallyport::Tdsrc& data) {
+inline bool FillSiteYear(tallyport::DataModule& data) {
     static const char* const kFill = R"sql(
 WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 500),
 days(day) AS (SELECT date('2025-01-01', '+' || i || ' days') FROM n

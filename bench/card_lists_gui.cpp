@@ -4,7 +4,7 @@
 #include "staff/staff_rows.h"
 #include "staff/ui/card_info_dialog.h"
 #include "staff/ui/pick_list_dialog.h"
-#include "store/datasrc.h"
+#include "store/data_module.h"
 #include "store/photo_codec.h"
 
 #include <sys/resource.h>
@@ -91,7 +91,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     HeadlessOperator op;
-    Tdsrc data(op);
+    DataModule data(op);
     data.setDataFolder(folder.path());
     if (!data.prepareDataFolder().value_or(false) || !data.OpenDatabases()) return 1;
     const bool filled =
@@ -102,10 +102,11 @@ int main(int argc, char** argv) {
         return 1;
     }
     const long before = peakRssKb();
-    const double cardInfo = medianOpenMs<TCardInfo>(
-        [&] { return std::make_unique<TCardInfo>(data.src(), op, [](int) { return false; }); });
-    const double pickList =
-        medianOpenMs<TPickList>([&] { return std::make_unique<TPickList>(data.src(), op); });
+    const double cardInfo = medianOpenMs<CardInfoDialog>([&] {
+        return std::make_unique<CardInfoDialog>(data.src(), op, [](int) { return false; });
+    });
+    const double pickList = medianOpenMs<PickListDialog>(
+        [&] { return std::make_unique<PickListDialog>(data.src(), op); });
     std::printf("card_lists: %d holders with photos, median of %d opens (target < 300 ms)\n",
                 kHolders, kRuns);
     std::printf("  card information list open: %8.1f ms\n", cardInfo);

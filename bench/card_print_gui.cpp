@@ -5,7 +5,7 @@
 #include "bench_support.h"
 #include "reports/ui/card_pages.h"
 #include "reports/ui/member_list_pages.h"
-#include "store/datasrc.h"
+#include "store/data_module.h"
 #include "store/photo_codec.h"
 #include "store/photo_transform.h"
 
@@ -25,7 +25,7 @@ namespace {
 constexpr int kHolders = 2000;
 
 // Photos that differ from holder to holder, so no two compress alike.
-bool fillHolders(Tdsrc& data) {
+bool fillHolders(DataModule& data) {
     Transaction tx(data.src());
     auto st = data.src().prepare(QStringLiteral(
         "INSERT INTO staffs(CARDNO, NAME, WORKGRP, MEMO, PHOTO) VALUES (?, ?, 1, ?, ?)"));
@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     QTemporaryDir dir;
     HeadlessOperator op;
-    Tdsrc data(op);
+    DataModule data(op);
     data.setDataFolder(dir.path());
     if (!data.prepareDataFolder().value_or(false) || !data.OpenDatabases()) return 1;
     if (!fillHolders(data)) return std::fprintf(stderr, "fill failed\n"), 1;

@@ -10,7 +10,7 @@
 // Usage: bench_live_recording [seconds, default 60] [frames per second per reader, default 20]
 #include "app/headless_operator.h"
 #include "bench_support.h"
-#include "store/datasrc.h"
+#include "store/data_module.h"
 #include "store/date_time.h"
 
 #include <QCoreApplication>
@@ -31,7 +31,7 @@ constexpr int kReaders = 8;
 
 bool prepare(const QString& folder, const QList<quint16>& ports) {
     HeadlessOperator op;
-    Tdsrc data(op);
+    DataModule data(op);
     data.setDataFolder(folder);
     if (!data.prepareDataFolder() || !data.OpenDatabases()) return false;
     for (int p = 1; p <= kReaders; ++p)
@@ -46,7 +46,7 @@ bool prepare(const QString& folder, const QList<quint16>& ports) {
 // The median time of one autocommitted single-row insert into a keyed log.
 double bareCommitMs(const QString& folder) {
     HeadlessOperator op;
-    Tdsrc data(op);
+    DataModule data(op);
     data.setDataFolder(folder);
     if (!data.prepareDataFolder() || !data.OpenDatabases()) return -1;
     std::vector<double> ms;
@@ -63,7 +63,7 @@ double bareCommitMs(const QString& folder) {
 
 qint64 storedRows(const QString& folder) {
     HeadlessOperator op;
-    Tdsrc data(op);
+    DataModule data(op);
     data.setDataFolder(folder);
     return data.OpenDatabases() ? data.logCount() : -1;
 }

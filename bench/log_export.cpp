@@ -117,7 +117,7 @@ int main(int argc, char** argv) {
     const int rows = argc > 1 ? std::atoi(argv[1]) : 2'000'000;
     QTemporaryDir dir;
     HeadlessOperator op;
-    Tdsrc data(op);
+    DataModule data(op);
     data.setDataFolder(dir.path());
     if (!data.prepareDataFolder().value_or(false) || !data.OpenDatabases()) return 1;
     const auto t0 = std::chrono::steady_clock::now();

@@ -5,10 +5,10 @@
 #include "app/headless_operator.h"
 #include "app/log_model.h"
 #include "app/ui/log_grid.h"
-#include "app/ui/ttimerec.h"
+#include "app/ui/main_window.h"
 #include "bench_log.h"
 #include "peak_memory.h"
-#include "store/datasrc.h"
+#include "store/data_module.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -26,7 +26,7 @@ namespace {
 constexpr int kRows = 2'000'000;
 
 // Pairs of rows share a second; 400 of the 500 cards are held by someone in one of four groups.
-bool fillLog(Tdsrc& data) {
+bool fillLog(DataModule& data) {
     if (!FillBenchLog(data, kRows, 2)) return false;
     for (int g = 1; g <= 4; ++g)
         (void)data.src().run(QStringLiteral("INSERT INTO gid(id, descx) VALUES (?, ?)"), g,
@@ -98,7 +98,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     HeadlessOperator op;
     {
-        Tdsrc data(op);
+        DataModule data(op);
         data.setDataFolder(dir.path());
         if (!data.prepareDataFolder() || !data.OpenDatabases() || !fillLog(data)) return 1;
         data.CloseDatabases();
@@ -107,9 +107,9 @@ int main(int argc, char** argv) {
     const long before = peakKb();
 
     Console console(op, dir.path());
-    std::unique_ptr<TTimeRec> window;
+    std::unique_ptr<MainWindow> window;
     timed("open to newest row selected and painted (target < 1500)", [&] {
-        window = std::make_unique<TTimeRec>(console);
+        window = std::make_unique<MainWindow>(console);
         window->show();
         window->grab();
         return showRow(window->logGrid(), kRows - 1) &&

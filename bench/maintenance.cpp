@@ -42,7 +42,7 @@ constexpr int kPerSecond = 20;
 // A data folder with `rows` log rows; readers 1..8 pointed at `ports` when given.
 bool makeFolder(const QString& folder, int rows, const QList<quint16>& ports) {
     HeadlessOperator op;
-    Tdsrc data(op);
+    DataModule data(op);
     data.setDataFolder(folder);
     if (!data.prepareDataFolder() || !data.OpenDatabases()) return false;
     (void)data.att().exec(QStringLiteral("PRAGMA cache_size = -131072"));  // a faster fill
@@ -60,7 +60,7 @@ bool makeFolder(const QString& folder, int rows, const QList<quint16>& ports) {
 // ten equal to a live row.
 bool makeForeign(const QString& folder, int rows, int offsetSeconds) {
     HeadlessOperator op;
-    Tdsrc data(op);
+    DataModule data(op);
     data.setDataFolder(folder);
     if (!data.prepareDataFolder() || !data.OpenDatabases()) return false;
     (void)data.att().exec(QStringLiteral("PRAGMA cache_size = -131072"));

@@ -10,7 +10,7 @@
 #include "app/terminal_operator.h"
 #include "bench_log.h"
 #include "bench_support.h"
-#include "readers/reader.h"
+#include "readers/reader_client.h"
 #include "store/date_time.h"
 
 #include <QCoreApplication>
@@ -41,7 +41,7 @@ bool simSays(QProcess& sim, const QByteArray& line) {
 }
 
 // 2,048 exchanges with nothing around them; the records they carried.
-std::vector<readers::LogRecord> bareExchanges(TReader& reader, double& seconds) {
+std::vector<readers::LogRecord> bareExchanges(ReaderClient& reader, double& seconds) {
     std::vector<readers::LogRecord> records;
     records.reserve(kFullReader);
     QElapsedTimer t;
@@ -100,7 +100,7 @@ int main(int argc, char** argv) {
     QTemporaryDir dir;
     TerminalOperator op(true);  // errors on standard error, nothing else
     op.quietInformation = true;
-    Tdsrc data(op);
+    DataModule data(op);
     data.setDataFolder(dir.path());
     if (!data.prepareDataFolder() || !data.OpenDatabases()) return std::puts("no data folder"), 1;
     if (!FillBenchLog(data, logRows)) return std::puts("the log could not be filled"), 1;
@@ -109,11 +109,11 @@ int main(int argc, char** argv) {
     if (port == 0 || !simSays(sim, QByteArray("log fill ") + QByteArray::number(kFullReader) +
                                        " from=2025-06-01T00:00:00 step=7 cards=500"))
         return std::puts("no simulator"), 1;
-    TReader reader;
+    ReaderClient reader;
     reader.setPortNo(1);
     reader.setRemoteHost(QStringLiteral("127.0.0.1"));
     reader.setRemotePort(QString::number(port));
-    QObject::connect(&reader, &TReader::inputArrived, &reader, &TReader::Poll,
+    QObject::connect(&reader, &ReaderClient::inputArrived, &reader, &ReaderClient::Poll,
                      Qt::QueuedConnection);
     if (!reader.Reconnect(false)) return std::puts("no connection"), 1;
 

@@ -4,7 +4,7 @@
 // simulator.
 #include "bench_support.h"
 #include "readers/protocol.h"
-#include "readers/reader.h"
+#include "readers/reader_client.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -73,7 +73,7 @@ private:
 };
 
 // Exchanges per second of one connected client, and the cost of a clock setting.
-int measure(TReader& reader, const char* peerName) {
+int measure(ReaderClient& reader, const char* peerName) {
     const QByteArray body = QByteArray::fromHex("00310000");
     for (int i = 0; i < 200; ++i) {  // warm up
         reader.SendCommand(body);
@@ -100,7 +100,7 @@ int measure(TReader& reader, const char* peerName) {
     return good == count ? 0 : 1;
 }
 
-bool connectTo(TReader& reader, quint16 port) {
+bool connectTo(ReaderClient& reader, quint16 port) {
     reader.setRemoteHost(QStringLiteral("127.0.0.1"));
     reader.setRemotePort(QString::number(port));
     return reader.Reconnect(false);
@@ -113,14 +113,14 @@ int main(int argc, char** argv) {
     int rc = 0;
     {
         AnsweringReader peer;
-        TReader reader;
+        ReaderClient reader;
         if (!connectTo(reader, peer.port()))
             return std::puts("reader_exchange: could not connect"), 1;
         rc |= measure(reader, "bare answering socket");
     }
     QProcess sim;
     const quint16 port = startSimulator(sim);
-    TReader reader;
+    ReaderClient reader;
     if (port == 0 || !connectTo(reader, port)) return std::puts("reader_exchange: no simulator"), 1;
     rc |= measure(reader, "tallyport-readersim");
     sim.kill();

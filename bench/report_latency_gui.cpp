@@ -15,8 +15,8 @@
 #include "app/console.h"
 #include "app/headless_operator.h"
 #include "app/ui/gui_operator.h"
+#include "app/ui/main_window.h"
 #include "app/ui/report_commands.h"
-#include "app/ui/ttimerec.h"
 #include "bench_log.h"
 #include "bench_support.h"
 #include "reports/ui/report_page_view.h"
@@ -164,7 +164,7 @@ bool startSimulator(QProcess& sim, quint16& reader, quint16& control) {
 // The year's log and its holders; reader 1 pointed at the simulator.
 bool prepareData(const QString& folder, quint16 readerPort) {
     HeadlessOperator op;
-    Tdsrc data(op);
+    DataModule data(op);
     data.setDataFolder(folder);
     if (!data.prepareDataFolder().value_or(false) || !data.OpenDatabases()) return false;
     if (!FillSiteYear(data)) return false;
@@ -249,7 +249,7 @@ int main(int argc, char** argv) {
 
     GuiOperator op;
     Console console(op, dir.path());
-    TTimeRec window(console);
+    MainWindow window(console);
     if (window.endRequested()) return std::fprintf(stderr, "console did not start\n"), 1;
     window.showMainWindow();
     const ReportAction* filo = nullptr;
@@ -288,7 +288,7 @@ int main(int argc, char** argv) {
     QTimer driver;
     QObject::connect(&driver, &QTimer::timeout, [&] {
         QWidget* modal = QApplication::activeModalWidget();
-        const bool scope = modal && modal->objectName() == QStringLiteral("TSetLateScope");
+        const bool scope = modal && modal->objectName() == QStringLiteral("OneSessionScopeDialog");
         ReportPreview* preview = openPreview();
         if (step == Step::Closing && !preview && runs.back().closed == Clock::time_point())
             runs.back().closed = Clock::now();

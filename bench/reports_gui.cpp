@@ -8,7 +8,7 @@
 #include "reports/report_contents.h"
 #include "reports/report_text.h"
 #include "reports/ui/report_pages.h"
-#include "store/datasrc.h"
+#include "store/data_module.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -24,7 +24,7 @@ using namespace tallyport::bench;
 namespace {
 
 // Text and PDF both start from the built contents: each figure is the build plus its own output.
-void timeReport(const char* name, ReportKind kind, RecordsOfInterest records, Tdsrc& data,
+void timeReport(const char* name, ReportKind kind, RecordsOfInterest records, DataModule& data,
                 double scan, const QString& pdfPath) {
     ReportScope s;
     s.dateChoice = DateChoice::All;
@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     QTemporaryDir dir;
     HeadlessOperator op;
-    Tdsrc data(op);
+    DataModule data(op);
     data.setDataFolder(dir.path());
     if (!data.prepareDataFolder().value_or(false) || !data.OpenDatabases()) return 1;
     auto t0 = std::chrono::steady_clock::now();

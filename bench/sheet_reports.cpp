@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
     HeadlessOperator op;
-    Tdsrc data(op);
+    DataModule data(op);
     data.setDataFolder(dir.path());
     if (!data.prepareDataFolder().value_or(false) || !data.OpenDatabases()) return 1;
     auto t0 = std::chrono::steady_clock::now();

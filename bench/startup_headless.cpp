@@ -4,7 +4,7 @@
 #include "base/operator.h"
 #include "bench_log.h"
 #include "peak_memory.h"
-#include "store/datasrc.h"
+#include "store/data_module.h"
 #include "test_paths.h"
 
 #include <QCoreApplication>
@@ -26,7 +26,7 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QTemporaryDir dir, runtime;
     HeadlessOperator op;
-    Tdsrc data(op);
+    DataModule data(op);
     data.setDataFolder(dir.path());
     if (!data.prepareDataFolder() || !data.OpenDatabases() || !FillBenchLog(data, kRows)) return 1;
     const qint64 rows = data.logCount();

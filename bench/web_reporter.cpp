@@ -19,7 +19,7 @@
 #include "app/headless_operator.h"
 #include "bench_log.h"
 #include "bench_support.h"
-#include "store/datasrc.h"
+#include "store/data_module.h"
 #include "store/setting_names.h"
 #include "store/settings.h"
 
@@ -170,7 +170,7 @@ std::string requestFor(const char* path, bool withToken) {
 // A folder that holds a log already keeps it: only the readers are pointed at the simulator.
 bool prepare(const QString& folder, const QList<quint16>& ports) {
     HeadlessOperator op;
-    Tdsrc data(op);
+    DataModule data(op);
     data.setDataFolder(folder);
     const auto fresh = data.prepareDataFolder();
     if (!fresh || !data.OpenDatabases()) return false;
@@ -200,7 +200,7 @@ quint16 freePort() {
 
 qint64 storedRows(const QString& folder) {
     HeadlessOperator op;
-    Tdsrc data(op);
+    DataModule data(op);
     data.setDataFolder(folder);
     return data.OpenDatabases() ? data.logCount() : -1;
 }

@@ -4,8 +4,8 @@
 #include "admin/device_commands.h"
 #include "base/clock.h"
 #include "base/operator.h"
-#include "readers/reader.h"
-#include "store/datasrc.h"
+#include "readers/reader_client.h"
+#include "store/data_module.h"
 #include "store/date_time.h"
 #include "store/messages.h"
 #include "store/schema.h"
@@ -14,7 +14,7 @@ namespace tallyport {
 
 using namespace admin_text;
 
-AccessManager::AccessManager(TReader& reader, Tdsrc& data, Operator& op, StepView& view)
+AccessManager::AccessManager(ReaderClient& reader, DataModule& data, Operator& op, StepView& view)
     : m_reader(reader),
       m_data(data),
       m_op(op),

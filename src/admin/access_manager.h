@@ -8,8 +8,8 @@
 namespace tallyport {
 
 class Operator;
-class Tdsrc;
-class TReader;
+class DataModule;
+class ReaderClient;
 
 // The Access Manager's workflows on one reader, for the dialog and the command line alike.
 // Each waits until no other sequence holds the reader (an automatic download, say), holds it,
@@ -17,9 +17,9 @@ class TReader;
 // that fails, which has said why. Messages go to the operator, steps to the view.
 class AccessManager {
 public:
-    AccessManager(TReader& reader, Tdsrc& data, Operator& op, StepView& view);
+    AccessManager(ReaderClient& reader, DataModule& data, Operator& op, StepView& view);
 
-    TReader& reader() { return m_reader; }
+    ReaderClient& reader() { return m_reader; }
 
     // Settings from the reader into the form: the display lines, the clock (a clock that
     // forms no date and time is replaced by the PC's, in the reader too), the PIN from
@@ -48,8 +48,8 @@ private:
     Task<bool> putSettings(ManagerForm& form);
     Task<bool> sendAccessTable();
 
-    TReader& m_reader;
-    Tdsrc& m_data;
+    ReaderClient& m_reader;
+    DataModule& m_data;
     Operator& m_op;
     StepView& m_view;
     ReaderExchange m_ex;

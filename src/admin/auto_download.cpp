@@ -4,7 +4,7 @@
 #include "admin/manager_settings.h"
 #include "admin/reader_exchange.h"
 #include "readers/reader_bank.h"
-#include "store/datasrc.h"
+#include "store/data_module.h"
 #include "store/messages.h"
 #include "store/schema.h"
 
@@ -12,7 +12,7 @@
 
 namespace tallyport {
 
-AutoDownload::AutoDownload(Tdsrc& data, ReaderBank& bank, QObject* parent)
+AutoDownload::AutoDownload(DataModule& data, ReaderBank& bank, QObject* parent)
     : QObject(parent), m_data(data), m_bank(bank) {
     connect(&m_bank, &ReaderBank::readerConnected, this, &AutoDownload::readerConnected);
 }
@@ -61,7 +61,7 @@ void AutoDownload::ended(int port) {
 }
 
 Task<void> AutoDownload::run(int port) {
-    TReader& reader = m_bank.reader(port);
+    ReaderClient& reader = m_bank.reader(port);
     co_await whenFree(reader);
     if (!m_data.isOpen() || !reader.isConnected()) co_return;
     ReaderHold hold(reader);

@@ -11,7 +11,7 @@
 namespace tallyport {
 
 class ReaderBank;
-class Tdsrc;
+class DataModule;
 
 // After a reader connects (at start-up, after a drop, or when an absent reader appears) its
 // stored records are downloaded into the log on their own, with the Access Manager's
@@ -23,7 +23,7 @@ class Tdsrc;
 class AutoDownload : public QObject {
     Q_OBJECT
 public:
-    AutoDownload(Tdsrc& data, ReaderBank& bank, QObject* parent = nullptr);
+    AutoDownload(DataModule& data, ReaderBank& bank, QObject* parent = nullptr);
     ~AutoDownload() override;
 
     bool running(int port) const;
@@ -48,7 +48,7 @@ private:
     Task<void> run(int port);
     void report(int port, const DownloadResult& r);
 
-    Tdsrc& m_data;
+    DataModule& m_data;
     ReaderBank& m_bank;
     std::array<Slot, 8> m_slots;
 };

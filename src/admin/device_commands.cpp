@@ -1,7 +1,7 @@
 #include "admin/device_commands.h"
 
 #include "readers/protocol.h"
-#include "readers/reader.h"
+#include "readers/reader_client.h"
 
 #include <algorithm>
 
@@ -172,12 +172,12 @@ readers::ReplyForm replyFormOf(const QByteArray& body) {
     }
 }
 
-Capacity capacityReply(const TReader& r) {
+Capacity capacityReply(const ReaderClient& r) {
     return {r.FrameWord(kBody + 3), r.FrameWord(kBody + 5)};
 }
 
 // Bytes 2..8: ss mm hh dw DD MM YY, all BCD but the day of the week.
-std::optional<QDateTime> clockReply(const TReader& r) {
+std::optional<QDateTime> clockReply(const ReaderClient& r) {
     const auto bcd = [&](int k) { return decodeBcd(r.FrameByte(kBody + k)); };
     const QDate date(2000 + bcd(8), bcd(7), bcd(6));
     const QTime time(bcd(4), bcd(3), bcd(2));
@@ -185,15 +185,15 @@ std::optional<QDateTime> clockReply(const TReader& r) {
     return QDateTime(date, time);
 }
 
-QString lineReply(const TReader& r) {
+QString lineReply(const ReaderClient& r) {
     return r.FrameText(kBody + 3);
 }
 
-quint8 optionsReply(const TReader& r) {
+quint8 optionsReply(const ReaderClient& r) {
     return r.FrameByte(kBody + 3);
 }
 
-Timetable timetableReply(const TReader& r) {
+Timetable timetableReply(const ReaderClient& r) {
     Timetable t;
     for (int i = 0; i < kTimetableRows; ++i) {
         const int at = kBody + 3 + 3 * i;

@@ -12,7 +12,7 @@
 
 namespace tallyport {
 
-class TReader;
+class ReaderClient;
 
 // The commands that administer one reader: their bodies (framed by the reader client), the
 // parts of each reply that are read, and the encodings they share.
@@ -100,11 +100,11 @@ struct Capacity {
     int count = 0;     // stored records
     bool operator==(const Capacity&) const = default;
 };
-Capacity capacityReply(const TReader& r);
+Capacity capacityReply(const ReaderClient& r);
 // The reader's clock; nothing when its fields form no date and time (24:00, month 13 ...).
-std::optional<QDateTime> clockReply(const TReader& r);
-QString lineReply(const TReader& r);
-quint8 optionsReply(const TReader& r);
-Timetable timetableReply(const TReader& r);
+std::optional<QDateTime> clockReply(const ReaderClient& r);
+QString lineReply(const ReaderClient& r);
+quint8 optionsReply(const ReaderClient& r);
+Timetable timetableReply(const ReaderClient& r);
 
 }  // namespace tallyport

@@ -4,7 +4,7 @@
 #include "admin/device_commands.h"
 #include "admin/reader_exchange.h"
 #include "base/operator.h"
-#include "readers/reader.h"
+#include "readers/reader_client.h"
 #include "store/date_time.h"
 #include "store/messages.h"
 
@@ -73,7 +73,7 @@ bool allAnnouncedRead(int announced, int taken) {
 
 // Takes the records of the block in the frame buffer; false once the stored data has ended.
 bool takeBlock(Download& d) {
-    const TReader& r = d.ex.reader();
+    const ReaderClient& r = d.ex.reader();
     for (int i = 0; i < kLogRecordsPerBlock; ++i) {
         if (!r.CheckLogIndex(i)) return false;
         const readers::LogRecord record = r.DecodeLogRecord(i);

@@ -1,6 +1,6 @@
 #include "admin/manager_settings.h"
 
-#include "store/datasrc.h"
+#include "store/data_module.h"
 #include "store/setting_names.h"
 #include "store/settings.h"
 
@@ -11,7 +11,7 @@ int defaultReaderIndex(int entries) {
     return chosen >= 0 && chosen < entries ? chosen : 0;
 }
 
-void LoadManagerSettings(ManagerForm& form, bool withLines, Tdsrc& data) {
+void LoadManagerSettings(ManagerForm& form, bool withLines, DataModule& data) {
     if (withLines) {
         form.line1 = ReadSettingText(setting::LogoLine1, kDefaultLogoLine1);
         form.line2 = ReadSettingText(setting::LogoLine2, kDefaultLogoLine2);
@@ -28,7 +28,7 @@ void LoadManagerSettings(ManagerForm& form, bool withLines, Tdsrc& data) {
     form.autoDownload = autoDownloadEnabled();
 }
 
-bool SaveManagerSettings(ManagerForm& form, std::optional<int> listIndex, Tdsrc& data) {
+bool SaveManagerSettings(ManagerForm& form, std::optional<int> listIndex, DataModule& data) {
     bool ok = true;
     if (listIndex) ok &= WriteSettingInt(setting::OL_DEF_PORT, *listIndex);
     ok &= WriteSettingInt(setting::OL_OPTIONS, OptionsByte(form.options));

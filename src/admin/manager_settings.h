@@ -8,7 +8,7 @@
 
 namespace tallyport {
 
-class Tdsrc;
+class DataModule;
 
 inline const QString kDefaultLogoLine1 = QStringLiteral("ZOLT INTL CO LTD");
 inline const QString kDefaultLogoLine2 = QStringLiteral(" RFID Solutions ");
@@ -33,11 +33,11 @@ struct ManagerForm {
 // The list entry chosen last time ("OL_DEF_PORT") when the list has that many entries, else 0.
 int defaultReaderIndex(int entries);
 // The settings (and "INPIN") into the form; the display lines only `withLines`.
-void LoadManagerSettings(ManagerForm& form, bool withLines, Tdsrc& data);
+void LoadManagerSettings(ManagerForm& form, bool withLines, DataModule& data);
 // The form into the settings and "INPIN"; the display lines padded or cut to 16 characters
 // first, in the form too. The list index only when an entry is chosen. False when something
 // could not be stored (already said).
-bool SaveManagerSettings(ManagerForm& form, std::optional<int> listIndex, Tdsrc& data);
+bool SaveManagerSettings(ManagerForm& form, std::optional<int> listIndex, DataModule& data);
 
 // "OL_AutoDownload": download a reader's stored records on its own after it connects.
 bool autoDownloadEnabled();

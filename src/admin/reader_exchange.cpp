@@ -3,7 +3,7 @@
 #include "admin/admin_texts.h"
 #include "admin/device_commands.h"
 #include "base/operator.h"
-#include "readers/reader.h"
+#include "readers/reader_client.h"
 
 namespace tallyport {
 
@@ -11,7 +11,7 @@ namespace {
 constexpr int kAttempts = 3;
 }
 
-ReaderHold::ReaderHold(TReader& r) : m_reader(r) {
+ReaderHold::ReaderHold(ReaderClient& r) : m_reader(r) {
     m_reader.hold();
 }
 
@@ -19,16 +19,16 @@ ReaderHold::~ReaderHold() {
     m_reader.release();
 }
 
-Task<void> whenFree(TReader& r) {
-    while (r.held()) co_await nextSignal(&r, &TReader::released);
+Task<void> whenFree(ReaderClient& r) {
+    while (r.held()) co_await nextSignal(&r, &ReaderClient::released);
 }
 
-ReaderExchange::ReaderExchange(TReader& reader, Operator* op, StepView& view,
+ReaderExchange::ReaderExchange(ReaderClient& reader, Operator* op, StepView& view,
                                Reconnecting reconnecting)
     : m_reader(reader), m_op(op), m_view(view), m_reconnecting(reconnecting) {}
 
 Task<bool> ReaderExchange::WaitForReply() {
-    while (m_reader.PktMode()) co_await nextSignal(&m_reader, &TReader::replyFinished);
+    while (m_reader.PktMode()) co_await nextSignal(&m_reader, &ReaderClient::replyFinished);
     co_return m_reader.PktGood();
 }
 
@@ -52,7 +52,8 @@ void ReaderExchange::send(const Sending& s) {
 }
 
 Task<bool> ReaderExchange::Reconnect() {
-    co_await nextSignal(&m_reader, &TReader::reconnectEnded, [this] { m_reader.beginReconnect(); });
+    co_await nextSignal(&m_reader, &ReaderClient::reconnectEnded,
+                        [this] { m_reader.beginReconnect(); });
     const bool connected = m_reader.isConnected();
     if (!connected && m_op) m_op->error(connectFailedText(m_reader.Desc()));
     co_return connected;

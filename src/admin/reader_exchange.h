@@ -8,7 +8,7 @@
 namespace tallyport {
 
 class Operator;
-class TReader;
+class ReaderClient;
 
 // Where a sequence shows the step it is at ("Locking", "Get Clock" ...): the Access Manager's
 // status field. The command line and the automatic download show none.
@@ -25,20 +25,20 @@ public:
     void hideStep() override {}
 };
 
-// Holds a reader for one sequence (see TReader::hold) for as long as it lives.
+// Holds a reader for one sequence (see ReaderClient::hold) for as long as it lives.
 class ReaderHold {
 public:
-    explicit ReaderHold(TReader& r);
+    explicit ReaderHold(ReaderClient& r);
     ~ReaderHold();
     ReaderHold(const ReaderHold&) = delete;
     ReaderHold& operator=(const ReaderHold&) = delete;
 
 private:
-    TReader& m_reader;
+    ReaderClient& m_reader;
 };
 
 // Goes on once no other sequence holds the reader (at once when none does).
-Task<void> whenFree(TReader& r);
+Task<void> whenFree(ReaderClient& r);
 
 // The exchange discipline with one reader: one command at a time, a bounded wait for its
 // reply, three attempts, and lock/unlock around every sequence. Between attempts a workflow
@@ -49,9 +49,9 @@ public:
     enum class Reconnecting { WithMessage, Never };
 
     // `op` null: failures are not shown.
-    ReaderExchange(TReader& reader, Operator* op, StepView& view, Reconnecting reconnecting);
+    ReaderExchange(ReaderClient& reader, Operator* op, StepView& view, Reconnecting reconnecting);
 
-    TReader& reader() { return m_reader; }
+    ReaderClient& reader() { return m_reader; }
     Operator* op() { return m_op; }
     void showStep(const QString& text) { m_view.showStep(text); }
     void hideStep() { m_view.hideStep(); }
@@ -88,7 +88,7 @@ private:
     Task<Outcome> attempts(const Sending& s);
     void sayNoResponse(Outcome o);
 
-    TReader& m_reader;
+    ReaderClient& m_reader;
     Operator* m_op;
     StepView& m_view;
     Reconnecting m_reconnecting;

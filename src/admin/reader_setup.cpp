@@ -4,7 +4,7 @@
 #include "admin/reader_exchange.h"
 #include "base/operator.h"
 #include "readers/reader_bank.h"
-#include "store/datasrc.h"
+#include "store/data_module.h"
 #include "store/messages.h"
 
 namespace tallyport {
@@ -30,14 +30,14 @@ std::optional<ReaderRow> rowOf(const std::vector<ReaderRow>& rows, int port) {
 }
 
 // Closes and connects again, waiting without blocking; true when connected.
-Task<bool> reconnect(TReader& r) {
-    co_await nextSignal(&r, &TReader::reconnectEnded, [&r] { r.beginReconnect(); });
+Task<bool> reconnect(ReaderClient& r) {
+    co_await nextSignal(&r, &ReaderClient::reconnectEnded, [&r] { r.beginReconnect(); });
     co_return r.isConnected();
 }
 
 }  // namespace
 
-ReaderSetup::ReaderSetup(Tdsrc& data, ReaderBank& bank, Operator& op)
+ReaderSetup::ReaderSetup(DataModule& data, ReaderBank& bank, Operator& op)
     : m_data(data), m_bank(bank), m_op(op) {}
 
 void ReaderSetup::mark(int port) {
@@ -46,7 +46,7 @@ void ReaderSetup::mark(int port) {
 
 Task<std::optional<ReaderEdit>> ReaderSetup::beginEdit(int port) {
     if (!ReaderBank::validPort(port)) co_return std::nullopt;
-    TReader& r = m_bank.reader(port);
+    ReaderClient& r = m_bank.reader(port);
     co_await whenFree(r);
     {
         ReaderHold hold(r);
@@ -76,7 +76,7 @@ void ReaderSetup::copyIntoClient(int port) {
     if (!rows) return m_data.reportFailure(rows.error());
     const auto row = rowOf(*rows, port);
     if (!row) return;
-    TReader& r = m_bank.reader(port);
+    ReaderClient& r = m_bank.reader(port);
     r.setEnable(row->enable);
     r.setDesc(row->desc);
     r.setMode(row->mode);
@@ -95,7 +95,7 @@ Task<void> ReaderSetup::finishEdit(int port, ReaderEdit edit) {
     if (const auto stored = storeRow(port, edit); !stored)
         m_op.errorDetail(msg::DatabaseError, stored.error().text);
     copyIntoClient(port);
-    TReader& r = m_bank.reader(port);
+    ReaderClient& r = m_bank.reader(port);
     if (!r.Enable()) co_return;
     co_await whenFree(r);
     ReaderHold hold(r);
@@ -112,7 +112,7 @@ Task<bool> ReaderSetup::ScanAll(std::function<void(const QString& host)> showing
     if (!m_op.confirm(admin_text::ConfirmScan)) co_return false;
     const auto cursor = m_op.waitCursor();
     for (int port = 1; port <= 8; ++port) {
-        TReader& r = m_bank.reader(port);
+        ReaderClient& r = m_bank.reader(port);
         if (showing) showing(r.remoteHost());
         co_await after(0);  // the status bar shows the address before the connect
         co_await whenFree(r);

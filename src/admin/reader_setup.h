@@ -14,7 +14,7 @@ namespace tallyport {
 class Database;
 class Operator;
 class ReaderBank;
-class Tdsrc;
+class DataModule;
 
 // A row of table `reader`.
 struct ReaderRow {
@@ -48,7 +48,7 @@ struct ReaderEdit {
 // them afresh when the setup closes.
 class ReaderSetup {
 public:
-    ReaderSetup(Tdsrc& data, ReaderBank& bank, Operator& op);
+    ReaderSetup(DataModule& data, ReaderBank& bank, Operator& op);
 
     // Port p's flag is changed()[p - 1].
     const std::array<bool, 8>& changed() const { return m_changed; }
@@ -71,7 +71,7 @@ private:
     void copyIntoClient(int port);
     void mark(int port);
 
-    Tdsrc& m_data;
+    DataModule& m_data;
     ReaderBank& m_bank;
     Operator& m_op;
     std::array<bool, 8> m_changed{};

@@ -73,7 +73,7 @@ bool deleteInPeriod(Operator& op, Database& src, std::optional<qint64> rowId) {
     return true;
 }
 
-AutoInOut::AutoInOut(Tdsrc& data, QObject* parent) : QObject(parent), m_data(data) {
+AutoInOut::AutoInOut(DataModule& data, QObject* parent) : QObject(parent), m_data(data) {
     m_tick.setInterval(1000);
     connect(&m_tick, &QTimer::timeout, this, [this] { minuteTick(appClock().now()); });
 }

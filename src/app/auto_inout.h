@@ -2,7 +2,7 @@
 
 #include "base/error.h"
 #include "base/operator.h"
-#include "store/datasrc.h"
+#include "store/data_module.h"
 
 #include <QDateTime>
 #include <QObject>
@@ -37,7 +37,7 @@ class AutoInOut : public QObject {
 public:
     static constexpr int kOverrideTicks = 5;
 
-    explicit AutoInOut(Tdsrc& data, QObject* parent = nullptr);
+    explicit AutoInOut(DataModule& data, QObject* parent = nullptr);
 
     bool isIn() const { return m_in; }
     int overrideCountdown() const { return m_countdown; }
@@ -58,7 +58,7 @@ Q_SIGNALS:
     void stateChanged(bool in);
 
 private:
-    Tdsrc& m_data;
+    DataModule& m_data;
     QTimer m_tick;
     bool m_in = false;
     int m_countdown = 0;

@@ -93,7 +93,7 @@ namespace {
 
 // A row that cannot be stored is said, and the event goes on without it. A row that waits in
 // the spool for a long job to let go of the log has no id yet.
-std::optional<LogRecord> storeRow(Tdsrc& data, LogRecord row) {
+std::optional<LogRecord> storeRow(DataModule& data, LogRecord row) {
     const auto id = data.storeLogRow(row);
     if (!id) {
         data.reportFailure(id.error());
@@ -110,7 +110,7 @@ QDateTime eventTime(const QDateTime& stamp) {
 
 }  // namespace
 
-StoredEvent storeCardEvent(Tdsrc& data, const AutoInOut& autoInOut, int readerMode, int port,
+StoredEvent storeCardEvent(DataModule& data, const AutoInOut& autoInOut, int readerMode, int port,
                            int code, const QDateTime& stamp, qint8 cmode) {
     StoredEvent e;
     e.time = eventTime(stamp);
@@ -135,7 +135,7 @@ void CardEvents::OnCardCode(bool offline, int port, int code, const QDateTime& s
 // Steps of a live read. The access is decided before the row is stored, so that the row is
 // written once, with the lock that opened.
 void CardEvents::liveSteps(LogRecord row, const EventMode& d) {
-    TReader& reader = m_console.readers().reader(row.reader);
+    ReaderClient& reader = m_console.readers().reader(row.reader);
     const QString snapshot =
         snapshotFileName(m_console.data().photoFolder(), row.cardNo, row.sysTime);
     if (reader.Capture()) m_console.camera().GrabJpeg(snapshot);
@@ -236,7 +236,7 @@ void CardEvents::OnPowerup(int) {
 void CardEvents::motionStep(int port) {
     if (!ReaderBank::validPort(port)) return;
     m_motionPort = port;
-    TReader& reader = m_console.readers().reader(port);
+    ReaderClient& reader = m_console.readers().reader(port);
     if (reader.MotionCapture() && m_console.data().isOpen()) {
         const QDateTime now = WholeSeconds(appClock().now());
         m_console.camera().GrabJpeg(

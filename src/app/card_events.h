@@ -13,7 +13,7 @@ namespace tallyport {
 
 class Console;
 class AutoInOut;
-class Tdsrc;
+class DataModule;
 
 // The mode of a card event's row: the frame's mode byte when it carries one; else the reader's
 // mode, and a clock-only reader's live reads take IN or OUT from the automatic IN/OUT state when
@@ -33,7 +33,7 @@ struct StoredEvent {
     EventMode mode;
     QDateTime time;
 };
-StoredEvent storeCardEvent(Tdsrc& data, const AutoInOut& autoInOut, int readerMode, int port,
+StoredEvent storeCardEvent(DataModule& data, const AutoInOut& autoInOut, int readerMode, int port,
                            int code, const QDateTime& stamp, qint8 cmode);
 
 // The greeting of a registered holder by the hour of the event, then the name;

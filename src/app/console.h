@@ -5,7 +5,7 @@
 #include "base/operator.h"
 #include "peripherals/peripherals.h"
 #include "readers/reader_bank.h"
-#include "store/datasrc.h"
+#include "store/data_module.h"
 
 #include <QObject>
 #include <QString>
@@ -30,7 +30,7 @@ public:
     Console(Operator& op, const QString& dataFolder, QObject* parent = nullptr);
     ~Console() override;
 
-    Tdsrc& data() { return m_data; }
+    DataModule& data() { return m_data; }
     Commands& commands() { return m_commands; }
     LoginController& login() { return m_login; }
     Operator& op() { return m_op; }
@@ -91,7 +91,7 @@ private:
     void attachCardEvents();
 
     Operator& m_op;
-    Tdsrc m_data;
+    DataModule m_data;
     Commands m_commands;
     LoginController m_login;
     std::unique_ptr<ReaderBank> m_readers;

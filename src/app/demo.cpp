@@ -2,7 +2,7 @@
 
 #include "app/headless_operator.h"
 #include "staff/groups.h"
-#include "store/datasrc.h"
+#include "store/data_module.h"
 
 #include <sys/prctl.h>
 #include <QCoreApplication>
@@ -92,7 +92,7 @@ std::vector<WorkGroup> Demo::groups() {
 
 Result<void> Demo::fillData() {
     HeadlessOperator op;
-    Tdsrc data(op);
+    DataModule data(op);
     data.setDataFolder(m_dir.path());
     if (auto fresh = data.prepareDataFolder(); !fresh) return fail(fresh.error().text);
     if (!data.OpenDatabases()) return fail(QStringLiteral("Cannot open the demo databases"));

@@ -20,7 +20,7 @@ QString readyLine(const QString& dataFolder) {
 
 // One line per stored event, at once: a pipe reader sees each punch as it is stored.
 static void printEventLine(Console& console, const LogRecord& row) {
-    TStaffRec rec;
+    StaffRecord rec;
     const bool known = console.data().lookupHolder(row.cardNo, rec);
     const QString holder = known && !rec.group.isEmpty()
                                ? rec.name + QStringLiteral(" (%1)").arg(rec.group)

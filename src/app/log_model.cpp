@@ -3,7 +3,7 @@
 #include "base/time_texts.h"
 
 #include "base/field_kind.h"
-#include "store/datasrc.h"
+#include "store/data_module.h"
 #include "store/date_time.h"
 #include "store/log_texts.h"
 
@@ -58,7 +58,7 @@ bool LogModel::next(Statement& st) const {
     return more.value_or(false);
 }
 
-LogModel::LogModel(Tdsrc& data, std::function<QString(int)> readerDesc, QObject* parent)
+LogModel::LogModel(DataModule& data, std::function<QString(int)> readerDesc, QObject* parent)
     : QAbstractTableModel(parent), m_data(data), m_readerDesc(std::move(readerDesc)) {
     m_checkpoints.setInterval(20);
     connect(&m_checkpoints, &QTimer::timeout, this, &LogModel::noteNextCheckpoint);

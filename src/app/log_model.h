@@ -14,7 +14,7 @@
 namespace tallyport {
 
 class Statement;
-class Tdsrc;
+class DataModule;
 
 // "mmm d, yyyy ddd - AM/PM hh:mm:ss" with the host's short month and day names.
 QString logTimeText(const QDateTime& t);
@@ -35,7 +35,8 @@ public:
     enum Column { ColTime, ColCard, ColMode, ColReader, ColLock, ColumnCount };
     static constexpr int kPageRows = 128;
 
-    LogModel(Tdsrc& data, std::function<QString(int port)> readerDesc, QObject* parent = nullptr);
+    LogModel(DataModule& data, std::function<QString(int port)> readerDesc,
+             QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -79,7 +80,7 @@ private:
     bool boundariesStillHold(qint64 newCount);
     void noteNextCheckpoint();
 
-    Tdsrc& m_data;
+    DataModule& m_data;
     std::function<QString(int)> m_readerDesc;
     qint64 m_count = 0;
     mutable std::map<qint64, QString> m_bounds;  // position -> SYSTIME first seen there

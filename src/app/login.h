@@ -2,7 +2,7 @@
 
 #include "app/commands.h"
 #include "base/operator.h"
-#include "store/datasrc.h"
+#include "store/data_module.h"
 
 #include <functional>
 
@@ -23,7 +23,7 @@ inline const QString OldPasswordCaption = QStringLiteral("Old password");
 // Logging in enables exactly the gated commands; the state is never stored.
 class LoginController {
 public:
-    LoginController(Tdsrc& data, Commands& commands, Operator& op)
+    LoginController(DataModule& data, Commands& commands, Operator& op)
         : m_data(data), m_commands(commands), m_op(op) {}
 
     bool loggedIn() const { return !m_commands.isEnabled(cmd::actLogin); }
@@ -38,7 +38,7 @@ private:
     void setLoggedIn(bool in);
     bool askCurrentPassword(const QString& caption);
 
-    Tdsrc& m_data;
+    DataModule& m_data;
     Commands& m_commands;
     Operator& m_op;
 };

@@ -3,7 +3,7 @@
 #include "app/command_line.h"
 #include "app/subcommands.h"
 #include "app/terminal_operator.h"
-#include "store/datasrc.h"
+#include "store/data_module.h"
 #include "store/log_import.h"
 #include "store/maintenance.h"
 #include "store/maintenance_texts.h"
@@ -83,7 +83,7 @@ struct Job {
     int argc;  // the application keeps a reference to it
     QCoreApplication app;
     TerminalOperator op{false};  // nothing is asked: the command line has said it all
-    Tdsrc data;
+    DataModule data;
 };
 
 const QString kCommon = QStringLiteral(

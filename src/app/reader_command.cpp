@@ -8,8 +8,8 @@
 #include "app/subcommands.h"
 #include "app/terminal_operator.h"
 #include "base/clock.h"
-#include "readers/reader.h"
-#include "store/datasrc.h"
+#include "readers/reader_client.h"
+#include "store/data_module.h"
 #include "store/log_texts.h"
 #include "store/messages.h"
 
@@ -142,7 +142,7 @@ QString timetableText(const Timetable& t, int mode) {
     return rows.isEmpty() ? QStringLiteral("not used") : rows.join(QStringLiteral("; "));
 }
 
-void printReader(const TReader& r, const ManagerForm& f, int stored) {
+void printReader(const ReaderClient& r, const ManagerForm& f, int stored) {
     const QString head = QStringLiteral("Reader %1 (%2) at %3:%4")
                              .arg(r.PortNo())
                              .arg(r.Desc(), r.remoteHost(), r.remotePort());
@@ -160,8 +160,8 @@ void printReader(const TReader& r, const ManagerForm& f, int stored) {
 // The command holds the reader's link: nobody else hears the cards read at it meanwhile.
 class CardReads {
 public:
-    CardReads(TReader& r, Tdsrc& data) : m_data(data), m_auto(data) {
-        QObject::connect(&r, &TReader::OnCardCode, &r,
+    CardReads(ReaderClient& r, DataModule& data) : m_data(data), m_auto(data) {
+        QObject::connect(&r, &ReaderClient::OnCardCode, &r,
                          [this, &r](bool, int port, int code, const QDateTime& t, qint8 cmode) {
                              m_auto.Evaluate(appClock().now().time());
                              if (storeCardEvent(m_data, m_auto, r.Mode(), port, code, t, cmode).row)
@@ -171,12 +171,12 @@ public:
     int stored() const { return m_stored; }
 
 private:
-    Tdsrc& m_data;
+    DataModule& m_data;
     AutoInOut m_auto;
     int m_stored = 0;
 };
 
-bool configure(TReader& r, Tdsrc& data, TerminalOperator& op, int port) {
+bool configure(ReaderClient& r, DataModule& data, TerminalOperator& op, int port) {
     const auto rows = readReaderRows(data.src());
     if (!rows) return op.errorDetail(msg::DatabaseError, rows.error().text), false;
     const auto row = std::find_if(rows->begin(), rows->end(),
@@ -190,7 +190,8 @@ bool configure(TReader& r, Tdsrc& data, TerminalOperator& op, int port) {
     r.setRemotePort(QString::number(row->ipport));
     r.setControlPinProvider([&data] { return data.GetKeyInt(kControlPinKey); });
     // Nobody else polls this client: it reads as soon as bytes arrive.
-    QObject::connect(&r, &TReader::inputArrived, &r, &TReader::Poll, Qt::QueuedConnection);
+    QObject::connect(&r, &ReaderClient::inputArrived, &r, &ReaderClient::Poll,
+                     Qt::QueuedConnection);
     return true;
 }
 
@@ -235,10 +236,10 @@ int runReaderCommand(int argc, char** argv) {
     const DataFolderLock held = holdDataFolderOrSay(q.dataDir);
     if (!held.held()) return refusedExitCode(held);
     TerminalOperator op(true);  // the command line is the answer: a workflow's questions get yes
-    Tdsrc data(op);
+    DataModule data(op);
     data.setDataFolder(q.dataDir);
     if (!data.OpenDatabases()) return kExitFailed;
-    TReader reader;
+    ReaderClient reader;
     if (!configure(reader, data, op, q.port)) return kExitFailed;
     reader.setReplyWait(q.replyWaitMs);
     CardReads cards(reader, data);

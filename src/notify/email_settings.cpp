@@ -1,6 +1,6 @@
 #include "notify/email_settings.h"
 
-#include "store/datasrc.h"
+#include "store/data_module.h"
 #include "store/passwd.h"
 #include "store/setting_names.h"
 #include "store/settings.h"
@@ -11,7 +11,7 @@
 
 namespace tallyport {
 
-EmailSettings loadEmailSettings(Tdsrc& data) {
+EmailSettings loadEmailSettings(DataModule& data) {
     EmailSettings s;
     s.enabled = ReadSettingBool(setting::EmailEnabled, false);
     s.staffOnly = ReadSettingBool(setting::EmailStaffOnly, true);
@@ -40,7 +40,7 @@ std::optional<EmailRefusal> checkEmailSettings(EmailSettings& s) {
     return std::nullopt;
 }
 
-Result<void> storeEmailSettings(Tdsrc& data, const EmailSettings& s) {
+Result<void> storeEmailSettings(DataModule& data, const EmailSettings& s) {
     WriteSettingBool(setting::EmailEnabled, s.enabled);
     WriteSettingBool(setting::EmailStaffOnly, s.staffOnly);
     WriteSettingText(setting::EmailSmtpServer, s.server);

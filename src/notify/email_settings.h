@@ -8,7 +8,7 @@
 
 namespace tallyport {
 
-class Tdsrc;
+class DataModule;
 
 // The SMTP password lives scrambled in the key/value store, never in the settings file.
 inline const QString kSmtpPasswordKey = QStringLiteral("SMTPPASS");
@@ -46,13 +46,13 @@ struct EmailRefusal {
 };
 
 // As stored, with the dialog's defaults (30 minutes while no interval was ever stored).
-EmailSettings loadEmailSettings(Tdsrc& data);
+EmailSettings loadEmailSettings(DataModule& data);
 // Trims the three addresses in place; the first one that is refused, with its message. The
 // three are required even while mailing is off.
 std::optional<EmailRefusal> checkEmailSettings(EmailSettings& s);
 // Stores the settings and the scrambled password. The password's failure is the answer; a
 // setting that cannot be written is told by the settings store itself.
-Result<void> storeEmailSettings(Tdsrc& data, const EmailSettings& s);
+Result<void> storeEmailSettings(DataModule& data, const EmailSettings& s);
 
 // The addresses of a recipient text: separated by semicolons or commas, blanks dropped.
 QStringList recipientAddresses(const QString& text);

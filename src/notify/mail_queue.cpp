@@ -1,7 +1,7 @@
 #include "notify/mail_queue.h"
 
 #include "notify/email_settings.h"
-#include "store/datasrc.h"
+#include "store/data_module.h"
 #include "store/passwd.h"
 #include "store/setting_names.h"
 #include "store/settings.h"
@@ -17,7 +17,7 @@ struct MailQueue::Pending {
     Result<void> result;
 };
 
-MailServer mailServerFromSettings(Tdsrc& data) {
+MailServer mailServerFromSettings(DataModule& data) {
     MailServer s;
     s.host = ReadSettingText(setting::EmailSmtpServer, QString()).trimmed();
     s.port = ReadSettingInt(setting::EmailSmtpPort, kDefaultSmtpPort);
@@ -30,7 +30,7 @@ MailServer mailServerFromSettings(Tdsrc& data) {
     return s;
 }
 
-MailQueue::MailQueue(Tdsrc& data, QObject* parent) : QObject(parent), m_data(data) {
+MailQueue::MailQueue(DataModule& data, QObject* parent) : QObject(parent), m_data(data) {
     m_timer.setObjectName(QStringLiteral("emailtimer"));
     connect(&m_timer, &QTimer::timeout, this, &MailQueue::emailtimerTimer);
 }

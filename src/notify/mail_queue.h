@@ -13,13 +13,13 @@ class QThread;
 
 namespace tallyport {
 
-class Tdsrc;
+class DataModule;
 
 inline const QString kEmailSending = QStringLiteral("Email sending: ");
 inline const QString kEmailSentError = QStringLiteral("Email sent error.");
 
 // The server and the addresses as stored now, for the next queued message.
-MailServer mailServerFromSettings(Tdsrc& data);
+MailServer mailServerFromSettings(DataModule& data);
 
 // Mails the queue table `emails`, oldest row first, one message per row. The sending timer
 // `emailtimer` starts a run; a run sends row after row until the queue is empty or a send
@@ -32,7 +32,7 @@ MailServer mailServerFromSettings(Tdsrc& data);
 class MailQueue : public QObject {
     Q_OBJECT
 public:
-    explicit MailQueue(Tdsrc& data, QObject* parent = nullptr);
+    explicit MailQueue(DataModule& data, QObject* parent = nullptr);
     ~MailQueue() override;
 
     // Interval from "EmailIntervals" (minutes; every second when 0), running exactly while
@@ -67,7 +67,7 @@ private:
     void finish(bool failed);
     void setStatus(const QString& text);
 
-    Tdsrc& m_data;
+    DataModule& m_data;
     QTimer m_timer;
     std::unique_ptr<Pending> m_pending;
     std::unique_ptr<Pending> m_sent;  // accepted by the server, its row not yet deleted

@@ -35,10 +35,10 @@ bool validAddress(const ReaderRow& r) {
 
 }  // namespace
 
-ReaderBank::ReaderBank(Tdsrc& data, Operator& op, QObject* parent)
+ReaderBank::ReaderBank(DataModule& data, Operator& op, QObject* parent)
     : QObject(parent), m_data(data), m_op(op) {
     for (int port = 1; port <= 8; ++port) {
-        m_readers[size_t(port - 1)] = std::make_unique<TReader>();
+        m_readers[size_t(port - 1)] = std::make_unique<ReaderClient>();
         attach(port);
     }
     m_poll.setInterval(kPollIntervalMs);
@@ -53,20 +53,20 @@ ReaderBank::~ReaderBank() {
 }
 
 void ReaderBank::attach(int port) {
-    TReader& r = reader(port);
+    ReaderClient& r = reader(port);
     r.setPortNo(port);
     r.setDesc(QStringLiteral("COM%1").arg(port));
     r.setControlPinProvider(
         [this] { return m_data.isOpen() ? m_data.GetKeyInt(kControlPinKey) : 0; });
-    connect(&r, &TReader::OnCardCode, this, &ReaderBank::cardCode);
-    connect(&r, &TReader::OnBypass, this, &ReaderBank::bypass);
-    connect(&r, &TReader::OnPowerup, this, &ReaderBank::powerup);
+    connect(&r, &ReaderClient::OnCardCode, this, &ReaderBank::cardCode);
+    connect(&r, &ReaderClient::OnBypass, this, &ReaderBank::bypass);
+    connect(&r, &ReaderClient::OnPowerup, this, &ReaderBank::powerup);
     // A frame is handled when it arrives, not up to a poll interval later; queued, so the
     // socket's own signal has returned before the client reads.
-    connect(&r, &TReader::inputArrived, &r, &TReader::Poll, Qt::QueuedConnection);
-    connect(&r, &TReader::statusChanged, this,
+    connect(&r, &ReaderClient::inputArrived, &r, &ReaderClient::Poll, Qt::QueuedConnection);
+    connect(&r, &ReaderClient::statusChanged, this,
             [this, port](const QString& text) { Q_EMIT readerStatus(port, text); });
-    connect(&r, &TReader::connectedChanged, this, [this, port](bool connected) {
+    connect(&r, &ReaderClient::connectedChanged, this, [this, port](bool connected) {
         if (connected) Q_EMIT readerConnected(port);
     });
 }
@@ -93,7 +93,7 @@ bool ReaderBank::ConfigureReader(int port) {
     const auto row = std::find_if(rows->begin(), rows->end(),
                                   [port](const ReaderRow& r) { return r.portNo == port; });
     if (row == rows->end()) return false;
-    TReader& r = reader(port);
+    ReaderClient& r = reader(port);
     r.disconnectReader();
     r.setPortNo(port);
     r.setDesc(row->desc);

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "base/operator.h"
-#include "readers/reader.h"
-#include "store/datasrc.h"
+#include "readers/reader_client.h"
+#include "store/data_module.h"
 
 #include <QObject>
 #include <QTimer>
@@ -20,11 +20,11 @@ inline constexpr int kPollIntervalMs = 50;
 class ReaderBank : public QObject {
     Q_OBJECT
 public:
-    ReaderBank(Tdsrc& data, Operator& op, QObject* parent = nullptr);
+    ReaderBank(DataModule& data, Operator& op, QObject* parent = nullptr);
     ~ReaderBank() override;
 
     // Port 1..8.
-    TReader& reader(int port) { return *m_readers.at(size_t(port - 1)); }
+    ReaderClient& reader(int port) { return *m_readers.at(size_t(port - 1)); }
     static bool validPort(int port) { return port >= 1 && port <= 8; }
 
     void ConfigureReaders();
@@ -47,9 +47,9 @@ private:
     void pollAll();
     void attach(int port);
 
-    Tdsrc& m_data;
+    DataModule& m_data;
     Operator& m_op;
-    std::array<std::unique_ptr<TReader>, 8> m_readers;
+    std::array<std::unique_ptr<ReaderClient>, 8> m_readers;
     QTimer m_poll;
 };
 

@@ -1,7 +1,7 @@
 // The connection of a reader client: bounded connects, noticing a dropped line, and the
 // background reconnect of a reader that is in use.
 #include "base/operator.h"
-#include "readers/reader.h"
+#include "readers/reader_client.h"
 
 #include <QTcpSocket>
 #include <QTimer>
@@ -24,21 +24,21 @@ std::optional<quint16> portNumber(const QString& text) {
 }
 }  // namespace
 
-bool TReader::isConnected() const {
+bool ReaderClient::isConnected() const {
     return m_socket->state() == QAbstractSocket::ConnectedState;
 }
 
-void TReader::setEnable(bool on) {
+void ReaderClient::setEnable(bool on) {
     m_enable = on;
     if (!wantsLink()) m_retryTimer.stop();
 }
 
-void TReader::setAutoReconnect(bool on) {
+void ReaderClient::setAutoReconnect(bool on) {
     m_autoReconnect = on;
     if (!wantsLink()) m_retryTimer.stop();
 }
 
-void TReader::setRetryDelays(int firstMs, int maxMs) {
+void ReaderClient::setRetryDelays(int firstMs, int maxMs) {
     m_firstRetryMs = std::max(1, firstMs);
     m_maxRetryMs = std::max(m_firstRetryMs, maxMs);
     m_retryMs = m_firstRetryMs;
@@ -48,7 +48,7 @@ QString connectFailedText(const QString& desc) {
     return kConnectFailedText.arg(desc);
 }
 
-bool TReader::Reconnect(Operator& op) {
+bool ReaderClient::Reconnect(Operator& op) {
     Operator* const before = m_operator;
     m_operator = &op;
     const bool ok = Reconnect(true);
@@ -56,7 +56,7 @@ bool TReader::Reconnect(Operator& op) {
     return ok;
 }
 
-void TReader::beginReconnect() {
+void ReaderClient::beginReconnect() {
     m_retryTimer.stop();
     m_connectTimer.stop();
     if (m_pktMode) endReplyWait(false);
@@ -77,7 +77,7 @@ void TReader::beginReconnect() {
     m_socket->connectToHost(m_host, *port);
 }
 
-void TReader::finishReconnect(bool connected) {
+void ReaderClient::finishReconnect(bool connected) {
     m_reconnecting = false;
     m_enable = connected;
     if (!connected) {
@@ -87,7 +87,7 @@ void TReader::finishReconnect(bool connected) {
     Q_EMIT reconnectEnded(connected);
 }
 
-bool TReader::Reconnect(bool showError) {
+bool ReaderClient::Reconnect(bool showError) {
     m_retryTimer.stop();
     if (m_pktMode) endReplyWait(false);
     m_reconnecting = false;
@@ -102,7 +102,7 @@ bool TReader::Reconnect(bool showError) {
 }
 
 // Blocks for at most the connect timeout: an absent reader must not freeze the console.
-bool TReader::connectNow() {
+bool ReaderClient::connectNow() {
     m_connectTimer.stop();
     m_attempt = false;
     m_linkUp = false;
@@ -115,7 +115,7 @@ bool TReader::connectNow() {
     return false;
 }
 
-void TReader::startConnect() {
+void ReaderClient::startConnect() {
     if (isConnected() || m_attempt) return;
     const auto port = portNumber(m_remotePort);
     m_socket->abort();
@@ -125,7 +125,7 @@ void TReader::startConnect() {
     m_socket->connectToHost(m_host, *port);
 }
 
-void TReader::disconnectReader() {
+void ReaderClient::disconnectReader() {
     if (m_pktMode) endReplyWait(false);  // nobody may wait for a reply of a reader out of use
     m_reconnecting = false;
     m_enable = false;
@@ -137,7 +137,7 @@ void TReader::disconnectReader() {
     m_socket->abort();
 }
 
-void TReader::onSocketConnected() {
+void ReaderClient::onSocketConnected() {
     const bool background = m_attempt;
     m_connectTimer.stop();
     m_attempt = false;
@@ -152,7 +152,7 @@ void TReader::onSocketConnected() {
 
 // End of stream, reset or a failed send. Only flags change here: the socket is inside its
 // own signal, and the reconnect runs later from the event loop.
-void TReader::onSocketDropped() {
+void ReaderClient::onSocketDropped() {
     if (!m_linkUp) return;
     m_linkUp = false;
     m_backout = true;
@@ -162,7 +162,7 @@ void TReader::onSocketDropped() {
     scheduleRetry();
 }
 
-void TReader::onSocketError(int error) {
+void ReaderClient::onSocketError(int error) {
     if (error == QAbstractSocket::SocketTimeoutError) return;  // a readiness test found nothing
     if (m_attempt) {
         m_connectTimer.stop();
@@ -172,21 +172,21 @@ void TReader::onSocketError(int error) {
     if (m_linkUp && m_socket->state() != QAbstractSocket::ConnectedState) onSocketDropped();
 }
 
-void TReader::onConnectTimeout() {
+void ReaderClient::onConnectTimeout() {
     if (!m_attempt) return;
     m_attempt = false;
     m_socket->abort();
     attemptFailed();
 }
 
-void TReader::attemptFailed() {
+void ReaderClient::attemptFailed() {
     if (m_reconnecting) return finishReconnect(false);
     if (!wantsLink()) return;
     Q_EMIT statusChanged(kRetryText.arg(m_desc).arg((m_retryMs + 999) / 1000));
     scheduleRetry();
 }
 
-void TReader::scheduleRetry() {
+void ReaderClient::scheduleRetry() {
     if (!wantsLink() || m_retryTimer.isActive()) return;
     m_retryTimer.start(m_retryMs);
     m_retryMs = std::min(m_retryMs * 2, m_maxRetryMs);

@@ -1,6 +1,6 @@
 #include "store/log_import.h"
 
-#include "store/datasrc.h"
+#include "store/data_module.h"
 #include "store/maintenance.h"
 #include "store/maintenance_texts.h"
 #include "store/schema.h"
@@ -272,7 +272,7 @@ QString logImportSummary(const LogImportCounts& c) {
     return s;
 }
 
-bool importLogFrom(Tdsrc& data, Operator& op, const QString& path, bool remember) {
+bool importLogFrom(DataModule& data, Operator& op, const QString& path, bool remember) {
     if (!data.CheckDatabaseFile(path, kLogKey)) return false;
     if (remember) WriteSettingText(setting::LogDbLastIn, path);
     LogImport out;
@@ -295,7 +295,7 @@ bool importLogFrom(Tdsrc& data, Operator& op, const QString& path, bool remember
     return false;
 }
 
-bool ImportLogRecords(Tdsrc& data, Operator& op) {
+bool ImportLogRecords(DataModule& data, Operator& op) {
     const auto path = op.chooseOpenFile(
         msg::ImportLogTitle, ReadSettingText(setting::LogDbLastIn, data.filePath(kLogBackupName)),
         msg::DatabaseChooserFilter);

@@ -7,7 +7,7 @@
 
 namespace tallyport {
 
-class Tdsrc;
+class DataModule;
 
 // What an import of log rows did, counting committed rows only.
 struct LogImportCounts {
@@ -38,9 +38,9 @@ void importLogRows(const QString& foreignPath, const QString& livePath, LogImpor
 QString logImportSummary(const LogImportCounts& counts);
 
 // Import Log Records: the file chooser on "LogDbLastIn", then importLogFrom.
-bool ImportLogRecords(Tdsrc& data, Operator& op);
+bool ImportLogRecords(DataModule& data, Operator& op);
 // Checks the file with the log key, imports it on a worker behind a progress window and shows
 // the summary. `remember` stores the file as "LogDbLastIn". True when it ran to its end.
-bool importLogFrom(Tdsrc& data, Operator& op, const QString& path, bool remember);
+bool importLogFrom(DataModule& data, Operator& op, const QString& path, bool remember);
 
 }  // namespace tallyport

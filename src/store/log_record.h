@@ -15,7 +15,7 @@ struct LogRecord {
 };
 
 // Who holds a card, as the log and the web show it.
-struct TStaffRec {
+struct StaffRecord {
     int cardNo = 0;
     QString name;
     QString group;

@@ -1,7 +1,7 @@
 #include "store/maintenance.h"
 
 #include "base/clock.h"
-#include "store/datasrc.h"
+#include "store/data_module.h"
 #include "store/date_time.h"
 #include "store/db_copy.h"
 #include "store/maintenance_texts.h"
@@ -39,11 +39,11 @@ const DbKindInfo& kindInfo(DbKind kind) {
 
 namespace {
 
-QString lastPathOf(Tdsrc& data, const DbKindInfo& k) {
+QString lastPathOf(DataModule& data, const DbKindInfo& k) {
     return ReadSettingText(k.lastPath, data.filePath(k.backupName));
 }
 
-QString replacedFolder(Tdsrc& data) {
+QString replacedFolder(DataModule& data) {
     return QDir::toNativeSeparators(data.filePath(kReplacedFolder));
 }
 
@@ -133,13 +133,13 @@ std::optional<QString> keepAndReplaceOnWorker(Operator& op, DbKind kind, StagedD
                                 });
 }
 
-void pruneAfter(Tdsrc& data, DbKind kind, const QString& kept) {
+void pruneAfter(DataModule& data, DbKind kind, const QString& kept) {
     if (!kept.isEmpty()) pruneReplacedCopies(data.dataFolder(), kindInfo(kind).file, kept);
 }
 
 // The live file of `kind` replaced by its template, once the template was judged whole and the
 // live file kept. The kept copy's path.
-Result<QString> replaceByTemplate(Tdsrc& data, DbKind kind, const QDateTime& when) {
+Result<QString> replaceByTemplate(DataModule& data, DbKind kind, const QDateTime& when) {
     const DbKindInfo& k = kindInfo(kind);
     const QString blank = data.filePath(k.blank);
     auto judged = judgeWhole(blank, kind, data.filePath(k.file), {});
@@ -150,7 +150,7 @@ Result<QString> replaceByTemplate(Tdsrc& data, DbKind kind, const QDateTime& whe
 }
 
 // Judged on a worker while the recording goes on; the verdict is said. The copy when whole.
-std::optional<StagedDatabase> judgedRestore(Tdsrc& data, Operator& op, DbKind kind,
+std::optional<StagedDatabase> judgedRestore(DataModule& data, Operator& op, DbKind kind,
                                             const QString& source) {
     const DbKindInfo& k = kindInfo(kind);
     const QString live = data.filePath(k.file);
@@ -173,11 +173,11 @@ std::optional<qint64> liveCount(Database& db, const QString& sql, const QString&
     return n->value_or(0);
 }
 
-std::optional<qint64> holders(Tdsrc& data) {
+std::optional<qint64> holders(DataModule& data) {
     return liveCount(data.src(), QStringLiteral("SELECT count(*) FROM staffs"));
 }
 
-std::optional<qint64> recordsInScope(Tdsrc& data, const EraseScope& scope) {
+std::optional<qint64> recordsInScope(DataModule& data, const EraseScope& scope) {
     if (scope.all) return liveCount(data.att(), QStringLiteral("SELECT n FROM recorder_count"));
     return liveCount(data.att(), QStringLiteral("SELECT count(*) FROM recorder WHERE SYSTIME < ?"),
                      SqlDate(scope.before));
@@ -190,7 +190,7 @@ void removePictures(const QString& folder) {
         dir.remove(name);
 }
 
-std::optional<LogRecord> oldestRow(Tdsrc& data) {
+std::optional<LogRecord> oldestRow(DataModule& data) {
     auto row = data.att().queryOne(QStringLiteral("SELECT ") + kLogColumns +
                                        QStringLiteral(" FROM recorder ORDER BY SYSTIME, rowid "
                                                       "LIMIT 1"),
@@ -201,7 +201,7 @@ std::optional<LogRecord> oldestRow(Tdsrc& data) {
 
 }  // namespace
 
-bool backupDatabaseTo(Tdsrc& data, Operator& op, DbKind kind, const QString& target) {
+bool backupDatabaseTo(DataModule& data, Operator& op, DbKind kind, const QString& target) {
     const DbKindInfo& k = kindInfo(kind);
     if (auto allowed = checkOutputTarget(target); !allowed) {
         op.errorDetail(msg::OperationFailed, allowed.error().text);
@@ -218,7 +218,7 @@ bool backupDatabaseTo(Tdsrc& data, Operator& op, DbKind kind, const QString& tar
         .has_value();
 }
 
-bool BackupDatabase(Tdsrc& data, Operator& op, DbKind kind) {
+bool BackupDatabase(DataModule& data, Operator& op, DbKind kind) {
     const DbKindInfo& k = kindInfo(kind);
     const auto path =
         op.chooseSaveFile(k.backupTitle, lastPathOf(data, k), msg::DatabaseChooserFilter);
@@ -228,7 +228,7 @@ bool BackupDatabase(Tdsrc& data, Operator& op, DbKind kind) {
     return true;
 }
 
-std::optional<QString> restoreDatabaseFrom(Tdsrc& data, Operator& op, DbKind kind,
+std::optional<QString> restoreDatabaseFrom(DataModule& data, Operator& op, DbKind kind,
                                            const QString& source) {
     auto copy = judgedRestore(data, op, kind, source);
     if (!copy) return std::nullopt;
@@ -237,7 +237,7 @@ std::optional<QString> restoreDatabaseFrom(Tdsrc& data, Operator& op, DbKind kin
     return kept;
 }
 
-bool RestoreDatabase(Tdsrc& data, Operator& op, DbKind kind) {
+bool RestoreDatabase(DataModule& data, Operator& op, DbKind kind) {
     const DbKindInfo& k = kindInfo(kind);
     const auto path =
         op.chooseOpenFile(k.restoreTitle, lastPathOf(data, k), msg::DatabaseChooserFilter);
@@ -269,7 +269,7 @@ bool RestoreDatabase(Tdsrc& data, Operator& op, DbKind kind) {
 // A template is judged as a restore's file is: one that is missing, of another kind or not
 // whole never replaces a working database.
 // The copies of the live files take seconds on a large log: they are made on a worker.
-FormatOutcome formatDataFolder(Tdsrc& data, Operator& op) {
+FormatOutcome formatDataFolder(DataModule& data, Operator& op) {
     struct Replaced {
         FormatOutcome out;
         QStringList failures;  // the message, then its reason
@@ -299,7 +299,7 @@ FormatOutcome formatDataFolder(Tdsrc& data, Operator& op) {
     return done->out;
 }
 
-bool FormatDatabase(Tdsrc& data, Operator& op) {
+bool FormatDatabase(DataModule& data, Operator& op) {
     if (!op.askYesNo(msg::FormatQuestion)) return false;
     data.CloseDatabases();
     const bool formatted = formatDataFolder(data, op).formatted;
@@ -309,7 +309,7 @@ bool FormatDatabase(Tdsrc& data, Operator& op) {
     return formatted;
 }
 
-std::optional<Erased> eraseLog(Tdsrc& data, Operator& op, const EraseScope& scope) {
+std::optional<Erased> eraseLog(DataModule& data, Operator& op, const EraseScope& scope) {
     const QString log = data.filePath(kLogFile);
     const QString photos = data.photoFolder();
     const QDateTime when = appClock().now();
@@ -335,7 +335,7 @@ std::optional<Erased> eraseLog(Tdsrc& data, Operator& op, const EraseScope& scop
     return erased;
 }
 
-EraseLogOutcome EraseLogDatabase(Tdsrc& data, Operator& op, const EraseScope& scope) {
+EraseLogOutcome EraseLogDatabase(DataModule& data, Operator& op, const EraseScope& scope) {
     EraseLogOutcome out;
     if (!op.askYesNo(msg::EraseLogQuestion(recordsInScope(data, scope), replacedFolder(data))))
         return out;
@@ -348,7 +348,7 @@ EraseLogOutcome EraseLogDatabase(Tdsrc& data, Operator& op, const EraseScope& sc
     return out;
 }
 
-bool EraseStaffRecords(Tdsrc& data, Operator& op) {
+bool EraseStaffRecords(DataModule& data, Operator& op) {
     if (!op.askYesNo(msg::EraseStaffQuestion(holders(data), replacedFolder(data)))) return false;
     const LogViewHold hidden(data);
     const QString system = data.filePath(kSystemFile);

@@ -1,6 +1,6 @@
 // Making the files of a new installation: the blank templates from the schema, the live files
 // from the templates.
-#include "store/datasrc.h"
+#include "store/data_module.h"
 #include "store/schema.h"
 
 #include <QDir>
@@ -44,7 +44,7 @@ Result<void> copyFile(const QString& from, const QString& to) {
 
 }  // namespace
 
-Result<bool> Tdsrc::prepareDataFolder() {
+Result<bool> DataModule::prepareDataFolder() {
     if (!QDir().mkpath(m_folder))
         return fail(QStringLiteral("Cannot create directory: ") + m_folder);
     for (const QString& f : {kLogFile, kSystemFile, kLogTemplate, kSystemTemplate})

@@ -1,6 +1,6 @@
 #include "store/passwd.h"
 
-#include "store/datasrc.h"
+#include "store/data_module.h"
 
 #include <array>
 
@@ -60,12 +60,12 @@ std::optional<QString> UnscramblePassword(const QString& stored) {
     return QString::fromUtf8(bytes);
 }
 
-bool PasswordRegistered(Tdsrc& data) {
+bool PasswordRegistered(DataModule& data) {
     const auto [found, value] = data.GetKeyValue(kLoginPasswordKey);
     return found && !trimmedOfControls(value).isEmpty();
 }
 
-bool passwordMatches(Tdsrc& data, const QString& typed) {
+bool passwordMatches(DataModule& data, const QString& typed) {
     const auto [found, value] = data.GetKeyValue(kLoginPasswordKey);
     const auto password = UnscramblePassword(value);
     return found && password && *password == typed;

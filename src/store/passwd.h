@@ -5,7 +5,7 @@
 
 namespace tallyport {
 
-class Tdsrc;
+class DataModule;
 
 inline const QString kLoginPasswordKey = QStringLiteral("LOGINPWD");
 
@@ -16,8 +16,8 @@ QString ScramblePassword(const QString& password);
 std::optional<QString> UnscramblePassword(const QString& stored);
 
 // A password is registered when "LOGINPWD" holds a value that is not blank.
-bool PasswordRegistered(Tdsrc& data);
+bool PasswordRegistered(DataModule& data);
 // True when typed is the registered password.
-bool passwordMatches(Tdsrc& data, const QString& typed);
+bool passwordMatches(DataModule& data, const QString& typed);
 
 }  // namespace tallyport

@@ -1,6 +1,6 @@
 #include "store/staff_import.h"
 
-#include "store/datasrc.h"
+#include "store/data_module.h"
 #include "store/maintenance.h"
 #include "store/maintenance_texts.h"
 #include "store/schema.h"
@@ -200,7 +200,7 @@ QString staffImportSummary(const StaffImportCounts& c) {
     return s;
 }
 
-bool importStaffFrom(Tdsrc& data, Operator& op, const QString& path, bool remember) {
+bool importStaffFrom(DataModule& data, Operator& op, const QString& path, bool remember) {
     if (!data.CheckDatabaseFile(path, kSystemKey)) return false;
     if (remember) WriteSettingText(setting::SysDbLastIn, path);
     StaffImport out;
@@ -223,7 +223,7 @@ bool importStaffFrom(Tdsrc& data, Operator& op, const QString& path, bool rememb
     return false;
 }
 
-bool ImportStaffRecords(Tdsrc& data, Operator& op) {
+bool ImportStaffRecords(DataModule& data, Operator& op) {
     const auto path =
         op.chooseOpenFile(msg::ImportStaffTitle,
                           ReadSettingText(setting::SysDbLastIn, data.filePath(kStaffImportName)),

@@ -7,7 +7,7 @@
 
 namespace tallyport {
 
-class Tdsrc;
+class DataModule;
 
 // What an import of card holders did, counting committed rows only.
 struct StaffImportCounts {
@@ -37,9 +37,9 @@ void importStaffRows(const QString& foreignPath, const QString& livePath, StaffI
 QString staffImportSummary(const StaffImportCounts& counts);
 
 // Import Staff Records: the file chooser on "SysDbLastIn", then importStaffFrom.
-bool ImportStaffRecords(Tdsrc& data, Operator& op);
+bool ImportStaffRecords(DataModule& data, Operator& op);
 // Checks the file with the system key, imports it on a worker behind a progress window and
 // shows the summary. `remember` stores the file as "SysDbLastIn". True when it ran to its end.
-bool importStaffFrom(Tdsrc& data, Operator& op, const QString& path, bool remember);
+bool importStaffFrom(DataModule& data, Operator& op, const QString& path, bool remember);
 
 }  // namespace tallyport

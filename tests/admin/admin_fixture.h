@@ -3,7 +3,7 @@
 // A reader client connected to the reader simulator over TCP, the Access Manager's workflows on
 // it with a scripted operator, and a store on a fresh data folder.
 #include "admin/access_manager.h"
-#include "readers/reader.h"
+#include "readers/reader_client.h"
 #include "support/sim_process.h"
 #include "support/store_fixture.h"
 
@@ -29,7 +29,7 @@ protected:
         reader.setRemoteHost(QStringLiteral("127.0.0.1"));
         reader.setRemotePort(QString::number(sim.port()));
         reader.setControlPinProvider([this] { return data.GetKeyInt(kControlPinKey); });
-        QObject::connect(&reader, &TReader::inputArrived, &reader, &TReader::Poll,
+        QObject::connect(&reader, &ReaderClient::inputArrived, &reader, &ReaderClient::Poll,
                          Qt::QueuedConnection);
         ASSERT_TRUE(reader.Reconnect(false));
         ASSERT_TRUE(sim.waitForEvent(QStringLiteral("readersim connected %1").arg(sim.port())));
@@ -65,7 +65,7 @@ protected:
     }
 
     tallyport::testing::SimProcess sim;
-    TReader reader;
+    ReaderClient reader;
     RecordingSteps view;
     AccessManager manager{reader, data, op, view};
 };

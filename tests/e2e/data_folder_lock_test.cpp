@@ -1,21 +1,21 @@
 // One data folder, one writer: the real program, whatever the runtime folder or the user.
-#include "app/subcommands.h"
 #include "store/data_folder_lock.h"
-#include "store/datasrc.h"
+#include "app/subcommands.h"
+#include "store/data_module.h"
 #include "store/schema.h"
 #include "support/console_process.h"
 #include "support/scripted_operator.h"
 #include "support/sim_process.h"
 #include "support/temp_data.h"
 
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTest>
-#include <grp.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 using namespace tallyport;
 using namespace tallyport::test;
@@ -36,7 +36,8 @@ Ran runProgram(const QStringList& args, const QStringList& asUser = {},
     if (asUser.isEmpty())
         p.start(program, args);
     else
-        p.start(QStringLiteral("setpriv"), asUser + QStringList{QStringLiteral("--"), program} + args);
+        p.start(QStringLiteral("setpriv"),
+                asUser + QStringList{QStringLiteral("--"), program} + args);
     if (!p.waitForFinished(60000)) return {};
     return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
             QString::fromUtf8(p.readAllStandardError())};
@@ -44,7 +45,7 @@ Ran runProgram(const QStringList& args, const QStringList& asUser = {},
 
 void pointReaderAt(const QString& folder, quint16 port) {
     ScriptedOperator op;
-    Tdsrc data(op);
+    DataModule data(op);
     data.setDataFolder(folder);
     ASSERT_TRUE(data.prepareDataFolder().value_or(false));
     ASSERT_TRUE(data.OpenDatabases());
@@ -55,7 +56,7 @@ void pointReaderAt(const QString& folder, quint16 port) {
 
 qint64 storedRows(const QString& folder) {
     ScriptedOperator op;
-    Tdsrc data(op);
+    DataModule data(op);
     data.setDataFolder(folder);
     return data.OpenDatabases() ? data.logCount() : -1;
 }

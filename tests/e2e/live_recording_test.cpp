@@ -1,7 +1,7 @@
 // A card presented at a simulated reader becomes a printed line and a stored row of the real
 // headless console.
 #include "app/headless_operator.h"
-#include "store/datasrc.h"
+#include "store/data_module.h"
 #include "store/schema.h"
 #include "support/console_process.h"
 #include "support/scripted_operator.h"
@@ -29,7 +29,7 @@ TEST(LiveRecording, CardFrameBecomesAPrintedLineAndAStoredRow) {
     TempDataDir dir;
     {
         ScriptedOperator op;
-        Tdsrc data(op);
+        DataModule data(op);
         data.setDataFolder(dir.path());
         ASSERT_TRUE(data.prepareDataFolder().value_or(false));
         ASSERT_TRUE(data.OpenDatabases());
@@ -57,7 +57,7 @@ TEST(LiveRecording, CardFrameBecomesAPrintedLineAndAStoredRow) {
     EXPECT_EQ(console.terminate(), 0);
 
     ScriptedOperator op;
-    Tdsrc data(op);
+    DataModule data(op);
     data.setDataFolder(dir.path());
     ASSERT_TRUE(data.OpenDatabases());
     EXPECT_EQ(data.logCount(), 2);
@@ -102,7 +102,7 @@ TEST(LiveRecording, APunchIsStoredWhileTheLogIsHeldAndSurvivesAKill) {
     TempDataDir dir;
     {
         ScriptedOperator op;
-        Tdsrc data(op);
+        DataModule data(op);
         data.setDataFolder(dir.path());
         ASSERT_TRUE(data.prepareDataFolder().value_or(false));
         ASSERT_TRUE(data.OpenDatabases());

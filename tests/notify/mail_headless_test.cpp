@@ -1,6 +1,6 @@
 // The mailing of `tallyport --headless`: a row queued before the start goes out on the first
 // tick, is gone from the queue, and the log says so.
-#include "store/datasrc.h"
+#include "store/data_module.h"
 #include "store/setting_names.h"
 #include "store/settings.h"
 #include "support/console_process.h"
@@ -22,7 +22,7 @@ TEST(MailHeadless, AQueuedRowGoesOutAndTheLogSaysSo) {
     TempDataDir dir;
     {
         ScriptedOperator op;
-        Tdsrc data(op);
+        DataModule data(op);
         data.setDataFolder(dir.path());
         ASSERT_TRUE(data.prepareDataFolder().value_or(false));
         ASSERT_TRUE(data.OpenDatabases());
@@ -50,7 +50,7 @@ TEST(MailHeadless, AQueuedRowGoesOutAndTheLogSaysSo) {
     EXPECT_EQ(sink.mails()[0].subject, QStringLiteral("[2024/03/05] ANNA"));
 
     ScriptedOperator op;
-    Tdsrc data(op);
+    DataModule data(op);
     data.setDataFolder(dir.path());
     ASSERT_TRUE(data.OpenDatabases());
     EXPECT_EQ(*data.src().scalarInt(QStringLiteral("SELECT count(*) FROM emails")), 0);

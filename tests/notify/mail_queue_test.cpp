@@ -145,7 +145,7 @@ TEST_F(MailQueueTest, TheQueueOutlivesARestartAndNoMessageGoesTwice) {
     }
     data.CloseDatabases();
 
-    Tdsrc restarted(op);
+    DataModule restarted(op);
     restarted.setDataFolder(dir.path());
     ASSERT_TRUE(restarted.OpenDatabases());
     pointAt(sink.port());
@@ -229,7 +229,7 @@ TEST(MailSignIn, OnlyTheRightUserAndPasswordGetTheMessageThrough) {
         ASSERT_TRUE(sink.ready());
         TempDataDir dir;
         ScriptedOperator op;
-        Tdsrc data(op);
+        DataModule data(op);
         data.setDataFolder(dir.path());
         ASSERT_TRUE(data.prepareDataFolder().value_or(false));
         ASSERT_TRUE(data.OpenDatabases());

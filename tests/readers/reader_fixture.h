@@ -2,7 +2,7 @@
 
 #include "base/clock.h"
 #include "readers/peer_reader.h"
-#include "readers/reader.h"
+#include "readers/reader_client.h"
 
 #include <gtest/gtest.h>
 #include <QTest>
@@ -14,7 +14,7 @@ class ReaderOverTcp : public ::testing::Test {
 protected:
     ReaderOverTcp() : clock(QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9, 123))) {
         setAppClock(&clock);
-        reader = std::make_unique<TReader>();
+        reader = std::make_unique<ReaderClient>();
         reader->setPortNo(4);
         reader->setDesc("Front door");
         reader->setRemoteHost("127.0.0.1");
@@ -46,7 +46,7 @@ protected:
 
     ManualClock clock;
     PeerReader peer;
-    std::unique_ptr<TReader> reader;
+    std::unique_ptr<ReaderClient> reader;
 };
 
 }  // namespace tallyport::test

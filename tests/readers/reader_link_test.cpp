@@ -61,8 +61,8 @@ TEST_F(ReaderOverTcp, DroppedLineIsNoticedAndReconnectedInTheBackground) {
     int expectedConnections = 1;
     for (auto [name, drop] : drops) {
         SCOPED_TRACE(name);
-        QSignalSpy links(reader.get(), &TReader::connectedChanged);
-        QSignalSpy status(reader.get(), &TReader::statusChanged);
+        QSignalSpy links(reader.get(), &ReaderClient::connectedChanged);
+        QSignalSpy status(reader.get(), &ReaderClient::statusChanged);
         (peer.*drop)();
         ASSERT_TRUE(pollUntil([&] { return reader->Backout(); }));
         EXPECT_FALSE(reader->isConnected());
@@ -110,7 +110,7 @@ TEST_F(ReaderOverTcp, ReaderAbsentAtStartIsRetriedUntilItAppears) {
     peer.stopListening();
     reader->setAutoReconnect(true);
     reader->setRetryDelays(50, 200);
-    QSignalSpy status(reader.get(), &TReader::statusChanged);
+    QSignalSpy status(reader.get(), &ReaderClient::statusChanged);
     EXPECT_FALSE(reader->Reconnect(true));
     EXPECT_FALSE(reader->Enable());
     EXPECT_EQ(op.shown(),
@@ -141,7 +141,7 @@ TEST_F(ReaderOverTcp, ReaderNotInUseIsNeitherRetriedNorKeptConnected) {
 
 TEST(ReaderLink, UnansweredConnectIsBoundedByTheTimeout) {
     DeafListener deaf;
-    TReader reader;
+    ReaderClient reader;
     reader.setDesc("Gate");
     reader.setRemoteHost("127.0.0.1");
     reader.setRemotePort(QString::number(deaf.port()));
@@ -153,7 +153,7 @@ TEST(ReaderLink, UnansweredConnectIsBoundedByTheTimeout) {
     EXPECT_LT(took.elapsed(), 1500);
 
     // In the background the same bound holds, and the call itself returns at once.
-    QSignalSpy status(&reader, &TReader::statusChanged);
+    QSignalSpy status(&reader, &ReaderClient::statusChanged);
     reader.setAutoReconnect(true);
     reader.setRetryDelays(10000, 10000);
     took.restart();
@@ -166,7 +166,7 @@ TEST(ReaderLink, UnansweredConnectIsBoundedByTheTimeout) {
 }
 
 TEST(ReaderLink, PortThatIsNotANumberFailsWithoutTrying) {
-    TReader reader;
+    ReaderClient reader;
     reader.setRemoteHost("127.0.0.1");
     for (const char* port : {"", "abc", "0", "70000"}) {
         reader.setRemotePort(port);

@@ -130,7 +130,7 @@ TEST(BackupKilledHalfWay, LeavesThePreviousBackupWhole) {
     if (runAsChild()) return;
     TempDataDir dir;
     ScriptedOperator op;
-    Tdsrc data(op);
+    DataModule data(op);
     data.setDataFolder(dir.path());
     ASSERT_TRUE(data.prepareDataFolder().value_or(false));
     ASSERT_TRUE(data.OpenDatabases());

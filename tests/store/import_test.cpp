@@ -64,7 +64,7 @@ protected:
 
     TempDataDir otherDir;
     ScriptedOperator otherOp;
-    Tdsrc other{otherOp};
+    DataModule other{otherOp};
     QList<bool> viewHeld;
 };
 

@@ -1,7 +1,7 @@
 // Stores that fail on purpose: a closed connection, a read-only one, a file another
 // connection holds locked, a bind the engine refuses, a schema newer than the program. Each
 // failure is an error with the engine's reason, never "no rows", and it reaches the operator.
-#include "store/datasrc.h"
+#include "store/data_module.h"
 #include "store/messages.h"
 #include "store/schema.h"
 #include "store/settings.h"
@@ -18,7 +18,9 @@ namespace {
 struct Row {
     qint64 n;
 };
-Row rowOf(const Statement& st) { return {st.int64(0)}; }
+Row rowOf(const Statement& st) {
+    return {st.int64(0)};
+}
 
 Database openLog(const QString& path, Database::Mode mode) {
     auto db = Database::open(path, kLogKey, mode);
@@ -52,9 +54,9 @@ TEST_F(StoreErrors, AClosedDatabaseAnswersEveryCallWithAnError) {
 // statement never runs with a value missing.
 TEST_F(StoreErrors, ARefusedBindFailsTheStepInsteadOfRunningWithoutIt) {
     const auto before = data.att().scalarInt(QStringLiteral("SELECT count(*) FROM recorder"));
-    const auto r = data.att().run(
-        QStringLiteral("INSERT INTO recorder(SYSTIME, CARDNO) VALUES (?, ?)"),
-        QStringLiteral("2026-01-05 08:00:00"), 7, 99);
+    const auto r =
+        data.att().run(QStringLiteral("INSERT INTO recorder(SYSTIME, CARDNO) VALUES (?, ?)"),
+                       QStringLiteral("2026-01-05 08:00:00"), 7, 99);
     ASSERT_FALSE(r);
     EXPECT_TRUE(r.error().text.contains(QStringLiteral("Value 3 cannot be bound")))
         << r.error().text.toStdString();
@@ -72,11 +74,13 @@ TEST_F(StoreErrors, AReadOnlyConnectionRefusesWritesWithTheEnginesReason) {
     Database db = openLog(logPath(), Database::Mode::ReadOnly);
     const auto r = db.run(QStringLiteral("INSERT INTO recorder(SYSTIME) VALUES ('x')"));
     ASSERT_FALSE(r);
-    EXPECT_TRUE(r.error().text.contains(QStringLiteral("readonly"))) << r.error().text.toStdString();
+    EXPECT_TRUE(r.error().text.contains(QStringLiteral("readonly")))
+        << r.error().text.toStdString();
     Transaction tx(db);
     ASSERT_FALSE(tx.begun());
     EXPECT_EQ(tx.commit().error().text, tx.beginResult().error().text);
-    EXPECT_TRUE(db.query(QStringLiteral("SELECT n FROM recorder_count"), rowOf)) << "reads still work";
+    EXPECT_TRUE(db.query(QStringLiteral("SELECT n FROM recorder_count"), rowOf))
+        << "reads still work";
 }
 
 // Another connection holds the write lock: a write waits its busy time and then fails; the
@@ -99,13 +103,14 @@ TEST_F(StoreErrors, AFileLockedByAnotherConnectionFailsTheWriteAndIsSaid) {
 // after the current event, however often it repeats meanwhile.
 TEST_F(StoreErrors, ALookupThatFailsIsSaidOnceAndReadsAsNotFound) {
     data.src().close();
-    TStaffRec rec;
+    StaffRecord rec;
     EXPECT_FALSE(data.lookupHolder(12345, rec));
     EXPECT_EQ(rec.name, QStringLiteral("[12345]"));
     EXPECT_EQ(data.CardByName(QStringLiteral("AN")), 0);
     EXPECT_TRUE(op.shown().isEmpty()) << "no box in the middle of the caller's work";
     settle();
-    EXPECT_EQ(op.shown(), QStringList{QStringLiteral("error: Database Error.\nDatabase is closed")});
+    EXPECT_EQ(op.shown(),
+              QStringList{QStringLiteral("error: Database Error.\nDatabase is closed")});
     data.att().close();
     EXPECT_EQ(data.logCount(), 0);
     settle();

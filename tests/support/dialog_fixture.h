@@ -61,7 +61,8 @@ inline QStringList column(const QTableView* grid, int col) {
     return out;
 }
 
-// The class of a window as a person would name it: "Tnadd", "TCardInfo", "QMessageBox".
+// The class of a window as a person would name it: "CardEditorDialog", "CardInfoDialog",
+// "QMessageBox".
 inline QString className(const QWidget* w) {
     return QString::fromLatin1(w->metaObject()->className()).remove(QStringLiteral("tallyport::"));
 }

@@ -42,7 +42,7 @@ protected:
 
     Database& src() { return console.data().src(); }
     Database& att() { return console.data().att(); }
-    TReader& reader(int port) { return console.readers().reader(port); }
+    ReaderClient& reader(int port) { return console.readers().reader(port); }
 
     void addGroup(int id, const QString& name) {
         ASSERT_TRUE(

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/datasrc.h"
+#include "store/data_module.h"
 #include "support/scripted_operator.h"
 #include "support/temp_data.h"
 
@@ -35,7 +35,7 @@ protected:
 
     TempDataDir dir;
     ScriptedOperator op;
-    Tdsrc data{op};
+    DataModule data{op};
 };
 
 }  // namespace tallyport::test

@@ -10,9 +10,9 @@
 
 namespace tallyport {
 
-TdlgDoorOpen::TdlgDoorOpen(ReaderBank& bank, QWidget* parent)
+DoorOpenDialog::DoorOpenDialog(ReaderBank& bank, QWidget* parent)
     : QDialog(parent), m_choice(loadDoorChoice(bank)) {
-    setObjectName(QStringLiteral("TdlgDoorOpen"));
+    setObjectName(QStringLiteral("DoorOpenDialog"));
     setWindowTitle(QStringLiteral("Setup Door Open Button"));
     cbEnable = new QCheckBox(QStringLiteral("Enable Door Open Button"), this);
     cbEnable->setObjectName(QStringLiteral("cbEnable"));
@@ -24,7 +24,7 @@ TdlgDoorOpen::TdlgDoorOpen(ReaderBank& bank, QWidget* parent)
     OKBtn = namedButton(QStringLiteral("OK"), "OKBtn", {}, this);
     OKBtn->setDefault(true);
     CancelBtn = namedButton(QStringLiteral("Cancel"), "CancelBtn", {}, this);
-    connect(OKBtn, &QPushButton::clicked, this, &TdlgDoorOpen::confirm);
+    connect(OKBtn, &QPushButton::clicked, this, &DoorOpenDialog::confirm);
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
     auto* buttons = buttonRow({}, {OKBtn, CancelBtn});
     auto* layout = new QVBoxLayout(this);
@@ -33,7 +33,7 @@ TdlgDoorOpen::TdlgDoorOpen(ReaderBank& bank, QWidget* parent)
     layout->addLayout(buttons);
 }
 
-void TdlgDoorOpen::confirm() {
+void DoorOpenDialog::confirm() {
     const int i = cbPortList->currentIndex();
     std::optional<ReaderEntry> chosen;
     if (i >= 0 && size_t(i) < m_choice.readers.size()) chosen = m_choice.readers[size_t(i)];

@@ -12,10 +12,10 @@ namespace tallyport {
 
 // "Setup Door Open Button": whether the main window shows the door button and which reader in
 // use it serves. OK stores both.
-class TdlgDoorOpen : public QDialog {
+class DoorOpenDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TdlgDoorOpen(ReaderBank& bank, QWidget* parent = nullptr);
+    explicit DoorOpenDialog(ReaderBank& bank, QWidget* parent = nullptr);
 
     QCheckBox* cbEnable = nullptr;
     QComboBox* cbPortList = nullptr;

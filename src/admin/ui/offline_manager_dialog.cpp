@@ -4,7 +4,7 @@
 #include "admin/reader_list.h"
 #include "base/operator.h"
 #include "readers/reader_bank.h"
-#include "store/datasrc.h"
+#include "store/data_module.h"
 #include "store/log_texts.h"
 #include "store/setting_names.h"
 #include "store/settings.h"
@@ -53,7 +53,7 @@ QSpinBox* pinBox(const char* name) {
 }  // namespace
 
 // The status field shows the step a workflow is at.
-class TDlgOffline::StatusField final : public StepView {
+class OfflineManagerDialog::StatusField final : public StepView {
 public:
     explicit StatusField(QLineEdit* field) : m_field(field) {}
     void showStep(const QString& text) override {
@@ -67,9 +67,10 @@ private:
     QLineEdit* m_field;
 };
 
-TDlgOffline::TDlgOffline(ReaderBank& bank, Tdsrc& data, Operator& op, QWidget* parent)
+OfflineManagerDialog::OfflineManagerDialog(ReaderBank& bank, DataModule& data, Operator& op,
+                                           QWidget* parent)
     : QDialog(parent), m_bank(bank), m_data(data), m_op(op) {
-    setObjectName(QStringLiteral("TDlgOffline"));
+    setObjectName(QStringLiteral("OfflineManagerDialog"));
     setWindowTitle(kCaption);
     build();
     connectButtons();
@@ -79,9 +80,9 @@ TDlgOffline::TDlgOffline(ReaderBank& bank, Tdsrc& data, Operator& op, QWidget* p
     showForm(m_form);
 }
 
-TDlgOffline::~TDlgOffline() = default;
+OfflineManagerDialog::~OfflineManagerDialog() = default;
 
-void TDlgOffline::build() {
+void OfflineManagerDialog::build() {
     m_body = new QWidget(this);
     auto* columns = new QHBoxLayout(m_body);
     columns->setContentsMargins(0, 0, 0, 0);
@@ -103,7 +104,7 @@ void TDlgOffline::build() {
     main->addLayout(bottom);
 }
 
-QWidget* TDlgOffline::buildLeftColumn() {
+QWidget* OfflineManagerDialog::buildLeftColumn() {
     auto* column = new QWidget;
     auto* layout = new QVBoxLayout(column);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -138,7 +139,7 @@ QWidget* TDlgOffline::buildLeftColumn() {
     return column;
 }
 
-QGroupBox* TDlgOffline::buildPins() {
+QGroupBox* OfflineManagerDialog::buildPins() {
     gbmasterpin = named(new QGroupBox(QStringLiteral("System PINs")), "gbmasterpin");
     semasterpin = pinBox("semasterpin");
     secontrolpin = pinBox("secontrolpin");
@@ -156,7 +157,7 @@ QGroupBox* TDlgOffline::buildPins() {
     return gbmasterpin;
 }
 
-QWidget* TDlgOffline::buildSettings() {
+QWidget* OfflineManagerDialog::buildSettings() {
     gbSettings = named(new QGroupBox(QStringLiteral("Reader Settings")), "gbSettings");
     auto* lcd = named(new QGroupBox(QStringLiteral("LCD Display")), "gbLcd");
     dtDate = named(new QDateTimeEdit, "dtDate");
@@ -196,7 +197,7 @@ QWidget* TDlgOffline::buildSettings() {
     return gbSettings;
 }
 
-QGroupBox* TDlgOffline::buildTimetable() {
+QGroupBox* OfflineManagerDialog::buildTimetable() {
     gbAutoTime = named(new QGroupBox(QStringLiteral("IN/OUT Auto Change")), "gbAutoTime");
     auto* grid = new QGridLayout(gbAutoTime);
     grid->addWidget(new QLabel(QStringLiteral("Time")), 0, 0);
@@ -213,46 +214,46 @@ QGroupBox* TDlgOffline::buildTimetable() {
     return gbAutoTime;
 }
 
-void TDlgOffline::connectButtons() {
-    connect(cbPortList, &QComboBox::activated, this, &TDlgOffline::readerListClick);
-    connect(bsetclk, &QPushButton::clicked, this, &TDlgOffline::SyncClock);
-    connect(bReconnect, &QPushButton::clicked, this, &TDlgOffline::Reconnect);
-    connect(bdownload, &QPushButton::clicked, this, &TDlgOffline::Download);
-    connect(bclrrec, &QPushButton::clicked, this, &TDlgOffline::Clear);
-    connect(bupload, &QPushButton::clicked, this, &TDlgOffline::Upload);
-    connect(bPut, &QPushButton::clicked, this, &TDlgOffline::Put);
-    connect(bGet, &QPushButton::clicked, this, &TDlgOffline::Get);
-    connect(Button3, &QPushButton::clicked, this, &TDlgOffline::PutPins);
-    connect(Button1, &QPushButton::clicked, this, &TDlgOffline::Close);
+void OfflineManagerDialog::connectButtons() {
+    connect(cbPortList, &QComboBox::activated, this, &OfflineManagerDialog::readerListClick);
+    connect(bsetclk, &QPushButton::clicked, this, &OfflineManagerDialog::SyncClock);
+    connect(bReconnect, &QPushButton::clicked, this, &OfflineManagerDialog::Reconnect);
+    connect(bdownload, &QPushButton::clicked, this, &OfflineManagerDialog::Download);
+    connect(bclrrec, &QPushButton::clicked, this, &OfflineManagerDialog::Clear);
+    connect(bupload, &QPushButton::clicked, this, &OfflineManagerDialog::Upload);
+    connect(bPut, &QPushButton::clicked, this, &OfflineManagerDialog::Put);
+    connect(bGet, &QPushButton::clicked, this, &OfflineManagerDialog::Get);
+    connect(Button3, &QPushButton::clicked, this, &OfflineManagerDialog::PutPins);
+    connect(Button1, &QPushButton::clicked, this, &OfflineManagerDialog::Close);
     // Takes effect at the next connect, so it is stored at once.
     connect(cbAutoDownload, &QCheckBox::clicked, this,
             [](bool on) { WriteSettingBool(setting::OL_AutoDownload, on); });
 }
 
-bool TDlgOffline::hasReaders() const {
+bool OfflineManagerDialog::hasReaders() const {
     return cbPortList->count() > 0;
 }
 
-TReader* TDlgOffline::SelectReader() {
+ReaderClient* OfflineManagerDialog::SelectReader() {
     const int port = cbPortList->currentData().toInt();
     if (!hasReaders() || !ReaderBank::validPort(port)) {
         setWindowTitle(QStringLiteral("No Reader"));
         return nullptr;
     }
-    TReader& r = m_bank.reader(port);
+    ReaderClient& r = m_bank.reader(port);
     setWindowTitle(r.Desc());
     return &r;
 }
 
-void TDlgOffline::readerListClick() {
-    TReader* r = SelectReader();
+void OfflineManagerDialog::readerListClick() {
+    ReaderClient* r = SelectReader();
     if (!r) return;
     if (m_pinLayout) return loadPins();
     fitLayout(r->Mode());
     Get();
 }
 
-void TDlgOffline::setTimetableItems(const QStringList& items) {
+void OfflineManagerDialog::setTimetableItems(const QStringList& items) {
     for (QComboBox* c : cbMode) {
         c->clear();
         c->addItems(items);
@@ -261,7 +262,7 @@ void TDlgOffline::setTimetableItems(const QStringList& items) {
 }
 
 // The groups a reader of this mode uses; another mode changes nothing.
-void TDlgOffline::fitLayout(int mode) {
+void OfflineManagerDialog::fitLayout(int mode) {
     if (mode == ModeClock) {
         gbAutoTime->show();
         gbAutoTime->setTitle(QStringLiteral("Auto IN/OUT Timetable"));
@@ -291,7 +292,7 @@ void TDlgOffline::fitLayout(int mode) {
     }
 }
 
-ManagerForm TDlgOffline::form() const {
+ManagerForm OfflineManagerDialog::form() const {
     ManagerForm f = m_form;
     f.line1 = edLine1->text();
     f.line2 = edLine2->text();
@@ -307,7 +308,7 @@ ManagerForm TDlgOffline::form() const {
     return f;
 }
 
-void TDlgOffline::showForm(const ManagerForm& f) {
+void OfflineManagerDialog::showForm(const ManagerForm& f) {
     m_form = f;
     edLine1->setText(f.line1);
     edLine2->setText(f.line2);
@@ -329,8 +330,8 @@ void TDlgOffline::showForm(const ManagerForm& f) {
     if (f.clock.isValid()) dtDate->setDateTime(f.clock);
 }
 
-bool TDlgOffline::runWorkflow(const std::function<Task<bool>(AccessManager&)>& workflow) {
-    TReader* reader = SelectReader();
+bool OfflineManagerDialog::runWorkflow(const std::function<Task<bool>(AccessManager&)>& workflow) {
+    ReaderClient* reader = SelectReader();
     if (!reader || m_busy) return false;
     m_busy = true;
     m_body->setEnabled(false);
@@ -348,16 +349,16 @@ bool TDlgOffline::runWorkflow(const std::function<Task<bool>(AccessManager&)>& w
     return done;
 }
 
-void TDlgOffline::Get() {
+void OfflineManagerDialog::Get() {
     ManagerForm f = form();
     if (runWorkflow([&f](AccessManager& m) { return m.Get(f); })) showForm(f);
 }
 
-void TDlgOffline::SyncClock() {
+void OfflineManagerDialog::SyncClock() {
     runWorkflow([](AccessManager& m) { return m.SyncClock(); });
 }
 
-void TDlgOffline::Put() {
+void OfflineManagerDialog::Put() {
     ManagerForm f = form();
     runWorkflow([&f](AccessManager& m) { return m.Put(f); });
     edLine1->setText(f.line1);  // padded or cut to 16 characters
@@ -371,24 +372,24 @@ Task<bool> downloaded(AccessManager& m, bool clearAfter) {
 }
 }  // namespace
 
-void TDlgOffline::Download() {
+void OfflineManagerDialog::Download() {
     const bool clearAfter = cbClearAfter->isChecked();
     runWorkflow([clearAfter](AccessManager& m) { return downloaded(m, clearAfter); });
 }
 
-void TDlgOffline::Clear() {
+void OfflineManagerDialog::Clear() {
     runWorkflow([](AccessManager& m) { return m.Clear(); });
 }
 
-void TDlgOffline::Upload() {
+void OfflineManagerDialog::Upload() {
     runWorkflow([](AccessManager& m) { return m.Upload(); });
 }
 
-void TDlgOffline::Reconnect() {
+void OfflineManagerDialog::Reconnect() {
     runWorkflow([](AccessManager& m) { return m.Reconnect(); });
 }
 
-void TDlgOffline::enterPinLayout() {
+void OfflineManagerDialog::enterPinLayout() {
     m_pinLayout = true;
     gbRecord->hide();
     gbAccess->hide();
@@ -399,20 +400,20 @@ void TDlgOffline::enterPinLayout() {
     loadPins();
 }
 
-void TDlgOffline::loadPins() {
+void OfflineManagerDialog::loadPins() {
     const auto cursor = m_op.waitCursor();
     if (!SelectReader()) return;
     semasterpin->setValue(m_data.GetKeyInt(kMasterPinKey));
     secontrolpin->setValue(m_data.GetKeyInt(kControlPinKey));
 }
 
-void TDlgOffline::PutPins() {
+void OfflineManagerDialog::PutPins() {
     const int access = semasterpin->value();
     const int control = secontrolpin->value();
     runWorkflow([=](AccessManager& m) { return m.PutSystemPins(access, control); });
 }
 
-void TDlgOffline::Close() {
+void OfflineManagerDialog::Close() {
     ManagerForm f = form();
     const std::optional<int> index =
         cbPortList->currentIndex() >= 0 ? std::optional(cbPortList->currentIndex()) : std::nullopt;
@@ -420,7 +421,7 @@ void TDlgOffline::Close() {
     accept();
 }
 
-void TDlgOffline::reject() {
+void OfflineManagerDialog::reject() {
     if (!m_busy) QDialog::reject();
 }
 

@@ -20,8 +20,8 @@ namespace tallyport {
 
 class Operator;
 class ReaderBank;
-class Tdsrc;
-class TReader;
+class DataModule;
+class ReaderClient;
 
 // "Offline Reader Manager": one enabled reader at a time, chosen in the reader list; its
 // settings read (Get, when it is chosen) and put, its clock set, its stored records downloaded
@@ -29,11 +29,12 @@ class TReader;
 // and control PINs. The workflows are the core's (AccessManager); while one waits for the
 // reader every control is disabled, so no second sequence can start. Settings are stored only
 // by "Close".
-class TDlgOffline : public QDialog {
+class OfflineManagerDialog : public QDialog {
     Q_OBJECT
 public:
-    TDlgOffline(ReaderBank& bank, Tdsrc& data, Operator& op, QWidget* parent = nullptr);
-    ~TDlgOffline() override;
+    OfflineManagerDialog(ReaderBank& bank, DataModule& data, Operator& op,
+                         QWidget* parent = nullptr);
+    ~OfflineManagerDialog() override;
 
     bool hasReaders() const;
     // The reader-list click: select the reader, fit the layout to its mode, then Get (in the
@@ -93,7 +94,7 @@ private:
 
     // The reader of the chosen entry; the caption becomes its description ("No Reader" when
     // the list is empty).
-    TReader* SelectReader();
+    ReaderClient* SelectReader();
     void fitLayout(int mode);
     void setTimetableItems(const QStringList& items);
     ManagerForm form() const;
@@ -114,7 +115,7 @@ private:
     void Close();
 
     ReaderBank& m_bank;
-    Tdsrc& m_data;
+    DataModule& m_data;
     Operator& m_op;
     std::unique_ptr<StatusField> m_status;
     QWidget* m_body = nullptr;

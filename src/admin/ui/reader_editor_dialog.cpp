@@ -13,8 +13,8 @@
 
 namespace tallyport {
 
-Tadd_reader::Tadd_reader(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("Tadd_reader"));
+ReaderEditorDialog::ReaderEditorDialog(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("ReaderEditorDialog"));
     setWindowTitle(QStringLiteral("Add Reader"));
     cbEnable = new QCheckBox(QStringLiteral("Enable"), this);
     cbEnable->setObjectName(QStringLiteral("cbEnable"));
@@ -54,7 +54,7 @@ Tadd_reader::Tadd_reader(QWidget* parent) : QDialog(parent) {
     form->addRow(buttons);
 }
 
-void Tadd_reader::setEdit(int port, const ReaderEdit& e) {
+void ReaderEditorDialog::setEdit(int port, const ReaderEdit& e) {
     setWindowTitle(QStringLiteral("COM%1").arg(port));
     eIpaddr->setText(e.ipaddr);
     sePort->setValue(e.ipport);
@@ -64,7 +64,7 @@ void Tadd_reader::setEdit(int port, const ReaderEdit& e) {
     seLock->setValue(e.lockTime);
 }
 
-ReaderEdit Tadd_reader::edit() const {
+ReaderEdit ReaderEditorDialog::edit() const {
     return {cbEnable->isChecked(), eIpaddr->text(),        sePort->value(),
             xText->text(),         cbMode->currentIndex(), seLock->value()};
 }

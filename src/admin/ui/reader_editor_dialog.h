@@ -13,10 +13,10 @@ class QSpinBox;
 namespace tallyport {
 
 // "Add Reader": one row of the reader setup; its caption becomes "COM" and the port number.
-class Tadd_reader : public QDialog {
+class ReaderEditorDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit Tadd_reader(QWidget* parent = nullptr);
+    explicit ReaderEditorDialog(QWidget* parent = nullptr);
 
     void setEdit(int port, const ReaderEdit& e);
     ReaderEdit edit() const;

@@ -6,7 +6,7 @@
 #include "base/field_kind.h"
 #include "base/operator.h"
 #include "readers/reader_bank.h"
-#include "store/datasrc.h"
+#include "store/data_module.h"
 #include "store/log_texts.h"
 #include "store/messages.h"
 #include "store/setting_names.h"
@@ -169,9 +169,10 @@ private:
 
 }  // namespace
 
-TSetReader::TSetReader(ReaderBank& bank, Tdsrc& data, Operator& op, QWidget* parent)
+ReaderSetupDialog::ReaderSetupDialog(ReaderBank& bank, DataModule& data, Operator& op,
+                                     QWidget* parent)
     : QDialog(parent), m_bank(bank), m_data(data), m_op(op), m_setup(data, bank, op) {
-    setObjectName(QStringLiteral("TSetReader"));
+    setObjectName(QStringLiteral("ReaderSetupDialog"));
     setWindowTitle(QStringLiteral("Setup"));
     m_model = new ReaderRowsModel(this);
     ports = new QTableView(this);
@@ -200,12 +201,12 @@ TSetReader::TSetReader(ReaderBank& bank, Tdsrc& data, Operator& op, QWidget* par
     estatus->setSizeGripEnabled(false);
     estatus->hide();
 
-    connect(ports, &QTableView::doubleClicked, this, &TSetReader::Edit);
-    connect(editRecord, &QAction::triggered, this, &TSetReader::Edit);
-    connect(Button2, &QPushButton::clicked, this, &TSetReader::Edit);
-    connect(Button1, &QPushButton::clicked, this, &TSetReader::reject);
-    connect(bEnableAll, &QPushButton::clicked, this, &TSetReader::ScanAll);
-    connect(bAccessManager, &QPushButton::clicked, this, &TSetReader::AccessManagerClick);
+    connect(ports, &QTableView::doubleClicked, this, &ReaderSetupDialog::Edit);
+    connect(editRecord, &QAction::triggered, this, &ReaderSetupDialog::Edit);
+    connect(Button2, &QPushButton::clicked, this, &ReaderSetupDialog::Edit);
+    connect(Button1, &QPushButton::clicked, this, &ReaderSetupDialog::reject);
+    connect(bEnableAll, &QPushButton::clicked, this, &ReaderSetupDialog::ScanAll);
+    connect(bAccessManager, &QPushButton::clicked, this, &ReaderSetupDialog::AccessManagerClick);
 
     auto* buttons = buttonRow({Button2, bEnableAll, bAccessManager}, {Button1});
     auto* layout = new QVBoxLayout(this);
@@ -218,12 +219,12 @@ TSetReader::TSetReader(ReaderBank& bank, Tdsrc& data, Operator& op, QWidget* par
     RestoreGridColumns(setting::GridCommSetup, ports);
 }
 
-TSetReader::~TSetReader() {
+ReaderSetupDialog::~ReaderSetupDialog() {
     SaveFormLayout(setting::CommSetup, this);
     SaveGridColumns(setting::GridCommSetup, ports);
 }
 
-void TSetReader::reload() {
+void ReaderSetupDialog::reload() {
     const int row = ports->currentIndex().isValid() ? ports->currentIndex().row() : 0;
     auto rows = readReaderRows(m_data.src());
     if (!rows) m_op.errorDetail(msg::DatabaseError, rows.error().text);
@@ -231,13 +232,13 @@ void TSetReader::reload() {
     if (m_model->rowCount() > 0) ports->selectRow(std::min(row, m_model->rowCount() - 1));
 }
 
-void TSetReader::setButtonsEnabled(bool on) {
+void ReaderSetupDialog::setButtonsEnabled(bool on) {
     for (QWidget* w :
          std::initializer_list<QWidget*>{Button2, Button1, bEnableAll, bAccessManager, ports})
         w->setEnabled(on);
 }
 
-void TSetReader::Edit() {
+void ReaderSetupDialog::Edit() {
     const QModelIndex current = ports->currentIndex();
     if (m_busy || !current.isValid()) return;
     const int port = m_model->rows[size_t(current.row())].portNo;
@@ -247,7 +248,7 @@ void TSetReader::Edit() {
     setButtonsEnabled(true);
     m_busy = false;
     if (!edit) return;
-    Tadd_reader editor(this);
+    ReaderEditorDialog editor(this);
     editor.setEdit(port, *edit);
     if (editor.exec() != QDialog::Accepted) return;
     m_busy = true;
@@ -258,7 +259,7 @@ void TSetReader::Edit() {
     reload();
 }
 
-void TSetReader::ScanAll() {
+void ReaderSetupDialog::ScanAll() {
     if (m_busy) return;
     m_busy = true;
     setButtonsEnabled(false);
@@ -270,14 +271,14 @@ void TSetReader::ScanAll() {
     reload();
 }
 
-void TSetReader::AccessManagerClick() {
-    TDlgOffline manager(m_bank, m_data, m_op, this);
+void ReaderSetupDialog::AccessManagerClick() {
+    OfflineManagerDialog manager(m_bank, m_data, m_op, this);
     if (!manager.hasReaders()) return m_op.error(admin_text::NoPortEnabled);
     manager.readerListClick();
     manager.exec();
 }
 
-void TSetReader::reject() {
+void ReaderSetupDialog::reject() {
     if (!m_busy) QDialog::reject();
 }
 

@@ -14,17 +14,17 @@ namespace tallyport {
 class Operator;
 class ReaderBank;
 class ReaderRowsModel;
-class Tdsrc;
+class DataModule;
 
 // "Setup": the eight rows of the reader table. Edit changes one row in the reader editor and
 // reaches its client at once; Scan All probes every reader; the Access Manager is one button
 // away. The ports touched are changed(): the caller configures them afresh once the dialog has
 // closed. The layout is kept under "CommSetup", the column widths under "GridCommSetup".
-class TSetReader : public QDialog {
+class ReaderSetupDialog : public QDialog {
     Q_OBJECT
 public:
-    TSetReader(ReaderBank& bank, Tdsrc& data, Operator& op, QWidget* parent = nullptr);
-    ~TSetReader() override;
+    ReaderSetupDialog(ReaderBank& bank, DataModule& data, Operator& op, QWidget* parent = nullptr);
+    ~ReaderSetupDialog() override;
 
     const std::array<bool, 8>& changed() const { return m_setup.changed(); }
 
@@ -47,7 +47,7 @@ private:
     void setButtonsEnabled(bool on);
 
     ReaderBank& m_bank;
-    Tdsrc& m_data;
+    DataModule& m_data;
     Operator& m_op;
     ReaderSetup m_setup;
     ReaderRowsModel* m_model = nullptr;

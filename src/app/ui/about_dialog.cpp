@@ -11,7 +11,7 @@
 
 namespace tallyport {
 
-TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
+AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("About " TALLYPORT_PRODUCT));
     auto* picture = new QLabel(this);
     picture->setPixmap(appPicture(64));

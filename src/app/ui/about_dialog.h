@@ -5,10 +5,10 @@
 namespace tallyport {
 
 // The about box: the product's picture, name and version.
-class TAboutBox : public QDialog {
+class AboutDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TAboutBox(QWidget* parent = nullptr);
+    explicit AboutDialog(QWidget* parent = nullptr);
 };
 
 }  // namespace tallyport

@@ -7,7 +7,7 @@
 #include "admin/ui/offline_manager_dialog.h"
 #include "admin/ui/reader_setup_dialog.h"
 #include "app/console.h"
-#include "app/ui/ttimerec.h"
+#include "app/ui/main_window.h"
 
 #include <QAction>
 #include <QPushButton>
@@ -16,21 +16,21 @@
 namespace tallyport {
 namespace {
 
-void hideLogGrid(TTimeRec* window) {
+void hideLogGrid(MainWindow* window) {
     if (window && window->logGrid()) window->logGrid()->hide();
 }
 
 // The manager may have added rows: the count and the grid follow, and the grid shows again.
-void showLogAgain(Console& console, TTimeRec* window) {
+void showLogAgain(Console& console, MainWindow* window) {
     Q_EMIT console.logChanged();
     if (window) window->refreshLogGrid(true);
 }
 
-QPushButton* doorButton(TTimeRec& window) {
+QPushButton* doorButton(MainWindow& window) {
     return window.findChild<QPushButton*>(QStringLiteral("bDoorOpen"));
 }
 
-void setUpDoor(TTimeRec& window, Console& console, bool afterSetup) {
+void setUpDoor(MainWindow& window, Console& console, bool afterSetup) {
     QPushButton* door = doorButton(window);
     if (!door) return;
     // The window itself may still be hidden (start-up to the tray): ask the setting, not
@@ -40,8 +40,8 @@ void setUpDoor(TTimeRec& window, Console& console, bool afterSetup) {
     if (shown) door->setText(doorCaption(console.readers(), afterSetup));
 }
 
-void openDoorSetup(Console& console, TTimeRec& window) {
-    TdlgDoorOpen dialog(console.readers(), &window);
+void openDoorSetup(Console& console, MainWindow& window) {
+    DoorOpenDialog dialog(console.readers(), &window);
     if (dialog.exec() == QDialog::Accepted) setUpDoor(window, console, true);
 }
 
@@ -53,10 +53,10 @@ void pressDoor(Console& console) {
 
 }  // namespace
 
-void openAccessManager(Console& console, TTimeRec* window) {
+void openAccessManager(Console& console, MainWindow* window) {
     hideLogGrid(window);
     {
-        TDlgOffline dialog(console.readers(), console.data(), console.op(), window);
+        OfflineManagerDialog dialog(console.readers(), console.data(), console.op(), window);
         if (!dialog.hasReaders()) {
             console.op().error(admin_text::NoPortEnabled);
         } else {
@@ -67,10 +67,10 @@ void openAccessManager(Console& console, TTimeRec* window) {
     showLogAgain(console, window);
 }
 
-void openSystemPins(Console& console, TTimeRec* window) {
+void openSystemPins(Console& console, MainWindow* window) {
     hideLogGrid(window);
     {
-        TDlgOffline dialog(console.readers(), console.data(), console.op(), window);
+        OfflineManagerDialog dialog(console.readers(), console.data(), console.op(), window);
         if (!dialog.hasReaders()) {
             console.op().error(admin_text::NoPortEnabled);
         } else {
@@ -81,10 +81,10 @@ void openSystemPins(Console& console, TTimeRec* window) {
     showLogAgain(console, window);
 }
 
-void openReaderSetup(Console& console, TTimeRec* window) {
+void openReaderSetup(Console& console, MainWindow* window) {
     std::array<bool, 8> changed{};
     {
-        TSetReader dialog(console.readers(), console.data(), console.op(), window);
+        ReaderSetupDialog dialog(console.readers(), console.data(), console.op(), window);
         dialog.exec();
         changed = dialog.changed();
     }
@@ -92,11 +92,11 @@ void openReaderSetup(Console& console, TTimeRec* window) {
     showLogAgain(console, window);
 }
 
-void showDoorButton(TTimeRec& window, Console& console) {
+void showDoorButton(MainWindow& window, Console& console) {
     setUpDoor(window, console, false);
 }
 
-void connectAdminCommands(TTimeRec& window, Console& console) {
+void connectAdminCommands(MainWindow& window, Console& console) {
     const auto on = [&window](const char* name, auto work) {
         if (QAction* a = window.action(QLatin1String(name)))
             QObject::connect(a, &QAction::triggered, &window, work);

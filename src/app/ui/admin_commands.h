@@ -3,20 +3,20 @@
 namespace tallyport {
 
 class Console;
-class TTimeRec;
+class MainWindow;
 
 // "Access Manager" (and "Offline Access Table"): the manager on the first enabled reader, the
 // log grid hidden meanwhile and shown again afterwards with what was downloaded.
-void openAccessManager(Console& console, TTimeRec* window);
+void openAccessManager(Console& console, MainWindow* window);
 // "System PINs": the manager in its system PIN layout.
-void openSystemPins(Console& console, TTimeRec* window);
+void openSystemPins(Console& console, MainWindow* window);
 // "Setup Readers": the reader setup; the readers it touched are configured afresh after it.
-void openReaderSetup(Console& console, TTimeRec* window);
+void openReaderSetup(Console& console, MainWindow* window);
 // The door button as start-up leaves it: shown when enabled, captioned "DESC -> OPEN".
-void showDoorButton(TTimeRec& window, Console& console);
+void showDoorButton(MainWindow& window, Console& console);
 
 // Connects actreaders, actOfflineManager, actoffline, actmasterpin, actDoorOpen and the door
 // button bDoorOpen of the main window.
-void connectAdminCommands(TTimeRec& window, Console& console);
+void connectAdminCommands(MainWindow& window, Console& console);
 
 }  // namespace tallyport

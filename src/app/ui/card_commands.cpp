@@ -2,10 +2,10 @@
 
 #include "app/console.h"
 #include "app/login.h"
-#include "app/ui/ttimerec.h"
+#include "app/ui/main_window.h"
 #include "staff/card_editor.h"
+#include "staff/ui/card_editor_dialog.h"
 #include "staff/ui/card_info_dialog.h"
-#include "staff/ui/name_editor_dialog.h"
 
 #include <QAction>
 #include <QTableView>
@@ -18,7 +18,7 @@ bool runCardEditor(Console& console, QWidget* parent, int cardNo) {
         descs << console.readers().reader(port).Desc();
     Database& src = console.data().src();
     const bool changed = EditCard(src, console.op(), cardNo, [&](CardEdit& edit) {
-        Tnadd editor(src, console.op(), descs, parent);
+        CardEditorDialog editor(src, console.op(), descs, parent);
         editor.setEdit(edit);
         if (editor.exec() != QDialog::Accepted) return false;
         edit = editor.edit();
@@ -36,12 +36,12 @@ bool openCardEditor(Console& console, QWidget* parent, int cardNo) {
     return runCardEditor(console, parent, cardNo);
 }
 
-void openCardInfo(Console& console, TTimeRec* window) {
+void openCardInfo(Console& console, MainWindow* window) {
     QTableView* grid = window ? window->logGrid() : nullptr;
     if (grid) grid->hide();
     {
         QWidget* owner = window;
-        TCardInfo dialog(
+        CardInfoDialog dialog(
             console.data().src(), console.op(),
             [&](int card) { return runCardEditor(console, owner, card); }, window);
         owner = &dialog;
@@ -50,16 +50,17 @@ void openCardInfo(Console& console, TTimeRec* window) {
     if (window) window->refreshLogGrid(true);  // shows the grid again
 }
 
-void connectCardCommands(TTimeRec& window, Console& console) {
+void connectCardCommands(MainWindow& window, Console& console) {
     if (QAction* a = window.action(QStringLiteral("actcardinfo")))
         QObject::connect(a, &QAction::triggered, &window,
                          [&window, &console] { openCardInfo(console, &window); });
     // A double click on a log row edits that row's card; the grid has checked the login.
-    QObject::connect(&window, &TTimeRec::cardDoubleClicked, &window, [&window, &console](int card) {
-        openCardEditor(console, &window, card);
-        window.showHolderPhoto(card);
-        window.refreshLogGrid(true);
-    });
+    QObject::connect(&window, &MainWindow::cardDoubleClicked, &window,
+                     [&window, &console](int card) {
+                         openCardEditor(console, &window, card);
+                         window.showHolderPhoto(card);
+                         window.refreshLogGrid(true);
+                     });
 }
 
 }  // namespace tallyport

@@ -5,7 +5,7 @@ class QWidget;
 namespace tallyport {
 
 class Console;
-class TTimeRec;
+class MainWindow;
 
 // Runs the card editor for a card, its access boxes captioned with the readers'
 // descriptions. True when the card's row was stored or deleted; the console then says that
@@ -18,9 +18,9 @@ bool openCardEditor(Console& console, QWidget* parent, int cardNo);
 
 // "Edit Card Information": the card information list, modal, with the log grid hidden
 // while it is open.
-void openCardInfo(Console& console, TTimeRec* window);
+void openCardInfo(Console& console, MainWindow* window);
 
 // Connects actcardinfo of the main window.
-void connectCardCommands(TTimeRec& window, Console& console);
+void connectCardCommands(MainWindow& window, Console& console);
 
 }  // namespace tallyport

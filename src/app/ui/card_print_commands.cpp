@@ -1,8 +1,8 @@
 #include "app/ui/card_print_commands.h"
 
 #include "app/console.h"
+#include "app/ui/main_window.h"
 #include "app/ui/report_commands.h"
-#include "app/ui/ttimerec.h"
 #include "base/clock.h"
 #include "base/long_work.h"
 #include "reports/card_print.h"
@@ -59,7 +59,7 @@ Result<Pages> buildCardSheet(const QString& folder, StaffScope scope, const QStr
     return std::make_unique<CardSheetDocument>(std::move(job));
 }
 
-void printCards(const TDlgPersons& dialog, Console& console, QWidget* owner) {
+void printCards(const CardPrintDialog& dialog, Console& console, QWidget* owner) {
     Operator& op = console.op();
     CardPrintJob job{dialog.settings(), dialog.pictures(), {}};
     std::unique_ptr<QPrinter> printer;
@@ -84,7 +84,7 @@ Result<Pages> buildMemberList(const QString& folder, StaffScopeChoice choice, Wo
     return std::make_unique<MemberListDocument>(std::move(*doc));
 }
 
-void printMemberList(const TdlgStaffs& dialog, Console& console, QWidget* owner) {
+void printMemberList(const StaffScopeDialog& dialog, Console& console, QWidget* owner) {
     Operator& op = console.op();
     const auto choice = dialog.choice();
     if (!choice) return op.errorDetail(msg::DatabaseError, choice.error().text);
@@ -105,17 +105,17 @@ void printMemberList(const TdlgStaffs& dialog, Console& console, QWidget* owner)
 void runCardPrinting(Console& console, QWidget* owner) {
     Database& src = console.data().src();
     Operator& op = console.op();
-    TDlgPersons dialog(src, op, console.data().dataFolder(), owner);
+    CardPrintDialog dialog(src, op, console.data().dataFolder(), owner);
     dialog.setPickListOpener([&src, &op](QWidget* window) { OpenPickList(src, op, window); });
     while (dialog.exec() == QDialog::Accepted) printCards(dialog, console, owner);
 }
 
 void runMemberList(Console& console, QWidget* owner) {
-    TdlgStaffs dialog(console.data().src(), console.op(), owner);
+    StaffScopeDialog dialog(console.data().src(), console.op(), owner);
     while (dialog.exec() == QDialog::Accepted) printMemberList(dialog, console, owner);
 }
 
-void connectCardPrintCommands(TTimeRec& window, Console& console) {
+void connectCardPrintCommands(MainWindow& window, Console& console) {
     const auto connectTo = [&](const char* name, void (*run)(Console&, QWidget*)) {
         if (QAction* a = window.action(QLatin1String(name)))
             QObject::connect(a, &QAction::triggered, &window,

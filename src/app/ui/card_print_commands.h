@@ -5,7 +5,7 @@ class QWidget;
 namespace tallyport {
 
 class Console;
-class TTimeRec;
+class MainWindow;
 
 // "Print Cards": the card dialog comes back after each sheet until it is cancelled. Each
 // sheet's holders (with their photos) are read on a worker with a connection of its own, then
@@ -18,6 +18,6 @@ void runCardPrinting(Console& console, QWidget* owner);
 void runMemberList(Console& console, QWidget* owner);
 
 // Connects actmemberlist, actlistmem and actmemlist of the main window.
-void connectCardPrintCommands(TTimeRec& window, Console& console);
+void connectCardPrintCommands(MainWindow& window, Console& console);
 
 }  // namespace tallyport

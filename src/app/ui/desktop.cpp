@@ -6,8 +6,8 @@
 #include "app/instance_guard.h"
 #include "app/ui/artwork.h"
 #include "app/ui/gui_operator.h"
+#include "app/ui/main_window.h"
 #include "app/ui/splash.h"
-#include "app/ui/ttimerec.h"
 #include "peripherals/ui/gui_devices.h"
 #include "peripherals/ui/webcam.h"
 #include "version.h"
@@ -27,12 +27,12 @@ int runDesktopConsole(const QString& dataFolder) {
     GuiBeeper beeper;
     Console console(op, dataFolder);
     console.setPeripherals({nullptr, voice.get(), &beeper});
-    TTimeRec window(console);
+    MainWindow window(console);
     console.setPeripherals({window.webcam(), voice.get(), &beeper});
     splash->close();
     splash.reset();
     if (window.endRequested()) return 1;
-    QObject::connect(&window, &TTimeRec::closed, qApp, &QCoreApplication::quit);
+    QObject::connect(&window, &MainWindow::closed, qApp, &QCoreApplication::quit);
     // SIGINT/SIGTERM (a logout, `kill`, a service stop) close the window as Exit does, so the
     // shutdown runs in order.
     SignalWatcher signals;

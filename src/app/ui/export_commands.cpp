@@ -3,10 +3,10 @@
 #include "app/commands.h"
 #include "app/console.h"
 #include "app/export_jobs.h"
-#include "app/ui/ttimerec.h"
+#include "app/ui/main_window.h"
 #include "base/clock.h"
 #include "base/long_work.h"
-#include "reports/ui/scope_dialog.h"
+#include "reports/ui/general_scope_dialog.h"
 #include "staff/ui/pick_list_dialog.h"
 #include "store/export_file.h"
 #include "store/messages.h"
@@ -76,11 +76,11 @@ const std::vector<SheetAction>& sheetActions() {
     return actions;
 }
 
-std::unique_ptr<TSetScope> makeSheetScopeDialog(const SheetAction& action, Console& console,
-                                                QWidget* owner) {
+std::unique_ptr<GeneralScopeDialog> makeSheetScopeDialog(const SheetAction& action,
+                                                         Console& console, QWidget* owner) {
     Database& src = console.data().src();
     Operator& op = console.op();
-    auto dialog = std::make_unique<TSetScope>(src, op, owner);
+    auto dialog = std::make_unique<GeneralScopeDialog>(src, op, owner);
     dialog->setWindowTitle(captionOf(action.command));
     for (const QString& name : action.hidden) dialog->hideControl(name);
     if (action.inOutOnly) {
@@ -123,7 +123,7 @@ void runSheetAction(const SheetAction& action, Console& console, QWidget* owner)
     op.information(msg::Completed);
 }
 
-void connectExportCommands(TTimeRec& window, Console& console) {
+void connectExportCommands(MainWindow& window, Console& console) {
     QObject::connect(window.action(QStringLiteral("acttext")), &QAction::triggered, &window,
                      [&console] { exportLogAsText(console); });
     QObject::connect(window.action(QStringLiteral("actexcel")), &QAction::triggered, &window,

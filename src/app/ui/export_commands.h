@@ -11,8 +11,8 @@ class QWidget;
 namespace tallyport {
 
 class Console;
-class TSetScope;
-class TTimeRec;
+class GeneralScopeDialog;
+class MainWindow;
 
 // "Export to Text File" and "Export to Excel File": "No record." on an empty log, the export
 // file dialog proposing "log", the whole log written on a worker (a progress window that can
@@ -32,11 +32,11 @@ struct SheetAction {
 const std::vector<SheetAction>& sheetActions();
 
 // The scope dialog of an action, titled with its caption, its controls hidden and preset.
-std::unique_ptr<TSetScope> makeSheetScopeDialog(const SheetAction& action, Console& console,
-                                                QWidget* owner);
+std::unique_ptr<GeneralScopeDialog> makeSheetScopeDialog(const SheetAction& action,
+                                                         Console& console, QWidget* owner);
 void runSheetAction(const SheetAction& action, Console& console, QWidget* owner);
 
 // Connects acttext, actexcel and the Spreadsheet menu's reports of the main window.
-void connectExportCommands(TTimeRec& window, Console& console);
+void connectExportCommands(MainWindow& window, Console& console);
 
 }  // namespace tallyport

@@ -81,7 +81,7 @@ std::optional<QString> GuiOperator::chooseSaveFile(const QString& caption, const
 
 bool GuiOperator::askPassword(const QString& caption,
                               const std::function<bool(const QString&)>& accept) {
-    TPasswordDlg dlg(owner());
+    PasswordDialog dlg(owner());
     dlg.setCaption(caption);
     dlg.setAcceptCheck(accept);
     return dlg.exec() == QDialog::Accepted;
@@ -89,7 +89,7 @@ bool GuiOperator::askPassword(const QString& caption,
 
 std::optional<QString> GuiOperator::askNewPassword(
     const std::function<bool(const QString&, const QString&)>& accept) {
-    TDlgNewPass dlg(owner());
+    NewPasswordDialog dlg(owner());
     dlg.setAcceptCheck(accept);
     if (dlg.exec() != QDialog::Accepted) return std::nullopt;
     return dlg.password();

@@ -1,7 +1,7 @@
 #include "app/ui/maintenance_commands.h"
 
 #include "app/console.h"
-#include "app/ui/ttimerec.h"
+#include "app/ui/main_window.h"
 #include "base/clock.h"
 #include "store/log_import.h"
 #include "store/maintenance.h"
@@ -14,12 +14,12 @@ namespace tallyport {
 namespace {
 
 // A console whose databases did not open again ends, as after a failed start.
-void endUnlessOpen(TTimeRec& window, Console& console) {
+void endUnlessOpen(MainWindow& window, Console& console) {
     if (!console.data().isOpen()) window.close();
 }
 
-void eraseLogDatabase(TTimeRec& window, Console& console) {
-    TRecDel dialog(&window);
+void eraseLogDatabase(MainWindow& window, Console& console) {
+    EraseRecordsDialog dialog(&window);
     dialog.setFrom(appClock().now());
     if (dialog.exec() != QDialog::Accepted) return;
     const EraseLogOutcome out = EraseLogDatabase(console.data(), console.op(), dialog.scope());
@@ -33,15 +33,15 @@ void eraseLogDatabase(TTimeRec& window, Console& console) {
 }
 
 template <typename F>
-void onTriggered(TTimeRec& window, const char* command, F&& run) {
+void onTriggered(MainWindow& window, const char* command, F&& run) {
     QObject::connect(window.action(QLatin1String(command)), &QAction::triggered, &window,
                      std::forward<F>(run));
 }
 
 }  // namespace
 
-void connectMaintenanceCommands(TTimeRec& window, Console& console) {
-    Tdsrc& data = console.data();
+void connectMaintenanceCommands(MainWindow& window, Console& console) {
+    DataModule& data = console.data();
     Operator& op = console.op();
     onTriggered(window, "actBupLogs", [&data, &op] { BackupDatabase(data, op, DbKind::Log); });
     onTriggered(window, "actBupSys", [&data, &op] { BackupDatabase(data, op, DbKind::System); });

@@ -3,11 +3,11 @@
 namespace tallyport {
 
 class Console;
-class TTimeRec;
+class MainWindow;
 
 // Connects the maintenance and import commands of the Database menu: backup and restore of
 // both databases, Erase Log Database, Erase Staff Records, Format Database, Import Log Records
 // and Import Staff Records.
-void connectMaintenanceCommands(TTimeRec& window, Console& console);
+void connectMaintenanceCommands(MainWindow& window, Console& console);
 
 }  // namespace tallyport

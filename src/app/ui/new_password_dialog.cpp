@@ -20,7 +20,7 @@ QLineEdit* passwordEdit(const char* name, QWidget* parent) {
 
 }  // namespace
 
-TDlgNewPass::TDlgNewPass(QWidget* parent) : QDialog(parent) {
+NewPasswordDialog::NewPasswordDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle(msg::PasswordCaption);
     m_password = passwordEdit("Password", this);
     m_retype = passwordEdit("ReType", this);
@@ -36,20 +36,20 @@ TDlgNewPass::TDlgNewPass(QWidget* parent) : QDialog(parent) {
     setMinimumWidth(300);
 }
 
-QString TDlgNewPass::password() const {
+QString NewPasswordDialog::password() const {
     return m_password->text();
 }
-QString TDlgNewPass::retyped() const {
+QString NewPasswordDialog::retyped() const {
     return m_retype->text();
 }
-void TDlgNewPass::setPassword(const QString& text) {
+void NewPasswordDialog::setPassword(const QString& text) {
     m_password->setText(text);
 }
-void TDlgNewPass::setRetyped(const QString& text) {
+void NewPasswordDialog::setRetyped(const QString& text) {
     m_retype->setText(text);
 }
 
-void TDlgNewPass::OKBtnClick() {
+void NewPasswordDialog::OKBtnClick() {
     if (!m_check || m_check(m_password->text(), m_retype->text())) {
         accept();
         return;

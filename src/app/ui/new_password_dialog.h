@@ -10,10 +10,10 @@ namespace tallyport {
 
 // Asks for a new password and its retyped copy. OK hands both to the accept check; a refused
 // pair keeps the dialog open with the focus on the first entry.
-class TDlgNewPass : public QDialog {
+class NewPasswordDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TDlgNewPass(QWidget* parent = nullptr);
+    explicit NewPasswordDialog(QWidget* parent = nullptr);
 
     QString password() const;
     QString retyped() const;

@@ -1,9 +1,9 @@
 #include "app/ui/notify_commands.h"
 
 #include "app/console.h"
-#include "app/ui/ttimerec.h"
+#include "app/ui/main_window.h"
 #include "notify/mail_queue.h"
-#include "notify/ui/set_email_dialog.h"
+#include "notify/ui/email_setup_dialog.h"
 #include "store/setting_names.h"
 #include "store/settings.h"
 #include "web/ui/web_report_dialog.h"
@@ -26,10 +26,10 @@ void showMailStatus(QLabel* panel, const QString& text) {
     panel->setFixedWidth(text.isEmpty() ? idleWidth : std::max(idleWidth, needed));
 }
 
-void connectEmail(TTimeRec& window, Console& console) {
+void connectEmail(MainWindow& window, Console& console) {
     QObject::connect(window.action(QStringLiteral("actemail")), &QAction::triggered, &window,
                      [&window, &console] {
-                         TSetEmail dialog(console.data(), console.op(), &window);
+                         EmailSetupDialog dialog(console.data(), console.op(), &window);
                          if (dialog.exec() == QDialog::Accepted) console.mail().configureTimer();
                      });
     QLabel* panel = window.statusPanel(1);
@@ -41,7 +41,7 @@ void connectEmail(TTimeRec& window, Console& console) {
                      });
 }
 
-void connectWebReporter(TTimeRec& window, Console& console) {
+void connectWebReporter(MainWindow& window, Console& console) {
     QAction* action = window.action(QStringLiteral("actWebReporter"));
     action->setCheckable(true);
     const auto showState = [action] {
@@ -49,7 +49,7 @@ void connectWebReporter(TTimeRec& window, Console& console) {
     };
     showState();
     QObject::connect(action, &QAction::triggered, &window, [&window, &console, showState] {
-        TWebReport dialog(console.op(), &window);
+        WebReportDialog dialog(console.op(), &window);
         const bool confirmed = dialog.exec() == QDialog::Accepted;
         showState();
         if (!confirmed) return;
@@ -59,7 +59,7 @@ void connectWebReporter(TTimeRec& window, Console& console) {
 
 }  // namespace
 
-void connectNotifyCommands(TTimeRec& window, Console& console) {
+void connectNotifyCommands(MainWindow& window, Console& console) {
     connectEmail(window, console);
     connectWebReporter(window, console);
 }

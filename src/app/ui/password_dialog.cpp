@@ -28,7 +28,7 @@ QDialogButtonBox* okCancelButtons(QDialog* dialog, const std::function<void()>& 
     return buttons;
 }
 
-TPasswordDlg::TPasswordDlg(QWidget* parent) : QDialog(parent) {
+PasswordDialog::PasswordDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle(msg::PasswordCaption);
     auto* label = new QLabel(QStringLiteral("Enter Password:"), this);
     m_password = new QLineEdit(this);
@@ -45,15 +45,15 @@ TPasswordDlg::TPasswordDlg(QWidget* parent) : QDialog(parent) {
     setMinimumWidth(260);
 }
 
-QString TPasswordDlg::password() const {
+QString PasswordDialog::password() const {
     return m_password->text();
 }
 
-void TPasswordDlg::setPassword(const QString& text) {
+void PasswordDialog::setPassword(const QString& text) {
     m_password->setText(text);
 }
 
-void TPasswordDlg::OKBtnClick() {
+void PasswordDialog::OKBtnClick() {
     const bool accepted = !m_check || m_check(m_password->text());
     m_password->selectAll();
     m_password->setFocus();

@@ -11,10 +11,10 @@ namespace tallyport {
 // Asks for the operator password. OK hands the typed text to the accept check; a refused
 // text stays, selected and focused, for the next try. The check (and its message) belongs to
 // the caller.
-class TPasswordDlg : public QDialog {
+class PasswordDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TPasswordDlg(QWidget* parent = nullptr);
+    explicit PasswordDialog(QWidget* parent = nullptr);
 
     QString password() const;
     void setPassword(const QString& text);

@@ -2,14 +2,14 @@
 
 #include "app/commands.h"
 #include "app/console.h"
-#include "app/ui/ttimerec.h"
+#include "app/ui/main_window.h"
 #include "base/clock.h"
 #include "base/long_work.h"
-#include "reports/ui/late_scope_dialog.h"
+#include "reports/ui/general_scope_dialog.h"
+#include "reports/ui/one_session_scope_dialog.h"
 #include "reports/ui/report_pages.h"
 #include "reports/ui/report_preview.h"
 #include "reports/ui/report_printing.h"
-#include "reports/ui/scope_dialog.h"
 #include "reports/ui/two_session_scope_dialog.h"
 #include "reports/ui/who_scope_dialog.h"
 #include "staff/ui/pick_list_dialog.h"
@@ -114,17 +114,17 @@ std::unique_ptr<ReportScopeDialog> makeScopeDialog(const ReportAction& action, C
     std::unique_ptr<ReportScopeDialog> dialog;
     switch (dialogOf(action.kind)) {
         case ScopeDialog::Scope:
-            dialog = std::make_unique<TSetScope>(src, op, owner);
+            dialog = std::make_unique<GeneralScopeDialog>(src, op, owner);
             break;
         case ScopeDialog::Who:
-            dialog = std::make_unique<Twhoscope>(src, op, owner);
+            dialog = std::make_unique<WhoScopeDialog>(src, op, owner);
             break;
         case ScopeDialog::OneSession:
-            dialog = std::make_unique<TSetLateScope>(src, op, owner,
-                                                     action.kind == ReportKind::FiloOvernight);
+            dialog = std::make_unique<OneSessionScopeDialog>(
+                src, op, owner, action.kind == ReportKind::FiloOvernight);
             break;
         case ScopeDialog::TwoSession:
-            dialog = std::make_unique<TSetnLateScope>(src, op, owner);
+            dialog = std::make_unique<TwoSessionScopeDialog>(src, op, owner);
             break;
     }
     if (const CommandInfo* c = findCommand(QString::fromLatin1(action.command)))
@@ -144,7 +144,7 @@ void runReportAction(const ReportAction& action, Console& console, QWidget* owne
     }
 }
 
-void connectReportCommands(TTimeRec& window, Console& console) {
+void connectReportCommands(MainWindow& window, Console& console) {
     for (const ReportAction& a : reportActions()) {
         QObject::connect(window.action(QString::fromLatin1(a.command)), &QAction::triggered,
                          &window,

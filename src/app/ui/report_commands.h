@@ -14,7 +14,7 @@ namespace tallyport {
 class Console;
 class Operator;
 class ReportScopeDialog;
-class TTimeRec;
+class MainWindow;
 
 // How a printed report's action opens its scope dialog: which controls it hides and how it
 // sets the hidden "First In and Last Out Only" switch after each confirmation.
@@ -38,7 +38,7 @@ std::unique_ptr<ReportScopeDialog> makeScopeDialog(const ReportAction& action, C
 void runReportAction(const ReportAction& action, Console& console, QWidget* owner);
 
 // Connects the Reports menu's printed reports of the main window.
-void connectReportCommands(TTimeRec& window, Console& console);
+void connectReportCommands(MainWindow& window, Console& console);
 
 // The printer that "straight to the printer" uses: the system's default printer unless a test
 // puts its own (a PDF file) in place. Null restores the default.

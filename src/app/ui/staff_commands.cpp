@@ -1,7 +1,7 @@
 #include "app/ui/staff_commands.h"
 
 #include "app/console.h"
-#include "app/ui/ttimerec.h"
+#include "app/ui/main_window.h"
 #include "reports/ui/time_table_dialog.h"
 #include "staff/ui/group_list_dialog.h"
 
@@ -9,17 +9,17 @@
 
 namespace tallyport {
 
-void connectStaffCommands(TTimeRec& window, Console& console) {
+void connectStaffCommands(MainWindow& window, Console& console) {
     QObject::connect(window.action(QStringLiteral("actdefgroup")), &QAction::triggered, &window,
                      [&window, &console] {
-                         TDlgGrpList dialog(console.data().src(), console.op(), &window);
-                         QObject::connect(&dialog, &TDlgGrpList::groupsChanged, &console,
+                         GroupListDialog dialog(console.data().src(), console.op(), &window);
+                         QObject::connect(&dialog, &GroupListDialog::groupsChanged, &console,
                                           &Console::holdersChanged);
                          dialog.exec();
                      });
     QObject::connect(window.action(QStringLiteral("actSetTimeTbl")), &QAction::triggered, &window,
                      [&window, &console] {
-                         TFmTimeTbl dialog(console.data().src(), console.op(), &window);
+                         TimeTableDialog dialog(console.data().src(), console.op(), &window);
                          dialog.exec();
                      });
 }

@@ -3,9 +3,9 @@
 namespace tallyport {
 
 class Console;
-class TTimeRec;
+class MainWindow;
 
 // Connects the main window's group and time table commands to their dialogs.
-void connectStaffCommands(TTimeRec& window, Console& console);
+void connectStaffCommands(MainWindow& window, Console& console);
 
 }  // namespace tallyport

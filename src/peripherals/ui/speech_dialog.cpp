@@ -12,7 +12,7 @@
 
 namespace tallyport {
 
-TDlgSpeech::TDlgSpeech(QWidget* parent) : QDialog(parent) {
+SpeechDialog::SpeechDialog(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("DlgSpeech"));
     setWindowTitle(QStringLiteral("Speech Options"));
     auto* group = new QGroupBox(QStringLiteral("Speech Options"));
@@ -33,7 +33,7 @@ TDlgSpeech::TDlgSpeech(QWidget* parent) : QDialog(parent) {
     layout->addLayout(buttons);
 }
 
-void TDlgSpeech::accept() {
+void SpeechDialog::accept() {
     WriteSettingBool(setting::SpeechEnable, m_enable->isChecked());
     QDialog::accept();
 }

@@ -8,10 +8,10 @@ namespace tallyport {
 
 // "Speech Options": the one switch of the spoken greetings. OK stores it; the next card
 // event reads it, so no restart is needed. Cancel stores nothing.
-class TDlgSpeech : public QDialog {
+class SpeechDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TDlgSpeech(QWidget* parent = nullptr);
+    explicit SpeechDialog(QWidget* parent = nullptr);
 
     QCheckBox* enableBox() const { return m_enable; }
     void accept() override;

@@ -50,9 +50,10 @@ QFrame* shapePanel(QWidget* parent, const char* name, QSize size) {
 
 }  // namespace
 
-TDlgPersons::TDlgPersons(Database& src, Operator& op, const QString& dataFolder, QWidget* parent)
+CardPrintDialog::CardPrintDialog(Database& src, Operator& op, const QString& dataFolder,
+                                 QWidget* parent)
     : QDialog(parent), m_op(op), m_folder(dataFolder) {
-    setObjectName(QStringLiteral("TDlgPersons"));
+    setObjectName(QStringLiteral("CardPrintDialog"));
     setWindowTitle(kCardSheetTitle);
     const PersonsGroup persons = buildPersonsGroup(this, src, [this](QWidget* window) {
         if (m_openPickList) m_openPickList(window);
@@ -82,13 +83,13 @@ TDlgPersons::TDlgPersons(Database& src, Operator& op, const QString& dataFolder,
     showPictures();
 }
 
-TDlgPersons::~TDlgPersons() = default;
+CardPrintDialog::~CardPrintDialog() = default;
 
-int TDlgPersons::backgroundBoxWidth(CardStyle style) {
+int CardPrintDialog::backgroundBoxWidth(CardStyle style) {
     return style == CardStyle::Horizontal ? 128 : 54;
 }
 
-QGroupBox* TDlgPersons::buildPictureBox(const QString& caption, bool background) {
+QGroupBox* CardPrintDialog::buildPictureBox(const QString& caption, bool background) {
     auto* box = named(new QGroupBox(caption, this), background ? "gbBack" : "gbLogo");
     auto* row = new QHBoxLayout(box);
     QLabel*& shown = background ? m_backBox : m_logoBox;
@@ -118,7 +119,7 @@ QGroupBox* TDlgPersons::buildPictureBox(const QString& caption, bool background)
     return box;
 }
 
-QGroupBox* TDlgPersons::buildOptions() {
+QGroupBox* CardPrintDialog::buildOptions() {
     auto* box = named(new QGroupBox(QStringLiteral("Options"), this), "gbOptions");
     auto* grid = new QGridLayout(box);
     m_title = named(new QCheckBox(QStringLiteral("&Title Line"), box), "cbTitle");
@@ -143,7 +144,7 @@ QGroupBox* TDlgPersons::buildOptions() {
     return box;
 }
 
-QGroupBox* TDlgPersons::buildStyle() {
+QGroupBox* CardPrintDialog::buildStyle() {
     auto* box = named(new QGroupBox(QStringLiteral("Style"), this), "gbStyle");
     auto* grid = new QGridLayout(box);
     m_horizontal = named(new QRadioButton(box), "rbStyle");
@@ -160,7 +161,7 @@ QGroupBox* TDlgPersons::buildStyle() {
     return box;
 }
 
-QLayout* TDlgPersons::buildBottomBar() {
+QLayout* CardPrintDialog::buildBottomBar() {
     auto* confirm = named(new QPushButton(QStringLiteral("&Confirm"), this), "bConfirm");
     confirm->setDefault(true);
     auto* cancel = named(new QPushButton(QStringLiteral("Cancel"), this), "bCancel");
@@ -174,11 +175,11 @@ QLayout* TDlgPersons::buildBottomBar() {
     bar->addWidget(save);
     connect(confirm, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(save, &QPushButton::clicked, this, &TDlgPersons::save);
+    connect(save, &QPushButton::clicked, this, &CardPrintDialog::save);
     return bar;
 }
 
-void TDlgPersons::showSettings(const CardSettings& s) {
+void CardPrintDialog::showSettings(const CardSettings& s) {
     m_preview->setChecked(s.preview);
     m_transparent->setChecked(s.transparent);
     m_title->setChecked(s.titleOn);
@@ -193,7 +194,7 @@ void TDlgPersons::showSettings(const CardSettings& s) {
     applyStyle(s.style);
 }
 
-CardSettings TDlgPersons::settings() const {
+CardSettings CardPrintDialog::settings() const {
     CardSettings s;
     s.preview = m_preview->isChecked();
     s.transparent = m_transparent->isChecked();
@@ -209,43 +210,43 @@ CardSettings TDlgPersons::settings() const {
     return s;
 }
 
-StaffScope TDlgPersons::persons() const {
+StaffScope CardPrintDialog::persons() const {
     return StaffScope(m_persons->checkedId());
 }
 
-QString TDlgPersons::groupName() const {
+QString CardPrintDialog::groupName() const {
     return m_groups->currentText();
 }
 
-void TDlgPersons::applyStyle(CardStyle style) {
+void CardPrintDialog::applyStyle(CardStyle style) {
     m_backBox->setFixedSize(backgroundBoxWidth(style), kBackBoxHeight);
 }
 
-void TDlgPersons::chooseStyle(CardStyle style) {
+void CardPrintDialog::chooseStyle(CardStyle style) {
     writeCardStyle(style);
     applyStyle(style);
 }
 
-void TDlgPersons::showPictures() {
+void CardPrintDialog::showPictures() {
     showPicture(m_backBox, m_pictures.background);
     showPicture(m_logoBox, m_pictures.logo);
 }
 
-void TDlgPersons::loadPicture(bool background) {
+void CardPrintDialog::loadPicture(bool background) {
     if (LoadPhotoFile(m_op, picture(background), 0, 0)) showPictures();
 }
 
-void TDlgPersons::clearPicture(bool background) {
+void CardPrintDialog::clearPicture(bool background) {
     ClearPhoto(picture(background));
     showPictures();
 }
 
-void TDlgPersons::rotatePicture(bool background) {
+void CardPrintDialog::rotatePicture(bool background) {
     RotatePicture(m_op, picture(background));
     showPictures();
 }
 
-void TDlgPersons::save() {
+void CardPrintDialog::save() {
     if (const auto saved = saveCardSetup(m_folder, settings(), m_pictures); !saved) {
         m_op.errorDetail(msg::SettingsNotSaved, saved.error().text);
         return;

@@ -22,11 +22,12 @@ namespace tallyport {
 // "Print Member Card": whose cards, the background and logo pictures, the card's options and
 // its style. Opens on the remembered settings and the pictures of the data folder; the style
 // is remembered when it is clicked, the rest only by "Save" ("Confirm" saves nothing).
-class TDlgPersons : public QDialog {
+class CardPrintDialog : public QDialog {
     Q_OBJECT
 public:
-    TDlgPersons(Database& src, Operator& op, const QString& dataFolder, QWidget* parent = nullptr);
-    ~TDlgPersons() override;
+    CardPrintDialog(Database& src, Operator& op, const QString& dataFolder,
+                    QWidget* parent = nullptr);
+    ~CardPrintDialog() override;
 
     CardSettings settings() const;
     const CardPictures& pictures() const { return m_pictures; }

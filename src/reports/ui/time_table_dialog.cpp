@@ -55,9 +55,9 @@ public:
     }
 };
 
-TFmTimeTbl::TFmTimeTbl(Database& src, Operator& op, QWidget* parent)
+TimeTableDialog::TimeTableDialog(Database& src, Operator& op, QWidget* parent)
     : QDialog(parent), m_src(src), m_op(op) {
-    setObjectName(QStringLiteral("TFmTimeTbl"));
+    setObjectName(QStringLiteral("TimeTableDialog"));
     setWindowTitle(QStringLiteral("Time Table"));
     setSizeGripEnabled(true);
     m_model = new TimeTableModel(this);
@@ -71,7 +71,7 @@ TFmTimeTbl::TFmTimeTbl(Database& src, Operator& op, QWidget* parent)
                             QStringLiteral("Remove record from Time List."), this);
     btnClose = namedButton(QStringLiteral("Close"), "btnClose",
                            QStringLiteral("Return to main program."), this);
-    connect(btnDelete, &QPushButton::clicked, this, &TFmTimeTbl::btnDeleteClick);
+    connect(btnDelete, &QPushButton::clicked, this, &TimeTableDialog::btnDeleteClick);
     connect(btnClose, &QPushButton::clicked, this, &QDialog::accept);
 
     auto* list = new QGroupBox(QStringLiteral("Time Attendance List"), this);
@@ -97,14 +97,14 @@ TFmTimeTbl::TFmTimeTbl(Database& src, Operator& op, QWidget* parent)
     RestoreGridColumns(kGridLayout, dbgList);
 }
 
-QWidget* TFmTimeTbl::buildTop() {
+QWidget* TimeTableDialog::buildTop() {
     auto* top = new QWidget(this);
     auto* period = new QGroupBox(QStringLiteral("Time Period"), top);
     dtpFrom = hourPicker("dtpFrom", period, QTime(9, 0));
     dtpTo = hourPicker("dtpTo", period, QTime(14, 0));
     btnAdd = namedButton(QStringLiteral("Add "), "btnAdd",
                          QStringLiteral("Add the IN Time Period to the Time List."), period);
-    connect(btnAdd, &QPushButton::clicked, this, &TFmTimeTbl::btnAddClick);
+    connect(btnAdd, &QPushButton::clicked, this, &TimeTableDialog::btnAddClick);
     auto* periodLayout = new QHBoxLayout(period);
     periodLayout->addWidget(new QLabel(QStringLiteral("IN"), period));
     periodLayout->addWidget(dtpFrom);
@@ -125,7 +125,7 @@ QWidget* TFmTimeTbl::buildTop() {
     return top;
 }
 
-void TFmTimeTbl::loadGroup() {
+void TimeTableDialog::loadGroup() {
     const auto id = GroupId(m_src, cbglist->currentText());
     m_groupId = id.value_or(0);
     auto rows = id ? loadTimeTable(m_src, m_groupId) : std::unexpected(id.error());
@@ -134,13 +134,13 @@ void TFmTimeTbl::loadGroup() {
     if (!m_model->rows.empty()) dbgList->selectRow(0);
 }
 
-void TFmTimeTbl::rowClicked(int row) {
+void TimeTableDialog::rowClicked(int row) {
     if (row < 0 || row >= int(m_model->rows.size())) return;
     dtpFrom->setTime(m_model->rows[size_t(row)].in);
     dtpTo->setTime(m_model->rows[size_t(row)].out);
 }
 
-void TFmTimeTbl::btnAddClick() {
+void TimeTableDialog::btnAddClick() {
     auto added = addTimePeriod(m_src, m_groupId, dtpFrom->time(), dtpTo->time());
     if (!added) {
         if (added.error().text != msg::UpdateFailed) dtpFrom->setFocus();
@@ -150,7 +150,7 @@ void TFmTimeTbl::btnAddClick() {
     loadGroup();
 }
 
-void TFmTimeTbl::btnDeleteClick() {
+void TimeTableDialog::btnDeleteClick() {
     const int row = dbgList->currentIndex().row();
     if (m_model->rows.empty()) {
         m_op.error(msg::NoDataRecord);
@@ -162,7 +162,7 @@ void TFmTimeTbl::btnDeleteClick() {
     loadGroup();
 }
 
-void TFmTimeTbl::done(int result) {
+void TimeTableDialog::done(int result) {
     SaveFormLayout(kMainLayout, this);
     SaveGridColumns(kGridLayout, dbgList);
     QDialog::done(result);

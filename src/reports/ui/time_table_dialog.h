@@ -16,10 +16,10 @@ class TimeTableModel;
 
 // The editor of the groups' time attendance tables ("Time Table"): choose a group, add a
 // period, delete one. The layout is kept under "TimeTable" and the columns under "TimeTblGrid".
-class TFmTimeTbl : public QDialog {
+class TimeTableDialog : public QDialog {
     Q_OBJECT
 public:
-    TFmTimeTbl(Database& src, Operator& op, QWidget* parent = nullptr);
+    TimeTableDialog(Database& src, Operator& op, QWidget* parent = nullptr);
 
     QTimeEdit* dtpFrom = nullptr;
     QTimeEdit* dtpTo = nullptr;

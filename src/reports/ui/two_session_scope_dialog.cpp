@@ -28,13 +28,13 @@ QCheckBox* satCheck(const char* name, QWidget* parent) {
 
 }  // namespace
 
-TSetnLateScope::TSetnLateScope(Database& src, Operator& op, QWidget* parent)
+TwoSessionScopeDialog::TwoSessionScopeDialog(Database& src, Operator& op, QWidget* parent)
     : ReportScopeDialog(ScopeDialog::TwoSession, src, op, parent) {
-    setObjectName(QStringLiteral("TSetnLateScope"));
+    setObjectName(QStringLiteral("TwoSessionScopeDialog"));
     finishLate(buildHours());
 }
 
-QGroupBox* TSetnLateScope::buildHours() {
+QGroupBox* TwoSessionScopeDialog::buildHours() {
     auto* g = new QGroupBox(QStringLiteral("Working Hours"), this);
     auto* standard = new QGroupBox(QStringLiteral("Standard Time"), g);
     m_session1 = {hourPicker("dtpSTDstart1", standard), hourPicker("dtpSTDend1", standard)};
@@ -57,7 +57,7 @@ QGroupBox* TSetnLateScope::buildHours() {
     return g;
 }
 
-void TSetnLateScope::readHours(WorkingHours& h) const {
+void TwoSessionScopeDialog::readHours(WorkingHours& h) const {
     h.session1 = m_session1.read();
     h.session2 = m_session2.read();
     h.sat1On = m_sat1->isChecked();
@@ -67,7 +67,7 @@ void TSetnLateScope::readHours(WorkingHours& h) const {
     m_overtime.read(h);
 }
 
-void TSetnLateScope::showHours(const WorkingHours& h) {
+void TwoSessionScopeDialog::showHours(const WorkingHours& h) {
     m_session1.show(h.session1);
     m_session2.show(h.session2);
     m_sat1->setChecked(h.sat1On);

@@ -9,10 +9,10 @@ namespace tallyport {
 
 // "Scope of Report" of "2-session": as the one-session dialog, but the standard day and
 // Saturday each hold two sessions, each Saturday session with its own check box.
-class TSetnLateScope : public ReportScopeDialog {
+class TwoSessionScopeDialog : public ReportScopeDialog {
     Q_OBJECT
 public:
-    explicit TSetnLateScope(Database& src, Operator& op, QWidget* parent = nullptr);
+    explicit TwoSessionScopeDialog(Database& src, Operator& op, QWidget* parent = nullptr);
 
 protected:
     void readHours(WorkingHours& h) const override;

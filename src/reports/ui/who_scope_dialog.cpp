@@ -5,9 +5,9 @@
 
 namespace tallyport {
 
-Twhoscope::Twhoscope(Database& src, Operator& op, QWidget* parent)
+WhoScopeDialog::WhoScopeDialog(Database& src, Operator& op, QWidget* parent)
     : ReportScopeDialog(ScopeDialog::Who, src, op, parent) {
-    setObjectName(QStringLiteral("Twhoscope"));
+    setObjectName(QStringLiteral("WhoScopeDialog"));
     auto* body = new QGridLayout;
     body->addWidget(buildPersons(), 0, 0);
     body->addWidget(buildDates(), 1, 0);

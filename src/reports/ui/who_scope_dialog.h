@@ -6,10 +6,10 @@ namespace tallyport {
 
 // "Who's Status", the one-day reports: persons, one date (today when it opens), records per
 // line, record format and options. It remembers no persons choice and no records of interest.
-class Twhoscope : public ReportScopeDialog {
+class WhoScopeDialog : public ReportScopeDialog {
     Q_OBJECT
 public:
-    Twhoscope(Database& src, Operator& op, QWidget* parent = nullptr);
+    WhoScopeDialog(Database& src, Operator& op, QWidget* parent = nullptr);
 };
 
 }  // namespace tallyport

@@ -24,10 +24,10 @@ QString cardInfoCaption(int count) {
     return QStringLiteral("Used (%1 cards)").arg(count);
 }
 
-TCardInfo::TCardInfo(Database& src, Operator& op, std::function<bool(int)> editCard,
-                     QWidget* parent)
+CardInfoDialog::CardInfoDialog(Database& src, Operator& op, std::function<bool(int)> editCard,
+                               QWidget* parent)
     : QDialog(parent), m_src(src), m_op(op), m_editCard(std::move(editCard)) {
-    setObjectName(QStringLiteral("TCardInfo"));
+    setObjectName(QStringLiteral("CardInfoDialog"));
     setWindowTitle(QStringLiteral("Card Information List"));
     m_frame = new QGroupBox(this);
     m_frame->setObjectName(QStringLiteral("GroupBox2"));
@@ -52,27 +52,27 @@ TCardInfo::TCardInfo(Database& src, Operator& op, std::function<bool(int)> editC
     row->addWidget(m_frame, 1);
     row->addLayout(side);
 
-    connect(edit, &QPushButton::clicked, this, &TCardInfo::Edit);
-    connect(close, &QPushButton::clicked, this, &TCardInfo::closeAndSave);
-    connect(m_grid, &QTableView::doubleClicked, this, &TCardInfo::Edit);
+    connect(edit, &QPushButton::clicked, this, &CardInfoDialog::Edit);
+    connect(close, &QPushButton::clicked, this, &CardInfoDialog::closeAndSave);
+    connect(m_grid, &QTableView::doubleClicked, this, &CardInfoDialog::Edit);
     connect(m_grid->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int section) {
         sortBy(m_rows->headerData(section, Qt::Horizontal, Qt::DisplayRole).toString());
     });
     // Mouse, keys and clicks all move the current row: the photo follows it.
     connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            &TCardInfo::showPhoto);
+            &CardInfoDialog::showPhoto);
     Refresh();
     RestoreFormLayout(setting::CardInfoForm, this);
     RestoreGridColumns(setting::CardInfoMemberGrid, m_grid);
     showPhoto();
 }
 
-void TCardInfo::sortBy(const QString& title) {
+void CardInfoDialog::sortBy(const QString& title) {
     storeSortColumn(setting::CI_member, sortColumnForTitle(title));
     Refresh();
 }
 
-void TCardInfo::Refresh() {
+void CardInfoDialog::Refresh() {
     auto rows = loadStaffRows(m_src, storedSortColumn(setting::CI_member));
     if (!rows) m_op.error(msg::DatabaseError);
     m_rows->setRows(rows ? std::move(*rows) : std::vector<StaffRow>{});
@@ -81,14 +81,14 @@ void TCardInfo::Refresh() {
     showPhoto();
 }
 
-void TCardInfo::showPhoto() {
+void CardInfoDialog::showPhoto() {
     const int card = currentCard(m_grid, m_rows);
     auto bytes = card > 0 ? loadCardPhoto(m_src, card) : Result<QByteArray>(QByteArray());
     if (!bytes || !LoadPhotoFromField(*bytes, m_photo)) ClearPhoto(m_photo);
     showPicture(m_picture, m_photo);
 }
 
-void TCardInfo::Edit() {
+void CardInfoDialog::Edit() {
     if (m_rows->rowCount() == 0) {
         m_op.error(msg::NoCardRecord);
         return;
@@ -100,7 +100,7 @@ void TCardInfo::Edit() {
     showPhoto();
 }
 
-void TCardInfo::closeAndSave() {
+void CardInfoDialog::closeAndSave() {
     SaveFormLayout(setting::CardInfoForm, this);
     SaveGridColumns(setting::CardInfoMemberGrid, m_grid);
     accept();

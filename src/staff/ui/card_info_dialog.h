@@ -17,12 +17,12 @@ class StaffRowsModel;
 
 // "Card Information List": every registered card with its holder and group, the selected
 // holder's photo, and Edit through the card editor. Only the selected row's photo is read.
-class TCardInfo : public QDialog {
+class CardInfoDialog : public QDialog {
     Q_OBJECT
 public:
     // editCard runs the card editor for a card and answers true when something was stored.
-    TCardInfo(Database& src, Operator& op, std::function<bool(int cardNo)> editCard,
-              QWidget* parent = nullptr);
+    CardInfoDialog(Database& src, Operator& op, std::function<bool(int cardNo)> editCard,
+                   QWidget* parent = nullptr);
 
     void Refresh();
     void sortBy(const QString& title);

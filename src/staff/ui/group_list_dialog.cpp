@@ -2,7 +2,7 @@
 
 #include "base/field_kind.h"
 #include "base/time_texts.h"
-#include "staff/ui/group_def_dialog.h"
+#include "staff/ui/group_editor_dialog.h"
 #include "store/messages.h"
 #include "ui/form_layout.h"
 #include "ui/grid_pictures.h"
@@ -110,9 +110,9 @@ public:
     }
 };
 
-TDlgGrpList::TDlgGrpList(Database& src, Operator& op, QWidget* parent)
+GroupListDialog::GroupListDialog(Database& src, Operator& op, QWidget* parent)
     : QDialog(parent), m_src(src), m_op(op) {
-    setObjectName(QStringLiteral("TDlgGrpList"));
+    setObjectName(QStringLiteral("GroupListDialog"));
     setWindowTitle(QStringLiteral("Group List"));
     setSizeGripEnabled(true);
     m_model = new GroupListModel(this);
@@ -130,10 +130,10 @@ TDlgGrpList::TDlgGrpList(Database& src, Operator& op, QWidget* parent)
     btnedit = button("btnedit", QStringLiteral("Edit"), QStringLiteral("Edit the record."));
     btndelete = button("btndelete", QStringLiteral("Delete"), QStringLiteral("Delete the record."));
     Button1 = button("Button1", QStringLiteral("Close"), QStringLiteral("Exit to main window."));
-    connect(btnnew, &QPushButton::clicked, this, &TDlgGrpList::btnnewClick);
-    connect(btnedit, &QPushButton::clicked, this, &TDlgGrpList::btneditClick);
-    connect(btndelete, &QPushButton::clicked, this, &TDlgGrpList::btndeleteClick);
-    connect(Button1, &QPushButton::clicked, this, &TDlgGrpList::Button1Click);
+    connect(btnnew, &QPushButton::clicked, this, &GroupListDialog::btnnewClick);
+    connect(btnedit, &QPushButton::clicked, this, &GroupListDialog::btneditClick);
+    connect(btndelete, &QPushButton::clicked, this, &GroupListDialog::btndeleteClick);
+    connect(Button1, &QPushButton::clicked, this, &GroupListDialog::Button1Click);
 
     auto* buttons = buttonRow({btnnew, btnedit, btndelete}, {Button1});
     auto* layout = new QVBoxLayout(this);
@@ -146,7 +146,8 @@ TDlgGrpList::TDlgGrpList(Database& src, Operator& op, QWidget* parent)
     RestoreGridColumns(kGridLayout, dbg_list);
 }
 
-QPushButton* TDlgGrpList::button(const char* name, const QString& caption, const QString& hint) {
+QPushButton* GroupListDialog::button(const char* name, const QString& caption,
+                                     const QString& hint) {
     auto* b = new QPushButton(caption, this);
     b->setObjectName(QString::fromLatin1(name));
     b->setToolTip(hint);
@@ -154,13 +155,13 @@ QPushButton* TDlgGrpList::button(const char* name, const QString& caption, const
     return b;
 }
 
-int TDlgGrpList::currentId() const {
+int GroupListDialog::currentId() const {
     const int row = dbg_list->currentIndex().row();
     if (m_model->rows.empty()) return 0;
     return m_model->rows[size_t(row < 0 ? 0 : row)].id;
 }
 
-void TDlgGrpList::reload(int selectId) {
+void GroupListDialog::reload(int selectId) {
     auto groups = loadGroups(m_src);
     if (!groups) m_op.error(msg::DatabaseError);
     m_model->setRows(groups ? std::move(*groups) : std::vector<WorkGroup>{});
@@ -170,8 +171,8 @@ void TDlgGrpList::reload(int selectId) {
     if (!m_model->rows.empty()) dbg_list->selectRow(row);
 }
 
-void TDlgGrpList::editGroup(const WorkGroup& g) {
-    TDlgGrpDef editor([this](WorkGroup& w) { return checkGroup(m_src, m_op, w); }, this);
+void GroupListDialog::editGroup(const WorkGroup& g) {
+    GroupEditorDialog editor([this](WorkGroup& w) { return checkGroup(m_src, m_op, w); }, this);
     editor.setGroup(g);
     if (editor.exec() != QDialog::Accepted) return;
     auto id = SaveGroup(m_src, editor.group());
@@ -183,18 +184,18 @@ void TDlgGrpList::editGroup(const WorkGroup& g) {
     reload(*id);
 }
 
-void TDlgGrpList::btnnewClick() {
+void GroupListDialog::btnnewClick() {
     editGroup(WorkGroup{});
 }
 
-void TDlgGrpList::btneditClick() {
+void GroupListDialog::btneditClick() {
     const auto g = loadWorkGroup(m_src, currentId());
     if (!g) return m_op.errorDetail(msg::DatabaseError, g.error().text);
     if (!*g) return m_op.error(msg::NoDataRecord);
     editGroup(**g);
 }
 
-void TDlgGrpList::btndeleteClick() {
+void GroupListDialog::btndeleteClick() {
     const int id = currentId();
     const int row = dbg_list->currentIndex().row();
     if (!deleteGroup(m_src, m_op, id)) return;
@@ -203,11 +204,11 @@ void TDlgGrpList::btndeleteClick() {
     if (!m_model->rows.empty()) dbg_list->selectRow(std::min(row, int(m_model->rows.size()) - 1));
 }
 
-void TDlgGrpList::Button1Click() {
+void GroupListDialog::Button1Click() {
     accept();
 }
 
-void TDlgGrpList::done(int result) {
+void GroupListDialog::done(int result) {
     // Closing by any way keeps the layout, as "Close" does.
     SaveFormLayout(kMainLayout, this);
     SaveGridColumns(kGridLayout, dbg_list);

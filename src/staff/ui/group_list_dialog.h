@@ -13,10 +13,10 @@ class GroupListModel;
 
 // The list of work groups ("Group List") with New, Edit and Delete; the layout is kept under
 // "WrkGrpMain" and the column widths under "WrkGrpList".
-class TDlgGrpList : public QDialog {
+class GroupListDialog : public QDialog {
     Q_OBJECT
 public:
-    TDlgGrpList(Database& src, Operator& op, QWidget* parent = nullptr);
+    GroupListDialog(Database& src, Operator& op, QWidget* parent = nullptr);
 
     QTableView* dbg_list = nullptr;
     QPushButton* btnnew = nullptr;

@@ -15,9 +15,9 @@
 #include <QVBoxLayout>
 
 namespace tallyport {
-TPickList::TPickList(Database& src, Operator& op, QWidget* parent)
+PickListDialog::PickListDialog(Database& src, Operator& op, QWidget* parent)
     : QDialog(parent), m_src(src), m_op(op) {
-    setObjectName(QStringLiteral("TPickList"));
+    setObjectName(QStringLiteral("PickListDialog"));
     setWindowTitle(QStringLiteral("Pick List"));
     m_memberBox = buildGrid(m_member, m_memberRows, "GroupBox2", "dbgmember");
     m_nonmemberBox = buildGrid(m_nonmember, m_nonmemberRows, "GroupBox3", "dbgnonmember");
@@ -28,10 +28,10 @@ TPickList::TPickList(Database& src, Operator& op, QWidget* parent)
                                QStringLiteral("Remove from member list."), this);
     auto* removeAll = namedButton(QStringLiteral("Remove A&ll"), "Button3", {}, this);
     auto* close = namedButton(QStringLiteral("&Close"), "Button1", {}, this);
-    connect(add, &QPushButton::clicked, this, &TPickList::Add);
-    connect(remove, &QPushButton::clicked, this, &TPickList::Remove);
-    connect(removeAll, &QPushButton::clicked, this, &TPickList::removeAll);
-    connect(close, &QPushButton::clicked, this, &TPickList::closeAndSave);
+    connect(add, &QPushButton::clicked, this, &PickListDialog::Add);
+    connect(remove, &QPushButton::clicked, this, &PickListDialog::Remove);
+    connect(removeAll, &QPushButton::clicked, this, &PickListDialog::removeAll);
+    connect(close, &QPushButton::clicked, this, &PickListDialog::closeAndSave);
     middle->addStretch();
     for (QPushButton* b : {add, remove, removeAll}) middle->addWidget(b);
     middle->addStretch();
@@ -40,8 +40,8 @@ TPickList::TPickList(Database& src, Operator& op, QWidget* parent)
     row->addWidget(m_memberBox, 1);
     row->addLayout(middle);
     row->addWidget(m_nonmemberBox, 1);
-    connect(m_member, &QTableView::doubleClicked, this, &TPickList::Remove);
-    connect(m_nonmember, &QTableView::doubleClicked, this, &TPickList::Add);
+    connect(m_member, &QTableView::doubleClicked, this, &PickListDialog::Remove);
+    connect(m_nonmember, &QTableView::doubleClicked, this, &PickListDialog::Add);
     Refresh();
     selectGridRow(m_member, 0);
     selectGridRow(m_nonmember, 0);
@@ -50,8 +50,8 @@ TPickList::TPickList(Database& src, Operator& op, QWidget* parent)
     RestoreGridColumns(setting::PickListNonmember, m_nonmember);
 }
 
-QGroupBox* TPickList::buildGrid(QTableView*& grid, StaffRowsModel*& model, const char* boxName,
-                                const char* gridName) {
+QGroupBox* PickListDialog::buildGrid(QTableView*& grid, StaffRowsModel*& model, const char* boxName,
+                                     const char* gridName) {
     auto* box = new QGroupBox(this);
     box->setObjectName(QLatin1String(boxName));
     grid = new QTableView(box);
@@ -65,7 +65,7 @@ QGroupBox* TPickList::buildGrid(QTableView*& grid, StaffRowsModel*& model, const
     return box;
 }
 
-void TPickList::sortBy(StaffRowsModel* model, int section) {
+void PickListDialog::sortBy(StaffRowsModel* model, int section) {
     const QString name = model == m_memberRows ? setting::PL_member : setting::PL_nonmember;
     storeSortColumn(
         name,
@@ -73,7 +73,7 @@ void TPickList::sortBy(StaffRowsModel* model, int section) {
     Refresh();
 }
 
-bool TPickList::refreshGrid(StaffRowsModel* model, QTableView* grid, int keepRow) {
+bool PickListDialog::refreshGrid(StaffRowsModel* model, QTableView* grid, int keepRow) {
     const bool member = model == m_memberRows;
     auto rows = loadStaffRows(
         m_src, storedSortColumn(member ? setting::PL_member : setting::PL_nonmember), member);
@@ -86,7 +86,7 @@ bool TPickList::refreshGrid(StaffRowsModel* model, QTableView* grid, int keepRow
     return true;
 }
 
-void TPickList::Refresh() {
+void PickListDialog::Refresh() {
     const int memberRow = std::max(0, m_member->currentIndex().row());
     const int otherRow = std::max(0, m_nonmember->currentIndex().row());
     refreshGrid(m_memberRows, m_member, memberRow);
@@ -95,7 +95,7 @@ void TPickList::Refresh() {
     m_nonmemberBox->setTitle(pickListNonmemberCaption(m_nonmemberRows->rowCount()));
 }
 
-void TPickList::setPicked(QTableView* grid, StaffRowsModel* model, bool picked) {
+void PickListDialog::setPicked(QTableView* grid, StaffRowsModel* model, bool picked) {
     const int card = currentCard(grid, model);
     if (model->rowCount() == 0) return;
     // A mark that cannot be stored is left as it was, and said.
@@ -103,21 +103,21 @@ void TPickList::setPicked(QTableView* grid, StaffRowsModel* model, bool picked) 
     Refresh();
 }
 
-void TPickList::Add() {
+void PickListDialog::Add() {
     setPicked(m_nonmember, m_nonmemberRows, true);
 }
 
-void TPickList::Remove() {
+void PickListDialog::Remove() {
     setPicked(m_member, m_memberRows, false);
 }
 
-void TPickList::removeAll() {
+void PickListDialog::removeAll() {
     if (m_memberRows->rowCount() == 0) return;
     if (auto r = removeAllPicked(m_src); !r) m_op.error(msg::UpdateFailed);
     Refresh();
 }
 
-void TPickList::closeAndSave() {
+void PickListDialog::closeAndSave() {
     SaveFormLayout(setting::PickListForm, this);
     SaveGridColumns(setting::PickListMember, m_member);
     SaveGridColumns(setting::PickListNonmember, m_nonmember);
@@ -125,7 +125,7 @@ void TPickList::closeAndSave() {
 }
 
 void OpenPickList(Database& src, Operator& op, QWidget* owner) {
-    TPickList dialog(src, op, owner);
+    PickListDialog dialog(src, op, owner);
     dialog.exec();
 }
 

@@ -14,10 +14,10 @@ class StaffRowsModel;
 
 // The pick list "Pick List": the picked holders (member) beside the others (nonmember).
 // Every change is stored at once, one card at a time; Close stores only the layout.
-class TPickList : public QDialog {
+class PickListDialog : public QDialog {
     Q_OBJECT
 public:
-    TPickList(Database& src, Operator& op, QWidget* parent = nullptr);
+    PickListDialog(Database& src, Operator& op, QWidget* parent = nullptr);
 
     void Refresh();
     void Add();     // the current non-member joins the list

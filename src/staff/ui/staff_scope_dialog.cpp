@@ -52,8 +52,9 @@ std::optional<Statement> SelectStaffByScope(Database& src, Operator& op, const Q
     return SelectStaffByScope(src, op, c->scope, c->groupId);
 }
 
-TdlgStaffs::TdlgStaffs(Database& src, Operator& op, QWidget* parent) : QDialog(parent), m_src(src) {
-    setObjectName(QStringLiteral("TdlgStaffs"));
+StaffScopeDialog::StaffScopeDialog(Database& src, Operator& op, QWidget* parent)
+    : QDialog(parent), m_src(src) {
+    setObjectName(QStringLiteral("StaffScopeDialog"));
     setWindowTitle(QStringLiteral("Select Staffs"));
     m_persons = buildPersonsGroup(this, src,
                                   [&src, &op](QWidget* window) { OpenPickList(src, op, window); });
@@ -79,15 +80,15 @@ TdlgStaffs::TdlgStaffs(Database& src, Operator& op, QWidget* parent) : QDialog(p
     m_persons.choice->button(int(stored))->setChecked(true);
 }
 
-TdlgStaffs::~TdlgStaffs() {
+StaffScopeDialog::~StaffScopeDialog() {
     WriteSettingInt(setting::ScopePersons, m_persons.choice->checkedId());
 }
 
-Result<StaffScopeChoice> TdlgStaffs::choice() const {
+Result<StaffScopeChoice> StaffScopeDialog::choice() const {
     return scopeFromControls(m_src, m_persons.box);
 }
 
-bool TdlgStaffs::preview() const {
+bool StaffScopeDialog::preview() const {
     return m_preview->isChecked();
 }
 

@@ -31,11 +31,11 @@ std::optional<Statement> SelectStaffByScope(Database& src, Operator& op, const Q
 
 // "Select Staffs": all persons, one work group or the pick list, and Preview. The choice is
 // kept as "ScopePersons" when the dialog goes.
-class TdlgStaffs : public QDialog {
+class StaffScopeDialog : public QDialog {
     Q_OBJECT
 public:
-    TdlgStaffs(Database& src, Operator& op, QWidget* parent = nullptr);
-    ~TdlgStaffs() override;
+    StaffScopeDialog(Database& src, Operator& op, QWidget* parent = nullptr);
+    ~StaffScopeDialog() override;
 
     Result<StaffScopeChoice> choice() const;
     bool preview() const;

@@ -13,8 +13,8 @@
 
 namespace tallyport {
 
-TRecDel::TRecDel(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("TRecDel"));
+EraseRecordsDialog::EraseRecordsDialog(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("EraseRecordsDialog"));
     setWindowTitle(QStringLiteral("Erase Attendance Records"));
     auto* scope = new QGroupBox(QStringLiteral("Scope"), this);
     m_all = new QRadioButton(QStringLiteral("All Attendance Records"), scope);
@@ -47,18 +47,18 @@ TRecDel::TRecDel(QWidget* parent) : QDialog(parent) {
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-void TRecDel::setFrom(const QDateTime& now) {
+void EraseRecordsDialog::setFrom(const QDateTime& now) {
     const QSignalBlocker quiet(m_from);
     m_from->setDate(now.date());
     m_all->setChecked(true);
 }
 
-EraseScope TRecDel::scope() const {
+EraseScope EraseRecordsDialog::scope() const {
     return m_all->isChecked() ? EraseScope{} : EraseScope{false, m_from->date()};
 }
 
 // A click on the picker (its field or its calendar button) means that date.
-bool TRecDel::eventFilter(QObject* watched, QEvent* event) {
+bool EraseRecordsDialog::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_from && event->type() == QEvent::MouseButtonPress) m_before->setChecked(true);
     return QDialog::eventFilter(watched, event);
 }

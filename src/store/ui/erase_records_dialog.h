@@ -12,10 +12,10 @@ namespace tallyport {
 
 // "Erase Attendance Records": which log rows Erase Log Database takes, all of them or those
 // dated before a day. It only asks; the erase is the core's.
-class TRecDel : public QDialog {
+class EraseRecordsDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TRecDel(QWidget* parent = nullptr);
+    explicit EraseRecordsDialog(QWidget* parent = nullptr);
 
     // The picker shows this date (and keeps its time); "All Attendance Records" is checked.
     void setFrom(const QDateTime& now);

@@ -13,7 +13,7 @@
 
 namespace tallyport {
 
-TWebReport::TWebReport(Operator& op, QWidget* parent) : QDialog(parent), m_op(op) {
+WebReportDialog::WebReportDialog(Operator& op, QWidget* parent) : QDialog(parent), m_op(op) {
     setObjectName(QStringLiteral("WebReport"));
     setWindowTitle(QStringLiteral("Web Reporter"));
     cbEnable = new QCheckBox(QStringLiteral("Enable"));
@@ -42,7 +42,7 @@ TWebReport::TWebReport(Operator& op, QWidget* parent) : QDialog(parent), m_op(op
     ok->setDefault(true);
     auto* cancel = new QPushButton(QStringLiteral("Cancel"));
     cancel->setObjectName(QStringLiteral("Cancel"));
-    connect(ok, &QPushButton::clicked, this, &TWebReport::OKClick);
+    connect(ok, &QPushButton::clicked, this, &WebReportDialog::OKClick);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     auto* buttons = buttonRow({}, {ok, cancel});
     auto* layout = new QVBoxLayout(this);
@@ -51,18 +51,18 @@ TWebReport::TWebReport(Operator& op, QWidget* parent) : QDialog(parent), m_op(op
     setSettings(loadWebSettings());
 }
 
-WebSettings TWebReport::settings() const {
+WebSettings WebReportDialog::settings() const {
     return {cbEnable->isChecked(), eTitle->text(), sePort->value(), eToken->text()};
 }
 
-void TWebReport::setSettings(const WebSettings& s) {
+void WebReportDialog::setSettings(const WebSettings& s) {
     cbEnable->setChecked(s.enabled);
     eTitle->setText(s.title);
     sePort->setValue(s.port);
     eToken->setText(s.token);
 }
 
-void TWebReport::OKClick() {
+void WebReportDialog::OKClick() {
     const WebSettings s = settings();
     storeWebSettings(s);
     if (s.enabled) m_op.information(webEnabledInformation());

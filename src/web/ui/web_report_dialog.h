@@ -15,10 +15,10 @@ class Operator;
 // "Web Reporter": switches the reporter on and off and sets its port, the pages' title and the
 // optional access token. OK stores them (and, when switched on, tells the machine's addresses)
 // and closes; the caller then restarts the server. Cancel stores nothing.
-class TWebReport : public QDialog {
+class WebReportDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TWebReport(Operator& op, QWidget* parent = nullptr);
+    explicit WebReportDialog(Operator& op, QWidget* parent = nullptr);
 
     WebSettings settings() const;
     void setSettings(const WebSettings& s);

@@ -16,7 +16,7 @@ using namespace tallyport::test;
 
 namespace {
 
-class OfflineManagerDialog : public LiveConsole {
+class OfflineManagerDialogTest : public LiveConsole {
 protected:
     void SetUp() override {
         ClearSettings();
@@ -40,10 +40,10 @@ QStringList items(const QComboBox* c) {
     return out;
 }
 
-TEST_F(OfflineManagerDialog, TheLayoutFollowsTheModeOfTheChosenReader) {
+TEST_F(OfflineManagerDialogTest, TheLayoutFollowsTheModeOfTheChosenReader) {
     pointReader(1, 0, QStringLiteral("Clock"));
     pointReader(2, 2, QStringLiteral("Back door"));
-    TDlgOffline dialog(console.readers(), console.data(), op);
+    OfflineManagerDialog dialog(console.readers(), console.data(), op);
     ASSERT_EQ(items(dialog.cbPortList), (QStringList{"Clock", "Back door"}));
 
     dialog.readerListClick();
@@ -67,10 +67,10 @@ TEST_F(OfflineManagerDialog, TheLayoutFollowsTheModeOfTheChosenReader) {
     EXPECT_TRUE(dialog.gbAutoTime->isHidden());
 }
 
-TEST_F(OfflineManagerDialog, WhileADownloadWaitsNoSecondSequenceCanStart) {
+TEST_F(OfflineManagerDialogTest, WhileADownloadWaitsNoSecondSequenceCanStart) {
     ASSERT_TRUE(sim.ok(QStringLiteral("@%1 log fill 300").arg(sim.port(0))));
     ASSERT_TRUE(sim.ok(QStringLiteral("@%1 delay 30").arg(sim.port(0))));
-    TDlgOffline dialog(console.readers(), console.data(), op);
+    OfflineManagerDialog dialog(console.readers(), console.data(), op);
     dialog.cbClearAfter->setChecked(false);
     dialog.show();
     bool busy = false, downloadEnabled = true, closeEnabled = true, stillOpen = false;
@@ -96,16 +96,16 @@ TEST_F(OfflineManagerDialog, WhileADownloadWaitsNoSecondSequenceCanStart) {
     EXPECT_TRUE(dialog.bdownload->isEnabled());
 }
 
-TEST_F(OfflineManagerDialog, CloseStoresTheSettingsTheWindowsCloseButtonDoesNot) {
+TEST_F(OfflineManagerDialogTest, CloseStoresTheSettingsTheWindowsCloseButtonDoesNot) {
     ASSERT_TRUE(sim.ok(QStringLiteral("@%1 set line1 HELLO").arg(sim.port(0))));
     {
-        TDlgOffline dialog(console.readers(), console.data(), op);
+        OfflineManagerDialog dialog(console.readers(), console.data(), op);
         dialog.readerListClick();
         dialog.cbClearAfter->setChecked(false);
         dialog.close();
     }
     EXPECT_TRUE(ReadSettingBool(setting::OL_ClearAfter, true));
-    TDlgOffline dialog(console.readers(), console.data(), op);
+    OfflineManagerDialog dialog(console.readers(), console.data(), op);
     dialog.readerListClick();
     dialog.cbClearAfter->setChecked(false);
     dialog.Button1->click();
@@ -113,9 +113,9 @@ TEST_F(OfflineManagerDialog, CloseStoresTheSettingsTheWindowsCloseButtonDoesNot)
     EXPECT_EQ(ReadSettingText(setting::LogoLine1, {}), "HELLO           ");
 }
 
-TEST_F(OfflineManagerDialog, SystemPinLayoutShowsThePinsOnly) {
+TEST_F(OfflineManagerDialogTest, SystemPinLayoutShowsThePinsOnly) {
     ASSERT_TRUE(console.data().SetKeyInt(kMasterPinKey, 1234));
-    TDlgOffline dialog(console.readers(), console.data(), op);
+    OfflineManagerDialog dialog(console.readers(), console.data(), op);
     dialog.enterPinLayout();
     EXPECT_EQ(dialog.windowTitle(), "Front door");
     EXPECT_EQ(dialog.semasterpin->value(), 1234);

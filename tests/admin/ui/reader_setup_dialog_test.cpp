@@ -15,7 +15,7 @@ using namespace tallyport::test;
 
 namespace {
 
-class ReaderSetupDialog : public LiveConsole {
+class ReaderSetupDialogTest : public LiveConsole {
 protected:
     void SetUp() override {
         ClearSettings();
@@ -35,8 +35,8 @@ QStringList visibleTitles(const QTableView* grid) {
     return out;
 }
 
-TEST_F(ReaderSetupDialog, GridShowsTheRowsAndEditStoresABlankDescriptionAsThePortName) {
-    TSetReader dialog(console.readers(), console.data(), op);
+TEST_F(ReaderSetupDialogTest, GridShowsTheRowsAndEditStoresABlankDescriptionAsThePortName) {
+    ReaderSetupDialog dialog(console.readers(), console.data(), op);
     ASSERT_EQ(visibleTitles(dialog.ports), (QStringList{"Enabled", "IP Address", "IP Port",
                                                         "Description", "Mode", "Lock Time"}));
     ASSERT_EQ(dialog.ports->model()->rowCount(), 8);
@@ -63,8 +63,8 @@ TEST_F(ReaderSetupDialog, GridShowsTheRowsAndEditStoresABlankDescriptionAsThePor
     EXPECT_TRUE(op.shown().isEmpty()) << qPrintable(op.shown().join('\n'));
 }
 
-TEST_F(ReaderSetupDialog, ScanAllDisablesTheButtonsWhileItRuns) {
-    TSetReader dialog(console.readers(), console.data(), op);
+TEST_F(ReaderSetupDialogTest, ScanAllDisablesTheButtonsWhileItRuns) {
+    ReaderSetupDialog dialog(console.readers(), console.data(), op);
     dialog.show();
     op.answerConfirm(true);
     bool editEnabled = true, scanEnabled = true, managerEnabled = true, statusShown = false;
@@ -87,8 +87,8 @@ TEST_F(ReaderSetupDialog, ScanAllDisablesTheButtonsWhileItRuns) {
     EXPECT_EQ(std::count(changed.begin(), changed.end(), true), 8);
 }
 
-TEST_F(ReaderSetupDialog, AccessManagerButtonOpensTheManagerOnTheReader) {
-    TSetReader dialog(console.readers(), console.data(), op);
+TEST_F(ReaderSetupDialogTest, AccessManagerButtonOpensTheManagerOnTheReader) {
+    ReaderSetupDialog dialog(console.readers(), console.data(), op);
     QString title;
     OnNextModal([&title](QWidget* manager) {
         title = manager->windowTitle();

@@ -1,5 +1,5 @@
 #include "app/commands.h"
-#include "app/ui/ttimerec.h"
+#include "app/ui/main_window.h"
 #include "store/setting_names.h"
 #include "support/dialog_fixture.h"
 
@@ -17,7 +17,7 @@ using AdminCommands = ConsoleFixture;
 TEST_F(AdminCommands, DoorButtonCaptionAtStartAndAfterItsSetup) {
     ASSERT_TRUE(WriteSettingBool(setting::DoorOpenEnable, true));
     ASSERT_TRUE(WriteSettingInt(setting::DoorOpenPortNo, 3));
-    TTimeRec w(console());
+    MainWindow w(console());
     auto* door = control<QPushButton>(&w, "bDoorOpen");
     ASSERT_NE(door, nullptr);
     EXPECT_FALSE(door->isHidden());
@@ -40,12 +40,12 @@ TEST_F(AdminCommands, DoorButtonCaptionAtStartAndAfterItsSetup) {
 }
 
 TEST_F(AdminCommands, DoorButtonHiddenWhenNotEnabled) {
-    TTimeRec w(console());
+    MainWindow w(console());
     EXPECT_TRUE(control<QPushButton>(&w, "bDoorOpen")->isHidden());
 }
 
 TEST_F(AdminCommands, WithNoReaderEnabledTheManagersSayOnlySoAndTheLogShowsAgain) {
-    TTimeRec w(console());
+    MainWindow w(console());
     w.show();
     w.action(cmd::popLogin)->trigger();
     for (const char* command : {"actmasterpin", "actOfflineManager"}) {

@@ -1,5 +1,5 @@
 #include "app/commands.h"
-#include "app/ui/ttimerec.h"
+#include "app/ui/main_window.h"
 #include "support/dialog_fixture.h"
 
 #include <QAction>
@@ -12,7 +12,7 @@ namespace {
 using CardCommands = ConsoleFixture;
 
 TEST_F(CardCommands, CardInformationOpensWithTheLogHiddenAndShowsItAgainAfterwards) {
-    TTimeRec w(console());
+    MainWindow w(console());
     w.show();
     EXPECT_FALSE(w.action(QStringLiteral("actcardinfo"))->isEnabled());
     w.action(cmd::popLogin)->trigger();  // a new installation has no password
@@ -25,7 +25,7 @@ TEST_F(CardCommands, CardInformationOpensWithTheLogHiddenAndShowsItAgainAfterwar
         qobject_cast<QDialog*>(modal)->reject();
     });
     w.action(QStringLiteral("actcardinfo"))->trigger();
-    EXPECT_EQ(seen, QStringLiteral("TCardInfo|Card Information List"));
+    EXPECT_EQ(seen, QStringLiteral("CardInfoDialog|Card Information List"));
     EXPECT_TRUE(logHidden);
     EXPECT_FALSE(w.logGrid()->isHidden());
 }

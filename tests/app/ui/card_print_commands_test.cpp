@@ -3,8 +3,8 @@
 // command line writing the same pages.
 #include "app/ui/card_print_commands.h"
 #include "app/commands.h"
+#include "app/ui/main_window.h"
 #include "app/ui/report_commands.h"
-#include "app/ui/ttimerec.h"
 #include "base/clock.h"
 #include "reports/card_print.h"
 #include "reports/ui/report_page_view.h"
@@ -47,8 +47,8 @@ protected:
         ASSERT_TRUE(src.run(QStringLiteral("UPDATE staffs SET PHOTO=? WHERE CARDNO=11"),
                             encodeJpeg(Picture(240, 320, 0, 0, 255)).value()));
     }
-    std::unique_ptr<TTimeRec> window() {
-        auto w = std::make_unique<TTimeRec>(console());
+    std::unique_ptr<MainWindow> window() {
+        auto w = std::make_unique<MainWindow>(console());
         w->action(cmd::popLogin)->trigger();  // a new installation has no password
         op.clear();
         return w;

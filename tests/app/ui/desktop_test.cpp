@@ -1,6 +1,6 @@
 #include "app/ui/desktop.h"
 #include "app/instance_guard.h"
-#include "app/ui/ttimerec.h"
+#include "app/ui/main_window.h"
 #include "support/dialog_fixture.h"
 
 #include <QMessageBox>
@@ -27,9 +27,9 @@ private:
     QTimer m_timer;
 };
 
-TTimeRec* mainWindow() {
+MainWindow* mainWindow() {
     for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* main = qobject_cast<TTimeRec*>(w)) return main;
+        if (auto* main = qobject_cast<MainWindow*>(w)) return main;
     return nullptr;
 }
 
@@ -52,7 +52,7 @@ TEST(Desktop, RunsUntilTheMainWindowIsClosed) {
     BoxCloser boxes;
     bool wasShown = false;
     QTimer::singleShot(300, [&] {
-        TTimeRec* w = mainWindow();
+        MainWindow* w = mainWindow();
         ASSERT_NE(w, nullptr);
         wasShown = w->isVisible();
         w->close();
@@ -70,7 +70,7 @@ TEST(Desktop, HiddenStartWithoutANotificationAreaMinimises) {
     TempDataDir data;
     bool visible = false, minimised = false;
     QTimer::singleShot(300, [&] {
-        TTimeRec* w = mainWindow();
+        MainWindow* w = mainWindow();
         ASSERT_NE(w, nullptr);
         ASSERT_FALSE(w->trayAvailable());  // the offscreen platform has none
         visible = w->isVisible();

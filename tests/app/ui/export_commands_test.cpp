@@ -2,9 +2,9 @@
 // files of `tallyport export` and `tallyport report KIND-sheet` beside them.
 #include "app/ui/export_commands.h"
 #include "app/commands.h"
-#include "app/ui/ttimerec.h"
+#include "app/ui/main_window.h"
 #include "base/clock.h"
-#include "reports/ui/scope_dialog.h"
+#include "reports/ui/general_scope_dialog.h"
 #include "store/setting_names.h"
 #include "support/console_process.h"
 #include "support/dialog_fixture.h"
@@ -27,8 +27,8 @@ protected:
         setAppClock(nullptr);
         ConsoleFixture::TearDown();
     }
-    std::unique_ptr<TTimeRec> window() {
-        auto w = std::make_unique<TTimeRec>(console());
+    std::unique_ptr<MainWindow> window() {
+        auto w = std::make_unique<MainWindow>(console());
         w->action(cmd::popLogin)->trigger();  // a new installation has no password
         op.clear();
         return w;
@@ -213,7 +213,7 @@ TEST_F(ExportCommands, SheetActionsOpenTheirScopeDialog) {
         const SheetAction& a = sheetActions()[i];
         SCOPED_TRACE(a.command);
         const auto d = makeSheetScopeDialog(a, console(), nullptr);
-        EXPECT_EQ(d->objectName(), QStringLiteral("TSetScope"));
+        EXPECT_EQ(d->objectName(), QStringLiteral("GeneralScopeDialog"));
         EXPECT_EQ(d->windowTitle(), QLatin1String(expected[i].title));
         auto shown = [&d](const char* name) { return !control(d.get(), name)->isHidden(); };
         EXPECT_FALSE(shown("cbenhance") || shown("cbpreview") || shown("rgformat"));

@@ -3,7 +3,7 @@
 #include "app/log_model.h"
 #include "app/login.h"
 #include "app/ui/log_grid.h"
-#include "app/ui/ttimerec.h"
+#include "app/ui/main_window.h"
 #include "staff/ui/group_list_dialog.h"
 #include "store/date_time.h"
 #include "store/log_texts.h"
@@ -35,7 +35,7 @@ class LogView : public ConsoleFixture {
 protected:
     void SetUp() override {
         ConsoleFixture::SetUp();
-        window = std::make_unique<TTimeRec>(console());
+        window = std::make_unique<MainWindow>(console());
         op.clear();
     }
     void TearDown() override { window.reset(); }
@@ -79,7 +79,7 @@ protected:
     QWidget* child(const char* name) { return window->findChild<QWidget*>(QLatin1String(name)); }
     int rows() { return window->logGrid()->model()->rowCount(); }
 
-    std::unique_ptr<TTimeRec> window;
+    std::unique_ptr<MainWindow> window;
 };
 
 TEST_F(LogView, ColumnsHaveTheirTitlesAndDesignedWidths) {
@@ -183,7 +183,7 @@ TEST_F(LogView, DeletingTheOnlyRowAsksAndTakesItsSnapshot) {
 }
 
 TEST_F(LogView, DoubleClickIsGatedThenNamesTheCard) {
-    QSignalSpy spy(window.get(), &TTimeRec::cardDoubleClicked);
+    QSignalSpy spy(window.get(), &MainWindow::cardDoubleClicked);
     addRow(4711);
     window->show();
     QWidget* viewport = window->logGrid()->viewport();
@@ -203,7 +203,7 @@ TEST_F(LogView, DoubleClickIsGatedThenNamesTheCard) {
     QTest::mouseDClick(viewport, Qt::LeftButton, {}, cell);
     ASSERT_EQ(spy.count(), 1);
     EXPECT_EQ(spy.at(0).at(0).toInt(), 4711);
-    EXPECT_EQ(opened, QStringLiteral("tallyport::Tnadd"));
+    EXPECT_EQ(opened, QStringLiteral("tallyport::CardEditorDialog"));
 }
 
 // Runs `act` on the next popup menu; the test fails when none opens within two seconds.
@@ -263,7 +263,7 @@ TEST_F(LogView, DeleteTakesTheRowTheMenuWasOpenedOnWhateverArrivesMeanwhile) {
 // The double click edits the card of the row under the mouse, also when a card event has just
 // made the newest row current.
 TEST_F(LogView, DoubleClickEditsTheClickedRowNotTheNewest) {
-    QSignalSpy spy(window.get(), &TTimeRec::cardDoubleClicked);
+    QSignalSpy spy(window.get(), &MainWindow::cardDoubleClicked);
     addRow(7);
     window->show();
     logIn();
@@ -277,7 +277,7 @@ TEST_F(LogView, DoubleClickEditsTheClickedRowNotTheNewest) {
     QApplication::sendEvent(window->logGrid()->viewport(), &dbl);
     ASSERT_EQ(spy.count(), 1);
     EXPECT_EQ(spy.at(0).at(0).toInt(), 7);
-    EXPECT_EQ(opened, QStringLiteral("Tnadd"));
+    EXPECT_EQ(opened, QStringLiteral("CardEditorDialog"));
 }
 
 // Holders and groups change in their dialogs while the log shows them: its texts follow at
@@ -293,7 +293,7 @@ TEST_F(LogView, GroupAndCardChangesShowInTheGrid) {
 
     QString whileOpen;
     OnNextModal([&](QWidget* w) {
-        auto* list = qobject_cast<TDlgGrpList*>(w);
+        auto* list = qobject_cast<GroupListDialog*>(w);
         ASSERT_NE(list, nullptr);
         list->dbg_list->selectRow(1);
         op.answerConfirm(true);

@@ -1,5 +1,5 @@
+#include "app/ui/main_window.h"
 #include "app/commands.h"
-#include "app/ui/ttimerec.h"
 #include "base/clock.h"
 #include "store/setting_names.h"
 #include "support/dialog_fixture.h"
@@ -28,7 +28,7 @@ QMenu* submenu(const QList<QAction*>& actions, const QString& title) {
 }
 
 // "Reports/Spreadsheet" -> that menu of the window's menu bar.
-QMenu* menuAt(TTimeRec& w, const QString& path) {
+QMenu* menuAt(MainWindow& w, const QString& path) {
     QList<QAction*> actions = w.menuBar()->actions();
     QMenu* menu = nullptr;
     for (const QString& title : path.split(QLatin1Char('/'))) {
@@ -46,10 +46,10 @@ QStringList entries(QMenu* menu) {
     return out;
 }
 
-using MainWindow = ConsoleFixture;
+using MainWindowTest = ConsoleFixture;
 
-TEST_F(MainWindow, MenusHoldTheirEntriesInOrder) {
-    TTimeRec w(console());
+TEST_F(MainWindowTest, MenusHoldTheirEntriesInOrder) {
+    MainWindow w(console());
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Tallyport"));
     QStringList titles;
     for (QAction* a : w.menuBar()->actions()) titles << a->text();
@@ -100,7 +100,7 @@ TEST_F(MainWindow, MenusHoldTheirEntriesInOrder) {
 }
 
 // Every command of the table is an action of the window, named after it.
-void expectLoggedIn(TTimeRec& w, bool in) {
+void expectLoggedIn(MainWindow& w, bool in) {
     int gated = 0;
     for (const CommandInfo& c : allCommands()) {
         QAction* a = w.action(QString::fromLatin1(c.name));
@@ -118,8 +118,8 @@ void expectLoggedIn(TTimeRec& w, bool in) {
         EXPECT_TRUE(w.action(free)->isEnabled()) << free.toStdString();
 }
 
-TEST_F(MainWindow, StartsLoggedOutAndLoginWithoutPasswordUnlocksTheGatedCommands) {
-    TTimeRec w(console());
+TEST_F(MainWindowTest, StartsLoggedOutAndLoginWithoutPasswordUnlocksTheGatedCommands) {
+    MainWindow w(console());
     ASSERT_FALSE(w.endRequested());
     expectLoggedIn(w, false);
     EXPECT_FALSE(w.findChild<QToolButton*>("bSetupReaders")->isEnabled());
@@ -137,9 +137,9 @@ TEST_F(MainWindow, StartsLoggedOutAndLoginWithoutPasswordUnlocksTheGatedCommands
     expectLoggedIn(w, false);
 }
 
-TEST_F(MainWindow, AreasCarryTheirNamesAndSizes) {
+TEST_F(MainWindowTest, AreasCarryTheirNamesAndSizes) {
     WriteSettingBool(setting::AutoInOut, true);
-    TTimeRec w(console());
+    MainWindow w(console());
     w.showMainWindow();
     EXPECT_EQ(w.minimumSize(), QSize(320, 504));
     EXPECT_EQ(w.findChild<QWidget*>("pancap")->width(), 173);
@@ -167,10 +167,10 @@ TEST_F(MainWindow, AreasCarryTheirNamesAndSizes) {
     EXPECT_EQ(info->columnWidth(1), 165);
 }
 
-TEST_F(MainWindow, StatusBarShowsTheConsoleClock) {
+TEST_F(MainWindowTest, StatusBarShowsTheConsoleClock) {
     ManualClock clock(QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9)));
     setAppClock(&clock);
-    TTimeRec w(console());
+    MainWindow w(console());
     EXPECT_EQ(w.statusPanel(0)->text(), QStringLiteral("05/Mar/2024 Tue  PM 02:07:09"));
     EXPECT_TRUE(w.findChild<QTimer*>("Timer2")->isActive());
     setAppClock(nullptr);
@@ -185,13 +185,13 @@ TEST_F(MainWindow, StatusBarShowsTheConsoleClock) {
             << tail;
 }
 
-TEST_F(MainWindow, HideOnStartupStartsHiddenAndShowMeRestoresTheStoredPlace) {
+TEST_F(MainWindowTest, HideOnStartupStartsHiddenAndShowMeRestoresTheStoredPlace) {
     WriteSettingBool(setting::HideOnStartup, true);
     WriteSettingInt(QStringLiteral("MainForm_LEFT"), 30);
     WriteSettingInt(QStringLiteral("MainForm_TOP"), 40);
     WriteSettingInt(QStringLiteral("MainForm_WIDTH"), 700);
     WriteSettingInt(QStringLiteral("MainForm_HEIGHT"), 560);
-    TTimeRec w(console());
+    MainWindow w(console());
     EXPECT_FALSE(w.showAtStart());
     EXPECT_FALSE(w.isVisible());
     EXPECT_TRUE(w.action(cmd::actHideIt)->isChecked());
@@ -202,8 +202,8 @@ TEST_F(MainWindow, HideOnStartupStartsHiddenAndShowMeRestoresTheStoredPlace) {
     EXPECT_EQ(w.size(), QSize(700, 560));
 }
 
-TEST_F(MainWindow, HideToSystrayHidesOnlyWhereTheIconCanBringItBack) {
-    TTimeRec w(console());
+TEST_F(MainWindowTest, HideToSystrayHidesOnlyWhereTheIconCanBringItBack) {
+    MainWindow w(console());
     w.showMainWindow();
     w.action(cmd::popLogin)->trigger();
     w.setTrayAvailable(true);
@@ -220,9 +220,9 @@ TEST_F(MainWindow, HideToSystrayHidesOnlyWhereTheIconCanBringItBack) {
     EXPECT_FALSE(w.isMinimized());
 }
 
-TEST_F(MainWindow, ExitStoresTheCheckMarkTheLayoutAndTheColumns) {
+TEST_F(MainWindowTest, ExitStoresTheCheckMarkTheLayoutAndTheColumns) {
     {
-        TTimeRec w(console());
+        MainWindow w(console());
         w.showMainWindow();
         w.move(50, 60);
         w.resize(650, 520);
@@ -231,7 +231,7 @@ TEST_F(MainWindow, ExitStoresTheCheckMarkTheLayoutAndTheColumns) {
         w.action(cmd::actHideIt)->trigger();
         EXPECT_TRUE(ReadSettingBool(setting::HideOnStartup, false));  // stored at once
         w.action(cmd::acthide)->trigger();
-        QSignalSpy closed(&w, &TTimeRec::closed);
+        QSignalSpy closed(&w, &MainWindow::closed);
         w.action(cmd::actexit)->trigger();  // while hidden
         EXPECT_EQ(closed.count(), 1);
     }
@@ -245,7 +245,7 @@ TEST_F(MainWindow, ExitStoresTheCheckMarkTheLayoutAndTheColumns) {
     EXPECT_EQ(ReadSettingInt(QStringLiteral("InfoGrid_4"), 0), 100);  // the hidden Lock column
 
     Console again(op, data.path());
-    TTimeRec w(again);
+    MainWindow w(again);
     EXPECT_FALSE(w.showAtStart());
     EXPECT_EQ(w.logGrid()->columnWidth(1), 222);
     EXPECT_TRUE(w.logGrid()->isColumnHidden(4));
@@ -253,13 +253,13 @@ TEST_F(MainWindow, ExitStoresTheCheckMarkTheLayoutAndTheColumns) {
     EXPECT_EQ(w.geometry().size(), QSize(650, 520));
 }
 
-TEST_F(MainWindow, MaximisedAtExitKeepsTheLastNormalPlacement) {
+TEST_F(MainWindowTest, MaximisedAtExitKeepsTheLastNormalPlacement) {
     WriteSettingInt(QStringLiteral("MainForm_LEFT"), 11);
     WriteSettingInt(QStringLiteral("MainForm_TOP"), 12);
     WriteSettingInt(QStringLiteral("MainForm_WIDTH"), 613);
     WriteSettingInt(QStringLiteral("MainForm_HEIGHT"), 514);
     {
-        TTimeRec w(console());
+        MainWindow w(console());
         w.showMaximized();
         w.close();
     }
@@ -267,7 +267,7 @@ TEST_F(MainWindow, MaximisedAtExitKeepsTheLastNormalPlacement) {
     EXPECT_EQ(ReadSettingInt(QStringLiteral("MainForm_LEFT"), 0), 11);
     EXPECT_EQ(ReadSettingInt(QStringLiteral("MainForm_WIDTH"), 0), 613);
 
-    TTimeRec w(console());
+    MainWindow w(console());
     w.showMainWindow();
     EXPECT_TRUE(w.isMaximized());
     w.showNormal();
@@ -275,12 +275,12 @@ TEST_F(MainWindow, MaximisedAtExitKeepsTheLastNormalPlacement) {
     EXPECT_EQ(w.size(), QSize(613, 514));
 }
 
-TEST_F(MainWindow, FailedStartUpAsksTheProgramToEnd) {
+TEST_F(MainWindowTest, FailedStartUpAsksTheProgramToEnd) {
     QFile bad(data.file(QStringLiteral("attend.db")));
     ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
     bad.write("not a database");
     bad.close();
-    TTimeRec w(console());
+    MainWindow w(console());
     EXPECT_TRUE(w.endRequested());
     EXPECT_TRUE(op.saw(QStringLiteral("System Error: Cannot open attend.db")));
     expectLoggedIn(w, false);

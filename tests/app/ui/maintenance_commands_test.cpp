@@ -4,7 +4,7 @@
 #include "app/commands.h"
 #include "app/login.h"
 #include "app/ui/log_grid.h"
-#include "app/ui/ttimerec.h"
+#include "app/ui/main_window.h"
 #include "store/date_time.h"
 #include "store/log_texts.h"
 #include "store/maintenance_texts.h"
@@ -29,7 +29,7 @@ class MaintenanceCommands : public ConsoleFixture {
 protected:
     void SetUp() override {
         ConsoleFixture::SetUp();
-        window = std::make_unique<TTimeRec>(console());
+        window = std::make_unique<MainWindow>(console());
         window->action(cmd::popLogin)->trigger();  // no password yet
         ASSERT_TRUE(console().login().loggedIn());
         for (const QDateTime& t : {kEarly, kLate}) {
@@ -51,7 +51,7 @@ protected:
         return !window->findChild<QWidget*>(QStringLiteral("gbcap"))->isHidden();
     }
 
-    std::unique_ptr<TTimeRec> window;
+    std::unique_ptr<MainWindow> window;
 };
 
 TEST_F(MaintenanceCommands, ClosedFilesHideTheLogViewWhateverArrivesAndReopenBringsItBack) {
@@ -73,7 +73,7 @@ TEST_F(MaintenanceCommands, ClosedFilesHideTheLogViewWhateverArrivesAndReopenBri
 
 TEST_F(MaintenanceCommands, EraseBeforeADayKeepsThatDayAndShowsItsFirstRow) {
     OnNextModal([](QWidget* dialog) {
-        EXPECT_EQ(className(dialog), QStringLiteral("TRecDel"));
+        EXPECT_EQ(className(dialog), QStringLiteral("EraseRecordsDialog"));
         control<QDateEdit>(dialog, "dpfrom")->setDate(kLate.date());
         click(dialog, "Button1");
     });

@@ -33,7 +33,7 @@ void clickOk(QWidget* dlg) {
 TEST(PasswordDialog, StaysOpenOnAWrongPasswordAndClosesOnTheRightOne) {
     ClearSettings();
     QStringList tried;
-    TPasswordDlg dlg;
+    PasswordDialog dlg;
     dlg.setAcceptCheck([&](const QString& typed) {
         tried << typed;
         return typed == QStringLiteral("Secret");
@@ -59,7 +59,7 @@ TEST(PasswordDialog, StaysOpenOnAWrongPasswordAndClosesOnTheRightOne) {
 
 TEST(PasswordDialog, CancelClosesWithoutAsking) {
     bool asked = false;
-    TPasswordDlg dlg;
+    PasswordDialog dlg;
     dlg.setAcceptCheck([&](const QString&) { return asked = true; });
     dlg.show();
     QTest::mouseClick(child<QPushButton>(&dlg, "CancelBtn"), Qt::LeftButton);
@@ -69,7 +69,7 @@ TEST(PasswordDialog, CancelClosesWithoutAsking) {
 }
 
 TEST(NewPasswordDialog, DifferingEntriesKeepItOpenEqualOnesClose) {
-    TDlgNewPass dlg;
+    NewPasswordDialog dlg;
     dlg.setAcceptCheck([](const QString& a, const QString& b) { return a == b; });
     dlg.show();
     EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Password Dialog"));

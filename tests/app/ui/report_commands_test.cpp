@@ -2,7 +2,7 @@
 // straight to the printer, the preview, and the dialog coming back until it is cancelled.
 #include "app/ui/report_commands.h"
 #include "app/commands.h"
-#include "app/ui/ttimerec.h"
+#include "app/ui/main_window.h"
 #include "base/clock.h"
 #include "reports/ui/report_page_view.h"
 #include "reports/ui/scope_dialog_base.h"
@@ -33,8 +33,8 @@ protected:
                 QString::fromLatin1(t), t[11] == '0' ? 1 : 2));
     }
     // The window after logging in: the report commands are for operators only.
-    std::unique_ptr<TTimeRec> window() {
-        auto w = std::make_unique<TTimeRec>(console());
+    std::unique_ptr<MainWindow> window() {
+        auto w = std::make_unique<MainWindow>(console());
         w->action(cmd::popLogin)->trigger();  // a new installation has no password
         op.clear();
         return w;
@@ -56,7 +56,7 @@ protected:
         return shown;
     }
 
-    std::unique_ptr<TTimeRec> m_window;
+    std::unique_ptr<MainWindow> m_window;
 };
 
 TEST_F(ReportCommands, EmptyLogSaysNoRecordBeforeAnyDialog) {
@@ -84,14 +84,14 @@ TEST_F(ReportCommands, EachActionOpensItsDialogTitledWithItsCaption) {
         bool perLineShown;
     };
     const Expected table[] = {
-        {"actlogs", "TSetScope", "Time Logs", true},
-        {"actlifo", "TSetScope", "Total Hours", false},
-        {"actdetailtotal", "TSetScope", "Total Hours Detail", false},
-        {"actinout", "Twhoscope", "Daily Individual", true},
-        {"actwho", "Twhoscope", "Who's IN / OUT", false},
-        {"actlate", "TSetLateScope", "First In / Last Out", false},
-        {"actNsess", "TSetnLateScope", "2-session", false},
-        {"actFiloOn", "TSetLateScope", "First In / Last Out (Overnight)", false},
+        {"actlogs", "GeneralScopeDialog", "Time Logs", true},
+        {"actlifo", "GeneralScopeDialog", "Total Hours", false},
+        {"actdetailtotal", "GeneralScopeDialog", "Total Hours Detail", false},
+        {"actinout", "WhoScopeDialog", "Daily Individual", true},
+        {"actwho", "WhoScopeDialog", "Who's IN / OUT", false},
+        {"actlate", "OneSessionScopeDialog", "First In / Last Out", false},
+        {"actNsess", "TwoSessionScopeDialog", "2-session", false},
+        {"actFiloOn", "OneSessionScopeDialog", "First In / Last Out (Overnight)", false},
     };
     ASSERT_EQ(tallyport::reportActions().size(), std::size(table));
     for (size_t i = 0; i < std::size(table); ++i) {

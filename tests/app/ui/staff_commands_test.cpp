@@ -1,5 +1,5 @@
 #include "app/commands.h"
-#include "app/ui/ttimerec.h"
+#include "app/ui/main_window.h"
 #include "support/dialog_fixture.h"
 
 #include <QAction>
@@ -11,7 +11,7 @@ namespace {
 using StaffCommands = ConsoleFixture;
 
 // The dialog a main-window command opens, closed as soon as it shows.
-QString opens(TTimeRec& w, const QString& command) {
+QString opens(MainWindow& w, const QString& command) {
     QString seen;
     OnNextModal([&seen](QWidget* modal) {
         seen = modal->objectName() + QLatin1Char('|') + modal->windowTitle();
@@ -22,12 +22,14 @@ QString opens(TTimeRec& w, const QString& command) {
 }
 
 TEST_F(StaffCommands, GroupAndTimeTableCommandsOpenTheirDialogsAfterLogin) {
-    TTimeRec w(console());
+    MainWindow w(console());
     EXPECT_FALSE(w.action(QStringLiteral("actdefgroup"))->isEnabled());
     w.action(cmd::popLogin)->trigger();  // a new installation has no password
     ASSERT_TRUE(w.action(QStringLiteral("actdefgroup"))->isEnabled());
-    EXPECT_EQ(opens(w, QStringLiteral("actdefgroup")), QStringLiteral("TDlgGrpList|Group List"));
-    EXPECT_EQ(opens(w, QStringLiteral("actSetTimeTbl")), QStringLiteral("TFmTimeTbl|Time Table"));
+    EXPECT_EQ(opens(w, QStringLiteral("actdefgroup")),
+              QStringLiteral("GroupListDialog|Group List"));
+    EXPECT_EQ(opens(w, QStringLiteral("actSetTimeTbl")),
+              QStringLiteral("TimeTableDialog|Time Table"));
 }
 
 }  // namespace

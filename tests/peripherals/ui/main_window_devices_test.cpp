@@ -1,4 +1,4 @@
-#include "app/ui/ttimerec.h"
+#include "app/ui/main_window.h"
 #include "peripherals/ui/webcam.h"
 #include "store/setting_names.h"
 #include "support/dialog_fixture.h"
@@ -14,7 +14,7 @@ namespace {
 
 using MainWindowDevices = ConsoleFixture;
 
-QAction* unlocked(TTimeRec& w, const char* name) {
+QAction* unlocked(MainWindow& w, const char* name) {
     QAction* a = w.action(QLatin1String(name));
     a->setEnabled(true);  // as after a login
     return a;
@@ -23,7 +23,7 @@ QAction* unlocked(TTimeRec& w, const char* name) {
 TEST_F(MainWindowDevices, HideWebcamFlipsThePanelAndItsSettings) {
     WriteSettingBool(setting::CamEnable, true);
     WriteSettingText(setting::CamSource, QStringLiteral("/dev/video7"));
-    TTimeRec w(console());
+    MainWindow w(console());
     auto* pancap = w.findChild<QWidget*>(QStringLiteral("pancap"));
     QAction* actcap = unlocked(w, "actcap");
     ASSERT_TRUE(actcap->isCheckable());
@@ -48,13 +48,13 @@ TEST_F(MainWindowDevices, HideWebcamFlipsThePanelAndItsSettings) {
 }
 
 TEST_F(MainWindowDevices, PanelStartsHiddenAndTickedWhenDisabled) {
-    TTimeRec w(console());
+    MainWindow w(console());
     EXPECT_TRUE(w.findChild<QWidget*>(QStringLiteral("pancap"))->isHidden());
     EXPECT_TRUE(w.action(QStringLiteral("actcap"))->isChecked());
 }
 
 TEST_F(MainWindowDevices, EnableSpeechFeedbackOpensTheSwitch) {
-    TTimeRec w(console());
+    MainWindow w(console());
     OnNextModal([](QWidget* dialog) {
         EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Speech Options"));
         dialog->findChild<QCheckBox*>(QStringLiteral("cbEnable"))->setChecked(true);

@@ -1,6 +1,6 @@
 #include "peripherals/ui/webcam.h"
-#include "peripherals/ui/setcam_dialog.h"
 #include "peripherals/ui/speech_dialog.h"
+#include "peripherals/ui/webcam_setup_dialog.h"
 #include "store/setting_names.h"
 #include "store/settings.h"
 #include "support/temp_data.h"
@@ -42,7 +42,7 @@ TEST(Webcam, FrameImagesBecomeBlueGreenRedPictures) {
 TEST(Webcam, SetupButtonsDoNothingWithoutACamera) {
     QFile::remove(settingsFilePath());
     Webcam camera;
-    TSetupWebcam dialog(camera);
+    WebcamSetupDialog dialog(camera);
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Webcam Setup"));
     EXPECT_EQ(dialog.sourceButton()->text(), QStringLiteral("Video S&ource"));
     EXPECT_EQ(dialog.sizeButton()->text(), QStringLiteral("Video S&ize"));
@@ -55,7 +55,7 @@ TEST(Webcam, SetupButtonsDoNothingWithoutACamera) {
 TEST(SpeechDialog, OkStoresTheSwitchAndCancelLeavesItOff) {
     QFile::remove(settingsFilePath());
     {
-        TDlgSpeech dialog;
+        SpeechDialog dialog;
         EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Speech Options"));
         EXPECT_FALSE(dialog.enableBox()->isChecked());
         dialog.enableBox()->setChecked(true);
@@ -63,12 +63,12 @@ TEST(SpeechDialog, OkStoresTheSwitchAndCancelLeavesItOff) {
     }
     EXPECT_FALSE(ReadSettingBool(setting::SpeechEnable, false));
     {
-        TDlgSpeech dialog;
+        SpeechDialog dialog;
         dialog.enableBox()->setChecked(true);
         dialog.findChild<QPushButton*>(QStringLiteral("OKBtn"))->click();
     }
     EXPECT_TRUE(ReadSettingBool(setting::SpeechEnable, false));
-    TDlgSpeech reopened;
+    SpeechDialog reopened;
     EXPECT_TRUE(reopened.enableBox()->isChecked());
 }
 

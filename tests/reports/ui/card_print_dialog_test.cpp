@@ -18,7 +18,7 @@
 namespace tallyport::test {
 namespace {
 
-class CardPrintDialog : public DialogFixture {
+class CardPrintDialogTest : public DialogFixture {
 protected:
     QString file(const QString& name) const { return dir.file(name); }
     void writeJpeg(const QString& name, const Picture& picture) {
@@ -31,14 +31,14 @@ protected:
     }
 };
 
-TEST_F(CardPrintDialog, OpensOnTheRememberedSettingsAndTheFolderPictures) {
+TEST_F(CardPrintDialogTest, OpensOnTheRememberedSettingsAndTheFolderPictures) {
     WriteSettingText(setting::CardTitleString, QStringLiteral("VISITOR"));
     WriteSettingBool(setting::CardRemarkEnable(3), true);
     WriteSettingText(setting::CardRemakrString(3), QStringLiteral("Room"));
     WriteSettingBool(setting::CardTransparent, false);
     WriteSettingBool(setting::Card_Style, false);
     writeJpeg(QStringLiteral("cardback.jpg"), Picture(64, 40, 0, 128, 0));
-    TDlgPersons dialog(data.src(), op, dir.path());
+    CardPrintDialog dialog(data.src(), op, dir.path());
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Print Member Card"));
     EXPECT_EQ(control<QLineEdit>(&dialog, "edTitle")->text(), QStringLiteral("VISITOR"));
     EXPECT_TRUE(control<QCheckBox>(&dialog, "cbRemark1")->isChecked());
@@ -60,19 +60,19 @@ TEST_F(CardPrintDialog, OpensOnTheRememberedSettingsAndTheFolderPictures) {
     EXPECT_TRUE(op.shown().isEmpty());
 }
 
-TEST_F(CardPrintDialog, ADamagedPictureIsSaidOnOpening) {
+TEST_F(CardPrintDialogTest, ADamagedPictureIsSaidOnOpening) {
     QFile damaged(file(QStringLiteral("cardback.jpg")));
     ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
     damaged.write("not a picture");
     damaged.close();
-    TDlgPersons dialog(data.src(), op, dir.path());
+    CardPrintDialog dialog(data.src(), op, dir.path());
     EXPECT_EQ(op.shown(), QStringList{QStringLiteral("warning: ") +
                                       unreadableCardPictureText(damaged.fileName())});
     EXPECT_EQ(dialog.pictures().background, Picture(100, 100, 255, 255, 255));
 }
 
-TEST_F(CardPrintDialog, TheStyleIsRememberedWhenClicked) {
-    TDlgPersons dialog(data.src(), op, dir.path());
+TEST_F(CardPrintDialogTest, TheStyleIsRememberedWhenClicked) {
+    CardPrintDialog dialog(data.src(), op, dir.path());
     EXPECT_EQ(control<QLabel>(&dialog, "imgBack")->width(), 128);
     click(&dialog, "rbVert");
     EXPECT_FALSE(ReadSettingBool(setting::Card_Style, true));
@@ -84,9 +84,9 @@ TEST_F(CardPrintDialog, TheStyleIsRememberedWhenClicked) {
     EXPECT_FALSE(QFile::exists(file(QStringLiteral("cardback.jpg"))));  // nothing else saved
 }
 
-TEST_F(CardPrintDialog, ClearThenSaveStoresAWhitePictureAndTheSettings) {
+TEST_F(CardPrintDialogTest, ClearThenSaveStoresAWhitePictureAndTheSettings) {
     writeJpeg(QStringLiteral("cardback.jpg"), Picture(64, 40, 0, 0, 255));
-    TDlgPersons dialog(data.src(), op, dir.path());
+    CardPrintDialog dialog(data.src(), op, dir.path());
     click(&dialog, "bClearBack");
     control<QLineEdit>(&dialog, "edTitle")->setText(QStringLiteral("CONTRACTOR"));
     setChecked(&dialog, "cbLogo", true);
@@ -105,8 +105,8 @@ TEST_F(CardPrintDialog, ClearThenSaveStoresAWhitePictureAndTheSettings) {
     EXPECT_TRUE(ReadSettingBool(setting::CardBackEnable, false));
 }
 
-TEST_F(CardPrintDialog, ASaveThatFailsSaysSo) {
-    TDlgPersons dialog(data.src(), op, dir.file(QStringLiteral("no such folder")));
+TEST_F(CardPrintDialogTest, ASaveThatFailsSaysSo) {
+    CardPrintDialog dialog(data.src(), op, dir.file(QStringLiteral("no such folder")));
     click(&dialog, "bSave");
     ASSERT_EQ(op.shown(QStringLiteral("error")).size(), 1);
     EXPECT_TRUE(op.shown(QStringLiteral("error"))[0].startsWith(
@@ -116,13 +116,13 @@ TEST_F(CardPrintDialog, ASaveThatFailsSaysSo) {
 
 // With the console's reporter of settings that cannot be stored in place, a Save that cannot
 // store them is said once, by the dialog.
-TEST_F(CardPrintDialog, ASettingsFileThatCannotBeWrittenIsSaidOnceOnSave) {
+TEST_F(CardPrintDialogTest, ASettingsFileThatCannotBeWrittenIsSaidOnceOnSave) {
     setSettingsFailureReporter(
         [this](const QString& text, const QString& reason) { op.errorDetail(text, reason); });
     const QString path = settingsFilePath();
     QFile::remove(path);
     ASSERT_TRUE(QDir().mkpath(path));  // a folder where the file should be
-    TDlgPersons dialog(data.src(), op, dir.path());
+    CardPrintDialog dialog(data.src(), op, dir.path());
     click(&dialog, "bSave");
     const QStringList errors = op.shown(QStringLiteral("error"));
     EXPECT_TRUE(QDir(path).removeRecursively());
@@ -141,8 +141,8 @@ TEST_F(CardPrintDialog, ASettingsFileThatCannotBeWrittenIsSaidOnceOnSave) {
     EXPECT_EQ(told, QStringList{QStringLiteral("Settings cannot be saved.")});
 }
 
-TEST_F(CardPrintDialog, LoadAndRotateThePictures) {
-    TDlgPersons dialog(data.src(), op, dir.path());
+TEST_F(CardPrintDialogTest, LoadAndRotateThePictures) {
+    CardPrintDialog dialog(data.src(), op, dir.path());
     op.answerFile(QStringLiteral(TALLYPORT_TEST_DATA_DIR "/photos/rgb24.bmp"));
     click(&dialog, "bLoadImage");
     ASSERT_EQ(dialog.pictures().background.width(), 3);  // at its own size

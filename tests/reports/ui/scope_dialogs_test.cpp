@@ -1,8 +1,8 @@
 // The four report scope dialogs: what they open on, what their controls enable, what Confirm
 // refuses and what it remembers.
 #include "base/clock.h"
-#include "reports/ui/late_scope_dialog.h"
-#include "reports/ui/scope_dialog.h"
+#include "reports/ui/general_scope_dialog.h"
+#include "reports/ui/one_session_scope_dialog.h"
 #include "reports/ui/two_session_scope_dialog.h"
 #include "reports/ui/who_scope_dialog.h"
 #include "store/messages.h"
@@ -81,7 +81,7 @@ protected:
 TEST_F(ScopeDialogs, PlainScopeOpensOnTheDefaultsAndFollowsItsChoices) {
     addGroup(7, QStringLiteral("NIGHT"));
     addGroup(3, QStringLiteral("DAY"));
-    TSetScope d(data.src(), op);
+    GeneralScopeDialog d(data.src(), op);
     EXPECT_EQ(d.windowTitle(), QStringLiteral("Scope of Report"));
     EXPECT_TRUE(checked(&d, "rballstaff"));
     EXPECT_FALSE(control(&d, "cbgroup")->isEnabled());
@@ -113,7 +113,7 @@ TEST_F(ScopeDialogs, PlainScopeOpensOnTheDefaultsAndFollowsItsChoices) {
 }
 
 TEST_F(ScopeDialogs, PlainScopeTakesAnInvertedRangeAndRemembersOnConfirmOnly) {
-    TSetScope d(data.src(), op);
+    GeneralScopeDialog d(data.src(), op);
     click(&d, "rbrange");
     control<QDateEdit>(&d, "dpto")->setDate(QDate(2026, 3, 1));
     choose(&d, "rgrecord", QStringLiteral("8"));
@@ -135,21 +135,21 @@ TEST_F(ScopeDialogs, PlainScopeTakesAnInvertedRangeAndRemembersOnConfirmOnly) {
     EXPECT_TRUE(ReadSettingBool(setting::PrintBlankLines, false));
     EXPECT_EQ(ReadSettingInt(setting::PrintPersons, -1), -1);  // the persons are not remembered
 
-    TSetScope again(data.src(), op);
+    GeneralScopeDialog again(data.src(), op);
     EXPECT_TRUE(checked(&again, "rbrange"));
     EXPECT_TRUE(checked(&again, "rballstaff"));
     EXPECT_EQ(choice(&again, "rgrecord"), QStringLiteral("8"));
     EXPECT_EQ(control<QDateEdit>(&again, "dpto")->date(), QDate(2026, 3, 11));  // always today
     WriteSettingInt(setting::PrintRecordsPerLine, 2);
     WriteSettingInt(setting::PrintDateRange, 9);  // out of range: "This Week"
-    TSetScope third(data.src(), op);
+    GeneralScopeDialog third(data.src(), op);
     EXPECT_EQ(choice(&third, "rgrecord"), QStringLiteral("2"));
     EXPECT_TRUE(checked(&third, "rbthisweek"));
 }
 
 TEST_F(ScopeDialogs, WhoStatusHasOneDateAndItsOwnOptions) {
     WriteSettingInt(setting::PrintDateRange, 4);
-    Twhoscope d(data.src(), op);
+    WhoScopeDialog d(data.src(), op);
     EXPECT_EQ(d.windowTitle(), QStringLiteral("Who's Status"));
     EXPECT_EQ(d.findChild<QWidget*>(QStringLiteral("cbblank")), nullptr);
     EXPECT_EQ(d.findChild<QWidget*>(QStringLiteral("rgscope")), nullptr);
@@ -168,7 +168,7 @@ TEST_F(ScopeDialogs, WhoStatusHasOneDateAndItsOwnOptions) {
 
 TEST_F(ScopeDialogs, OneSessionRefusesBadHoursAndChoosingAGroupBringsItsHours) {
     addHoursGroup(4, QStringLiteral("SHOP"));
-    TSetLateScope d(data.src(), op);
+    OneSessionScopeDialog d(data.src(), op);
     d.show();
     EXPECT_EQ(control(&d, "seOTmin")->toolTip(),
               QStringLiteral("Minimum OT time to start counting as OT"));
@@ -205,7 +205,7 @@ TEST_F(ScopeDialogs, OneSessionRefusesBadHoursAndChoosingAGroupBringsItsHours) {
     EXPECT_EQ(ReadSettingTime(setting::LastStdStart, QTime()), QTime(7, 30));
 
     WriteSettingTime(setting::LastStdStart, QTime(6, 0));  // a remembered group brings its hours
-    TSetLateScope again(data.src(), op);
+    OneSessionScopeDialog again(data.src(), op);
     EXPECT_TRUE(checked(&again, "rbgroup"));
     EXPECT_EQ(control<QComboBox>(&again, "cbgroup")->currentText(), QStringLiteral("DEFAULT"));
     EXPECT_EQ(time(&again, "dtpSTDstart"), QTime(9, 0));
@@ -216,7 +216,7 @@ TEST_F(ScopeDialogs, OvernightModeTakesNightHoursAndLoadsNoGroup) {
     WriteSettingInt(setting::PrintPersons, 1);
     WriteSettingTime(setting::LastStdStart, QTime(20, 0));
     WriteSettingTime(setting::LastStdEnd, QTime(8, 0));
-    TSetLateScope d(data.src(), op, nullptr, true);
+    OneSessionScopeDialog d(data.src(), op, nullptr, true);
     EXPECT_TRUE(checked(&d, "rbgroup"));
     EXPECT_EQ(time(&d, "dtpSTDstart"), QTime(20, 0));  // not the group's 07:30
     click(&d, "rballstaff");
@@ -230,7 +230,7 @@ TEST_F(ScopeDialogs, OvernightModeTakesNightHoursAndLoadsNoGroup) {
 }
 
 TEST_F(ScopeDialogs, TwoSessionFocusesTheFirstRefusedControl) {
-    TSetnLateScope d(data.src(), op);
+    TwoSessionScopeDialog d(data.src(), op);
     d.show();
     EXPECT_EQ(time(&d, "dtpSTDend2"), QTime(17, 30));
     EXPECT_EQ(time(&d, "dtpSATend2"), QTime(15, 30));

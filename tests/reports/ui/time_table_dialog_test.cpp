@@ -11,13 +11,13 @@
 namespace tallyport::test {
 namespace {
 
-class TimeTableDialog : public StoreFixture {
+class TimeTableDialogTest : public StoreFixture {
 protected:
     void SetUp() override {
         ClearSettings();
         StoreFixture::SetUp();
     }
-    static QStringList rows(TFmTimeTbl& dlg) {
+    static QStringList rows(TimeTableDialog& dlg) {
         QStringList out;
         auto* m = dlg.dbgList->model();
         for (int r = 0; r < m->rowCount(); ++r)
@@ -25,16 +25,16 @@ protected:
                        m->data(m->index(r, 1)).toString();
         return out;
     }
-    static void add(TFmTimeTbl& dlg, QTime in, QTime out) {
+    static void add(TimeTableDialog& dlg, QTime in, QTime out) {
         dlg.dtpFrom->setTime(in);
         dlg.dtpTo->setTime(out);
         QTest::mouseClick(dlg.btnAdd, Qt::LeftButton);
     }
 };
 
-TEST_F(TimeTableDialog, AddsRefusesAndKeepsThePickers) {
+TEST_F(TimeTableDialogTest, AddsRefusesAndKeepsThePickers) {
     addGroup(5, QStringLiteral("ALPHA"));
-    TFmTimeTbl dlg(data.src(), op);
+    TimeTableDialog dlg(data.src(), op);
     dlg.show();
     EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Time Table"));
     EXPECT_EQ(dlg.cbglist->currentText(), QStringLiteral("ALPHA"));  // first by name
@@ -62,8 +62,8 @@ TEST_F(TimeTableDialog, AddsRefusesAndKeepsThePickers) {
     EXPECT_EQ(rows(dlg).size(), 2);
 }
 
-TEST_F(TimeTableDialog, ClickCopiesTheRowAndDeleteAsks) {
-    TFmTimeTbl dlg(data.src(), op);
+TEST_F(TimeTableDialogTest, ClickCopiesTheRowAndDeleteAsks) {
+    TimeTableDialog dlg(data.src(), op);
     dlg.show();
     dlg.btnDeleteClick();
     EXPECT_EQ(op.shown(), QStringList{QStringLiteral("error: ") + msg::NoDataRecord});
@@ -85,13 +85,13 @@ TEST_F(TimeTableDialog, ClickCopiesTheRowAndDeleteAsks) {
     EXPECT_EQ(op.shown(), QStringList(2, QStringLiteral("confirm: ") + msg::ConfirmDelete));
 }
 
-TEST_F(TimeTableDialog, LayoutIsKept) {
+TEST_F(TimeTableDialogTest, LayoutIsKept) {
     {
-        TFmTimeTbl dlg(data.src(), op);
+        TimeTableDialog dlg(data.src(), op);
         dlg.dbgList->setColumnWidth(1, 141);
         QTest::mouseClick(dlg.btnClose, Qt::LeftButton);
     }
-    TFmTimeTbl again(data.src(), op);
+    TimeTableDialog again(data.src(), op);
     EXPECT_EQ(again.dbgList->columnWidth(1), 141);
 }
 

@@ -11,13 +11,13 @@ namespace {
 
 class CardInfo : public StaffDialogFixture {
 protected:
-    std::unique_ptr<TCardInfo> open() {
-        return std::make_unique<TCardInfo>(data.src(), op, [this](int card) {
+    std::unique_ptr<CardInfoDialog> open() {
+        return std::make_unique<CardInfoDialog>(data.src(), op, [this](int card) {
             edited << card;
             return editAnswer ? editAnswer(card) : false;
         });
     }
-    QString caption(TCardInfo& d) { return d.frame()->title(); }
+    QString caption(CardInfoDialog& d) { return d.frame()->title(); }
     QList<int> edited;
     std::function<bool(int)> editAnswer;
 };

@@ -1,4 +1,4 @@
-#include "staff/ui/group_def_dialog.h"
+#include "staff/ui/group_editor_dialog.h"
 #include "staff/ui/group_list_dialog.h"
 #include "store/messages.h"
 #include "support/dialog_fixture.h"
@@ -25,10 +25,10 @@ protected:
         StoreFixture::SetUp();
     }
     Database& src() { return data.src(); }
-    TDlgGrpDef::Check check() {
+    GroupEditorDialog::Check check() {
         return [this](WorkGroup& g) { return checkGroup(src(), op, g); };
     }
-    static QString cell(TDlgGrpList& list, int row, int column) {
+    static QString cell(GroupListDialog& list, int row, int column) {
         auto* m = list.dbg_list->model();
         return m->data(m->index(row, column)).toString();
     }
@@ -39,7 +39,7 @@ void clickOk(QWidget* dlg) {
 }
 
 TEST_F(GroupDialogs, EditorStartsWithDefaultsAndTypesUpperCase) {
-    TDlgGrpDef dlg(check());
+    GroupEditorDialog dlg(check());
     dlg.show();
     EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Work Group Information"));
     EXPECT_EQ(dlg.dtpSTDstart1->time(), QTime(9, 0));
@@ -57,7 +57,7 @@ TEST_F(GroupDialogs, EditorStartsWithDefaultsAndTypesUpperCase) {
 }
 
 TEST_F(GroupDialogs, RefusedConfirmStaysOpenWithFocusOnTheControl) {
-    TDlgGrpDef dlg(check());
+    GroupEditorDialog dlg(check());
     dlg.show();
     dlg.edname->setText(QStringLiteral("A"));
     dlg.dtpSTDend1->setTime(QTime(9, 0));
@@ -77,7 +77,7 @@ TEST_F(GroupDialogs, RefusedConfirmStaysOpenWithFocusOnTheControl) {
 }
 
 TEST_F(GroupDialogs, ListShowsTimesAndChecks) {
-    TDlgGrpList list(src(), op);
+    GroupListDialog list(src(), op);
     EXPECT_EQ(list.windowTitle(), QStringLiteral("Group List"));
     ASSERT_EQ(list.dbg_list->model()->rowCount(), 1);
     EXPECT_EQ(cell(list, 0, 0), QStringLiteral("DEFAULT"));
@@ -96,7 +96,7 @@ TEST_F(GroupDialogs, ListShowsTimesAndChecks) {
 TEST_F(GroupDialogs, YesNoCellsAreDrawnAsCheckPicturesOnly) {
     addGroup(5, QStringLiteral("NIGHT"));
     ASSERT_TRUE(src().run(QStringLiteral("UPDATE gid SET sat_enable_1 = 1 WHERE id = 5")));
-    TDlgGrpList list(src(), op);
+    GroupListDialog list(src(), op);
     list.show();
     list.dbg_list->selectRow(0);
     list.dbg_list->scrollTo(list.dbg_list->model()->index(0, 5));
@@ -122,9 +122,9 @@ TEST_F(GroupDialogs, YesNoCellsAreDrawnAsCheckPicturesOnly) {
 }
 
 TEST_F(GroupDialogs, NewThroughTheEditorAddsASelectedRow) {
-    TDlgGrpList list(src(), op);
+    GroupListDialog list(src(), op);
     OnNextModal([](QWidget* w) {
-        auto* dlg = qobject_cast<TDlgGrpDef*>(w);
+        auto* dlg = qobject_cast<GroupEditorDialog*>(w);
         ASSERT_NE(dlg, nullptr);
         QTest::keyClicks(dlg->edname, QStringLiteral("late"));
         dlg->cbsat1->setChecked(true);
@@ -141,10 +141,10 @@ TEST_F(GroupDialogs, NewThroughTheEditorAddsASelectedRow) {
 }
 
 TEST_F(GroupDialogs, EditOverwritesAfterTheQuestion) {
-    TDlgGrpList list(src(), op);
+    GroupListDialog list(src(), op);
     op.answerConfirm(true);
     OnNextModal([](QWidget* w) {
-        auto* dlg = qobject_cast<TDlgGrpDef*>(w);
+        auto* dlg = qobject_cast<GroupEditorDialog*>(w);
         ASSERT_NE(dlg, nullptr);
         EXPECT_EQ(dlg->edname->text(), QStringLiteral("DEFAULT"));
         dlg->seOTmin->setValue(30);
@@ -158,7 +158,7 @@ TEST_F(GroupDialogs, EditOverwritesAfterTheQuestion) {
 
 TEST_F(GroupDialogs, DeleteRulesAndEmptyList) {
     addGroup(5, QStringLiteral("NIGHT"));
-    TDlgGrpList list(src(), op);
+    GroupListDialog list(src(), op);
     list.dbg_list->selectRow(0);
     list.btndeleteClick();
     EXPECT_EQ(op.shown(),
@@ -173,7 +173,7 @@ TEST_F(GroupDialogs, DeleteRulesAndEmptyList) {
     EXPECT_EQ(GroupId(src(), QStringLiteral("NIGHT")), 0);
 
     ASSERT_TRUE(src().run(QStringLiteral("DELETE FROM gid")));
-    TDlgGrpList empty(src(), op);
+    GroupListDialog empty(src(), op);
     op.clear();
     empty.btneditClick();
     empty.btndeleteClick();
@@ -182,11 +182,11 @@ TEST_F(GroupDialogs, DeleteRulesAndEmptyList) {
 
 TEST_F(GroupDialogs, LayoutIsKeptAcrossOpenings) {
     {
-        TDlgGrpList list(src(), op);
+        GroupListDialog list(src(), op);
         list.dbg_list->setColumnWidth(0, 123);
         list.Button1Click();
     }
-    TDlgGrpList again(src(), op);
+    GroupListDialog again(src(), op);
     EXPECT_EQ(again.dbg_list->columnWidth(0), 123);
 }
 

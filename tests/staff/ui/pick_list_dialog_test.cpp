@@ -11,7 +11,7 @@
 namespace tallyport::test {
 namespace {
 
-class PickListDialog : public StaffDialogFixture {
+class PickListDialogTest : public StaffDialogFixture {
 protected:
     void addPicked(int card, const QString& name, int group, bool picked) {
         addStaff(card, name, group);
@@ -20,10 +20,10 @@ protected:
     }
 };
 
-TEST_F(PickListDialog, RemoveAllOfFiftyMovesEveryCardAcross) {
+TEST_F(PickListDialogTest, RemoveAllOfFiftyMovesEveryCardAcross) {
     for (int card = 1; card <= 50; ++card)
         addPicked(card, QStringLiteral("P%1").arg(card), 1, true);
-    TPickList d(data.src(), op);
+    PickListDialog d(data.src(), op);
     EXPECT_EQ(control<QGroupBox>(&d, "GroupBox2")->title(),
               QStringLiteral("Allowed Member (50 records)"));
     EXPECT_EQ(control<QGroupBox>(&d, "GroupBox3")->title(),
@@ -38,10 +38,10 @@ TEST_F(PickListDialog, RemoveAllOfFiftyMovesEveryCardAcross) {
     EXPECT_TRUE(op.shown().isEmpty());
 }
 
-TEST_F(PickListDialog, AddAndRemoveMoveTheCurrentCardAndStoreItAtOnce) {
+TEST_F(PickListDialogTest, AddAndRemoveMoveTheCurrentCardAndStoreItAtOnce) {
     addPicked(1, QStringLiteral("Amy"), 1, false);
     addPicked(2, QStringLiteral("Bo"), 1, false);
-    TPickList d(data.src(), op);
+    PickListDialog d(data.src(), op);
     d.nonmemberGrid()->setCurrentIndex(d.nonmemberGrid()->model()->index(1, 0));
     click(&d, "badd");
     EXPECT_EQ(column(d.memberGrid(), 1), QStringList{"Bo"});
@@ -54,12 +54,12 @@ TEST_F(PickListDialog, AddAndRemoveMoveTheCurrentCardAndStoreItAtOnce) {
     EXPECT_EQ(column(d.nonmemberGrid(), 1), (QStringList{"Amy", "Bo"}));
 }
 
-TEST_F(PickListDialog, TitleClickSortsAndTheColumnIsKeptPerGrid) {
+TEST_F(PickListDialogTest, TitleClickSortsAndTheColumnIsKeptPerGrid) {
     addGroup(4, QStringLiteral("ANTS"));
     addPicked(1, QStringLiteral("Amy"), 1, false);
     addPicked(2, QStringLiteral("Zoe"), 4, false);
     {
-        TPickList d(data.src(), op);
+        PickListDialog d(data.src(), op);
         EXPECT_EQ(column(d.nonmemberGrid(), 1), (QStringList{"Amy", "Zoe"}));
         d.nonmemberGrid()->horizontalHeader()->sectionClicked(2);  // WORKGROUP
         EXPECT_EQ(column(d.nonmemberGrid(), 1), (QStringList{"Zoe", "Amy"}));
@@ -69,17 +69,17 @@ TEST_F(PickListDialog, TitleClickSortsAndTheColumnIsKeptPerGrid) {
     EXPECT_EQ(ReadSettingText(setting::PL_nonmember, {}), QStringLiteral("DESCX"));
     EXPECT_EQ(ReadSettingText(setting::PL_member, QStringLiteral("unset")),
               QStringLiteral("unset"));
-    TPickList again(data.src(), op);
+    PickListDialog again(data.src(), op);
     EXPECT_EQ(column(again.nonmemberGrid(), 1), (QStringList{"Zoe", "Amy"}));
 }
 
-TEST_F(PickListDialog, ScopeDialogRestoresTheStoredChoiceAndSelectsByIt) {
+TEST_F(PickListDialogTest, ScopeDialogRestoresTheStoredChoiceAndSelectsByIt) {
     addGroup(4, QStringLiteral("NIGHT"));
     addStaff(1, QStringLiteral("Nia"), 4);
     addStaff(2, QStringLiteral("Day"), 1);
     WriteSettingInt(setting::ScopePersons, 1);
     {
-        TdlgStaffs d(data.src(), op);
+        StaffScopeDialog d(data.src(), op);
         auto* groups = control<QComboBox>(&d, "cbgroup");
         EXPECT_TRUE(control<QRadioButton>(&d, "rbgroup")->isChecked());
         EXPECT_TRUE(groups->isEnabled());

@@ -10,7 +10,7 @@ namespace tallyport::test {
 namespace {
 
 TEST(EraseRecordsDialog, AsksForAllRecordsOrADay) {
-    TRecDel dialog;
+    EraseRecordsDialog dialog;
     dialog.setFrom(QDateTime(QDate(2024, 3, 5), QTime(17, 45)));
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Erase Attendance Records"));
     ASSERT_NE(dialog.findChild<QGroupBox*>(), nullptr);
@@ -40,7 +40,7 @@ TEST(EraseRecordsDialog, AsksForAllRecordsOrADay) {
 TEST(EraseRecordsDialog, ConfirmAndCancel) {
     for (const auto& [button, result] :
          {std::pair{"Button1", QDialog::Accepted}, std::pair{"Button2", QDialog::Rejected}}) {
-        TRecDel dialog;
+        EraseRecordsDialog dialog;
         EXPECT_EQ(control<QPushButton>(&dialog, button)->text(),
                   QString::fromLatin1(result == QDialog::Accepted ? "Confirm" : "Cancel"));
         OnNextModal([button = button](QWidget* w) { click(w, button); });

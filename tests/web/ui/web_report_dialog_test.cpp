@@ -1,7 +1,7 @@
 // "Web Reporter": what it shows and stores, the addresses it tells, and the main window's
 // command that starts and stops the server with the ticked state.
 #include "web/ui/web_report_dialog.h"
-#include "app/ui/ttimerec.h"
+#include "app/ui/main_window.h"
 #include "store/setting_names.h"
 #include "support/dialog_fixture.h"
 #include "web/web_reporter.h"
@@ -20,7 +20,7 @@
 namespace tallyport::test {
 namespace {
 
-using WebReportDialog = DialogFixture;
+using WebReportDialogTest = DialogFixture;
 
 quint16 freePort() {
     QTcpServer probe;
@@ -28,8 +28,8 @@ quint16 freePort() {
     return probe.serverPort();
 }
 
-TEST_F(WebReportDialog, OpensWithTheDefaultsAndStoresWhatOkConfirms) {
-    TWebReport d(op);
+TEST_F(WebReportDialogTest, OpensWithTheDefaultsAndStoresWhatOkConfirms) {
+    WebReportDialog d(op);
     EXPECT_EQ(d.windowTitle(), QStringLiteral("Web Reporter"));
     EXPECT_FALSE(control<QCheckBox>(&d, "cbEnable")->isChecked());
     EXPECT_EQ(control<QLineEdit>(&d, "eTitle")->text(), QStringLiteral("Tallyport"));
@@ -49,8 +49,8 @@ TEST_F(WebReportDialog, OpensWithTheDefaultsAndStoresWhatOkConfirms) {
     EXPECT_EQ(ReadSettingText(setting::WebToken, {}), QStringLiteral("s3cret"));
 }
 
-TEST_F(WebReportDialog, SwitchedOnItTellsTheMachinesIPv4Addresses) {
-    TWebReport d(op);
+TEST_F(WebReportDialogTest, SwitchedOnItTellsTheMachinesIPv4Addresses) {
+    WebReportDialog d(op);
     setChecked(&d, "cbEnable", true);
     click(&d, "OK");
     ASSERT_EQ(op.shown().size(), 1);
@@ -69,7 +69,7 @@ TEST_F(WebReportDialog, SwitchedOnItTellsTheMachinesIPv4Addresses) {
 using MainWindowWeb = ConsoleFixture;
 
 TEST_F(MainWindowWeb, TheCommandStartsAndStopsTheServerAndTicksAsTheSettingSays) {
-    TTimeRec w(console());
+    MainWindow w(console());
     QAction* command = w.action(QStringLiteral("actWebReporter"));
     command->setEnabled(true);  // as after a login
     ASSERT_TRUE(command->isCheckable());
