@@ -1,6 +1,7 @@
 #include "app/subcommands.h"
 
 #include "app/export_command.h"
+#include "app/mail_command.h"
 #include "app/reader_command.h"
 #include "app/maintenance_command.h"
 
@@ -23,6 +24,7 @@ const std::vector<Subcommand>& subcommands() {
         {"erase", "erase the log, or its rows before a date", runEraseCommand},
         {"format", "replace both databases by blank ones, empty the photo folder",
          runFormatCommand},
+        {"mail", "send a test message with the e-mail settings", runMailCommand},
     };
     return table;
 }

@@ -1,5 +1,7 @@
 #include "notify/email_settings.h"
 
+#include "notify/mail_address.h"
+#include "notify/service_credentials.h"
 #include "store/data_module.h"
 #include "store/passwd.h"
 #include "store/setting_names.h"
@@ -33,10 +35,15 @@ std::optional<EmailRefusal> checkEmailSettings(EmailSettings& s) {
     s.server = s.server.trimmed();
     if (s.server.isEmpty()) return EmailRefusal{EmailField::Server, kSmtpServerInvalid};
     s.recipients = s.recipients.trimmed();
-    if (recipientAddresses(s.recipients).isEmpty())
-        return EmailRefusal{EmailField::Recipients, kRecipientsInvalid};
+    const QStringList recipients = recipientAddresses(s.recipients);
+    if (recipients.isEmpty()) return EmailRefusal{EmailField::Recipients, kRecipientsInvalid};
+    for (const QString& r : recipients)
+        if (!parseMailAddress(r))
+            return EmailRefusal{
+                EmailField::Recipients,
+                kRecipientsInvalid + QStringLiteral(" (\"%1\")").arg(r.simplified())};
     s.sender = s.sender.trimmed();
-    if (s.sender.isEmpty()) return EmailRefusal{EmailField::Sender, kSenderInvalid};
+    if (!parseMailAddress(s.sender)) return EmailRefusal{EmailField::Sender, kSenderInvalid};
     return std::nullopt;
 }
 
@@ -51,6 +58,7 @@ Result<void> storeEmailSettings(DataModule& data, const EmailSettings& s) {
     WriteSettingInt(setting::EmailSmtpPort, s.port);
     WriteSettingBool(setting::EmailStartTls, s.startTls);
     WriteSettingText(setting::EmailUser, s.user.trimmed());
+    keepSettingsFilePrivate();
     return data.storeKeyValue(kSmtpPasswordKey, ScramblePassword(s.password));
 }
 

@@ -1,6 +1,7 @@
 #include "notify/mail_queue.h"
 
 #include "notify/email_settings.h"
+#include "notify/service_credentials.h"
 #include "store/data_module.h"
 #include "store/passwd.h"
 #include "store/setting_names.h"
@@ -14,6 +15,7 @@ struct MailQueue::Pending {
     qint64 seq = 0;
     MailServer server;
     MailMessage mail;
+    bool attach = false;
     Result<void> result;
 };
 
@@ -23,11 +25,42 @@ MailServer mailServerFromSettings(DataModule& data) {
     s.port = ReadSettingInt(setting::EmailSmtpPort, kDefaultSmtpPort);
     s.startTls = ReadSettingBool(setting::EmailStartTls, false);
     s.user = ReadSettingText(setting::EmailUser, QString()).trimmed();
+    s.caFile = ReadSettingText(setting::EmailCaFile, QString()).trimmed();
     if (!s.user.isEmpty()) {
-        const auto [found, stored] = data.GetKeyValue(kSmtpPasswordKey);
-        if (found) s.password = UnscramblePassword(stored).value_or(QString());
+        if (auto given = serviceCredential(kSmtpPasswordCredential)) {
+            s.password = *given;
+        } else {
+            const auto [found, stored] = data.GetKeyValue(kSmtpPasswordKey);
+            if (found) s.password = UnscramblePassword(stored).value_or(QString());
+        }
     }
     return s;
+}
+
+MailServer mailServerOf(const EmailSettings& e) {
+    MailServer s;
+    s.host = e.server.trimmed();
+    s.port = e.port;
+    s.startTls = e.startTls;
+    s.user = e.user.trimmed();
+    s.password = e.password;
+    if (auto given = serviceCredential(kSmtpPasswordCredential); given && e.password.isEmpty())
+        s.password = *given;
+    s.caFile = ReadSettingText(setting::EmailCaFile, QString()).trimmed();
+    return s;
+}
+
+Result<QString> sendTestMail(const MailServer& server, const QString& sender,
+                             const QStringList& recipients) {
+    MailMessage m;
+    m.sender = sender;
+    m.recipients = recipients;
+    m.subject = kTestMailSubject;
+    m.body = kTestMailBody;
+    QString answer;
+    auto sent = SendMail(server, m, nullptr, &answer);
+    if (!sent) return std::unexpected(sent.error());
+    return kTestMailSent.arg(answer.isEmpty() ? QStringLiteral("OK") : answer);
 }
 
 MailQueue::MailQueue(DataModule& data, QObject* parent) : QObject(parent), m_data(data) {
@@ -79,14 +112,20 @@ void MailQueue::sendNext() {
     if (!*row) return finish(false);
     m_pending = std::move(**row);
     m_pending->server = mailServerFromSettings(m_data);
+    // Unticking "Send captured photo" means no photo goes out, queued ones included; the row
+    // keeps its path, by which it is deleted once sent.
+    m_pending->attach = ReadSettingBool(setting::EmailSendCapture, false);
     m_pending->mail.sender = ReadSettingText(setting::EmailSender, QString()).trimmed();
     m_pending->mail.recipients =
         recipientAddresses(ReadSettingText(setting::EmailRecipant, QString()));
     setStatus(kEmailSending + m_pending->mail.subject);
     Pending* job = m_pending.get();
     const std::atomic<bool>* abort = &m_abort;
-    m_worker =
-        QThread::create([job, abort] { job->result = SendMail(job->server, job->mail, abort); });
+    m_worker = QThread::create([job, abort] {
+        MailMessage mail = job->mail;
+        if (!job->attach) mail.attachment.clear();
+        job->result = SendMail(job->server, mail, abort);
+    });
     connect(m_worker, &QThread::finished, this, &MailQueue::onSent);
     m_worker->start();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/error.h"
+#include "notify/email_settings.h"
 #include "notify/send_mail.h"
 
 #include <QObject>
@@ -20,6 +21,18 @@ inline const QString kEmailSentError = QStringLiteral("Email sent error.");
 
 // The server and the addresses as stored now, for the next queued message.
 MailServer mailServerFromSettings(DataModule& data);
+// The server as a settings dialog shows it (its password, or the service's credential).
+MailServer mailServerOf(const EmailSettings& e);
+
+inline const QString kTestMailSubject = QStringLiteral("Tallyport test mail");
+inline const QString kTestMailBody =
+    QStringLiteral("This message was sent to test the console's e-mail settings.");
+inline const QString kTestMailSent =
+    QStringLiteral("The test mail was sent. The server answered: %1");
+// Sends one test message now (blocking: off the user-interface thread in a window); what the
+// server answered, or why it was not sent.
+Result<QString> sendTestMail(const MailServer& server, const QString& sender,
+                             const QStringList& recipients);
 
 // Mails the queue table `emails`, oldest row first, one message per row. The sending timer
 // `emailtimer` starts a run; a run sends row after row until the queue is empty or a send

@@ -1,5 +1,7 @@
 #include "notify/send_mail.h"
 
+#include "notify/mail_address.h"
+
 #include <curl/curl.h>
 
 #include <QDateTime>
@@ -38,22 +40,23 @@ int onProgress(void* abort, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
     return flag && flag->load() ? 1 : 0;
 }
 
-// "Name <a@b>" and "a@b" alike give "<a@b>" for the envelope.
-QByteArray envelopeAddress(const QString& address) {
-    const qsizetype open = address.lastIndexOf(QLatin1Char('<'));
-    const qsizetype close = address.lastIndexOf(QLatin1Char('>'));
-    const QString bare =
-        open >= 0 && close > open ? address.mid(open + 1, close - open - 1) : address;
-    return '<' + bare.trimmed().toUtf8() + '>';
+// Where the system keeps its authorities, read beside a private one.
+constexpr char kSystemCaFolder[] = "/etc/ssl/certs";
+
+QByteArray envelopeAddress(const MailAddress& m) {
+    return '<' + m.address.toLatin1() + '>';
 }
 
-// A header value: line breaks cannot start a header of their own; text beyond ASCII is
-// encoded as the mail standards say.
-QByteArray headerText(QString text) {
-    text.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
-    for (const QChar c : text)
-        if (c.unicode() > 126) return "=?UTF-8?B?" + text.toUtf8().toBase64() + "?=";
-    return text.toLatin1();
+// The server's last line: its answer to the last command.
+struct Dialogue {
+    QByteArray last;
+};
+
+int onDebug(CURL*, curl_infotype type, char* data, size_t size, void* dialogue) {
+    if (type != CURLINFO_HEADER_IN) return 0;
+    QByteArray line(data, qsizetype(size));
+    static_cast<Dialogue*>(dialogue)->last = line.trimmed();
+    return 0;
 }
 
 QByteArray smtpUrl(const MailServer& s) {
@@ -71,13 +74,12 @@ const char* attachmentType(const QString& path) {
     return "application/octet-stream";
 }
 
-void addHeaders(StringList& headers, const MailMessage& m) {
-    QStringList to;
-    for (const QString& r : m.recipients) to << r.trimmed();
+void addHeaders(StringList& headers, const MailMessage& m, const MailAddress& from,
+                const QList<MailAddress>& to) {
     headers.add("Date: " + QDateTime::currentDateTime().toString(Qt::RFC2822Date).toLatin1());
-    headers.add("From: " + headerText(m.sender));
-    headers.add("To: " + headerText(to.join(QStringLiteral(", "))));
-    headers.add("Subject: " + headerText(m.subject));
+    headers.add("From: " + mailboxHeader(QStringLiteral("From"), {from}));
+    headers.add("To: " + mailboxHeader(QStringLiteral("To"), to));
+    headers.add("Subject: " + unstructuredHeader(QStringLiteral("Subject"), m.subject));
     headers.add("Message-ID: <" + QUuid::createUuid().toByteArray(QUuid::WithoutBraces) +
                 "@tallyport>");
 }
@@ -104,7 +106,13 @@ void setConnection(CURL* h, const MailServer& s, const QByteArray& url, const QB
     curl_easy_setopt(h, CURLOPT_SERVER_RESPONSE_TIMEOUT, kResponseTimeoutS);
     curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, kStallTimeoutS);
-    curl_easy_setopt(h, CURLOPT_USE_SSL, long(s.startTls ? CURLUSESSL_ALL : CURLUSESSL_NONE));
+    // Encrypted whenever the server can; required where a password would be sent.
+    const bool required = s.startTls || !user.isEmpty();
+    curl_easy_setopt(h, CURLOPT_USE_SSL, long(required ? CURLUSESSL_ALL : CURLUSESSL_TRY));
+    if (!s.caFile.trimmed().isEmpty()) {
+        curl_easy_setopt(h, CURLOPT_CAINFO, QFile::encodeName(s.caFile.trimmed()).constData());
+        curl_easy_setopt(h, CURLOPT_CAPATH, kSystemCaFolder);
+    }
     if (!user.isEmpty()) {
         curl_easy_setopt(h, CURLOPT_USERNAME, user.constData());
         curl_easy_setopt(h, CURLOPT_PASSWORD, password.constData());
@@ -114,20 +122,32 @@ void setConnection(CURL* h, const MailServer& s, const QByteArray& url, const QB
 }  // namespace
 
 Result<void> SendMail(const MailServer& server, const MailMessage& mail,
-                      const std::atomic<bool>* abort) {
+                      const std::atomic<bool>* abort, QString* answer) {
     static std::once_flag initialised;
     std::call_once(initialised, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
     if (mail.recipients.isEmpty()) return fail(QStringLiteral("No recipient."));
+    const auto sender = parseMailAddress(mail.sender);
+    if (!sender)
+        return fail(QStringLiteral("The sender address \"%1\" is not valid.")
+                        .arg(mail.sender.simplified()));
+    QList<MailAddress> to;
+    for (const QString& r : mail.recipients) {
+        const auto m = parseMailAddress(r);
+        if (!m)
+            return fail(
+                QStringLiteral("The recipient address \"%1\" is not valid.").arg(r.simplified()));
+        to << *m;
+    }
     EasyHandle easy;
     if (!easy.h) return fail(QStringLiteral("The mail client could not be created."));
-    const QByteArray url = smtpUrl(server), from = envelopeAddress(mail.sender);
+    const QByteArray url = smtpUrl(server), from = envelopeAddress(*sender);
     const QByteArray user = server.user.trimmed().toUtf8(), password = server.password.toUtf8();
     setConnection(easy.h, server, url, user, password);
     curl_easy_setopt(easy.h, CURLOPT_MAIL_FROM, from.constData());
     StringList recipients, headers;
-    for (const QString& r : mail.recipients) recipients.add(envelopeAddress(r));
+    for (const MailAddress& r : to) recipients.add(envelopeAddress(r));
     curl_easy_setopt(easy.h, CURLOPT_MAIL_RCPT, recipients.list);
-    addHeaders(headers, mail);
+    addHeaders(headers, mail, *sender, to);
     curl_easy_setopt(easy.h, CURLOPT_HTTPHEADER, headers.list);
     Mime mime(easy.h);
     QString text = mail.body;
@@ -139,11 +159,21 @@ Result<void> SendMail(const MailServer& server, const MailMessage& mail,
     curl_easy_setopt(easy.h, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(easy.h, CURLOPT_XFERINFOFUNCTION, &onProgress);
     curl_easy_setopt(easy.h, CURLOPT_XFERINFODATA, const_cast<std::atomic<bool>*>(abort));
+    Dialogue dialogue;
+    curl_easy_setopt(easy.h, CURLOPT_DEBUGFUNCTION, &onDebug);
+    curl_easy_setopt(easy.h, CURLOPT_DEBUGDATA, &dialogue);
+    curl_easy_setopt(easy.h, CURLOPT_VERBOSE, 1L);
     char reason[CURL_ERROR_SIZE] = {};
     curl_easy_setopt(easy.h, CURLOPT_ERRORBUFFER, reason);
     const CURLcode rc = curl_easy_perform(easy.h);
+    if (answer) *answer = QString::fromUtf8(dialogue.last);
     if (rc == CURLE_OK) return {};
-    return fail(QString::fromUtf8(reason[0] ? reason : curl_easy_strerror(rc)));
+    if (rc == CURLE_USE_SSL_FAILED)
+        return fail(server.startTls ? kNoEncryptionRequired : kNoEncryptionForPassword);
+    QString why = QString::fromUtf8(reason[0] ? reason : curl_easy_strerror(rc));
+    if (!dialogue.last.isEmpty() && !why.contains(QString::fromUtf8(dialogue.last)))
+        why += QStringLiteral(" (the server said: %1)").arg(QString::fromUtf8(dialogue.last));
+    return fail(why);
 }
 
 }  // namespace tallyport

@@ -27,10 +27,13 @@ inline const QString EmailSendCapture = QStringLiteral("EmailSendCapture");
 inline const QString EmailSmtpPort = QStringLiteral("EmailSmtpPort");
 inline const QString EmailStartTls = QStringLiteral("EmailStartTls");
 inline const QString EmailUser = QStringLiteral("EmailUser");
+inline const QString EmailCaFile = QStringLiteral("EmailCaFile");
 inline const QString WebEnabled = QStringLiteral("WebEnabled");
 inline const QString WebTitle = QStringLiteral("WebTitle");
 inline const QString WebPortNo = QStringLiteral("WebPortNo");
 inline const QString WebToken = QStringLiteral("WebToken");
+inline const QString WebCertFile = QStringLiteral("WebCertFile");
+inline const QString WebKeyFile = QStringLiteral("WebKeyFile");
 
 // Files and lists
 inline const QString LastDataPath = QStringLiteral("LastDataPath");

@@ -2,14 +2,35 @@
 
 #include <unistd.h>
 #include <QMetaObject>
+#include <QSslSocket>
 #include <QTcpSocket>
 #include <algorithm>
 
 namespace tallyport {
+namespace {
+
+// What is handed to a socket at a time: enough to keep the link busy between two writes, little
+// enough that an answer a client does not read stays in the shared page, not in a buffer per
+// connection.
+constexpr qint64 kSliceBytes = 64 * 1024;
+
+}  // namespace
+
+QByteArray clientAddress(const QTcpSocket* socket) {
+    const QHostAddress peer = socket->peerAddress();
+    bool v4 = false;
+    const quint32 ip = peer.toIPv4Address(&v4);
+    return (v4 ? QHostAddress(ip) : peer).toString().toLatin1();
+}
 
 const QByteArray WebListener::kTooLargeAnswer = QByteArrayLiteral(
     "HTTP/1.1 431 Request Header Fields Too Large\r\nContent-Type: text/plain; "
     "charset=utf-8\r\nContent-Length: 26\r\nConnection: close\r\n\r\nThe request is too large.\n");
+
+const QByteArray WebListener::kTooManyConnectionsAnswer = QByteArrayLiteral(
+    "HTTP/1.1 503 Service Unavailable\r\nContent-Type: text/plain; charset=utf-8\r\n"
+    "Content-Length: 42\r\nRetry-After: 10\r\nConnection: close\r\n\r\n"
+    "Too many connections from this address.\r\n");
 
 WebListener::WebListener(const WebLimits& limits, QObject* parent)
     : QTcpServer(parent), m_limits(limits) {
@@ -26,17 +47,35 @@ void WebListener::incomingConnection(qintptr descriptor) {
         pauseSoon();
         return;
     }
-    auto* socket = new QTcpSocket(this);
+    QTcpSocket* socket = m_tls ? new QSslSocket(this) : new QTcpSocket(this);
     if (!socket->setSocketDescriptor(descriptor)) {
         delete socket;
         return;
     }
+    const QByteArray address = clientAddress(socket);
+    if (m_perAddress.value(address) >= m_limits.maxPerAddress) {
+        // Plain text even on a TLS port: the client learns why, and nothing is spent on a
+        // handshake for a connection that is not served.
+        socket->write(kTooManyConnectionsAnswer);
+        QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        socket->disconnectFromHost();
+        return;
+    }
     socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-    m_open.insert(socket, {m_clock.elapsed(), 0});
+    if (auto* tls = qobject_cast<QSslSocket*>(socket)) {
+        tls->setSslConfiguration(*m_tls);
+        tls->startServerEncryption();
+    }
+    ++m_perAddress[address];
+    Traffic t;
+    t.lastMovedMs = m_clock.elapsed();
+    t.address = address;
+    m_open.insert(socket, t);
     QObject::connect(socket, &QTcpSocket::readyRead, this, [this, socket] { received(socket); });
     QObject::connect(socket, &QTcpSocket::bytesWritten, this, [this, socket] {
         if (const auto it = m_open.find(socket); it != m_open.end())
-            it->lastMovedMs = m_clock.elapsed();
+            it->lastMovedMs = m_clock.elapsed();  // the client takes what it asked for
+        pump(socket);
     });
     QObject::connect(socket, &QObject::destroyed, this, [this, socket] { forget(socket); });
     addPendingConnection(socket);
@@ -73,11 +112,11 @@ std::optional<bool> WebListener::http10(QTcpSocket* socket) {
     return std::nullopt;
 }
 
+// Bytes that arrive do not keep a connection: a byte a minute would hold it for ever.
 void WebListener::received(QTcpSocket* socket) {
     const auto it = m_open.find(socket);
     if (it == m_open.end()) return;
     if (const auto version = http10(socket)) it->http10 = *version;
-    it->lastMovedMs = m_clock.elapsed();
     it->unread += socket->bytesAvailable();
     if (it->unread <= m_limits.maxRequestBytes) return;
     forget(socket);
@@ -87,11 +126,57 @@ void WebListener::received(QTcpSocket* socket) {
 }
 
 void WebListener::requestRead(QTcpSocket* socket) {
-    if (const auto it = m_open.find(socket); it != m_open.end()) it->unread = 0;
+    if (const auto it = m_open.find(socket); it != m_open.end()) {
+        it->unread = 0;
+        it->lastMovedMs = m_clock.elapsed();
+    }
+}
+
+void WebListener::send(QTcpSocket* socket, const QList<QByteArray>& parts, bool close) {
+    const auto it = m_open.find(socket);
+    if (it == m_open.end()) return;
+    for (const QByteArray& part : parts) {
+        if (part.isEmpty()) continue;
+        it->parts << part;
+        it->queued += part.size();
+        m_unsentTotal += part.size();
+    }
+    it->closeWhenSent = it->closeWhenSent || close;
+    pump(socket);
+}
+
+void WebListener::pump(QTcpSocket* socket) {
+    const auto it = m_open.find(socket);
+    if (it == m_open.end()) return;
+    while (!it->parts.isEmpty() && socket->bytesToWrite() < kSliceBytes) {
+        const QByteArray& part = it->parts.constFirst();
+        const qint64 n = std::min<qint64>(kSliceBytes, part.size() - it->sent);
+        socket->write(part.constData() + it->sent, n);
+        it->sent += n;
+        it->queued -= n;
+        m_unsentTotal -= n;
+        if (it->sent == part.size()) {
+            it->parts.removeFirst();
+            it->sent = 0;
+        }
+    }
+    socket->flush();  // now, rather than from the event loop's next turn
+    if (it->parts.isEmpty() && it->closeWhenSent) socket->disconnectFromHost();
+}
+
+qint64 WebListener::unsent(QTcpSocket* socket) const {
+    const auto it = m_open.constFind(socket);
+    return (it == m_open.cend() ? 0 : it->queued) + socket->bytesToWrite();
 }
 
 void WebListener::forget(QTcpSocket* socket) {
-    if (m_open.remove(socket) && m_open.size() < m_limits.maxConnections) resumeAccepting();
+    const auto it = m_open.find(socket);
+    if (it == m_open.end()) return;
+    m_unsentTotal -= it->queued;
+    if (const auto a = m_perAddress.find(it->address); a != m_perAddress.end() && --*a <= 0)
+        m_perAddress.erase(a);
+    m_open.erase(it);
+    if (m_open.size() < m_limits.maxConnections) resumeAccepting();
 }
 
 void WebListener::closeIdle() {

@@ -65,10 +65,13 @@ Result<quint16> WebReporter::start(int port) {
     if (port < 0 || port > 65535)
         return fail(webListenFailure(port, QAbstractSocket::UnknownSocketError,
                                      QStringLiteral("no such port")));
+    auto tls = webTlsConfiguration();
+    if (!tls) return std::unexpected(tls.error());
     QString failure;
     onServerThread([&] {
         auto* server = new WebServer(m_folder);
         auto* tcp = new WebListener(m_limits, server);
+        if (*tls) tcp->setTls(**tls);
         if (!tcp->listen(QHostAddress::Any, quint16(port))) {
             failure = webListenFailure(port, tcp->serverError(), tcp->errorString());
             delete server;
@@ -83,7 +86,9 @@ Result<quint16> WebReporter::start(int port) {
     connect(m_server, &WebServer::storeFailed, this, &WebReporter::storeFailed);
     // The keyed opens take a moment: they run after this call has returned.
     QMetaObject::invokeMethod(m_server, &WebServer::openConnections, Qt::QueuedConnection);
-    Q_EMIT stateChanged(QStringLiteral("Web Reporter listening on port %1").arg(m_port));
+    Q_EMIT stateChanged((*tls ? QStringLiteral("Web Reporter listening on port %1 (HTTPS)")
+                              : QStringLiteral("Web Reporter listening on port %1"))
+                            .arg(m_port));
     return m_port;
 }
 

@@ -10,8 +10,10 @@ std::optional<int> intAt(const QStringList& params, qsizetype i) {
     return i < params.size() ? wholeNumber(params[i]) : std::nullopt;
 }
 
-int limitOf(std::optional<int> asked) {
-    return std::min(asked.value_or(kDefaultPageLimit), kMaxListedRows);
+void setLimit(PageRequest& r, std::optional<int> asked) {
+    r.limit = asked.value_or(kDefaultPageLimit);
+    r.tooMany = r.limit > kMaxListedRows;
+    r.limit = std::min(r.limit, kMaxListedRows);
 }
 
 }  // namespace
@@ -35,18 +37,18 @@ PageRequest parsePageRequest(const QString& path, const QStringList& params) {
     const auto n = params.size();
     if (path == QLatin1String("/today")) {
         r.kind = PageKind::Today;
-        r.limit = limitOf(n == 1 ? intAt(params, 0) : std::nullopt);
+        setLimit(r, n == 1 ? intAt(params, 0) : std::nullopt);
     } else if (path == QLatin1String("/monitor")) {
         r.kind = PageKind::Monitor;
-        r.limit = limitOf(n == 2 ? intAt(params, 1) : std::nullopt);
+        setLimit(r, n == 2 ? intAt(params, 1) : std::nullopt);
         const auto first = n == 1 || n == 2 ? intAt(params, 0) : std::nullopt;
         r.refresh = first.value_or(kDefaultRefreshSeconds);
     } else if (path == QLatin1String("/logs")) {
         r.kind = PageKind::Logs;
-        r.limit = limitOf(n == 1 ? intAt(params, 0) : std::nullopt);
+        setLimit(r, n == 1 ? intAt(params, 0) : std::nullopt);
     } else if (path == QLatin1String("/person")) {
         r.kind = PageKind::Person;
-        r.limit = limitOf(n == 2 ? intAt(params, 1) : std::nullopt);
+        setLimit(r, n == 2 ? intAt(params, 1) : std::nullopt);
         if (n >= 1) r.person = params[0];
     }
     return r;

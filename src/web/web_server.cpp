@@ -13,7 +13,14 @@
 namespace tallyport {
 namespace {
 
-enum Status { Ok = 200, BadRequest = 400, Unauthorized = 401, InternalServerError = 500 };
+enum Status {
+    Ok = 200,
+    BadRequest = 400,
+    Unauthorized = 401,
+    TooManyRequests = 429,
+    InternalServerError = 500,
+    ServiceUnavailable = 503,
+};
 
 QByteArray statusLine(int status) {
     switch (status) {
@@ -23,15 +30,37 @@ QByteArray statusLine(int status) {
             return "HTTP/1.1 400 Bad Request\r\n";
         case Unauthorized:
             return "HTTP/1.1 401 Unauthorized\r\n";
+        case TooManyRequests:
+            return "HTTP/1.1 429 Too Many Requests\r\n";
+        case ServiceUnavailable:
+            return "HTTP/1.1 503 Service Unavailable\r\n";
         default:
             return "HTTP/1.1 500 Internal Server Error\r\n";
     }
 }
 
-constexpr qsizetype kKeptPages = 256;  // distinct requests kept at once; more start afresh
+// What kept pages may take together; the oldest go first. A few of the largest pages, and
+// hundreds of ordinary ones.
+constexpr qint64 kKeptBytes = 24 * 1024 * 1024;
+
+// Failed tokens an address may send in a minute before it is refused for a minute.
+constexpr int kMaxFailedTokens = 10;
+constexpr qint64 kFailureWindowMs = 60'000;
+constexpr qint64 kBlockedMs = 60'000;
+constexpr qsizetype kMaxTrackedAddresses = 4096;  // beyond, the expired ones are forgotten
 
 const QByteArray kHtml = QByteArrayLiteral("text/html; charset=utf-8");
 const QByteArray kJson = QByteArrayLiteral("application/json");
+const QByteArray kText = QByteArrayLiteral("text/plain; charset=utf-8");
+const QByteArray kTokenRequired = QByteArrayLiteral("A valid access token is required.\n");
+const QByteArray kTooManyFailures =
+    QByteArrayLiteral("Too many wrong access tokens from this address; try again later.\n");
+const QByteArray kBusy =
+    QByteArrayLiteral("The Web Reporter is busy sending other answers; try again shortly.\n");
+constexpr int kBusyRetrySeconds = 5;
+
+// Parts below this are copied into the answer's head; larger ones are sent from where they are.
+constexpr qsizetype kSmallPart = 16 * 1024;
 
 // The same time whatever the bytes are, so the answer's time tells nothing about the token.
 bool sameBytes(const QByteArray& a, const QByteArray& b) {
@@ -67,16 +96,20 @@ QByteArray apiKey(const RecordFilter& f) {
 }  // namespace
 
 struct WebServer::Reply {
-    Reply(QByteArray b, QByteArray t, int s = Ok, QByteArray extra = {})
+    Reply(QList<QByteArray> b, QByteArray t, int s = Ok, QByteArray extra = {})
         : body(std::move(b)), type(std::move(t)), status(s), extraHeaders(std::move(extra)) {}
-    QByteArray body;
+    Reply(QByteArray b, QByteArray t, int s = Ok, QByteArray extra = {})
+        : Reply(QList<QByteArray>{std::move(b)}, std::move(t), s, std::move(extra)) {}
+    QList<QByteArray> body;  // parts shared with the kept pages
     QByteArray type;
     int status;
     QByteArray extraHeaders;  // whole lines, each ending in CR LF
 };
 
 WebServer::WebServer(const QString& dataFolder, QObject* parent)
-    : QAbstractHttpServer(parent), m_reader(dataFolder), m_settings(settingsFilePath()) {}
+    : QAbstractHttpServer(parent), m_reader(dataFolder), m_settings(settingsFilePath()) {
+    m_monotonic.start();
+}
 
 void WebServer::openConnections() {
     if (!m_paused) (void)m_reader.open();
@@ -85,7 +118,7 @@ void WebServer::openConnections() {
 void WebServer::closeConnections() {
     m_paused = true;
     m_reader.close();
-    m_cache.clear();
+    dropKept();
     m_stamps.reset();
 }
 
@@ -98,39 +131,68 @@ bool WebServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* soc
     if (socket->state() != QAbstractSocket::ConnectedState) return true;  // closed meanwhile
     if (m_listener) {
         m_listener->requestRead(socket);
-        if (socket->bytesToWrite() > m_listener->limits().maxUnsentBytes) {
+        if (m_listener->unsent(socket) > m_listener->limits().maxUnsentBytes) {
             socket->abort();  // asks and asks without reading: the answers would pile up here
             return true;
         }
     }
     readSettingsWhenChanged();
     m_now = appClock().now();
-    if (!authorized(request)) {
+    const QByteArray address = clientAddress(socket);
+    if (const auto wait = blockedSeconds(address)) {
         respond(request, socket,
-                {QByteArrayLiteral("A valid access token is required.\n"),
-                 QByteArrayLiteral("text/plain; charset=utf-8"), Unauthorized,
+                {kTooManyFailures, kText, TooManyRequests,
+                 "Retry-After: " + QByteArray::number(*wait) + "\r\n"});
+        return true;
+    }
+    if (!authorized(request)) {
+        // A request without any token is a browser about to ask its user, not a guess.
+        if (!request.value("Authorization").isEmpty()) noteFailedToken(address);
+        respond(request, socket,
+                {kTokenRequired, kText, Unauthorized,
                  QByteArrayLiteral("WWW-Authenticate: Basic realm=\"Tallyport\"\r\n")});
+        return true;
+    }
+    if (m_listener && m_listener->unsentTotal() > m_listener->limits().maxUnsentTotal) {
+        respond(request, socket,
+                {kBusy, kText, ServiceUnavailable,
+                 "Retry-After: " + QByteArray::number(kBusyRetrySeconds) + "\r\n"});
         return true;
     }
     respond(request, socket, request.url().path() == kApiLogsPath ? api(request) : page(request));
     return true;
 }
 
-// The whole answer in one write: one segment on the wire for a page, and no wait for the
-// client's acknowledgement between the head and the body.
+// A small answer goes out in one write: one segment on the wire for a page, and no wait for
+// the client's acknowledgement between the head and the body. A large one goes out as the
+// client takes it, from the kept page itself.
 void WebServer::respond(const QHttpServerRequest& request, QTcpSocket* socket, const Reply& reply) {
+    qint64 length = 0;
+    for (const QByteArray& part : reply.body) length += part.size();
     QByteArray out = statusLine(reply.status);
-    out.reserve(out.size() + 128 + reply.body.size());
-    out += "Content-Type: " + reply.type +
-           "\r\nContent-Length: " + QByteArray::number(reply.body.size()) +
+    out += "Content-Type: " + reply.type + "\r\nContent-Length: " + QByteArray::number(length) +
            "\r\nCache-Control: no-store\r\n" + reply.extraHeaders + "\r\n";
-    if (request.method() != QHttpServerRequest::Method::Head) out += reply.body;
-    socket->write(out);
-    socket->flush();  // now, rather than from the event loop's next turn
+    QList<QByteArray> parts;
+    if (request.method() != QHttpServerRequest::Method::Head) {
+        for (const QByteArray& part : reply.body) {
+            if (part.size() < kSmallPart) {
+                out += part;
+                continue;
+            }
+            parts << out << part;  // a kept page's body is not copied
+            out.clear();
+        }
+    }
+    parts << out;
     const QByteArray connection = request.value("Connection").toLower();
-    if (connection == "close" ||
-        (m_listener && m_listener->askedInHttp10(socket) && connection != "keep-alive"))
-        socket->disconnectFromHost();
+    const bool close = connection == "close" || (m_listener && m_listener->askedInHttp10(socket) &&
+                                                 connection != "keep-alive");
+    if (m_listener) {
+        m_listener->send(socket, parts, close);
+        return;
+    }
+    for (const QByteArray& part : parts) socket->write(part);
+    if (close) socket->disconnectFromHost();
 }
 
 void WebServer::missingHandler(const QHttpServerRequest&, QTcpSocket*) {}
@@ -142,8 +204,49 @@ bool WebServer::authorized(const QHttpServerRequest& request) const {
 void WebServer::readSettingsWhenChanged() {
     if (!m_settings.changed()) return;
     m_title = ReadSettingText(setting::WebTitle, kDefaultWebTitle);
-    m_cache.clear();  // kept heads hold the title
-    m_token = ReadSettingText(setting::WebToken, QString()).trimmed().toUtf8();
+    dropKept();  // kept heads hold the title
+    m_token = webToken().toUtf8();
+}
+
+std::optional<int> WebServer::blockedSeconds(const QByteArray& address) {
+    const auto it = m_failures.constFind(address);
+    const qint64 now = m_monotonic.elapsed();
+    if (it == m_failures.cend() || it->blockedUntilMs <= now) return std::nullopt;
+    return int((it->blockedUntilMs - now + 999) / 1000);
+}
+
+void WebServer::noteFailedToken(const QByteArray& address) {
+    const qint64 now = m_monotonic.elapsed();
+    if (m_failures.size() >= kMaxTrackedAddresses) {
+        m_failures.removeIf([now](const auto& f) {
+            return f.value().blockedUntilMs <= now && now - f.value().sinceMs >= kFailureWindowMs;
+        });
+    }
+    Failures& f = m_failures[address];
+    if (now - f.sinceMs >= kFailureWindowMs || f.count == 0) f = {now, 0, 0};
+    if (++f.count >= kMaxFailedTokens) {
+        f.blockedUntilMs = now + kBlockedMs;
+        f.count = 0;
+    }
+}
+
+void WebServer::keep(const QByteArray& key, QByteArray head, QByteArray tail) {
+    const qint64 size = head.size() + tail.size();
+    while (!m_cacheOrder.isEmpty() && m_cacheBytes + size > kKeptBytes) {
+        const auto it = m_cache.constFind(m_cacheOrder.takeFirst());
+        m_cacheBytes -= it->head.size() + it->tail.size();
+        m_cache.erase(it);
+    }
+    if (size > kKeptBytes) return;
+    m_cache.insert(key, Kept{std::move(head), std::move(tail)});
+    m_cacheOrder << key;
+    m_cacheBytes += size;
+}
+
+void WebServer::dropKept() {
+    m_cache.clear();
+    m_cacheOrder.clear();
+    m_cacheBytes = 0;
 }
 
 // A kept page is its head and its tail around the current time. A page that cannot be
@@ -155,10 +258,11 @@ WebServer::Reply WebServer::page(const QHttpServerRequest& request) {
         url.path(QUrl::FullyEncoded).toUtf8() + '?' + url.query(QUrl::FullyEncoded).toUtf8();
     if (fresh) {
         if (auto it = m_cache.constFind(key); it != m_cache.cend())
-            return {it->head + opening() + it->tail, kHtml};
+            return {{it->head, opening(), it->tail}, kHtml};
     }
     const PageRequest r = parsePageRequest(
         url.path(), positionalParameters(url.hasQuery(), url.query(QUrl::FullyDecoded)));
+    if (r.tooMany) return {kTooManyRows.toUtf8() + '\n', kText, BadRequest};
     const bool monitor = r.kind == PageKind::Monitor;
     const QByteArray head = pageHead(m_title, monitor ? std::optional(r.refresh) : std::nullopt);
     auto list = fresh ? records(r) : std::unexpected(fresh.error());
@@ -167,9 +271,9 @@ WebServer::Reply WebServer::page(const QHttpServerRequest& request) {
         return {head + opening() + pageTableEnd() + pageFooter(), kHtml, InternalServerError};
     }
     m_lastFailure.clear();
-    if (m_cache.size() >= kKeptPages) m_cache.clear();
-    const Kept& kept = *m_cache.insert(key, Kept{head, *list + pageFooter()});
-    return {kept.head + opening() + kept.tail, kHtml};
+    const QByteArray tail = *list + pageFooter();
+    keep(key, head, tail);
+    return {{head, opening(), tail}, kHtml};
 }
 
 WebServer::Reply WebServer::api(const QHttpServerRequest& request) {
@@ -181,9 +285,10 @@ WebServer::Reply WebServer::api(const QHttpServerRequest& request) {
         if (auto it = m_cache.constFind(key); it != m_cache.cend()) return {it->tail, kJson};
         auto set = m_reader.records(*filter);
         if (set) {
-            if (m_cache.size() >= kKeptPages) m_cache.clear();
             m_lastFailure.clear();
-            return {m_cache.insert(key, Kept{{}, apiRecordsJson(set->rows)})->tail, kJson};
+            const QByteArray json = apiRecordsJson(set->rows);
+            keep(key, {}, json);
+            return {json, kJson};
         }
         fresh = std::unexpected(set.error());
     }
@@ -223,7 +328,7 @@ Result<void> WebServer::checkStamps() {
     if (!stamps) return std::unexpected(stamps.error());
     const QDate today = m_now.date();
     if (m_stamps != *stamps || m_day != today) {
-        m_cache.clear();
+        dropKept();
         m_stamps = *stamps;
         m_day = today;
     }

@@ -9,7 +9,9 @@
 #include <QByteArray>
 #include <QDate>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QHash>
+#include <QList>
 #include <QString>
 #include <optional>
 
@@ -21,8 +23,11 @@ namespace tallyport {
 //
 // A page is the same for every request but its time line until another connection commits to
 // one of the files, the day changes or the title does, so pages are kept per path and query and
-// made again only then; the title and the token are read again whenever the settings file
-// changes.
+// made again only then (up to a total of bytes, the oldest dropped first); the title and the
+// token are read again whenever the settings file changes.
+//
+// Guessing the token is slow: an address that failed kMaxFailedTokens times within a minute is
+// answered "429 Too Many Requests" for a minute.
 class WebServer final : public QAbstractHttpServer {
     Q_OBJECT
 public:
@@ -59,7 +64,11 @@ private:
     void noteFailure(const Error& e);
     void readSettingsWhenChanged();
     bool authorized(const QHttpServerRequest& request) const;
+    std::optional<int> blockedSeconds(const QByteArray& address);
+    void noteFailedToken(const QByteArray& address);
     const QByteArray& opening();
+    void keep(const QByteArray& key, QByteArray head, QByteArray tail);
+    void dropKept();
 
     // A page as kept: what comes before the current time, and after it. An API answer is
     // all tail.
@@ -72,6 +81,15 @@ private:
     WebLogReader m_reader;
     bool m_paused = false;
     QHash<QByteArray, Kept> m_cache;  // by the request's path and query
+    QList<QByteArray> m_cacheOrder;   // keys, oldest first
+    qint64 m_cacheBytes = 0;
+    struct Failures {
+        qint64 sinceMs = 0;  // the first of the minute counted
+        int count = 0;
+        qint64 blockedUntilMs = 0;
+    };
+    QHash<QByteArray, Failures> m_failures;  // by client address
+    QElapsedTimer m_monotonic;
     std::optional<StoreStamps> m_stamps;
     QDate m_day;
     FileWatch m_settings;

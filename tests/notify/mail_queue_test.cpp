@@ -9,6 +9,7 @@
 #include "support/store_fixture.h"
 
 #include "smtp_sink.h"
+#include "test_certificate.h"
 
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -74,6 +75,7 @@ TEST_F(MailQueueTest, EachRowIsOneMessageOldestFirstWithItsSnapshotWhenTheFileEx
           QStringLiteral("JOSÉ [7]\n\n…\nOUT\nBack\nDENIED\n"),
           dir.file(QStringLiteral("deleted-snapshot.jpg")));
     queue(QStringLiteral("[2024/03/05 PM02:09:00] [99]"), QStringLiteral("[99] [99]\n"), QString());
+    WriteSettingBool(setting::EmailSendCapture, true);
     MailQueue q(data);
     QStringList statuses;
     QObject::connect(&q, &MailQueue::statusChanged, [&](const QString& s) { statuses << s; });
@@ -101,6 +103,24 @@ TEST_F(MailQueueTest, EachRowIsOneMessageOldestFirstWithItsSnapshotWhenTheFileEx
     EXPECT_EQ(statuses.first(),
               QStringLiteral("Email sending: [2024/03/05 PM02:07:09] ANNA, OFFICE"));
     EXPECT_EQ(q.statusText(), QString());
+}
+
+// Unticking "Send captured photo" sends rows already queued with a photo without it, and still
+// deletes them once sent.
+TEST_F(MailQueueTest, WithoutSendCaptureNoPhotoIsAttached) {
+    const QString snapshot = dir.file(QStringLiteral("240305-140709-12345.jpg"));
+    {
+        QFile f(snapshot);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("\xFF\xD8\xFF\xD9");
+    }
+    queue(QStringLiteral("with photo"), kBody, snapshot);
+    WriteSettingBool(setting::EmailSendCapture, false);
+    MailQueue q(data);
+    EXPECT_EQ(run(q), std::pair(1, false));
+    ASSERT_EQ(sink.mails().size(), 1);
+    EXPECT_TRUE(sink.mails()[0].attachments.isEmpty());
+    EXPECT_TRUE(queuedTitles().isEmpty());
 }
 
 TEST_F(MailQueueTest, ARefusedRecipientKeepsTheRowsAndEndsTheRunUntilTheAddressIsMended) {
@@ -213,8 +233,11 @@ TEST_F(MailQueueTest, ARowIsDeletedOnlyIfItIsStillTheOneThatWasSent) {
     }
 }
 
-// The sign-in, with the password kept scrambled in the system database.
+// The sign-in over STARTTLS (the server's authority from "EmailCaFile"), with the password kept
+// scrambled in the system database.
 TEST(MailSignIn, OnlyTheRightUserAndPasswordGetTheMessageThrough) {
+    TestCertificate cert;
+    ASSERT_TRUE(cert.ok());
     struct Case {
         const char* user;
         const char* password;
@@ -225,7 +248,9 @@ TEST(MailSignIn, OnlyTheRightUserAndPasswordGetTheMessageThrough) {
         SCOPED_TRACE(c.password);
         QFile::remove(settingsFilePath());
         SmtpSink sink({QStringLiteral("--user"), QStringLiteral("clock"),
-                       QStringLiteral("--password"), QStringLiteral("s3cret é")});
+                       QStringLiteral("--password"), QStringLiteral("s3cret é"),
+                       QStringLiteral("--tls"), cert.cert(), cert.key()});
+        WriteSettingText(setting::EmailCaFile, cert.cert());
         ASSERT_TRUE(sink.ready());
         TempDataDir dir;
         ScriptedOperator op;
@@ -255,7 +280,10 @@ TEST(MailSignIn, OnlyTheRightUserAndPasswordGetTheMessageThrough) {
         EXPECT_EQ(sink.mails().size(), c.sent ? 1 : 0);
         if (c.sent) {
             EXPECT_TRUE(sink.mails()[0].authenticated);
+            EXPECT_TRUE(sink.mails()[0].tls);
         }
+        for (const QString& attempt : sink.authAttempts())
+            EXPECT_EQ(attempt, QStringLiteral("tls"));
         EXPECT_EQ(*data.src().scalarInt(QStringLiteral("SELECT count(*) FROM emails")),
                   c.sent ? 0 : 1);
     }

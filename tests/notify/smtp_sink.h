@@ -19,8 +19,10 @@ struct SunkMail {
     QString mailFrom;
     QStringList rcptTos;
     QString subject, from, to, body;
+    QString rawHead;  // the header lines as they arrived
     bool hasDate = false;
     bool authenticated = false;
+    bool tls = false;  // sent after STARTTLS
     struct Attachment {
         QString filename, type;
         QByteArray data;
@@ -30,7 +32,7 @@ struct SunkMail {
 
 class SmtpSink {
 public:
-    // `extra`: --user U --password P to require a sign-in.
+    // `extra`: --user U --password P to require a sign-in, --tls CERT KEY to offer STARTTLS.
     explicit SmtpSink(const QStringList& extra = {}) {
         m_proc.setProgram(python());
         m_proc.setArguments(
@@ -65,6 +67,12 @@ public:
         }
         return out;
     }
+    // "tls" or "plain" for each AUTH the client tried.
+    QStringList authAttempts() const {
+        QFile f(QDir(m_folder.path()).filePath(QStringLiteral("auth.log")));
+        if (!f.open(QIODevice::ReadOnly)) return {};
+        return QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
     bool waitForMails(qsizetype n, int ms = 10000) const {
         return QTest::qWaitFor([&] { return mails().size() >= n; }, ms);
     }
@@ -89,6 +97,8 @@ private:
         m.to = o[QLatin1String("to")].toString();
         m.body = o[QLatin1String("body")].toString();
         m.hasDate = o[QLatin1String("has_date")].toBool();
+        m.rawHead = o[QLatin1String("raw_head")].toString();
+        m.tls = o[QLatin1String("tls")].toBool();
         m.authenticated = o[QLatin1String("authenticated")].toBool();
         for (const auto& a : o[QLatin1String("attachments")].toArray()) {
             const QJsonObject p = a.toObject();

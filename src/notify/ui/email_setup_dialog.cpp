@@ -1,11 +1,13 @@
 #include "notify/ui/email_setup_dialog.h"
 
 #include "base/operator.h"
+#include "notify/mail_queue.h"
 #include "store/data_module.h"
 #include "store/messages.h"
 #include "ui/widgets.h"
 
 #include <QCheckBox>
+#include <QEventLoop>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -14,6 +16,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QThread>
 #include <QVBoxLayout>
 
 namespace tallyport {
@@ -41,9 +44,12 @@ EmailSetupDialog::EmailSetupDialog(DataModule& data, Operator& op, QWidget* pare
     confirm->setDefault(true);
     auto* cancel = named(new QPushButton(QStringLiteral("Cancel")), "Button2",
                          QStringLiteral("Cancel operation and quit."));
+    auto* test = named(new QPushButton(QStringLiteral("Send test mail")), "bTestMail",
+                       QStringLiteral("Send one message now with these settings."));
     connect(confirm, &QPushButton::clicked, this, &EmailSetupDialog::Button1Click);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    auto* buttons = buttonRow({}, {confirm, cancel});
+    connect(test, &QPushButton::clicked, this, &EmailSetupDialog::testClick);
+    auto* buttons = buttonRow({test}, {confirm, cancel});
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(buildServer());
     layout->addWidget(buildInterval());
@@ -148,20 +154,49 @@ void EmailSetupDialog::setSettings(const EmailSettings& s) {
 }
 
 // The trimmed entries go back into their fields; a refused one gets the focus.
-void EmailSetupDialog::Button1Click() {
-    EmailSettings s = settings();
+bool EmailSetupDialog::checked(EmailSettings& s) {
     const auto refusal = checkEmailSettings(s);
     smtpserver->setText(s.server);
     rxemail->setText(s.recipients);
     txemail->setText(s.sender);
-    if (refusal) {
-        m_op.error(refusal->text);
-        QLineEdit* field = refusal->field == EmailField::Server       ? smtpserver
-                           : refusal->field == EmailField::Recipients ? rxemail
-                                                                      : txemail;
-        field->setFocus();
-        return;
+    if (!refusal) return true;
+    m_op.error(refusal->text);
+    QLineEdit* field = refusal->field == EmailField::Server       ? smtpserver
+                       : refusal->field == EmailField::Recipients ? rxemail
+                                                                  : txemail;
+    field->setFocus();
+    return false;
+}
+
+// The send runs on a worker while the dialog waits, disabled, with its loop running.
+void EmailSetupDialog::testClick() {
+    EmailSettings s = settings();
+    if (!checked(s)) return;
+    Result<QString> result = fail(QString());
+    const MailServer server = mailServerOf(s);
+    const QStringList to = recipientAddresses(s.recipients);
+    QEventLoop wait;
+    QThread* worker = QThread::create(
+        [&result, server, sender = s.sender, to] { result = sendTestMail(server, sender, to); });
+    connect(worker, &QThread::finished, &wait, &QEventLoop::quit);
+    setEnabled(false);
+    {
+        const auto busy = m_op.waitCursor();
+        worker->start();
+        wait.exec();
+        worker->wait();
+        delete worker;
     }
+    setEnabled(true);
+    if (result)
+        m_op.information(*result);
+    else
+        m_op.error(result.error().text);
+}
+
+void EmailSetupDialog::Button1Click() {
+    EmailSettings s = settings();
+    if (!checked(s)) return;
     if (auto stored = storeEmailSettings(m_data, s); !stored) {
         m_op.errorDetail(msg::DatabaseError, stored.error().text);
         return;

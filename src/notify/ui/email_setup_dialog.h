@@ -16,7 +16,8 @@ class DataModule;
 
 // "Email Settings": the SMTP server and its sign-in, the addresses, and when mail goes out.
 // Confirm checks the three addresses, stores everything and closes with OK; the caller then
-// sets the sending timer up again. Cancel stores nothing.
+// sets the sending timer up again. Cancel stores nothing. "Send test mail" sends one message
+// with the settings as shown and says what the server answered.
 class EmailSetupDialog : public QDialog {
     Q_OBJECT
 public:
@@ -27,6 +28,8 @@ public:
 
 private:
     void Button1Click();
+    void testClick();
+    bool checked(EmailSettings& s);
     void showInterval();
     QWidget* buildServer();
     QWidget* buildInterval();

@@ -31,11 +31,24 @@ WebReportDialog::WebReportDialog(Operator& op, QWidget* parent) : QDialog(parent
     eToken->setToolTip(QStringLiteral(
         "When set, browsers ask for it as the password (any user name), and programs send it as "
         "\"Authorization: Bearer TOKEN\". Empty: anybody on the network may read the pages."));
+    eToken->setEchoMode(QLineEdit::Password);
+    cbShowToken = new QCheckBox(QStringLiteral("Show"));
+    cbShowToken->setObjectName(QStringLiteral("cbShowToken"));
+    connect(cbShowToken, &QCheckBox::toggled, this, [this](bool shown) {
+        eToken->setEchoMode(shown ? QLineEdit::Normal : QLineEdit::Password);
+    });
+    auto* generate = new QPushButton(QStringLiteral("Generate"));
+    generate->setObjectName(QStringLiteral("bGenerate"));
+    connect(generate, &QPushButton::clicked, this, [this] { eToken->setText(generateWebToken()); });
+    auto* tokenRow = new QHBoxLayout;
+    tokenRow->addWidget(eToken, 1);
+    tokenRow->addWidget(cbShowToken);
+    tokenRow->addWidget(generate);
     auto* form = new QFormLayout;
     form->addRow(QString(), cbEnable);
     form->addRow(QStringLiteral("Title"), eTitle);
     form->addRow(QStringLiteral("Port No."), sePort);
-    form->addRow(QStringLiteral("Access token"), eToken);
+    form->addRow(QStringLiteral("Access token"), tokenRow);
 
     auto* ok = new QPushButton(QStringLiteral("OK"));
     ok->setObjectName(QStringLiteral("OK"));
@@ -64,6 +77,11 @@ void WebReportDialog::setSettings(const WebSettings& s) {
 
 void WebReportDialog::OKClick() {
     const WebSettings s = settings();
+    if (auto token = checkWebToken(s.token); !token) {
+        m_op.error(token.error().text);
+        eToken->setFocus();
+        return;
+    }
     storeWebSettings(s);
     if (s.enabled) m_op.information(webEnabledInformation());
     accept();

@@ -13,8 +13,9 @@ namespace tallyport {
 class Operator;
 
 // "Web Reporter": switches the reporter on and off and sets its port, the pages' title and the
-// optional access token. OK stores them (and, when switched on, tells the machine's addresses)
-// and closes; the caller then restarts the server. Cancel stores nothing.
+// optional access token (shown masked unless "Show" is ticked; "Generate" makes a random one).
+// OK refuses a token too short to be worth having, else stores them (and, when switched on, tells
+// the machine's addresses) and closes; the caller then restarts the server. Cancel stores nothing.
 class WebReportDialog : public QDialog {
     Q_OBJECT
 public:
@@ -31,6 +32,7 @@ private:
     QLineEdit* eTitle = nullptr;
     QSpinBox* sePort = nullptr;
     QLineEdit* eToken = nullptr;
+    QCheckBox* cbShowToken = nullptr;
 };
 
 }  // namespace tallyport

@@ -6,10 +6,12 @@ renamed, so a reader never sees half a file): the envelope, the decoded subject,
 the body and each attachment, read back with Python's own mail parser. A recipient whose
 address starts with "refused" is refused with 550. With --user and --password the server
 requires AUTH (without TLS) and refuses mail from a client that did not sign in; with --delay
-it waits that many seconds before it accepts a message.
+it waits that many seconds before it accepts a message. With --tls CERT KEY it offers
+STARTTLS; every AUTH attempt is noted in FOLDER/auth.log as "tls" or "plain", so a test sees
+a password that went over a connection in clear even when the server refused it.
 
 Prints "ready PORT" on standard output once it listens on 127.0.0.1.
-Usage: smtp_sink.py FOLDER [--port N] [--user U --password P] [--delay S]
+Usage: smtp_sink.py FOLDER [--port N] [--user U --password P] [--delay S] [--tls CERT KEY]
 """
 import argparse
 import asyncio
@@ -19,6 +21,7 @@ import email.policy
 import itertools
 import json
 import os
+import ssl
 
 from aiosmtpd.smtp import SMTP, AuthResult, LoginPassword
 
@@ -39,7 +42,10 @@ def summary(envelope, session):
                                 "data": base64.b64encode(data).decode()})
         elif body is None and part.get_content_type() == "text/plain":
             body = part.get_content().replace("\r\n", "\n")
-    return {"mail_from": envelope.mail_from, "rcpt_tos": envelope.rcpt_tos,
+    raw = envelope.original_content or envelope.content
+    head = raw.split(b"\r\n\r\n", 1)[0].decode("ascii", "replace")
+    return {"raw_head": head, "tls": session.ssl is not None,
+            "mail_from": envelope.mail_from, "rcpt_tos": envelope.rcpt_tos,
             "subject": str(msg["Subject"]), "from": str(msg["From"]), "to": str(msg["To"]),
             "has_date": msg["Date"] is not None, "body": body, "attachments": attachments,
             "authenticated": bool(session.authenticated)}
@@ -65,8 +71,10 @@ class Sink:
         return "250 Message accepted"
 
 
-def authenticator(user, password):
+def authenticator(folder, user, password):
     def check(server, session, envelope, mechanism, auth_data):
+        with open(os.path.join(folder, "auth.log"), "a", encoding="utf-8") as log:
+            log.write("tls\n" if session.ssl is not None else "plain\n")
         ok = (isinstance(auth_data, LoginPassword) and auth_data.login == user.encode()
               and auth_data.password == password.encode())
         return AuthResult(success=ok, handled=False)
@@ -76,8 +84,12 @@ def authenticator(user, password):
 async def serve(args):
     options = {}
     if args.user:
-        options = dict(authenticator=authenticator(args.user, args.password),
+        options = dict(authenticator=authenticator(args.folder, args.user, args.password),
                        auth_required=True, auth_require_tls=False)
+    if args.tls:
+        context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
+        context.load_cert_chain(args.tls[0], args.tls[1])
+        options["tls_context"] = context
     loop = asyncio.get_running_loop()
     server = await loop.create_server(
         lambda: SMTP(Sink(args.folder, args.delay), hostname="sink.test", **options), "127.0.0.1", args.port)
@@ -91,6 +103,7 @@ def main():
     parser.add_argument("--port", type=int, default=0)
     parser.add_argument("--user")
     parser.add_argument("--password", default="")
+    parser.add_argument("--tls", nargs=2, metavar=("CERT", "KEY"))
     parser.add_argument("--delay", type=float, default=0, help="seconds before accepting")
     asyncio.run(serve(parser.parse_args()))
 
