@@ -2,7 +2,8 @@
 """What an administrator installs: the files of `cmake --install`, each checked by the tool
 Debian checks it with, and the .deb checked by lintian.
 
-Usage: packaging_test.py installed-files|validators|lintian|daily-backup BUILD_DIR SOURCE_DIR
+Usage: packaging_test.py installed-files|validators|lintian|daily-backup|security BUILD_DIR
+SOURCE_DIR
 """
 import datetime
 import glob
@@ -155,12 +156,41 @@ def daily_backup(build, source, dest):
     return "\n".join(x for x in problems if x)
 
 
+# The exposure each unit may have at most, as systemd's own analysis scores it (0 to 10).
+MAX_EXPOSURE = {"tallyport.service": 2.5, "tallyport-backup.service": 3.0}
+
+
+def security(build, source, dest):
+    """Scores the installed units offline: no running service manager is needed."""
+    problems = []
+    for unit, limit in MAX_EXPOSURE.items():
+        path = glob.glob(os.path.join(dest, "usr/lib/systemd/system", unit)) or \
+            glob.glob(os.path.join(dest, "lib/systemd/system", unit))
+        if not path:
+            problems.append(f"{unit}: not installed")
+            continue
+        p = subprocess.run(["systemd-analyze", "security", "--offline=true", path[0]],
+                           capture_output=True, text=True)
+        score = None
+        for line in p.stdout.splitlines():
+            if "Overall exposure level" in line:
+                score = float(line.split(":")[1].split()[0])
+        if score is None:
+            problems.append(f"{unit}: no score\n{p.stdout}{p.stderr}")
+        elif score > limit:
+            problems.append(f"{unit}: exposure {score} above {limit}")
+        else:
+            print(f"{unit}: exposure {score} (at most {limit})")
+    return "\n".join(problems)
+
+
 def main():
     check, build, source = sys.argv[1], sys.argv[2], sys.argv[3]
     with tempfile.TemporaryDirectory() as dest:
         install(build, dest)
         problems = {"installed-files": installed_files, "validators": validators,
-                    "lintian": lintian, "daily-backup": daily_backup}[check](build, source, dest)
+                    "lintian": lintian, "daily-backup": daily_backup,
+                    "security": security}[check](build, source, dest)
     if problems:
         print(problems)
         return 1
