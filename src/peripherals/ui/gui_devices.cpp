@@ -4,8 +4,15 @@
 #include "peripherals/ui/espeak_voice.h"
 
 #include <QApplication>
+#include <QAudioDevice>
+#include <QMediaDevices>
 
 namespace tallyport {
+namespace {
+
+const QString kNoSoundDevice = QStringLiteral("the machine has no sound output device.");
+
+}  // namespace
 
 void GuiBeeper::beep() {
     QApplication::beep();
@@ -17,6 +24,13 @@ std::unique_ptr<SpeechVoice> makeSpeechVoice() {
         qWarning("No spoken greetings: %s", qPrintable(ready.error().text));
         return std::make_unique<UnavailableVoice>(QStringLiteral("No spoken greeting: ") +
                                                   ready.error().text);
+    }
+    // Without a sound device (a service with PrivateDevices=, a machine without one) nothing
+    // is synthesised at all: the first greeting says why, once.
+    if (QMediaDevices::audioOutputs().isEmpty()) {
+        qWarning("No spoken greetings: %s", qPrintable(kNoSoundDevice));
+        return std::make_unique<UnavailableVoice>(QStringLiteral("No spoken greeting: ") +
+                                                  kNoSoundDevice);
     }
     return std::make_unique<SpeechQueue>(std::make_unique<EspeakSynthesiser>(),
                                          std::make_unique<AudioPlayer>());
