@@ -5,6 +5,7 @@
 #include "base/operator.h"
 #include "readers/reader_bank.h"
 #include "store/data_module.h"
+#include "store/log_texts.h"
 #include "store/messages.h"
 
 namespace tallyport {
@@ -36,6 +37,29 @@ Task<bool> reconnect(ReaderClient& r) {
 }
 
 }  // namespace
+
+Result<ReaderRow> changeReaderRow(Database& src, int port, const ReaderRowChange& c) {
+    if (!ReaderBank::validPort(port)) return fail(admin_text::ReaderPortRange);
+    const auto rows = readReaderRows(src);
+    if (!rows) return std::unexpected(rows.error());
+    auto row = rowOf(*rows, port);
+    if (!row) return fail(msg::ReformatDatabase);
+    if (c.ipaddr) row->ipaddr = c.ipaddr->trimmed();
+    if (c.ipport) row->ipport = *c.ipport;
+    if (c.mode) row->mode = *c.mode;
+    if (c.desc) row->desc = c.desc->trimmed();
+    if (c.enable) row->enable = *c.enable;
+    if (row->desc.isEmpty()) row->desc = QStringLiteral("COM%1").arg(port);
+    if (row->mode < ModeClock || row->mode > ModeOut) return fail(admin_text::ReaderModeRange);
+    if (row->enable && (row->ipaddr.isEmpty() || row->ipport < 1 || row->ipport > 65535))
+        return fail(admin_text::EnableNeedsAddress.arg(port));
+    const auto stored =
+        src.run(QStringLiteral("UPDATE reader SET ipaddr = ?, ipport = ?, enable = ?, mode = ?, "
+                               "\"desc\" = ? WHERE PortNo = ?"),
+                row->ipaddr, row->ipport, row->enable, row->mode, row->desc, port);
+    if (!stored) return std::unexpected(stored.error());
+    return *row;
+}
 
 ReaderSetup::ReaderSetup(DataModule& data, ReaderBank& bank, Operator& op)
     : m_data(data), m_bank(bank), m_op(op) {}

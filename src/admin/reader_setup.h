@@ -43,6 +43,19 @@ struct ReaderEdit {
     int lockTime = 0;
 };
 
+// A change of one row from the command line: only what is given changes. The checks are the
+// editor's: an address that names a host and a TCP port 1..65535 before a row is enabled, a
+// mode 0..2, a blank description stored as "COM" and the port.
+struct ReaderRowChange {
+    std::optional<QString> ipaddr;
+    std::optional<int> ipport;
+    std::optional<int> mode;
+    std::optional<QString> desc;
+    std::optional<bool> enable;
+};
+// The row as stored after the change; nothing is stored when a check refuses.
+Result<ReaderRow> changeReaderRow(Database& src, int port, const ReaderRowChange& change);
+
 // The reader setup: edits of the `reader` rows reach the running clients at once, Scan All
 // probes every reader, and the ports touched are remembered so that the console configures
 // them afresh when the setup closes.
