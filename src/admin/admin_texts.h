@@ -29,6 +29,12 @@ inline const QString ReaderPortRange = QStringLiteral("A reader's number is 1 to
 inline const QString ReaderModeRange = QStringLiteral("A reader's mode is clock, in or out.");
 inline const QString EnableNeedsAddress =
     QStringLiteral("Reader %1 cannot be enabled without an address (host and port 1 to 65535).");
+inline const QString LinkConnected = QStringLiteral("connected");
+inline const QString LinkDisabled = QStringLiteral("not enabled");
+inline const QString LinkRetrying = QStringLiteral("retrying in %1 s");
+inline const QString LinkDown = QStringLiteral("not connected");
+inline const QString ScanSummary =
+    QStringLiteral("%1 readers found, %2 not answering.");  // information
 inline QString DownloadingCaption(int count) {
     return QStringLiteral("Downloading Logs (%1 records)").arg(count);  // progress window
 }

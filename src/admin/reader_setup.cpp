@@ -4,6 +4,7 @@
 #include "admin/reader_exchange.h"
 #include "base/operator.h"
 #include "readers/reader_bank.h"
+#include "readers/reader_client.h"
 #include "store/data_module.h"
 #include "store/log_texts.h"
 #include "store/messages.h"
@@ -38,6 +39,19 @@ Task<bool> reconnect(ReaderClient& r) {
 
 }  // namespace
 
+ReaderLinkState readerLinkState(const ReaderClient& r, bool rowEnabled) {
+    if (r.isConnected()) return {ReaderLinkKind::Connected, admin_text::LinkConnected, {}};
+    if (!rowEnabled) return {ReaderLinkKind::Disabled, admin_text::LinkDisabled, {}};
+    const QString reason = r.linkError();
+    if (const int ms = r.retryInMs(); ms >= 0)
+        return {ReaderLinkKind::Retrying, admin_text::LinkRetrying.arg((ms + 999) / 1000), reason};
+    return {ReaderLinkKind::NotConnected, admin_text::LinkDown, reason};
+}
+
+QString scanSummary(int found, int silent) {
+    return admin_text::ScanSummary.arg(found).arg(silent);
+}
+
 Result<ReaderRow> changeReaderRow(Database& src, int port, const ReaderRowChange& c) {
     if (!ReaderBank::validPort(port)) return fail(admin_text::ReaderPortRange);
     const auto rows = readReaderRows(src);
@@ -71,11 +85,6 @@ void ReaderSetup::mark(int port) {
 Task<std::optional<ReaderEdit>> ReaderSetup::beginEdit(int port) {
     if (!ReaderBank::validPort(port)) co_return std::nullopt;
     ReaderClient& r = m_bank.reader(port);
-    co_await whenFree(r);
-    {
-        ReaderHold hold(r);
-        co_await reconnect(r);
-    }
     const auto rows = readReaderRows(m_data.src());
     if (!rows) {
         m_op.errorDetail(msg::DatabaseError, rows.error().text);
@@ -83,6 +92,13 @@ Task<std::optional<ReaderEdit>> ReaderSetup::beginEdit(int port) {
     }
     const auto row = rowOf(*rows, port);
     if (!row) co_return std::nullopt;
+    // A row that is not in use has nothing to connect: trying would only report a failure
+    // nobody asked about.
+    if (row->enable) {
+        co_await whenFree(r);
+        ReaderHold hold(r);
+        co_await reconnect(r);
+    }
     co_return ReaderEdit{row->enable, row->ipaddr, row->ipport,
                          row->desc,   row->mode,   row->lockTime};
 }
@@ -135,6 +151,7 @@ Result<void> ReaderSetup::storeEnable(int port, bool enable) {
 Task<bool> ReaderSetup::ScanAll(std::function<void(const QString& host)> showing) {
     if (!m_op.confirm(admin_text::ConfirmScan)) co_return false;
     const auto cursor = m_op.waitCursor();
+    m_scanCounts = {};
     for (int port = 1; port <= 8; ++port) {
         ReaderClient& r = m_bank.reader(port);
         if (showing) showing(r.remoteHost());
@@ -152,9 +169,11 @@ Task<bool> ReaderSetup::ScanAll(std::function<void(const QString& host)> showing
             co_return true;
         }
         if (!rowOf(*rows, port)) continue;
+        ++(connected ? m_scanCounts.first : m_scanCounts.second);
         if (const auto stored = storeEnable(port, connected); !stored)
             m_op.errorDetail(msg::DatabaseError, stored.error().text);
     }
+    m_op.information(scanSummary(m_scanCounts.first, m_scanCounts.second));
     co_return true;
 }
 
