@@ -30,7 +30,7 @@ bool ReaderClient::isConnected() const {
 
 QString ReaderClient::linkError() const {
     return m_socket->error() == QAbstractSocket::UnknownSocketError ? QString()
-                                                                     : m_socket->errorString();
+                                                                    : m_socket->errorString();
 }
 
 void ReaderClient::setEnable(bool on) {

@@ -43,8 +43,8 @@ TEST_F(ReaderSetupDialogTest, GridShowsTheRowsAndEditStoresABlankDescriptionAsTh
     ASSERT_EQ(dialog.ports->model()->rowCount(), 8);
     // Each reader's link in words; no header cut short.
     EXPECT_EQ(column(dialog.ports, 11),
-              (QStringList{"connected", "not enabled", "not enabled", "not enabled",
-                           "not enabled", "not enabled", "not enabled", "not enabled"}));
+              (QStringList{"connected", "not enabled", "not enabled", "not enabled", "not enabled",
+                           "not enabled", "not enabled", "not enabled"}));
     const QHeaderView* header = dialog.ports->horizontalHeader();
     for (int c = 0; c < dialog.ports->model()->columnCount(); ++c) {
         if (dialog.ports->isColumnHidden(c)) continue;
