@@ -25,6 +25,16 @@ inline const QString PinsSent =
     QStringLiteral("System PINs are sent successfully.");  // information
 inline const QString ConfirmScan = QStringLiteral(
     "This action may take several minutes. Are you sure to proceed?");  // OK / Cancel
+inline const QString ReaderPortRange = QStringLiteral("A reader's number is 1 to 8.");  // error
+inline const QString ReaderModeRange = QStringLiteral("A reader's mode is clock, in or out.");
+inline const QString EnableNeedsAddress =
+    QStringLiteral("Reader %1 cannot be enabled without an address (host and port 1 to 65535).");
+inline const QString LinkConnected = QStringLiteral("connected");
+inline const QString LinkDisabled = QStringLiteral("not enabled");
+inline const QString LinkRetrying = QStringLiteral("retrying in %1 s");
+inline const QString LinkDown = QStringLiteral("not connected");
+inline const QString ScanSummary =
+    QStringLiteral("%1 readers found, %2 not answering.");  // information
 inline QString DownloadingCaption(int count) {
     return QStringLiteral("Downloading Logs (%1 records)").arg(count);  // progress window
 }

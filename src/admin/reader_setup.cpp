@@ -4,7 +4,9 @@
 #include "admin/reader_exchange.h"
 #include "base/operator.h"
 #include "readers/reader_bank.h"
+#include "readers/reader_client.h"
 #include "store/data_module.h"
+#include "store/log_texts.h"
 #include "store/messages.h"
 
 namespace tallyport {
@@ -37,6 +39,42 @@ Task<bool> reconnect(ReaderClient& r) {
 
 }  // namespace
 
+ReaderLinkState readerLinkState(const ReaderClient& r, bool rowEnabled) {
+    if (r.isConnected()) return {ReaderLinkKind::Connected, admin_text::LinkConnected, {}};
+    if (!rowEnabled) return {ReaderLinkKind::Disabled, admin_text::LinkDisabled, {}};
+    const QString reason = r.linkError();
+    if (const int ms = r.retryInMs(); ms >= 0)
+        return {ReaderLinkKind::Retrying, admin_text::LinkRetrying.arg((ms + 999) / 1000), reason};
+    return {ReaderLinkKind::NotConnected, admin_text::LinkDown, reason};
+}
+
+QString scanSummary(int found, int silent) {
+    return admin_text::ScanSummary.arg(found).arg(silent);
+}
+
+Result<ReaderRow> changeReaderRow(Database& src, int port, const ReaderRowChange& c) {
+    if (!ReaderBank::validPort(port)) return fail(admin_text::ReaderPortRange);
+    const auto rows = readReaderRows(src);
+    if (!rows) return std::unexpected(rows.error());
+    auto row = rowOf(*rows, port);
+    if (!row) return fail(msg::ReformatDatabase);
+    if (c.ipaddr) row->ipaddr = c.ipaddr->trimmed();
+    if (c.ipport) row->ipport = *c.ipport;
+    if (c.mode) row->mode = *c.mode;
+    if (c.desc) row->desc = c.desc->trimmed();
+    if (c.enable) row->enable = *c.enable;
+    if (row->desc.isEmpty()) row->desc = QStringLiteral("COM%1").arg(port);
+    if (row->mode < ModeClock || row->mode > ModeOut) return fail(admin_text::ReaderModeRange);
+    if (row->enable && (row->ipaddr.isEmpty() || row->ipport < 1 || row->ipport > 65535))
+        return fail(admin_text::EnableNeedsAddress.arg(port));
+    const auto stored =
+        src.run(QStringLiteral("UPDATE reader SET ipaddr = ?, ipport = ?, enable = ?, mode = ?, "
+                               "\"desc\" = ? WHERE PortNo = ?"),
+                row->ipaddr, row->ipport, row->enable, row->mode, row->desc, port);
+    if (!stored) return std::unexpected(stored.error());
+    return *row;
+}
+
 ReaderSetup::ReaderSetup(DataModule& data, ReaderBank& bank, Operator& op)
     : m_data(data), m_bank(bank), m_op(op) {}
 
@@ -47,11 +85,6 @@ void ReaderSetup::mark(int port) {
 Task<std::optional<ReaderEdit>> ReaderSetup::beginEdit(int port) {
     if (!ReaderBank::validPort(port)) co_return std::nullopt;
     ReaderClient& r = m_bank.reader(port);
-    co_await whenFree(r);
-    {
-        ReaderHold hold(r);
-        co_await reconnect(r);
-    }
     const auto rows = readReaderRows(m_data.src());
     if (!rows) {
         m_op.errorDetail(msg::DatabaseError, rows.error().text);
@@ -59,6 +92,13 @@ Task<std::optional<ReaderEdit>> ReaderSetup::beginEdit(int port) {
     }
     const auto row = rowOf(*rows, port);
     if (!row) co_return std::nullopt;
+    // A row that is not in use has nothing to connect: trying would only report a failure
+    // nobody asked about.
+    if (row->enable) {
+        co_await whenFree(r);
+        ReaderHold hold(r);
+        co_await reconnect(r);
+    }
     co_return ReaderEdit{row->enable, row->ipaddr, row->ipport,
                          row->desc,   row->mode,   row->lockTime};
 }
@@ -111,6 +151,7 @@ Result<void> ReaderSetup::storeEnable(int port, bool enable) {
 Task<bool> ReaderSetup::ScanAll(std::function<void(const QString& host)> showing) {
     if (!m_op.confirm(admin_text::ConfirmScan)) co_return false;
     const auto cursor = m_op.waitCursor();
+    m_scanCounts = {};
     for (int port = 1; port <= 8; ++port) {
         ReaderClient& r = m_bank.reader(port);
         if (showing) showing(r.remoteHost());
@@ -128,9 +169,11 @@ Task<bool> ReaderSetup::ScanAll(std::function<void(const QString& host)> showing
             co_return true;
         }
         if (!rowOf(*rows, port)) continue;
+        ++(connected ? m_scanCounts.first : m_scanCounts.second);
         if (const auto stored = storeEnable(port, connected); !stored)
             m_op.errorDetail(msg::DatabaseError, stored.error().text);
     }
+    m_op.information(scanSummary(m_scanCounts.first, m_scanCounts.second));
     co_return true;
 }
 

@@ -7,6 +7,7 @@
 #include <array>
 #include <functional>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace tallyport {
@@ -14,6 +15,7 @@ namespace tallyport {
 class Database;
 class Operator;
 class ReaderBank;
+class ReaderClient;
 class DataModule;
 
 // A row of table `reader`.
@@ -43,6 +45,33 @@ struct ReaderEdit {
     int lockTime = 0;
 };
 
+// What a person is told of a reader's link, in the Reader Setup's State column and the status
+// bar's indicator: a row not enabled, connected, waiting for the next try, or not connected;
+// `reason` is why the last connect or line failed.
+enum class ReaderLinkKind { Disabled, Connected, Retrying, NotConnected };
+struct ReaderLinkState {
+    ReaderLinkKind kind = ReaderLinkKind::Disabled;
+    QString text;
+    QString reason;
+};
+ReaderLinkState readerLinkState(const ReaderClient& r, bool rowEnabled);
+
+// "3 readers found, 5 not answering": the end of Scan All.
+QString scanSummary(int found, int silent);
+
+// A change of one row from the command line: only what is given changes. The checks are the
+// editor's: an address that names a host and a TCP port 1..65535 before a row is enabled, a
+// mode 0..2, a blank description stored as "COM" and the port.
+struct ReaderRowChange {
+    std::optional<QString> ipaddr;
+    std::optional<int> ipport;
+    std::optional<int> mode;
+    std::optional<QString> desc;
+    std::optional<bool> enable;
+};
+// The row as stored after the change; nothing is stored when a check refuses.
+Result<ReaderRow> changeReaderRow(Database& src, int port, const ReaderRowChange& change);
+
 // The reader setup: edits of the `reader` rows reach the running clients at once, Scan All
 // probes every reader, and the ports touched are remembered so that the console configures
 // them afresh when the setup closes.
@@ -63,7 +92,9 @@ public:
     // After "This action may take several minutes. Are you sure to proceed?": each client
     // in port order reconnected without a message and its row's `enable` set to the outcome;
     // `showing` gets each reader's address first. False when not confirmed.
+    // The counts of readers found and not answering are foundInScan().
     Task<bool> ScanAll(std::function<void(const QString& host)> showing);
+    std::pair<int, int> foundInScan() const { return m_scanCounts; }
 
 private:
     Result<void> storeRow(int port, const ReaderEdit& e);
@@ -75,6 +106,7 @@ private:
     ReaderBank& m_bank;
     Operator& m_op;
     std::array<bool, 8> m_changed{};
+    std::pair<int, int> m_scanCounts{};
 };
 
 // After the setup: every changed port taken out of use and configured afresh from its row,

@@ -172,10 +172,14 @@ CardEvents::Holder CardEvents::lookupHolder(int card) {
     return **found;
 }
 
+int lockPortOf(int configuredLock, int port) {
+    return configuredLock == 0 ? port : configuredLock;
+}
+
 // The port whose lock opens for this holder, 0 when none. A lock port outside 1..8 names no
 // reader and opens nothing.
 int CardEvents::applyAccess(const Holder& h, int card, int port, const EventMode& d) {
-    const int lockPort = m_console.readers().reader(port).Lock();
+    const int lockPort = lockPortOf(m_console.readers().reader(port).Lock(), port);
     bool allowed = h.com[size_t(port)];
     if (allowed) allowed = ReaderBank::validPort(lockPort);
     if (allowed) allowed = h.com[size_t(lockPort)];

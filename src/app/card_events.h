@@ -26,8 +26,9 @@ EventMode decideEventMode(int readerMode, qint8 cmode, const AutoInOut& autoInOu
 
 // The row every card event leaves in the log, whoever holds the reader's link: the reader's
 // stamp (the console's clock when it does not decode), the mode above, READER the port,
-// LOCK 0. A row that cannot be stored is said through the data module; `row` is then empty.
-// A row that waits in the spool (a long job holds the log) has the id 0.
+// LOCK 0 (a stored reader log says nothing of the door). A row that cannot be stored is said
+// through the data module; `row` is then empty. A row that waits in the spool (a long job holds the
+// log) has the id 0.
 struct StoredEvent {
     std::optional<LogRecord> row;
     EventMode mode;
@@ -35,6 +36,10 @@ struct StoredEvent {
 };
 StoredEvent storeCardEvent(DataModule& data, const AutoInOut& autoInOut, int readerMode, int port,
                            int code, const QDateTime& stamp, qint8 cmode);
+
+// The reader whose lock a card event at `port` opens: the configured lock port, or the reader
+// itself when none is configured (0), as the reader decides from its own uploaded table.
+int lockPortOf(int configuredLock, int port);
 
 // The greeting of a registered holder by the hour of the event, then the name;
 // "no registration" for an unknown card.

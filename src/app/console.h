@@ -43,6 +43,7 @@ public:
 
     // The eight reader clients; they exist from the start-up on.
     ReaderBank& readers() { return *m_readers; }
+    bool hasReaders() const { return m_readers != nullptr; }  // from start-up to shutdown
     // The live handling of reader events and the automatic IN/OUT state; from the start-up on.
     AutoInOut& autoInOut() { return *m_autoInOut; }
     // The download of a reader's stored records after it connects; from the start-up on.

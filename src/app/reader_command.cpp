@@ -5,6 +5,7 @@
 #include "app/auto_inout.h"
 #include "app/card_events.h"
 #include "app/command_line.h"
+#include "app/export_jobs.h"
 #include "app/subcommands.h"
 #include "app/terminal_operator.h"
 #include "base/clock.h"
@@ -12,8 +13,12 @@
 #include "store/data_module.h"
 #include "store/log_texts.h"
 #include "store/messages.h"
+#include "store/schema.h"
 
 #include <QCoreApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <cstdio>
 #include <map>
 #include <optional>
@@ -79,9 +84,158 @@ ReaderRequest parseReaderArguments(const QStringList& args) {
     return r;
 }
 
+bool isReaderRowCommand(const QStringList& args) {
+    QStringList words;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        if (args[i] == u"--data-dir" || args[i] == u"--desc" || args[i] == u"--address" ||
+            args[i] == u"--mode" || args[i] == u"--reply-wait")
+            ++i;
+        else if (!args[i].startsWith(u"--"))
+            words << args[i];
+    }
+    return words.value(0) == u"list" || words.value(1) == u"set";
+}
+
+namespace {
+
+const std::map<QString, int> kModes{
+    {QStringLiteral("clock"), ModeClock},
+    {QStringLiteral("in"), ModeIn},
+    {QStringLiteral("out"), ModeOut},
+};
+
+// HOST:PORT, the port 1..65535.
+bool parseAddress(const QString& text, ReaderRowChange& c) {
+    const qsizetype colon = text.lastIndexOf(u':');
+    if (colon <= 0) return false;
+    bool ok = false;
+    const int port = text.mid(colon + 1).toInt(&ok, 10);
+    if (!ok || port < 1 || port > 65535) return false;
+    c.ipaddr = text.left(colon).trimmed();
+    c.ipport = port;
+    return !c.ipaddr->isEmpty();
+}
+
+}  // namespace
+
+ReaderRowRequest parseReaderRowArguments(const QStringList& args) {
+    ReaderRowRequest r;
+    QStringList words;
+    for (qsizetype i = 0; i < args.size() && r.error.isEmpty(); ++i) {
+        const QString& a = args[i];
+        const bool hasValue = needsValue(args, i);
+        if (a == u"--json") {
+            r.json = true;
+        } else if (a == u"--enable" || a == u"--disable") {
+            if (r.change.enable) r.error = QStringLiteral("Give one of --enable and --disable");
+            r.change.enable = a == u"--enable";
+        } else if (a == u"--data-dir" && hasValue) {
+            r.dataDir = args[++i];
+        } else if (a == u"--desc" && hasValue) {
+            r.change.desc = args[++i];
+        } else if (a == u"--address" && hasValue) {
+            if (!parseAddress(args[++i], r.change))
+                r.error = QStringLiteral("--address needs HOST:PORT, the port 1 to 65535");
+        } else if (a == u"--mode" && hasValue) {
+            const auto m = kModes.find(args[++i].toLower());
+            if (m == kModes.end())
+                r.error = QStringLiteral("--mode is clock, in or out");
+            else
+                r.change.mode = m->second;
+        } else if (a.startsWith(u"--")) {
+            r.error = QStringLiteral("Unknown option or missing value: ") + a;
+        } else {
+            words << a;
+        }
+    }
+    if (r.dataDir.isEmpty()) r.dataDir = defaultDataFolder();
+    if (!r.error.isEmpty()) return r;
+    r.list = words.value(0) == u"list";
+    const bool changes = r.change.ipaddr || r.change.mode || r.change.desc || r.change.enable;
+    if (r.list) {
+        if (words.size() != 1 || changes) r.error = QStringLiteral("list takes only --json");
+        return r;
+    }
+    bool ok = false;
+    r.port = words.value(0).toInt(&ok);
+    if (words.size() != 2 || !ok || r.port < 1 || r.port > 8)
+        r.error = QStringLiteral("Give the reader's port number 1 to 8 before set");
+    else if (r.json)
+        r.error = QStringLiteral("--json goes with list");
+    else if (!changes)
+        r.error = QStringLiteral(
+            "Nothing to set: give --address, --mode, --desc, --enable or "
+            "--disable");
+    return r;
+}
+
+namespace {
+
+QString addressText(const ReaderRow& r) {
+    return r.ipaddr.isEmpty() ? QString() : QStringLiteral("%1:%2").arg(r.ipaddr).arg(r.ipport);
+}
+
+QString rowLine(const ReaderRow& r) {
+    return QStringList{QString::number(r.portNo),
+                       r.enable ? QStringLiteral("enabled") : QStringLiteral("disabled"),
+                       addressText(r), modeText(r.mode).toLower(), r.desc}
+        .join(u'\t');
+}
+
+int listReaderRows(const ReaderRowRequest& q) {
+    auto src = openDataFileReadOnly(q.dataDir, kSystemFile, kSystemKey);
+    if (!src) return printLine(stderr, src.error().text), kExitFailed;
+    const auto rows = readReaderRows(*src);
+    if (!rows) return printLine(stderr, rows.error().text), kExitFailed;
+    if (!q.json) {
+        for (const ReaderRow& r : *rows) printLine(stdout, rowLine(r));
+        return kExitDone;
+    }
+    QJsonArray out;
+    for (const ReaderRow& r : *rows)
+        out.append(QJsonObject{{QStringLiteral("reader"), r.portNo},
+                               {QStringLiteral("enabled"), r.enable},
+                               {QStringLiteral("host"), r.ipaddr},
+                               {QStringLiteral("port"), r.ipport},
+                               {QStringLiteral("mode"), modeText(r.mode).toLower()},
+                               {QStringLiteral("description"), r.desc}});
+    std::printf("%s", QJsonDocument(out).toJson(QJsonDocument::Indented).constData());
+    return kExitDone;
+}
+
+}  // namespace
+
+int runReaderRowCommand(const QStringList& args) {
+    const ReaderRowRequest q = parseReaderRowArguments(args);
+    if (!q.error.isEmpty()) {
+        printLine(stderr, q.error + QStringLiteral("\nSee: tallyport reader --help"));
+        return kExitUsage;
+    }
+    if (q.list) return listReaderRows(q);
+    const DataFolderLock held = holdDataFolderOrSay(q.dataDir);
+    if (!held.held()) return refusedExitCode(held);
+    TerminalOperator op(false);
+    DataModule data(op);
+    data.setDataFolder(q.dataDir);
+    if (!data.OpenDatabases()) return kExitFailed;
+    const auto row = changeReaderRow(data.src(), q.port, q.change);
+    if (!row) return printLine(stderr, row.error().text), kExitFailed;
+    printLine(stdout, rowLine(*row));
+    return kExitDone;
+}
+
 QString readerUsageText() {
     return QStringLiteral(
         "Usage: tallyport reader N ACTION [--data-dir DIR] [--reply-wait MS]\n"
+        "       tallyport reader N set [--address HOST:PORT] [--mode clock|in|out]\n"
+        "                              [--desc TEXT] [--enable|--disable] [--data-dir DIR]\n"
+        "       tallyport reader list [--json] [--data-dir DIR]\n"
+        "\n"
+        "set changes row N of the reader setup as the Reader Setup dialog does (a blank\n"
+        "description becomes COMn; a row is enabled only with an address) and prints it;\n"
+        "list prints every row: number, enabled or disabled, address, mode, description.\n"
+        "list reads beside a running console; every other action is refused meanwhile.\n"
+        "\n"
         "Administers reader N (its port number 1 to 8 in the reader setup) at that row's\n"
         "address, as the Access Manager does. Refused while another process\n"
         "(a console, another command) holds the data folder.\n"
@@ -227,6 +381,8 @@ int runReaderCommand(int argc, char** argv) {
     if (!QCoreApplication::instance()) app.emplace(argc, argv);
     QStringList args;
     for (int i = 2; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+    if (!args.contains(QStringLiteral("--help")) && isReaderRowCommand(args))
+        return runReaderRowCommand(args);
     const ReaderRequest q = parseReaderArguments(args);
     if (q.help) return std::printf("%s", qPrintable(readerUsageText())), kExitDone;
     if (!q.error.isEmpty()) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "admin/reader_setup.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -20,6 +22,22 @@ struct ReaderRequest {
     bool help = false;
     QString error;  // not empty when the arguments are wrong
 };
+
+// `tallyport reader list [--json]` and `tallyport reader N set [--address HOST:PORT]
+// [--mode clock|in|out] [--desc TEXT] [--enable|--disable]`: the rows of the reader setup, read
+// and changed as the Reader Setup dialog does, without the readers.
+struct ReaderRowRequest {
+    bool list = false;
+    int port = 0;
+    bool json = false;
+    ReaderRowChange change;
+    QString dataDir;
+    QString error;
+};
+// True for the words of list and set (the words after "reader").
+bool isReaderRowCommand(const QStringList& args);
+ReaderRowRequest parseReaderRowArguments(const QStringList& args);
+int runReaderRowCommand(const QStringList& args);
 
 ReaderRequest parseReaderArguments(const QStringList& args);  // the words after "reader"
 QString readerUsageText();

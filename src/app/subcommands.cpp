@@ -1,6 +1,7 @@
 #include "app/subcommands.h"
 
 #include "app/export_command.h"
+#include "app/holder_command.h"
 #include "app/mail_command.h"
 #include "app/reader_command.h"
 #include "app/maintenance_command.h"
@@ -14,8 +15,10 @@ namespace tallyport {
 // pages need the GUI library.
 const std::vector<Subcommand>& subcommands() {
     static const std::vector<Subcommand> table = {
-        {"reader", "administer a reader: show, sync-clock, download, clear, upload",
+        {"reader", "administer a reader: show, sync-clock, download, clear, upload, set, list",
          &runReaderCommand},
+        {"holder", "register, list or remove card holders; import them from a CSV file",
+         &runHolderCommand},
         {"export", "write the log to a text file or a workbook", runExportCommand},
         {"backup", "copy the log or system database to a file, also while a console records",
          runBackupCommand},

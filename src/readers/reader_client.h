@@ -108,6 +108,9 @@ public:
 
     // The link beyond the published properties.
     bool isConnected() const;
+    // Until the next background try, -1 when none waits; why the last connect or line failed.
+    int retryInMs() const { return m_retryTimer.isActive() ? m_retryTimer.remainingTime() : -1; }
+    QString linkError() const;
     int connectTimeout() const { return m_connectTimeoutMs; }
     void setConnectTimeout(int ms) { m_connectTimeoutMs = ms; }
     // Keep trying to connect in the background while not connected (the reader is in use).

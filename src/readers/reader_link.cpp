@@ -28,6 +28,11 @@ bool ReaderClient::isConnected() const {
     return m_socket->state() == QAbstractSocket::ConnectedState;
 }
 
+QString ReaderClient::linkError() const {
+    return m_socket->error() == QAbstractSocket::UnknownSocketError ? QString()
+                                                                    : m_socket->errorString();
+}
+
 void ReaderClient::setEnable(bool on) {
     m_enable = on;
     if (!wantsLink()) m_retryTimer.stop();

@@ -79,6 +79,10 @@ TEST_F(ReaderSetupTest, AnUnreachableReaderSaysSoOnceAfterTheEdit) {
               QStringList{"error: Failed to connect reader (COM3). Please retry later!"});
     EXPECT_FALSE(reader(3).Enable());
     EXPECT_TRUE(row(3)->enable);  // the row keeps the operator's choice: the grid shows "stop"
+    const ReaderLinkState state = readerLinkState(reader(3), true);
+    EXPECT_EQ(state.kind, ReaderLinkKind::Retrying);
+    EXPECT_TRUE(state.text.startsWith("retrying in ")) << qPrintable(state.text);
+    EXPECT_EQ(state.reason, "Connection refused");
 }
 
 TEST_F(ReaderSetupTest, ScanAllOnSevenRowsProbesEveryPortAndStoresWhatAnswered) {
@@ -100,6 +104,23 @@ TEST_F(ReaderSetupTest, ScanAllOnSevenRowsProbesEveryPortAndStoresWhatAnswered) 
     EXPECT_TRUE(row(2)->enable);  // the simulator's second reader answers too
     EXPECT_FALSE(row(4)->enable);
     EXPECT_EQ(count(src(), "reader"), 7);  // no row made up for port 8
+    EXPECT_EQ(op.shown("information"), QStringList{"2 readers found, 5 not answering."});
+}
+
+// A row nobody enabled has nothing to connect: opening its editor reports no failure, in a
+// box or on the status line.
+TEST_F(ReaderSetupTest, OpeningTheEditorOfABlankRowSaysNothing) {
+    QStringList said;
+    QObject::connect(&console, &Console::readerStatus,
+                     [&](int, const QString& text) { said << text; });
+    const auto blank = runToEnd(setup->beginEdit(5));
+    ASSERT_TRUE(blank && *blank);
+    EXPECT_FALSE((*blank)->enable);
+    QTest::qWait(50);
+    EXPECT_TRUE(said.isEmpty()) << qPrintable(said.join(u'\n'));
+    EXPECT_TRUE(op.shown().isEmpty());
+    EXPECT_EQ(readerLinkState(reader(5), false).text, "not enabled");
+    EXPECT_EQ(readerLinkState(reader(1), true).text, "connected");
 }
 
 TEST_F(ReaderSetupTest, ClosingReconfiguresOnlyThePortsTouched) {

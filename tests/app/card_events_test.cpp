@@ -47,13 +47,13 @@ TEST_F(CardEvents, RegisteredHolderIsStoredMailedPhotographedAndGreeted) {
     EXPECT_EQ(back.cardNo, 12345);
     EXPECT_EQ(back.mode, ModeIn);
     EXPECT_EQ(back.reader, 1);
-    EXPECT_EQ(back.lock, 0);
+    EXPECT_EQ(back.lock, 1);  // COM1: the reader let the holder in
     const auto queued = mails();
     ASSERT_EQ(queued.size(), 1u);
     EXPECT_EQ(queued[0].title, QStringLiteral("[2024/03/05 PM02:07:09] ANNA, OFFICE"));
     EXPECT_EQ(queued[0].msg,
               QStringLiteral("ANNA [12345]\nOFFICE\nMarch 5, 2024 Tuesday  PM02:07:09\n"
-                             "IN\nFront door\nDENIED\n"));
+                             "IN\nFront door\nFront door\n"));
     EXPECT_EQ(queued[0].attach, snapshot(12345, t));
     EXPECT_TRUE(queued[0].attach.endsWith(QStringLiteral("/240305-140709-12345.jpg")));
     EXPECT_EQ(devices.camera.grabs, QStringList{snapshot(12345, t)});
@@ -178,6 +178,34 @@ TEST_F(CardEvents, ClockOnlyReaderTakesTheAutomaticDirectionOnlyWhenTheModeIsOn)
     EXPECT_EQ(storedRow(row.rowId).lock, 0);  // a clock-only reader opens no door
     // A mode byte in the frame wins over reader and schedule.
     EXPECT_EQ(punch(QStringLiteral("card 11 12345 mode=1 time=2024-03-05T14:07:09")).mode, ModeIn);
+}
+
+// With no lock port configured a reader opens its own door for the holders it lets in, as it
+// decides from its uploaded table: the row names the reader for a holder with that reader's
+// right, DENIED for one without it and for an unknown card; a clock-only reader opens nothing.
+TEST_F(CardEvents, ReaderWithoutLockPortOpensItsOwnDoorForHoldersWithItsRight) {
+    ASSERT_EQ(reader(1).Lock(), 0);
+    WriteSettingBool(setting::EmailEnabled, true);
+    WriteSettingBool(setting::EmailStaffOnly, false);
+    addStaff(100, QStringLiteral("ANNA"), 2, true, false);
+    addStaff(200, QStringLiteral("BORIS"), 2, false, true);
+    const struct {
+        int readerMode, card, lock;
+        const char* lockText;
+    } cases[] = {{ModeIn, 100, 1, "Front door"},
+                 {ModeIn, 200, 0, "DENIED"},
+                 {ModeIn, 4711, 0, "DENIED"},
+                 {ModeClock, 100, 0, "DENIED"}};
+    for (const auto& c : cases) {
+        pointReader(1, c.readerMode, QStringLiteral("Front door"));
+        const LogRecord row = punch(QStringLiteral("card 6 %1").arg(c.card));
+        EXPECT_EQ(storedRow(row.rowId).lock, c.lock) << c.card << " mode " << c.readerMode;
+        EXPECT_EQ(lockText(storedRow(row.rowId).lock, [this](int p) { return reader(p).Desc(); }),
+                  QString::fromLatin1(c.lockText))
+            << c.card;
+        EXPECT_TRUE(mails().back().msg.endsWith(QStringLiteral("\n%1\n").arg(c.lockText)))
+            << qPrintable(mails().back().msg);
+    }
 }
 
 TEST_F(CardEvents, LockPortOpensOnlyWhenTheHolderMayUseBothReaders) {

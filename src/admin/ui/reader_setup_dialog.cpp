@@ -23,6 +23,7 @@
 #include <QStatusBar>
 #include <QStyledItemDelegate>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace tallyport {
@@ -41,6 +42,7 @@ enum Column {
     AntiPassback,
     Motion,
     PortNo,
+    State,
     ColumnCount
 };
 
@@ -55,7 +57,7 @@ const ColumnInfo kColumns[ColumnCount] = {
     {"Mode", FieldKind::Other, false},         {"Lock Time", FieldKind::Other, false},
     {"Card Action", FieldKind::Other, true},   {"Bypass Action", FieldKind::Other, true},
     {"Anti Passback", FieldKind::YesNo, true}, {"Motion", FieldKind::Other, true},
-    {"PortNo", FieldKind::Other, true},
+    {"PortNo", FieldKind::Other, true},        {"State", FieldKind::Text, false},
 };
 
 QVariant value(const ReaderRow& r, int column) {
@@ -82,6 +84,8 @@ QVariant value(const ReaderRow& r, int column) {
             return r.motion;
         case PortNo:
             return r.portNo;
+        case State:
+            return {};  // the client's, not the row's
     }
     return {};
 }
@@ -97,13 +101,14 @@ QString cellText(const ReaderRow& r, int column) {
 
 class ReaderRowsModel : public RowsTableModel<ReaderRow> {
 public:
-    using RowsTableModel::RowsTableModel;
+    ReaderRowsModel(ReaderBank& bank, QObject* parent) : RowsTableModel(parent), m_bank(bank) {}
     int columnCount(const QModelIndex& parent = {}) const override {
         return parent.isValid() ? 0 : ColumnCount;
     }
     QVariant data(const QModelIndex& index, int role) const override {
         if (!index.isValid()) return {};
         const ReaderRow& r = rows[size_t(index.row())];
+        if (index.column() == State) return stateData(r, role);
         if (role == Qt::EditRole) return value(r, index.column());
         if (role != Qt::DisplayRole || kColumns[index.column()].kind == FieldKind::YesNo) return {};
         return cellText(r, index.column());
@@ -117,6 +122,21 @@ public:
         if (role == FieldKindRole) return int(kColumns[section].kind);
         return {};
     }
+    // The State cells follow the clients: called every second while the dialog is open.
+    void refreshStates() {
+        if (!rows.empty()) Q_EMIT dataChanged(index(0, State), index(rowCount() - 1, State));
+    }
+
+private:
+    QVariant stateData(const ReaderRow& r, int role) const {
+        if (!ReaderBank::validPort(r.portNo)) return {};
+        const ReaderLinkState s = readerLinkState(m_bank.reader(r.portNo), r.enable);
+        if (role == Qt::DisplayRole) return s.text;
+        if (role == Qt::ToolTipRole && !s.reason.isEmpty()) return s.reason;
+        return {};
+    }
+
+    ReaderBank& m_bank;
 };
 
 namespace {
@@ -174,7 +194,7 @@ ReaderSetupDialog::ReaderSetupDialog(ReaderBank& bank, DataModule& data, Operato
     : QDialog(parent), m_bank(bank), m_data(data), m_op(op), m_setup(data, bank, op) {
     setObjectName(QStringLiteral("ReaderSetupDialog"));
     setWindowTitle(QStringLiteral("Setup"));
-    m_model = new ReaderRowsModel(this);
+    m_model = new ReaderRowsModel(m_bank, this);
     ports = new QTableView(this);
     ports->setObjectName(QStringLiteral("ports"));
     ports->setToolTip(QStringLiteral("Double click to edit the pointed record."));
@@ -213,10 +233,17 @@ ReaderSetupDialog::ReaderSetupDialog(ReaderBank& bank, DataModule& data, Operato
     layout->addWidget(ports, 1);
     layout->addLayout(buttons);
     layout->addWidget(estatus);
-    resize(640, 330);
+    auto* states = new QTimer(this);
+    connect(states, &QTimer::timeout, m_model, &ReaderRowsModel::refreshStates);
+    states->start(1000);
+    resize(760, 330);
     reload();
     RestoreFormLayout(setting::CommSetup, this);
     RestoreGridColumns(setting::GridCommSetup, ports);
+    // Every header readable in full, whatever width was kept.
+    QHeaderView* header = ports->horizontalHeader();
+    for (int c = 0; c < ColumnCount; ++c)
+        header->resizeSection(c, std::max(header->sectionSize(c), header->sectionSizeHint(c)));
 }
 
 ReaderSetupDialog::~ReaderSetupDialog() {

@@ -4,6 +4,7 @@
 #include "app/login.h"
 #include "app/ui/main_window.h"
 #include "staff/card_editor.h"
+#include "staff/ui/add_card_dialog.h"
 #include "staff/ui/card_editor_dialog.h"
 #include "staff/ui/card_info_dialog.h"
 
@@ -45,6 +46,13 @@ void openCardInfo(Console& console, MainWindow* window) {
             console.data().src(), console.op(),
             [&](int card) { return runCardEditor(console, owner, card); }, window);
         owner = &dialog;
+        dialog.setAskNewCard([&]() -> std::optional<int> {
+            AddCardDialog ask(console.data().src(), console.op(), &dialog);
+            QObject::connect(&console, &Console::eventStored, &ask,
+                             [&ask](const LogRecord& row) { ask.cardPresented(row.cardNo); });
+            if (ask.exec() != QDialog::Accepted) return std::nullopt;
+            return ask.cardNo();
+        });
         dialog.exec();
     }
     if (window) window->refreshLogGrid(true);  // shows the grid again

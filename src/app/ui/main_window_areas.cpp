@@ -3,6 +3,7 @@
 #include "app/commands.h"
 #include "app/ui/log_columns_model.h"
 #include "app/ui/main_window.h"
+#include "app/ui/reader_indicators.h"
 
 #include <QAction>
 #include <QGroupBox>
@@ -148,6 +149,7 @@ void MainWindow::buildStatusBar() {
     m_readerLine = new QLabel;
     m_readerLine->setObjectName(QStringLiteral("ReaderStatus"));
     bar->addWidget(m_readerLine, 1);
+    bar->addPermanentWidget(new ReaderIndicators(m_console, bar));
     setStatusBar(bar);
 }
 

@@ -41,11 +41,17 @@ CardInfoDialog::CardInfoDialog(Database& src, Operator& op, std::function<bool(i
     m_picture = photoLabel(this);
     auto* edit =
         namedButton(QStringLiteral("&Edit"), "bedit", QStringLiteral("Edit the record."), this);
+    m_add = namedButton(QStringLiteral("&Add Card…"), "badd",
+                        QStringLiteral("Register a card that was never read: type its number or "
+                                       "read it at a reader."),
+                        this);
+    m_add->hide();  // until the caller can ask for a number
     auto* close = namedButton(QStringLiteral("&Close"), "Button2",
                               QStringLiteral("Return to main program."), this);
     auto* side = new QVBoxLayout;
     side->addWidget(m_picture);
     side->addStretch();
+    side->addWidget(m_add);
     side->addWidget(edit);
     side->addWidget(close);
     auto* row = new QHBoxLayout(this);
@@ -53,6 +59,7 @@ CardInfoDialog::CardInfoDialog(Database& src, Operator& op, std::function<bool(i
     row->addLayout(side);
 
     connect(edit, &QPushButton::clicked, this, &CardInfoDialog::Edit);
+    connect(m_add, &QPushButton::clicked, this, &CardInfoDialog::addCard);
     connect(close, &QPushButton::clicked, this, &CardInfoDialog::closeAndSave);
     connect(m_grid, &QTableView::doubleClicked, this, &CardInfoDialog::Edit);
     connect(m_grid->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int section) {
@@ -97,6 +104,20 @@ void CardInfoDialog::Edit() {
     if (!m_editCard(card)) return;
     Refresh();
     if (card > 0) selectGridRow(m_grid, m_rows->rowOf(card));  // the first when it is gone
+    showPhoto();
+}
+
+void CardInfoDialog::setAskNewCard(std::function<std::optional<int>()> ask) {
+    m_askNewCard = std::move(ask);
+    m_add->setVisible(bool(m_askNewCard));
+}
+
+void CardInfoDialog::addCard() {
+    if (!m_askNewCard) return;
+    const std::optional<int> card = m_askNewCard();
+    if (!card || !m_editCard(*card)) return;
+    Refresh();
+    selectGridRow(m_grid, m_rows->rowOf(*card));
     showPhoto();
 }
 

@@ -37,9 +37,19 @@ QStringList visibleTitles(const QTableView* grid) {
 
 TEST_F(ReaderSetupDialogTest, GridShowsTheRowsAndEditStoresABlankDescriptionAsThePortName) {
     ReaderSetupDialog dialog(console.readers(), console.data(), op);
-    ASSERT_EQ(visibleTitles(dialog.ports), (QStringList{"Enabled", "IP Address", "IP Port",
-                                                        "Description", "Mode", "Lock Time"}));
+    ASSERT_EQ(visibleTitles(dialog.ports),
+              (QStringList{"Enabled", "IP Address", "IP Port", "Description", "Mode", "Lock Time",
+                           "State"}));
     ASSERT_EQ(dialog.ports->model()->rowCount(), 8);
+    // Each reader's link in words; no header cut short.
+    EXPECT_EQ(column(dialog.ports, 11),
+              (QStringList{"connected", "not enabled", "not enabled", "not enabled", "not enabled",
+                           "not enabled", "not enabled", "not enabled"}));
+    const QHeaderView* header = dialog.ports->horizontalHeader();
+    for (int c = 0; c < dialog.ports->model()->columnCount(); ++c) {
+        if (dialog.ports->isColumnHidden(c)) continue;
+        EXPECT_GE(header->sectionSize(c), header->sectionSizeHint(c)) << c;
+    }
     EXPECT_EQ(cell(dialog.ports, 0, 3), "Front door");
     EXPECT_EQ(cell(dialog.ports, 0, 4), "IN");
     EXPECT_EQ(cell(dialog.ports, 0, 5), "1 SEC");
