@@ -88,6 +88,7 @@ void Console::attachCardEvents() {
 void Console::Shutdown() {
     if (m_shutDown) return;
     m_shutDown = true;
+    Q_EMIT shuttingDown();
     m_mail->stop();
     m_web->stop();
     if (m_autoInOut) m_autoInOut->stop();

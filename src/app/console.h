@@ -86,6 +86,8 @@ Q_SIGNALS:
     // The log view (grid, holder photo, snapshot) is to be hidden (true) or shown again
     // (false): the data module holds it while the files are closed or the log is rewritten.
     void logViewHeld(bool held);
+    // The shutdown begins: whatever works on the readers or the databases lets go of them now.
+    void shuttingDown();
 
 private:
     void attachCardEvents();

@@ -3,6 +3,7 @@
 #include "app/card_events.h"
 #include "app/console.h"
 #include "app/headless_operator.h"
+#include "app/recorder_requests.h"
 #include "app/service_notifier.h"
 #include "app/signal_watcher.h"
 #include "notify/mail_queue.h"
@@ -13,6 +14,8 @@
 #include <cstdio>
 
 namespace tallyport {
+
+const QString kNoReaderEnabled = QStringLiteral("No reader is enabled: nothing will be recorded.");
 
 QString readyLine(const QString& dataFolder) {
     return QStringLiteral(TALLYPORT_PRODUCT " " TALLYPORT_VERSION " ready: ") + dataFolder;
@@ -43,6 +46,14 @@ static void logServices(Console& console) {
     });
 }
 
+static bool anyReaderEnabled(Console& console) {
+    for (int port = 1; port <= 8; ++port) {
+        const ReaderClient& r = console.readers().reader(port);
+        if (r.Enable() || r.autoReconnect()) return true;
+    }
+    return false;
+}
+
 int runHeadlessConsole(const QString& dataFolder, const Peripherals& devices) {
     HeadlessOperator op;
     Console console(op, dataFolder);
@@ -63,6 +74,11 @@ int runHeadlessConsole(const QString& dataFolder, const Peripherals& devices) {
         QCoreApplication::quit();
     });
     HeadlessOperator::log(QStringLiteral("information"), console.recordCountText());
+    if (!anyReaderEnabled(console))
+        HeadlessOperator::log(QStringLiteral("warning"), kNoReaderEnabled);
+    RecorderRequests requests(console);
+    if (auto listening = requests.listen(); !listening)
+        HeadlessOperator::log(QStringLiteral("error"), listening.error().text);
     std::printf("%s\n", qPrintable(readyLine(console.data().dataFolder())));
     std::fflush(stdout);
     ServiceNotifier service;
