@@ -4,6 +4,7 @@
 #include "app/headless.h"
 #include "app/subcommands.h"
 #include "store/data_module.h"
+#include "store/schema.h"
 #include "support/console_process.h"
 #include "support/scripted_operator.h"
 #include "support/sim_process.h"
@@ -189,6 +190,32 @@ TEST_F(RecorderFixture, DownloadThroughTheRecorderLosesNoLivePunch) {
         folder());
     EXPECT_EQ(erase.code, kExitConsoleRunning);
     EXPECT_EQ(storedRows(dir.path()), 1500 + kPunches);
+}
+
+// An import through the recorder: its next punch of the imported card names the holder.
+TEST_F(RecorderFixture, ImportedHoldersReachTheRecordersNextPunch) {
+    TempDataDir other;
+    {
+        ScriptedOperator op;
+        DataModule data(op);
+        data.setDataFolder(other.path());
+        ASSERT_TRUE(data.prepareDataFolder().value_or(false));
+        ASSERT_TRUE(data.OpenDatabases());
+        ASSERT_TRUE(data.src().run(QStringLiteral("INSERT INTO staffs(CARDNO, NAME) VALUES (515, 'Vera')")));
+    }
+    // A relative FILE is the command's, not the recorder's.
+    QProcess cli;
+    cli.setWorkingDirectory(other.path());
+    cli.start(BuiltProgram(QStringLiteral("tallyport")),
+              QStringList{QStringLiteral("import"), QStringLiteral("staff"), kSystemFile} + folder());
+    ASSERT_TRUE(cli.waitForFinished(60000));
+    EXPECT_EQ(cli.exitCode(), kExitDone) << cli.readAllStandardError().toStdString();
+    EXPECT_TRUE(cli.readAllStandardOutput().contains("Staff Added = 1 records"));
+
+    ASSERT_TRUE(sim.ok(QStringLiteral("card 6 515")));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return recorder.standardOutput().contains(QStringLiteral("\t515\tVera")); }, 5000))
+        << recorder.standardOutput().toStdString();
 }
 
 // A client that hangs up right after asking cancels nothing: the download is stored whole.
