@@ -10,6 +10,7 @@
 #include <QObject>
 #include <QString>
 #include <memory>
+#include <vector>
 
 namespace tallyport {
 
@@ -65,6 +66,11 @@ public:
     // Shutdown: mailing and the web reporter stopped, databases closed (readers first), timers
     // stopped.
     void Shutdown();
+
+    // `systemctl reload`: the settings and the reader table read again. A reader whose row
+    // did not change keeps its connection; the others are configured anew. The ports taken
+    // anew.
+    std::vector<int> reload();
 
     bool endRequested() const { return m_endRequested; }
     bool hideOnStartup() const;

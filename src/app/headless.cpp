@@ -15,6 +15,13 @@
 
 namespace tallyport {
 
+namespace {
+const QString kInformation = QStringLiteral("information");
+const QString kWarning = QStringLiteral("warning");
+const QString kReloadedText =
+    QStringLiteral("Settings and readers read again; readers configured anew: %1");
+}  // namespace
+
 const QString kNoReaderEnabled = QStringLiteral("No reader is enabled: nothing will be recorded.");
 
 QString readyLine(const QString& dataFolder) {
@@ -74,14 +81,24 @@ int runHeadlessConsole(const QString& dataFolder, const Peripherals& devices) {
         QCoreApplication::quit();
     });
     HeadlessOperator::log(QStringLiteral("information"), console.recordCountText());
-    if (!anyReaderEnabled(console))
-        HeadlessOperator::log(QStringLiteral("warning"), kNoReaderEnabled);
+    if (!anyReaderEnabled(console)) HeadlessOperator::log(kWarning, kNoReaderEnabled);
     RecorderRequests requests(console);
     if (auto listening = requests.listen(); !listening)
         HeadlessOperator::log(QStringLiteral("error"), listening.error().text);
     std::printf("%s\n", qPrintable(readyLine(console.data().dataFolder())));
     std::fflush(stdout);
     ServiceNotifier service;
+    QObject::connect(&signals, &SignalWatcher::reloadRequested, &console, [&] {
+        service.reloading();
+        const std::vector<int> ports = console.reload();
+        QStringList names;
+        for (int port : ports) names << QString::number(port);
+        HeadlessOperator::log(
+            kInformation,
+            kReloadedText.arg(names.isEmpty() ? QStringLiteral("none") : names.join(u',')));
+        if (!anyReaderEnabled(console)) HeadlessOperator::log(kWarning, kNoReaderEnabled);
+        service.ready();
+    });
     service.ready();
     const int rc = QCoreApplication::exec();
     service.stopping();

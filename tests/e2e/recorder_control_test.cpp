@@ -24,6 +24,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
 
 using namespace tallyport;
 using namespace tallyport::test;
@@ -201,13 +202,15 @@ TEST_F(RecorderFixture, ImportedHoldersReachTheRecordersNextPunch) {
         data.setDataFolder(other.path());
         ASSERT_TRUE(data.prepareDataFolder().value_or(false));
         ASSERT_TRUE(data.OpenDatabases());
-        ASSERT_TRUE(data.src().run(QStringLiteral("INSERT INTO staffs(CARDNO, NAME) VALUES (515, 'Vera')")));
+        ASSERT_TRUE(data.src().run(
+            QStringLiteral("INSERT INTO staffs(CARDNO, NAME) VALUES (515, 'Vera')")));
     }
     // A relative FILE is the command's, not the recorder's.
     QProcess cli;
     cli.setWorkingDirectory(other.path());
-    cli.start(BuiltProgram(QStringLiteral("tallyport")),
-              QStringList{QStringLiteral("import"), QStringLiteral("staff"), kSystemFile} + folder());
+    cli.start(
+        BuiltProgram(QStringLiteral("tallyport")),
+        QStringList{QStringLiteral("import"), QStringLiteral("staff"), kSystemFile} + folder());
     ASSERT_TRUE(cli.waitForFinished(60000));
     EXPECT_EQ(cli.exitCode(), kExitDone) << cli.readAllStandardError().toStdString();
     EXPECT_TRUE(cli.readAllStandardOutput().contains("Staff Added = 1 records"));
@@ -260,6 +263,40 @@ TEST_F(RecorderFixture, OtherVersionsAndOversizedRequestsAreRefused) {
     EXPECT_TRUE(ask("{]\n").contains("could not read the request"));
     const Ran r = Command().run(QStringList{QStringLiteral("status")} + folder());
     EXPECT_EQ(r.code, kExitDone);
+}
+
+// `systemctl reload`: a reader added to the table connects, the unchanged one keeps its line.
+TEST(RecorderControl, ReloadTakesNewReadersWithoutDroppingTheOthers) {
+    tallyport::testing::SimProcess sim({QStringLiteral("--port"), QStringLiteral("0"),
+                                        QStringLiteral("--port"), QStringLiteral("0")});
+    ASSERT_TRUE(sim.ready());
+    TempDataDir dir;
+    pointReaderAt(dir.path(), sim.port(0));
+    ConsoleProcess recorder(dir.path());
+    ASSERT_TRUE(recorder.start()) << recorder.standardError().toStdString();
+    ASSERT_TRUE(sim.waitForEvent(QStringLiteral("readersim connected %1").arg(sim.port(0)), 10000));
+    {
+        ScriptedOperator op;
+        DataModule data(op);
+        data.setDataFolder(dir.path());
+        ASSERT_TRUE(data.OpenDatabases());
+        ASSERT_TRUE(
+            data.src().run(QStringLiteral("UPDATE reader SET enable = 1, ipaddr = '127.0.0.1', "
+                                          "ipport = ?, mode = 2 WHERE PortNo = 2"),
+                           int(sim.port(1))));
+    }
+    ASSERT_EQ(::kill(pid_t(recorder.process().processId()), SIGHUP), 0);
+    EXPECT_TRUE(sim.waitForEvent(QStringLiteral("readersim connected %1").arg(sim.port(1)), 10000));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return recorder.standardError().contains(QStringLiteral("configured anew: 2\n")); },
+        5000))
+        << recorder.standardError().toStdString();
+    EXPECT_FALSE(
+        sim.waitForEvent(QStringLiteral("readersim disconnected %1").arg(sim.port(0)), 500));
+    ASSERT_TRUE(sim.ok(QStringLiteral("@%1 card 6 4711").arg(sim.port(1))));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return recorder.standardOutput().contains(QStringLiteral("\t4711\t")); }, 5000));
+    EXPECT_EQ(recorder.terminate(), 0);
 }
 
 TEST(RecorderControl, WithoutARecorderStatusSaysSoAndReadsTheFiles) {
