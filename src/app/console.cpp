@@ -1,12 +1,14 @@
 #include "app/console.h"
 
 #include "admin/auto_download.h"
+#include "admin/reader_setup.h"
 #include "app/auto_inout.h"
 #include "app/card_events.h"
 #include "base/clock.h"
 #include "notify/mail_queue.h"
 #include "web/web_reporter.h"
 
+#include "store/messages.h"
 #include "store/setting_names.h"
 #include "store/settings.h"
 
@@ -88,6 +90,7 @@ void Console::attachCardEvents() {
 void Console::Shutdown() {
     if (m_shutDown) return;
     m_shutDown = true;
+    Q_EMIT shuttingDown();
     m_mail->stop();
     m_web->stop();
     if (m_autoInOut) m_autoInOut->stop();
@@ -96,6 +99,39 @@ void Console::Shutdown() {
     m_data.CloseDatabases();
     m_cardEvents.reset();
     m_readers.reset();
+}
+
+namespace {
+
+// Whether the client runs as its row says: same address, description, mode and lock time, and
+// in use exactly when the row enables it.
+bool readerMatchesRow(const ReaderClient& r, const ReaderRow& row) {
+    const bool inUse = r.Enable() || r.autoReconnect();
+    return inUse == row.enable && r.remoteHost() == row.ipaddr &&
+           r.remotePort() == QString::number(row.ipport) && r.Desc() == row.desc &&
+           r.Mode() == row.mode && r.LockTime() == row.lockTime;
+}
+
+}  // namespace
+
+std::vector<int> Console::reload() {
+    std::vector<int> changed;
+    if (!m_readers || !m_data.isOpen()) return changed;
+    m_mail->configureTimer();
+    if (auto web = m_web->applySettings(); !web) m_op.error(web.error().text);
+    const auto rows = readReaderRows(m_data.src());
+    if (!rows) {
+        m_op.errorDetail(msg::DatabaseError, rows.error().text);
+        return changed;
+    }
+    for (const ReaderRow& row : *rows) {
+        if (!ReaderBank::validPort(row.portNo) ||
+            readerMatchesRow(m_readers->reader(row.portNo), row))
+            continue;
+        m_readers->ConfigureReader(row.portNo);
+        changed.push_back(row.portNo);
+    }
+    return changed;
 }
 
 void Console::setPeripherals(const Peripherals& devices) {

@@ -10,6 +10,7 @@
 #include <QObject>
 #include <QString>
 #include <memory>
+#include <vector>
 
 namespace tallyport {
 
@@ -67,6 +68,11 @@ public:
     // stopped.
     void Shutdown();
 
+    // `systemctl reload`: the settings and the reader table read again. A reader whose row
+    // did not change keeps its connection; the others are configured anew. The ports taken
+    // anew.
+    std::vector<int> reload();
+
     bool endRequested() const { return m_endRequested; }
     bool hideOnStartup() const;
     void setHideOnStartup(bool hide);
@@ -87,6 +93,8 @@ Q_SIGNALS:
     // The log view (grid, holder photo, snapshot) is to be hidden (true) or shown again
     // (false): the data module holds it while the files are closed or the log is rewritten.
     void logViewHeld(bool held);
+    // The shutdown begins: whatever works on the readers or the databases lets go of them now.
+    void shuttingDown();
 
 private:
     void attachCardEvents();

@@ -3,6 +3,7 @@
 #include "app/card_events.h"
 #include "app/console.h"
 #include "app/headless_operator.h"
+#include "app/recorder_requests.h"
 #include "app/service_notifier.h"
 #include "app/signal_watcher.h"
 #include "notify/mail_queue.h"
@@ -13,6 +14,15 @@
 #include <cstdio>
 
 namespace tallyport {
+
+namespace {
+const QString kInformation = QStringLiteral("information");
+const QString kWarning = QStringLiteral("warning");
+const QString kReloadedText =
+    QStringLiteral("Settings and readers read again; readers configured anew: %1");
+}  // namespace
+
+const QString kNoReaderEnabled = QStringLiteral("No reader is enabled: nothing will be recorded.");
 
 QString readyLine(const QString& dataFolder) {
     return QStringLiteral(TALLYPORT_PRODUCT " " TALLYPORT_VERSION " ready: ") + dataFolder;
@@ -43,6 +53,14 @@ static void logServices(Console& console) {
     });
 }
 
+static bool anyReaderEnabled(Console& console) {
+    for (int port = 1; port <= 8; ++port) {
+        const ReaderClient& r = console.readers().reader(port);
+        if (r.Enable() || r.autoReconnect()) return true;
+    }
+    return false;
+}
+
 int runHeadlessConsole(const QString& dataFolder, const Peripherals& devices) {
     HeadlessOperator op;
     Console console(op, dataFolder);
@@ -63,9 +81,24 @@ int runHeadlessConsole(const QString& dataFolder, const Peripherals& devices) {
         QCoreApplication::quit();
     });
     HeadlessOperator::log(QStringLiteral("information"), console.recordCountText());
+    if (!anyReaderEnabled(console)) HeadlessOperator::log(kWarning, kNoReaderEnabled);
+    RecorderRequests requests(console);
+    if (auto listening = requests.listen(); !listening)
+        HeadlessOperator::log(QStringLiteral("error"), listening.error().text);
     std::printf("%s\n", qPrintable(readyLine(console.data().dataFolder())));
     std::fflush(stdout);
     ServiceNotifier service;
+    QObject::connect(&signals, &SignalWatcher::reloadRequested, &console, [&] {
+        service.reloading();
+        const std::vector<int> ports = console.reload();
+        QStringList names;
+        for (int port : ports) names << QString::number(port);
+        HeadlessOperator::log(
+            kInformation,
+            kReloadedText.arg(names.isEmpty() ? QStringLiteral("none") : names.join(u',')));
+        if (!anyReaderEnabled(console)) HeadlessOperator::log(kWarning, kNoReaderEnabled);
+        service.ready();
+    });
     service.ready();
     const int rc = QCoreApplication::exec();
     service.stopping();

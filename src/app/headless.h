@@ -12,6 +12,9 @@ namespace tallyport {
 // The devices given (the voice, when the program has one) are installed in the console.
 int runHeadlessConsole(const QString& dataFolder, const Peripherals& devices = {});
 
+// Said at start when the reader setup enables no reader.
+extern const QString kNoReaderEnabled;
+
 QString readyLine(const QString& dataFolder);
 
 }  // namespace tallyport

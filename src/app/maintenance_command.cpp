@@ -13,6 +13,7 @@
 #include <QCoreApplication>
 #include <QDate>
 #include <QDir>
+#include <QFileInfo>
 #include <cstdio>
 #include <optional>
 
@@ -131,9 +132,13 @@ const QString kImportUsage =
         "Adds the log rows (log) or the card holders with their work groups (staff) of another\n"
         "database: rows already there are counted as duplicates and left alone. Prints the "
         "counts.\n"
-        "Not while another process holds the data folder.\n"
+        "When a recorder (the service, a console) holds the data folder, it imports the file\n"
+        "beside its recording and this command prints what it answers.\n"
         "\n") +
-    kCommon + kHeld;
+    kCommon +
+    QStringLiteral(
+        ", 3 another process that is no recorder holds the data folder, or its\n"
+        "recorder may not be asked by this user: nothing was touched.\n");
 
 const QString kEraseUsage =
     QStringLiteral(
@@ -192,13 +197,16 @@ int runRestoreCommand(int argc, char** argv) {
 
 int runImportCommand(int argc, char** argv) {
     const Arguments a = parse(argc, argv, kImportUsage);
-    const auto kind = kindNamed(a.words.value(0), QStringLiteral("staff"));
+    const auto kind = kindNamed(a.words.value(0), kImportStaff);
     if (const auto code =
             answered(a, kImportUsage, 2, kind ? QString() : QStringLiteral("log or staff?")))
         return *code;
     Job job(argc, argv, a.dataDir);
-    const DataFolderLock held = holdDataFolderOrSay(a.dataDir);
-    if (!held.held()) return refusedExitCode(held);
+    // A recorder that holds the folder imports on its own connection, beside its recording.
+    const DataFolderLock held = DataFolderLock::take(a.dataDir, DataFolderLock::Missing::Fail);
+    if (!held.held())
+        return askRecorderOrRefuse(held, kImportCommand,
+                                   {a.words[0], QFileInfo(a.words[1]).absoluteFilePath()});
     const bool done = *kind == DbKind::Log ? importLogFrom(job.data, job.op, a.words[1], false)
                                            : importStaffFrom(job.data, job.op, a.words[1], false);
     return done ? kExitDone : kExitFailed;

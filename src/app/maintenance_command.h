@@ -1,6 +1,12 @@
 #pragma once
 
+#include <QString>
+
 namespace tallyport {
+
+inline const QString kImportCommand = QStringLiteral("import");
+inline const QString kImportLog = QStringLiteral("log");
+inline const QString kImportStaff = QStringLiteral("staff");
 
 // The maintenance and import jobs of the Database menu as commands of their own, on the same
 // code: `tallyport backup|restore|import|erase|format …` (see each one's --help).

@@ -296,19 +296,17 @@ QString timetableText(const Timetable& t, int mode) {
     return rows.isEmpty() ? QStringLiteral("not used") : rows.join(QStringLiteral("; "));
 }
 
-void printReader(const ReaderClient& r, const ManagerForm& f, int stored) {
-    const QString head = QStringLiteral("Reader %1 (%2) at %3:%4")
-                             .arg(r.PortNo())
-                             .arg(r.Desc(), r.remoteHost(), r.remotePort());
-    printLine(stdout, head);
-    printLine(stdout,
-              QStringLiteral("Clock: ") + f.clock.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
-    printLine(stdout, QStringLiteral("Line 1: \"%1\"").arg(f.line1));
-    printLine(stdout, QStringLiteral("Line 2: \"%1\"").arg(f.line2));
-    printLine(stdout, QStringLiteral("Options: ") + optionNames(f.options, r.Mode()));
-    printLine(stdout, QStringLiteral("Mode: ") + modeText(r.Mode()));
-    printLine(stdout, QStringLiteral("Timetable: ") + timetableText(f.timetable, r.Mode()));
-    printLine(stdout, QStringLiteral("Stored records: %1").arg(stored));
+void printReader(const ReaderClient& r, const ManagerForm& f, int stored, const LineOut& out) {
+    out(QStringLiteral("Reader %1 (%2) at %3:%4")
+            .arg(r.PortNo())
+            .arg(r.Desc(), r.remoteHost(), r.remotePort()));
+    out(QStringLiteral("Clock: ") + f.clock.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+    out(QStringLiteral("Line 1: \"%1\"").arg(f.line1));
+    out(QStringLiteral("Line 2: \"%1\"").arg(f.line2));
+    out(QStringLiteral("Options: ") + optionNames(f.options, r.Mode()));
+    out(QStringLiteral("Mode: ") + modeText(r.Mode()));
+    out(QStringLiteral("Timetable: ") + timetableText(f.timetable, r.Mode()));
+    out(QStringLiteral("Stored records: %1").arg(stored));
 }
 
 // The command holds the reader's link: nobody else hears the cards read at it meanwhile.
@@ -349,32 +347,45 @@ bool configure(ReaderClient& r, DataModule& data, TerminalOperator& op, int port
     return true;
 }
 
-bool runAction(const ReaderRequest& q, AccessManager& m, TerminalOperator& op) {
+}  // namespace
+
+Task<bool> runReaderAction(ReaderRequest q, AccessManager& m, bool& quietInformation, LineOut out) {
     switch (q.action) {
         case ReaderAction::Show: {
             ManagerForm form;
             int stored = 0;
-            op.quietInformation = true;
-            const auto ok = runToEnd(m.Get(form, &stored));
-            if (ok && *ok) printReader(m.reader(), form, stored);
-            return ok && *ok;
+            quietInformation = true;
+            const bool ok = co_await m.Get(form, &stored);
+            if (ok) printReader(m.reader(), form, stored, out);
+            co_return ok;
         }
         case ReaderAction::SyncClock:
-            return runToEnd(m.SyncClock()).value_or(false);
+            co_return co_await m.SyncClock();
         case ReaderAction::Download: {
             // NotCleared: the rows are in, but the reader was not cleared as asked.
-            const auto r = runToEnd(m.Download(q.clearAfter));
-            return r && (r->end == DownloadEnd::Done || r->end == DownloadEnd::NothingStored);
+            const DownloadResult r = co_await m.Download(q.clearAfter);
+            co_return r.end == DownloadEnd::Done || r.end == DownloadEnd::NothingStored;
         }
         case ReaderAction::Clear:
-            return runToEnd(m.Clear()).value_or(false);
+            co_return co_await m.Clear();
         case ReaderAction::Upload:
-            return runToEnd(m.Upload()).value_or(false);
+            co_return co_await m.Upload();
     }
-    return false;
+    co_return false;
 }
 
-}  // namespace
+QString cardReadsStoredText(int count) {
+    return kCardReadsStoredText.arg(count);
+}
+
+QStringList recorderReaderArguments(const ReaderRequest& q) {
+    QStringList args{QString::number(q.port)};
+    for (const auto& [word, action] : kActions)
+        if (action == q.action) args << word;
+    if (q.clearAfter) args << QStringLiteral("--clear");
+    if (q.yes) args << QStringLiteral("--yes");
+    return args;
+}
 
 int runReaderCommand(int argc, char** argv) {
     std::optional<QCoreApplication> app;
@@ -389,8 +400,9 @@ int runReaderCommand(int argc, char** argv) {
         printLine(stderr, q.error + QStringLiteral("\nSee: tallyport reader --help"));
         return kExitUsage;
     }
-    const DataFolderLock held = holdDataFolderOrSay(q.dataDir);
-    if (!held.held()) return refusedExitCode(held);
+    // A recorder that holds the folder carries the command out on the reader it runs.
+    const DataFolderLock held = DataFolderLock::take(q.dataDir, DataFolderLock::Missing::Fail);
+    if (!held.held()) return askRecorderOrRefuse(held, kReaderCommand, recorderReaderArguments(q));
     TerminalOperator op(true);  // the command line is the answer: a workflow's questions get yes
     DataModule data(op);
     data.setDataFolder(q.dataDir);
@@ -402,11 +414,12 @@ int runReaderCommand(int argc, char** argv) {
     if (!reader.Reconnect(op)) return kExitFailed;
     NoStepView view;
     AccessManager manager(reader, data, op, view);
-    const bool done = runAction(q, manager, op);
+    const LineOut out = [](const QString& line) { printLine(stdout, line); };
+    const auto done = runToEnd(runReaderAction(q, manager, op.quietInformation, out));
     reader.Poll();  // a card read that came with the last reply
     reader.disconnectReader();
-    if (cards.stored() > 0) printLine(stdout, kCardReadsStoredText.arg(cards.stored()));
-    return done ? kExitDone : kExitFailed;
+    if (cards.stored() > 0) printLine(stdout, cardReadsStoredText(cards.stored()));
+    return done.value_or(false) ? kExitDone : kExitFailed;
 }
 
 }  // namespace tallyport

@@ -1,11 +1,17 @@
 #pragma once
 
 #include "admin/reader_setup.h"
+#include "admin/task.h"
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace tallyport {
+
+class AccessManager;
+
+inline const QString kReaderCommand = QStringLiteral("reader");
 
 // `tallyport reader N ACTION`: the Access Manager's workflows for scripts and for consoles
 // run as a service, on the same code as the dialog. N is the port number 1..8 of the reader
@@ -41,6 +47,15 @@ int runReaderRowCommand(const QStringList& args);
 
 ReaderRequest parseReaderArguments(const QStringList& args);  // the words after "reader"
 QString readerUsageText();
+// The action's workflow; the lines it prints go to `out`. `quietInformation` is the
+// operator's: `show` prints its own lines instead of the workflow's information.
+using LineOut = std::function<void(const QString&)>;
+Task<bool> runReaderAction(ReaderRequest q, AccessManager& m, bool& quietInformation, LineOut out);
+// "Card reads stored meanwhile: N"
+QString cardReadsStoredText(int count);
+// The words the recorder is sent: the command's own, without the folder.
+QStringList recorderReaderArguments(const ReaderRequest& q);
+
 // Exit codes as every sub-command's: 0 done, 1 failed, 2 bad usage, 3 a console runs.
 int runReaderCommand(int argc, char** argv);
 

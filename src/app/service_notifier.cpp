@@ -1,5 +1,7 @@
 #include "app/service_notifier.h"
 
+#include <QDeadlineTimer>
+
 #include <systemd/sd-daemon.h>
 
 namespace tallyport {
@@ -17,6 +19,11 @@ ServiceNotifier::ServiceNotifier(QObject* parent) : QObject(parent) {
 
 void ServiceNotifier::ready() {
     sd_notify(0, "READY=1");
+}
+
+void ServiceNotifier::reloading() {
+    sd_notifyf(0, "RELOADING=1\nMONOTONIC_USEC=%llu",
+               static_cast<unsigned long long>(QDeadlineTimer::current().deadlineNSecs() / 1000));
 }
 
 void ServiceNotifier::stopping() {

@@ -16,6 +16,8 @@ public:
 
     void ready();
     void stopping();
+    // A reload begins (RELOADING=1); ready() tells its end.
+    void reloading();
     bool watching() const { return m_watchdog.isActive(); }
 
 private:

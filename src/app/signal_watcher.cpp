@@ -1,9 +1,9 @@
 #include "app/signal_watcher.h"
 
-#include <QSocketNotifier>
-#include <csignal>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <QSocketNotifier>
+#include <csignal>
 
 namespace tallyport {
 namespace {
@@ -25,16 +25,22 @@ SignalWatcher::SignalWatcher(QObject* parent) : QObject(parent) {
     sa.sa_flags = SA_RESTART;
     ::sigaction(SIGINT, &sa, nullptr);
     ::sigaction(SIGTERM, &sa, nullptr);
+    ::sigaction(SIGHUP, &sa, nullptr);
 }
 
 SignalWatcher::~SignalWatcher() {
     ::signal(SIGINT, SIG_DFL);
     ::signal(SIGTERM, SIG_DFL);
+    ::signal(SIGHUP, SIG_DFL);
 }
 
 void SignalWatcher::onReadable() {
     char c = 0;
-    if (::read(g_fds[1], &c, 1) == 1) Q_EMIT stopRequested(int(c));
+    if (::read(g_fds[1], &c, 1) != 1) return;
+    if (int(c) == SIGHUP)
+        Q_EMIT reloadRequested();
+    else
+        Q_EMIT stopRequested(int(c));
 }
 
 }  // namespace tallyport

@@ -1,10 +1,12 @@
 #include "app/subcommands.h"
 
+#include "app/control_client.h"
 #include "app/export_command.h"
 #include "app/holder_command.h"
 #include "app/mail_command.h"
-#include "app/reader_command.h"
 #include "app/maintenance_command.h"
+#include "app/reader_command.h"
+#include "app/status_command.h"
 
 #include <cstdio>
 #include <cstring>
@@ -19,6 +21,7 @@ const std::vector<Subcommand>& subcommands() {
          &runReaderCommand},
         {"holder", "register, list or remove card holders; import them from a CSV file",
          &runHolderCommand},
+        {"status", "what the recorder of the data folder is doing", runStatusCommand},
         {"export", "write the log to a text file or a workbook", runExportCommand},
         {"backup", "copy the log or system database to a file, also while a console records",
          runBackupCommand},
@@ -46,6 +49,28 @@ DataFolderLock holdDataFolderOrSay(const QString& folder) {
 
 int refusedExitCode(const DataFolderLock& lock) {
     return lock.state() == DataFolderLock::State::HeldElsewhere ? kExitConsoleRunning : kExitFailed;
+}
+
+int askRecorderOrRefuse(const DataFolderLock& lock, const QString& command,
+                        const QStringList& args) {
+    // A lock file this user may not open can still hide a recorder this user may ask.
+    if (lock.state() != DataFolderLock::State::Held) {
+        const RecorderAnswer answer = askRecorder(lock.folder(), command, args);
+        switch (answer.kind) {
+            case RecorderAnswer::Kind::Answered:
+                return answer.exitCode;
+            case RecorderAnswer::Kind::Refused:
+                std::fprintf(stderr, "%s\n", qPrintable(answer.text));
+                return kExitConsoleRunning;
+            case RecorderAnswer::Kind::Failed:
+                std::fprintf(stderr, "%s\n", qPrintable(answer.text));
+                return kExitFailed;
+            case RecorderAnswer::Kind::NoRecorder:
+                break;
+        }
+    }
+    std::fprintf(stderr, "%s\n", qPrintable(lock.refusal()));
+    return refusedExitCode(lock);
 }
 
 }  // namespace tallyport

@@ -3,6 +3,7 @@
 #include "store/data_folder_lock.h"
 
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 namespace tallyport {
@@ -33,5 +34,12 @@ const Subcommand* findSubcommand(const char* name);
 // when it cannot be locked at all (a missing folder, no permission).
 DataFolderLock holdDataFolderOrSay(const QString& folder);
 int refusedExitCode(const DataFolderLock& lock);
+
+// For a command the recorder carries out (reader, import) that found the folder held: the
+// recorder's exit code once it carried the command out, its lines printed as they came.
+// Without a recorder to ask (another command holds the folder) the refusal is said as
+// holdDataFolderOrSay says it, with the same exit code.
+int askRecorderOrRefuse(const DataFolderLock& lock, const QString& command,
+                        const QStringList& args);
 
 }  // namespace tallyport

@@ -117,6 +117,10 @@ public:
     bool autoReconnect() const { return m_autoReconnect; }
     void setAutoReconnect(bool on);
     void setRetryDelays(int firstMs, int maxMs);
+    // Milliseconds until the next connect attempt; -1 when none is waiting.
+    int retryRemainingMs() const {
+        return m_retryTimer.isActive() ? m_retryTimer.remainingTime() : -1;
+    }
     void setDrainWait(int ms) { m_drainWaitMs = ms; }
     // Where the stored control PIN comes from; without one the PIN is 0.
     void setControlPinProvider(std::function<int()> provider) {

@@ -4,6 +4,7 @@
 
 #include "app/console.h"
 #include "app/instance_guard.h"
+#include "app/recorder_requests.h"
 #include "app/ui/artwork.h"
 #include "app/ui/gui_operator.h"
 #include "app/ui/main_window.h"
@@ -33,6 +34,9 @@ int runDesktopConsole(const QString& dataFolder) {
     splash.reset();
     if (window.endRequested()) return 1;
     QObject::connect(&window, &MainWindow::closed, qApp, &QCoreApplication::quit);
+    // This console records: commands and attached desktops on the folder ask it.
+    RecorderRequests requests(console);
+    if (auto listening = requests.listen(); !listening) op.warning(listening.error().text);
     // SIGINT/SIGTERM (a logout, `kill`, a service stop) close the window as Exit does, so the
     // shutdown runs in order.
     SignalWatcher signals;
