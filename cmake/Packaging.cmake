@@ -77,6 +77,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://tallyport.org/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# kill: the service unit's reload sends SIGHUP with it.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "procps")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
     "qt6-qpa-plugins, espeak-ng-data, gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, fonts-dejavu-core")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA

@@ -57,6 +57,12 @@ def systemd_root(dest):
             target = os.path.join(units, os.path.basename(f))
             if not os.path.lexists(target):
                 shutil.copy(f, target, follow_symlinks=False)
+    # The host's commands that the units call and other packages provide.
+    for command in ("/bin/kill",):
+        target = os.path.join(dest, command.lstrip("/"))
+        if not os.path.lexists(target):
+            os.makedirs(os.path.dirname(target), exist_ok=True)
+            shutil.copy(command, target)
 
 
 def validators(build, source, dest):

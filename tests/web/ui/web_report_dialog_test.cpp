@@ -39,14 +39,22 @@ TEST_F(WebReportDialogTest, OpensWithTheDefaultsAndStoresWhatOkConfirms) {
     EXPECT_EQ(port->maximum(), 65535);
     control<QLineEdit>(&d, "eTitle")->setText(QStringLiteral("Gate"));
     port->setValue(8080);
-    control<QLineEdit>(&d, "eToken")->setText(QStringLiteral(" s3cret "));
+    // A token anyone could guess keeps the dialog open and stores nothing.
+    control<QLineEdit>(&d, "eToken")->setText(QStringLiteral("s3cret"));
+    click(&d, "OK");
+    EXPECT_NE(d.result(), QDialog::Accepted);
+    ASSERT_EQ(op.shown().size(), 1);
+    EXPECT_TRUE(op.shown()[0].startsWith(QStringLiteral("error: ")));
+    EXPECT_TRUE(ReadSettingText(setting::WebToken, {}).isEmpty());
+    op.clear();
+    control<QLineEdit>(&d, "eToken")->setText(QStringLiteral(" s3cret-of-the-gate "));
     click(&d, "OK");
     EXPECT_EQ(d.result(), QDialog::Accepted);
     EXPECT_TRUE(op.shown().isEmpty());  // switched off: no addresses to tell
     EXPECT_FALSE(ReadSettingBool(setting::WebEnabled, true));
     EXPECT_EQ(ReadSettingText(setting::WebTitle, {}), QStringLiteral("Gate"));
     EXPECT_EQ(ReadSettingInt(setting::WebPortNo, 0), 8080);
-    EXPECT_EQ(ReadSettingText(setting::WebToken, {}), QStringLiteral("s3cret"));
+    EXPECT_EQ(ReadSettingText(setting::WebToken, {}), QStringLiteral("s3cret-of-the-gate"));
 }
 
 TEST_F(WebReportDialogTest, SwitchedOnItTellsTheMachinesIPv4Addresses) {
