@@ -26,6 +26,9 @@ void showLogAgain(Console& console, MainWindow* window) {
     if (window) window->refreshLogGrid(true);
 }
 
+const QString kDoorButtonHint =
+    QStringLiteral("Sounds the beep of the chosen reader only: the readers have no door command.");
+
 QPushButton* doorButton(MainWindow& window) {
     return window.findChild<QPushButton*>(QStringLiteral("bDoorOpen"));
 }
@@ -106,8 +109,15 @@ void connectAdminCommands(MainWindow& window, Console& console) {
     on("actoffline", [&] { openAccessManager(console, &window); });
     on("actmasterpin", [&] { openSystemPins(console, &window); });
     on("actDoorOpen", [&] { openDoorSetup(console, window); });
-    if (QPushButton* door = doorButton(window))
+    if (QPushButton* door = doorButton(window)) {
         QObject::connect(door, &QPushButton::clicked, &window, [&] { pressDoor(console); });
+        door->setToolTip(kDoorButtonHint);
+        // Among the commands a login opens: nobody walks up and beeps a reader logged out.
+        if (QAction* gate = window.action(QStringLiteral("actDoorOpen"))) {
+            door->setEnabled(gate->isEnabled());
+            QObject::connect(gate, &QAction::enabledChanged, door, &QPushButton::setEnabled);
+        }
+    }
 }
 
 }  // namespace tallyport

@@ -22,8 +22,11 @@ TEST_F(AdminCommands, DoorButtonCaptionAtStartAndAfterItsSetup) {
     ASSERT_NE(door, nullptr);
     EXPECT_FALSE(door->isHidden());
     EXPECT_EQ(door->text(), "COM3 -> OPEN");
+    EXPECT_FALSE(door->isEnabled());  // logged out
+    EXPECT_TRUE(door->toolTip().contains(QStringLiteral("beep")));
 
     w.action(cmd::popLogin)->trigger();  // a new installation has no password
+    EXPECT_TRUE(door->isEnabled());
     OnNextModal([](QWidget* modal) {
         EXPECT_EQ(modal->windowTitle(), "Setup Door Open Button");
         click(modal, "OKBtn");
