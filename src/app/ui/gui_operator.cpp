@@ -64,9 +64,14 @@ bool GuiOperator::confirm(const QString& text) {
                QMessageBox::Ok | QMessageBox::Cancel, owner()) == QMessageBox::Ok;
 }
 
+// Every yes-or-no question here replaces, clears or overwrites something: Enter or Escape
+// pressed out of habit answers No.
 bool GuiOperator::askYesNo(const QString& text) {
-    return box(QMessageBox::Question, QStringLiteral("Confirm"), text,
-               QMessageBox::Yes | QMessageBox::No, owner()) == QMessageBox::Yes;
+    QMessageBox mb(QMessageBox::Question, QStringLiteral("Confirm"), text,
+                   QMessageBox::Yes | QMessageBox::No, owner());
+    mb.setDefaultButton(QMessageBox::No);
+    mb.setEscapeButton(QMessageBox::No);
+    return mb.exec() == QMessageBox::Yes;
 }
 
 std::optional<QString> GuiOperator::chooseOpenFile(const QString& caption, const QString& folder,
