@@ -19,6 +19,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLocale>
+#include <QScreen>
 #include <QTimer>
 
 namespace tallyport {
@@ -28,13 +29,23 @@ QString statusClockText(const QDateTime& t) {
            amPmTimeText(t.time(), AmPmGap::Spaced, AmPmPrecision::Seconds);
 }
 
+// A first start opens where the log, the photo and the clock all have room; a stored layout
+// replaces it.
+QSize firstStartSize(const QSize& screen) {
+    const QSize wanted(1024, 700);
+    if (!screen.isValid()) return wanted;
+    const QSize fit = screen * 0.8;
+    return {screen.width() < wanted.width() ? fit.width() : wanted.width(),
+            screen.height() < wanted.height() ? fit.height() : wanted.height()};
+}
+
 MainWindow::MainWindow(Console& console, QWidget* parent)
     : QMainWindow(parent), m_console(console) {
     setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(QStringLiteral(TALLYPORT_PRODUCT));
     setWindowIcon(appIcon());
     setMinimumSize(320, 504);
-    resize(602, 504);
+    resize(firstStartSize(screen() ? screen()->availableGeometry().size() : QSize()));
     buildActions();
     buildMenus();
     buildAreas();

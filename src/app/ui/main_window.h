@@ -23,6 +23,8 @@ class Webcam;
 
 // The status bar clock: "dd/mmm/yyyy ddd  AM/PM hh:mm:ss" with 12-hour hours.
 QString statusClockText(const QDateTime& t);
+// The window's size at a first start: 1024 x 700, or 80 % of a screen smaller than that.
+QSize firstStartSize(const QSize& screen);
 
 // The main window: menus built from the command table, the live areas, the notification-area
 // icon and the status bar clock. It drives the console through start-up (while it is built)

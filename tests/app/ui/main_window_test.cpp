@@ -137,6 +137,16 @@ TEST_F(MainWindowTest, StartsLoggedOutAndLoginWithoutPasswordUnlocksTheGatedComm
     expectLoggedIn(w, false);
 }
 
+TEST(MainWindowFirstStart, OpensAtAUsefulSizeOrMostOfASmallerScreen) {
+    const struct {
+        QSize screen, expected;
+    } cases[] = {
+        {{1920, 1080}, {1024, 700}}, {{1024, 768}, {1024, 700}}, {{800, 600}, {640, 480}},
+        {{1280, 600}, {1024, 480}},  {{}, {1024, 700}},  // no screen known
+    };
+    for (const auto& c : cases) EXPECT_EQ(firstStartSize(c.screen), c.expected) << c.screen.width();
+}
+
 TEST_F(MainWindowTest, AreasCarryTheirNamesAndSizes) {
     WriteSettingBool(setting::AutoInOut, true);
     MainWindow w(console());
