@@ -62,6 +62,14 @@ QWidget* CardEditorDialog::buildFields() {
     m_name->setObjectName(QStringLiteral("xname"));
     m_name->setMaxLength(kCardNameLength);
     m_name->setToolTip(QStringLiteral("Assoicate the card number with a name."));
+    // The field stops taking keys at the column's size; without a word the keys seem lost.
+    auto* limit =
+        new QLabel(QStringLiteral("A name holds at most %1 characters.").arg(kCardNameLength), box);
+    limit->setObjectName(QStringLiteral("xnamelimit"));
+    limit->hide();
+    connect(m_name, &QLineEdit::textEdited, limit, [this, limit](const QString& text) {
+        if (text.size() >= m_name->maxLength()) limit->show();
+    });
     m_group = new QComboBox(box);
     m_group->setObjectName(QStringLiteral("cbxgroup"));
     m_memo = new QPlainTextEdit(box);
@@ -70,6 +78,7 @@ QWidget* CardEditorDialog::buildFields() {
     m_memo->setFixedHeight(80);
     form->addRow(QStringLiteral("Card Number"), m_code);
     form->addRow(QStringLiteral("&Name"), m_name);
+    form->addRow(QString(), limit);
     form->addRow(QStringLiteral("&Member of"), m_group);
     form->addRow(QStringLiteral("&Remarks"), m_memo);
     return box;

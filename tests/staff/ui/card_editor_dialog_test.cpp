@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 
 namespace tallyport::test {
 namespace {
@@ -71,8 +72,14 @@ TEST_F(NameEditor, ReadOnlyFieldsLookReadOnlyAndANewNameStopsAt16) {
     EXPECT_FALSE(name->isReadOnly());
     EXPECT_NE(code->palette().color(QPalette::Base), inputGround);
     EXPECT_EQ(code->palette().color(QPalette::Base), code->palette().color(QPalette::Window));
-    QTest::keyClicks(name, QStringLiteral("ABCDEFGHIJKLMNOPQRST"));
+    auto* limit = control<QLabel>(fresh.get(), "xnamelimit");
+    QTest::keyClicks(name, QStringLiteral("ABCDEFGHIJKLMNO"));
+    EXPECT_FALSE(limit->isVisible());
+    QTest::keyClicks(name, QStringLiteral("PQRST"));
     EXPECT_EQ(name->text(), QStringLiteral("ABCDEFGHIJKLMNOP"));
+    // The keys that went nowhere are explained, in the dialog, without a box to click away.
+    EXPECT_TRUE(limit->isVisible());
+    EXPECT_EQ(limit->text(), QStringLiteral("A name holds at most 16 characters."));
 
     ASSERT_TRUE(data.src().run(
         QStringLiteral("insert into staffs(CARDNO,NAME,WORKGRP) values (6,'SIXTEEN LETTERS!',1)")));
