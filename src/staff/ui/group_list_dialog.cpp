@@ -31,16 +31,17 @@ struct Column {
 };
 const std::array<Column, 13> kColumns{{
     {"Workgroup", FieldKind::Text},
-    {"From", FieldKind::DateTime},
-    {"To", FieldKind::DateTime},
-    {"From", FieldKind::DateTime},
-    {"To", FieldKind::DateTime},
+    // Each time says its session: four "From" columns side by side told nobody which was which.
+    {"From 1", FieldKind::DateTime},
+    {"To 1", FieldKind::DateTime},
+    {"From 2", FieldKind::DateTime},
+    {"To 2", FieldKind::DateTime},
     {"Sat1", FieldKind::YesNo},
-    {"From", FieldKind::DateTime},
-    {"To", FieldKind::DateTime},
+    {"Sat From 1", FieldKind::DateTime},
+    {"Sat To 1", FieldKind::DateTime},
     {"Sat2", FieldKind::YesNo},
-    {"From", FieldKind::DateTime},
-    {"To", FieldKind::DateTime},
+    {"Sat From 2", FieldKind::DateTime},
+    {"Sat To 2", FieldKind::DateTime},
     {"OT Min.", FieldKind::Other},
     {"OT Multi.", FieldKind::Other},
 }};

@@ -87,8 +87,12 @@ TEST_F(GroupDialogs, ListShowsTimesAndChecks) {
     EXPECT_EQ(list.dbg_list->model()->data(list.dbg_list->model()->index(0, 5), Qt::EditRole),
               QVariant(false));
     EXPECT_EQ(cell(list, 0, 11), QStringLiteral("15"));
-    EXPECT_EQ(list.dbg_list->model()->headerData(12, Qt::Horizontal).toString(),
-              QStringLiteral("OT Multi."));
+    QStringList headers;
+    for (int c = 0; c < list.dbg_list->model()->columnCount(); ++c)
+        headers << list.dbg_list->model()->headerData(c, Qt::Horizontal).toString();
+    EXPECT_EQ(headers,
+              (QStringList{"Workgroup", "From 1", "To 1", "From 2", "To 2", "Sat1", "Sat From 1",
+                           "Sat To 1", "Sat2", "Sat From 2", "Sat To 2", "OT Min.", "OT Multi."}));
 }
 
 // A yes/no cell as the grid draws it is the check picture on the cell's ground and nothing
