@@ -1,5 +1,7 @@
 #include "app/recorder_requests.h"
 
+#include "app/unattended_operator.h"
+
 #include "admin/access_manager.h"
 #include "admin/reader_exchange.h"
 #include "admin/reader_setup.h"
@@ -50,12 +52,10 @@ private:
 
 // The operator of a request: what a command alone prints on its terminal goes to the client,
 // on the same stream; every question gets the answer the command line gave.
-class CallOperator final : public Operator {
+class CallOperator final : public UnattendedOperator {
 public:
     CallOperator(std::shared_ptr<ControlCall> call, bool answer)
-        : m_call(std::move(call)), m_answer(answer) {}
-
-    bool quietInformation = false;
+        : UnattendedOperator(answer), m_call(std::move(call)) {}
 
     void information(const QString& text) override {
         if (!quietInformation) m_call->say(OutputStream::Out, text);
@@ -63,29 +63,12 @@ public:
     void error(const QString& text) override { m_call->say(OutputStream::Err, text); }
     void warning(const QString& text) override { m_call->say(OutputStream::Err, text); }
     void generalError(const QString& text) override { m_call->say(OutputStream::Err, text); }
-    bool confirm(const QString&) override { return m_answer; }
-    bool askYesNo(const QString&) override { return m_answer; }
-    std::optional<QString> chooseOpenFile(const QString&, const QString&, const QString&) override {
-        return std::nullopt;
-    }
-    std::optional<QString> chooseSaveFile(const QString&, const QString&, const QString&) override {
-        return std::nullopt;
-    }
-    bool askPassword(const QString&, const std::function<bool(const QString&)>&) override {
-        return false;
-    }
-    std::optional<QString> askNewPassword(
-        const std::function<bool(const QString&, const QString&)>&) override {
-        return std::nullopt;
-    }
     std::unique_ptr<Progress> progress(const QString& caption, int maximum) override {
         return std::make_unique<CallProgress>(m_call, caption, maximum);
     }
-    std::unique_ptr<WaitCursor> waitCursor() override { return std::make_unique<WaitCursor>(); }
 
 private:
     std::shared_ptr<ControlCall> m_call;
-    bool m_answer;
 };
 
 // `reader N ACTION` on the recorder's own client of that reader. Card reads at the reader
