@@ -8,6 +8,7 @@
 #include "notify/mail_queue.h"
 #include "web/web_reporter.h"
 
+#include "store/commit_watch.h"
 #include "store/messages.h"
 #include "store/setting_names.h"
 #include "store/settings.h"
@@ -59,15 +60,59 @@ bool Console::startUp() {
     connect(m_autoDownload.get(), &AutoDownload::statusLine, this, &Console::readerStatus);
     connect(m_autoDownload.get(), &AutoDownload::logAdded, this, &Console::logChanged);
     attachCardEvents();
+    if (!m_endRequested) watchCommits();
+    if (m_attachedTo) return !m_endRequested;  // the readers and the timers are the recorder's
     if (!m_endRequested) m_readers->ConfigureReaders();
     if (!m_endRequested) m_mail->configureTimer();
     return !m_endRequested;
+}
+
+void Console::attachTo(const AttachedRecorder& recorder) {
+    m_attachedTo = recorder;
+    m_data.setAttached(true);
+    m_recorderWatch = std::make_unique<RecorderWatch>(m_data.dataFolder());
+}
+
+namespace {
+// Often enough that a punch shows within a second of its commit elsewhere.
+constexpr int kCommitWatchMs = 250;
+// New rows of another process announced one by one; a larger batch (an import) only moves
+// the view.
+constexpr int kNewRowsAnnounced = 20;
+}  // namespace
+
+// Holders and groups are edited by every process on the folder; the log is written by the
+// recorder, which an attached console follows.
+void Console::watchCommits() {
+    m_systemCommits = std::make_unique<CommitWatch>(m_data.src(), kCommitWatchMs);
+    connect(m_systemCommits.get(), &CommitWatch::committed, this, &Console::holdersChanged);
+    m_systemCommits->start();
+    if (!m_attachedTo) return;
+    if (const auto newest = m_data.att().scalarInt(QStringLiteral("SELECT max(rowid) FROM recorder")))
+        m_newestSeenRowId = newest->value_or(0);
+    m_logCommits = std::make_unique<CommitWatch>(m_data.att(), kCommitWatchMs);
+    connect(m_logCommits.get(), &CommitWatch::committed, this, &Console::logCommittedElsewhere);
+    m_logCommits->start();
+}
+
+void Console::logCommittedElsewhere() {
+    auto rows = m_data.att().query(
+        QStringLiteral("SELECT ") + kLogColumns +
+            QStringLiteral(" FROM recorder WHERE rowid > ? ORDER BY rowid DESC LIMIT ?"),
+        &logRecordFromRow, m_newestSeenRowId, kNewRowsAnnounced);
+    if (!rows) m_data.reportFailure(rows.error());
+    if (rows && !rows->empty()) m_newestSeenRowId = rows->front().rowId;
+    Q_EMIT logChanged();
+    if (!rows || rows->empty()) return;
+    for (auto it = rows->rbegin(); it != rows->rend(); ++it) Q_EMIT eventStored(*it);
+    Q_EMIT eventShown(rows->front().cardNo, rows->front().sysTime);
 }
 
 // Automatic IN/OUT must not depend on the photo folder: without it only the first
 // evaluation is lost, and the minute tick makes up for it.
 bool Console::creationStep() {
     m_login.Logout();
+    if (m_attachedTo) return QDir().mkpath(m_data.photoFolder());
     if (auto web = m_web->applySettings(); !web) m_op.error(web.error().text);
     const QString photos = m_data.photoFolder();
     const bool made = QDir().mkpath(photos);
@@ -91,6 +136,9 @@ void Console::Shutdown() {
     if (m_shutDown) return;
     m_shutDown = true;
     Q_EMIT shuttingDown();
+    m_recorderWatch.reset();
+    m_logCommits.reset();
+    m_systemCommits.reset();
     m_mail->stop();
     m_web->stop();
     if (m_autoInOut) m_autoInOut->stop();

@@ -2,6 +2,7 @@
 
 #include "app/commands.h"
 #include "app/login.h"
+#include "app/recorder_link.h"
 #include "base/operator.h"
 #include "peripherals/peripherals.h"
 #include "readers/reader_bank.h"
@@ -10,6 +11,7 @@
 #include <QObject>
 #include <QString>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace tallyport {
@@ -17,6 +19,7 @@ namespace tallyport {
 class AutoDownload;
 class AutoInOut;
 class CardEvents;
+class CommitWatch;
 class MailQueue;
 class WebReporter;
 
@@ -54,6 +57,14 @@ public:
     // on, the timer runs from the start-up on and the server from the creation step on.
     MailQueue& mail() { return *m_mail; }
     WebReporter& web() { return *m_web; }
+
+    // A console beside the folder's recorder (called before the start-up): it connects no
+    // reader and runs no mail, IN/OUT or web timer; it follows the recorder's commits (the log
+    // view, holders' names) and the recorder's status (its readers).
+    void attachTo(const AttachedRecorder& recorder);
+    const std::optional<AttachedRecorder>& attachedTo() const { return m_attachedTo; }
+    // The recorder's status while attached; null otherwise.
+    RecorderWatch* recorderWatch() { return m_recorderWatch.get(); }
 
     // Start-up: the data folder (a new installation is created), the databases, the eight
     // reader clients configured from the `reader` table, the mail timer. False when the
@@ -98,6 +109,8 @@ Q_SIGNALS:
 
 private:
     void attachCardEvents();
+    void watchCommits();
+    void logCommittedElsewhere();
 
     Operator& m_op;
     DataModule m_data;
@@ -109,6 +122,11 @@ private:
     std::unique_ptr<CardEvents> m_cardEvents;
     std::unique_ptr<MailQueue> m_mail;
     std::unique_ptr<WebReporter> m_web;
+    std::optional<AttachedRecorder> m_attachedTo;
+    std::unique_ptr<RecorderWatch> m_recorderWatch;
+    std::unique_ptr<CommitWatch> m_logCommits;
+    std::unique_ptr<CommitWatch> m_systemCommits;
+    qint64 m_newestSeenRowId = 0;
     Peripherals m_devices;
     NoCamera m_noCamera;
     NoSpeech m_noSpeech;

@@ -7,6 +7,7 @@
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <cerrno>
 #include <cstring>
@@ -18,8 +19,11 @@ const QString kNoAccessText = QStringLiteral(
     "You may not use the recorder of %1: %2 (ask to be made a member of its group).");
 const QString kSilentText =
     QStringLiteral("The recorder did not answer for %1 s: the command's outcome is unknown.");
+const QString kStoppedAskingText =
+    QStringLiteral("No longer waiting: the recorder carries the command out to its end.");
 const QString kClosedText =
     QStringLiteral("The recorder closed the connection before the command ended.");
+constexpr int kStopCheckMs = 100;
 const QString kGarbledText = QStringLiteral("The recorder sent a line this command cannot read.");
 
 class Connection {
@@ -52,8 +56,10 @@ public:
     }
     // The next line without its line feed; nothing at the end or after kReplySilenceMs
     // (`silent` tells which).
-    std::optional<QByteArray> readLine(bool& silent) {
+    std::optional<QByteArray> readLine(bool& silent, const StopAsking& stop) {
         silent = false;
+        QElapsedTimer quiet;
+        quiet.start();
         for (;;) {
             if (const qsizetype nl = m_buffer.indexOf('\n'); nl >= 0) {
                 QByteArray line = m_buffer.left(nl);
@@ -61,13 +67,16 @@ public:
                 return line;
             }
             if (m_buffer.size() > kMaxReplyLineBytes) return std::nullopt;
+            if (stop && stop()) return std::nullopt;
             pollfd p{m_fd, POLLIN, 0};
-            const int ready = ::poll(&p, 1, kReplySilenceMs);
+            const int ready = ::poll(&p, 1, stop ? kStopCheckMs : kReplySilenceMs);
             if (ready < 0 && errno == EINTR) continue;
+            if (ready == 0 && quiet.elapsed() < kReplySilenceMs) continue;
             if (ready == 0) {
                 silent = true;
                 return std::nullopt;
             }
+            quiet.restart();
             char chunk[8192];
             const ssize_t n = ::recv(m_fd, chunk, sizeof chunk, 0);
             if (n < 0 && errno == EINTR) continue;
@@ -88,7 +97,8 @@ void printOutputLine(OutputStream stream, const QString& text) {
 }
 
 RecorderAnswer askRecorder(const QString& dataFolder, const QString& command,
-                           const QStringList& args, const OutputLine& out) {
+                           const QStringList& args, const OutputLine& out,
+                           const ProgressLine& progress, const StopAsking& stop) {
     RecorderAnswer answer;
     const QString path = controlSocketPath(dataFolder);
     Connection c;
@@ -107,7 +117,8 @@ RecorderAnswer askRecorder(const QString& dataFolder, const QString& command,
     (void)c.sendAll(controlLine(request));
     for (;;) {
         bool silent = false;
-        const auto line = c.readLine(silent);
+        const auto line = c.readLine(silent, stop);
+        if (!line && stop && stop()) return answer.text = kStoppedAskingText, answer;
         if (!line) {
             answer.text = silent ? kSilentText.arg(kReplySilenceMs / 1000) : kClosedText;
             return answer;
@@ -128,8 +139,12 @@ RecorderAnswer askRecorder(const QString& dataFolder, const QString& command,
             answer.kind = RecorderAnswer::Kind::Answered;
             answer.exitCode = message->value(control::Exit).toInt(1);
             return answer;
+        } else if (type == control::ProgressType && progress) {
+            progress(message->value(control::Caption).toString(),
+                     message->value(control::Position).toInt(),
+                     message->value(control::Maximum).toInt());
         }
-        // Progress and the recorder's sign of life: a command alone shows no progress either.
+        // The recorder's sign of life needs nothing; a command alone shows no progress.
     }
 }
 

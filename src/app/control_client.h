@@ -25,9 +25,16 @@ using OutputLine = std::function<void(OutputStream, const QString&)>;
 // Prints a line as the command itself would: on standard output or standard error.
 void printOutputLine(OutputStream stream, const QString& text);
 
+// How far the recorder is with a long step: caption, position, maximum.
+using ProgressLine = std::function<void(const QString&, int, int)>;
+// Asked now and then while the answer is awaited: true ends the wait (the recorder carries on:
+// a request is never cancelled by its client going away).
+using StopAsking = std::function<bool()>;
+
 // Sends `command ARGS` to the recorder of `dataFolder`; the lines it answers go to `out` as
-// they come.
+// they come, its progress to `progress`.
 RecorderAnswer askRecorder(const QString& dataFolder, const QString& command,
-                           const QStringList& args, const OutputLine& out = printOutputLine);
+                           const QStringList& args, const OutputLine& out = printOutputLine,
+                           const ProgressLine& progress = {}, const StopAsking& stop = {});
 
 }  // namespace tallyport

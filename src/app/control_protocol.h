@@ -11,6 +11,8 @@ namespace tallyport {
 // connection, one JSON object per line (docs/control-protocol.md).
 inline const QString kControlSocketFile = QStringLiteral("tallyport.control");
 inline constexpr int kControlProtocolVersion = 1;
+// The settings and the reader table read again (as SIGHUP does).
+inline const QString kReloadCommand = QStringLiteral("reload");
 // A request is a few words and a path or two; anything longer is not one of ours.
 inline constexpr qsizetype kMaxRequestBytes = 64 * 1024;
 // A line the recorder sends carries one text; a client bounds what it buffers the same way.

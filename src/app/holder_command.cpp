@@ -1,5 +1,7 @@
 #include "app/holder_command.h"
 
+#include "app/recorder_link.h"
+
 #include "app/command_line.h"
 #include "app/export_jobs.h"
 #include "app/subcommands.h"
@@ -167,10 +169,19 @@ int listHolderRows(const HolderRequest& q) {
 }
 
 int changeHolders(const HolderRequest& q) {
-    const DataFolderLock held = holdDataFolderOrSay(q.dataDir);
-    if (!held.held()) return refusedExitCode(held);
+    const DataFolderLock held = DataFolderLock::take(q.dataDir, DataFolderLock::Missing::Fail);
+    // Beside a recorder holders are edited as an attached desktop edits them: on a connection
+    // of this process; the recorder's next card event reads them. A folder held for a restore
+    // or a format is not to be written.
+    const bool besideRecorder = held.state() == DataFolderLock::State::HeldElsewhere &&
+                                askRecorderStatus(q.dataDir).has_value();
+    if (!held.held() && !besideRecorder) {
+        printLine(stderr, held.refusal());
+        return refusedExitCode(held);
+    }
     TerminalOperator op(false);
     DataModule data(op);
+    data.setAttached(besideRecorder);
     data.setDataFolder(q.dataDir);
     if (!data.OpenDatabases()) return kExitFailed;
     Database& src = data.src();

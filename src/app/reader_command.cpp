@@ -175,13 +175,6 @@ QString addressText(const ReaderRow& r) {
     return r.ipaddr.isEmpty() ? QString() : QStringLiteral("%1:%2").arg(r.ipaddr).arg(r.ipport);
 }
 
-QString rowLine(const ReaderRow& r) {
-    return QStringList{QString::number(r.portNo),
-                       r.enable ? QStringLiteral("enabled") : QStringLiteral("disabled"),
-                       addressText(r), modeText(r.mode).toLower(), r.desc}
-        .join(u'\t');
-}
-
 int listReaderRows(const ReaderRowRequest& q) {
     auto src = openDataFileReadOnly(q.dataDir, kSystemFile, kSystemKey);
     if (!src) return printLine(stderr, src.error().text), kExitFailed;
@@ -205,6 +198,24 @@ int listReaderRows(const ReaderRowRequest& q) {
 
 }  // namespace
 
+QString rowLine(const ReaderRow& r) {
+    return QStringList{QString::number(r.portNo),
+                       r.enable ? QStringLiteral("enabled") : QStringLiteral("disabled"),
+                       addressText(r), modeText(r.mode).toLower(), r.desc}
+        .join(u'\t');
+}
+
+QStringList withoutDataDir(const QStringList& args) {
+    QStringList out;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        if (args[i] == u"--data-dir")
+            ++i;
+        else
+            out << args[i];
+    }
+    return out;
+}
+
 int runReaderRowCommand(const QStringList& args) {
     const ReaderRowRequest q = parseReaderRowArguments(args);
     if (!q.error.isEmpty()) {
@@ -212,8 +223,9 @@ int runReaderRowCommand(const QStringList& args) {
         return kExitUsage;
     }
     if (q.list) return listReaderRows(q);
-    const DataFolderLock held = holdDataFolderOrSay(q.dataDir);
-    if (!held.held()) return refusedExitCode(held);
+    // A recorder that holds the folder changes the row and configures its reader at once.
+    const DataFolderLock held = DataFolderLock::take(q.dataDir, DataFolderLock::Missing::Fail);
+    if (!held.held()) return askRecorderOrRefuse(held, kReaderCommand, withoutDataDir(args));
     TerminalOperator op(false);
     DataModule data(op);
     data.setDataFolder(q.dataDir);

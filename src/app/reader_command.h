@@ -43,6 +43,10 @@ struct ReaderRowRequest {
 // True for the words of list and set (the words after "reader").
 bool isReaderRowCommand(const QStringList& args);
 ReaderRowRequest parseReaderRowArguments(const QStringList& args);
+// A row as `reader list` prints it: port, enabled, address, mode, description, tab-separated.
+QString rowLine(const ReaderRow& r);
+// The arguments without `--data-dir DIR`: what a recorder is asked.
+QStringList withoutDataDir(const QStringList& args);
 int runReaderRowCommand(const QStringList& args);
 
 ReaderRequest parseReaderArguments(const QStringList& args);  // the words after "reader"

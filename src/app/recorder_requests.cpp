@@ -25,6 +25,8 @@ namespace {
 const QString kMayNotReadText =
     QStringLiteral("You may not read %1: the recorder does not read it for you.");
 constexpr int kProgressEveryMs = 250;
+const QString kReconfiguredText = QStringLiteral("Readers configured anew: %1");
+const QString kNothingReconfiguredText = QStringLiteral("No reader's row changed.");
 
 // A progress window as messages to the client, at most a few a second.
 class CallProgress final : public Progress {
@@ -119,6 +121,7 @@ RecorderRequests::RecorderRequests(Console& console, QObject* parent)
     });
     m_server.handle(kReaderCommand, [this](auto call) { readerRequest(std::move(call)); });
     m_server.handle(kImportCommand, [this](auto call) { importRequest(std::move(call)); });
+    m_server.handle(kReloadCommand, [this](auto call) { reloadRequest(std::move(call)); });
     connect(&console, &Console::shuttingDown, this, &RecorderRequests::stop);
 }
 
@@ -141,6 +144,7 @@ Result<void> RecorderRequests::listen() {
 }
 
 void RecorderRequests::readerRequest(std::shared_ptr<ControlCall> call) {
+    if (isReaderRowCommand(call->args())) return readerRowRequest(std::move(call));
     const ReaderRequest q = parseReaderArguments(call->args());
     if (q.help || !q.error.isEmpty()) {
         call->say(OutputStream::Err, q.error.isEmpty() ? readerUsageText() : q.error);
@@ -158,6 +162,35 @@ void RecorderRequests::readerRequest(std::shared_ptr<ControlCall> call) {
         return call->finish(kExitFailed);
     }
     new ReaderJob(m_console, std::move(call), q, this);
+}
+
+// `reader N set …`: the row changed as the command alone changes it, and the reader table read
+// again at once, as a reload does.
+void RecorderRequests::readerRowRequest(std::shared_ptr<ControlCall> call) {
+    const ReaderRowRequest q = parseReaderRowArguments(call->args());
+    if (!q.error.isEmpty() || q.list) {
+        call->say(OutputStream::Err, q.error.isEmpty() ? readerUsageText() : q.error);
+        return call->finish(kExitUsage);
+    }
+    const auto row = changeReaderRow(m_console.data().src(), q.port, q.change);
+    if (!row) {
+        call->say(OutputStream::Err, row.error().text);
+        return call->finish(kExitFailed);
+    }
+    (void)m_console.reload();
+    call->say(OutputStream::Out, rowLine(*row));
+    call->finish(kExitDone);
+}
+
+// The settings and the reader table read again, as on SIGHUP: an attached desktop asks after
+// its Reader Setup.
+void RecorderRequests::reloadRequest(std::shared_ptr<ControlCall> call) {
+    const std::vector<int> ports = m_console.reload();
+    QStringList names;
+    for (const int p : ports) names << QString::number(p);
+    call->say(OutputStream::Out, names.isEmpty() ? kNothingReconfiguredText
+                                                 : kReconfiguredText.arg(names.join(u", ")));
+    call->finish(kExitDone);
 }
 
 void RecorderRequests::importRequest(std::shared_ptr<ControlCall> call) {

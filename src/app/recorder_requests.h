@@ -35,6 +35,8 @@ private:
         QString path;
     };
     void readerRequest(std::shared_ptr<ControlCall> call);
+    void readerRowRequest(std::shared_ptr<ControlCall> call);
+    void reloadRequest(std::shared_ptr<ControlCall> call);
     void importRequest(std::shared_ptr<ControlCall> call);
     void runImports();
 

@@ -31,34 +31,9 @@
 namespace tallyport {
 namespace {
 
-namespace key {
-const QString Recorder = QStringLiteral("recorder");
-const QString Pid = QStringLiteral("pid");
-const QString User = QStringLiteral("user");
-const QString Since = QStringLiteral("since");
-const QString Version = QStringLiteral("version");
-const QString DataFolder = QStringLiteral("dataFolder");
-const QString Readers = QStringLiteral("readers");
-const QString Port = QStringLiteral("port");
-const QString Description = QStringLiteral("description");
-const QString Address = QStringLiteral("address");
-const QString State = QStringLiteral("state");
-const QString RetryIn = QStringLiteral("retryInSeconds");
-const QString LastPunch = QStringLiteral("lastPunch");
-const QString LastDownload = QStringLiteral("lastDownload");
-const QString MailsWaiting = QStringLiteral("mailsWaiting");
-const QString WebReporter = QStringLiteral("webReporter");
-const QString LogRows = QStringLiteral("logRows");
-const QString LastBackup = QStringLiteral("lastBackup");
-const QString File = QStringLiteral("file");
-const QString Time = QStringLiteral("time");
-const QString Problems = QStringLiteral("problems");
-const QString HeldBy = QStringLiteral("heldByPid");
-}  // namespace key
+namespace key = status_key;
 
-const QString kConnected = QStringLiteral("connected");
-const QString kRetrying = QStringLiteral("retrying");
-const QString kConnecting = QStringLiteral("connecting");
+
 const QString kStampFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 const QString kMailCountSql = QStringLiteral("SELECT count(*) FROM emails");
 const QString kLogCountSql = QStringLiteral("SELECT n FROM recorder_count");

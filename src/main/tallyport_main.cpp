@@ -76,6 +76,11 @@ int runDesktop(int argc, char** argv, CommandLine cl) {
     Demo demo;
     if (!prepareDemo(demo, cl)) return 1;
     const DataFolderLock lock = DataFolderLock::take(cl.dataDir);
+    // A folder held by a recorder: the desktop works beside it.
+    if (lock.state() == DataFolderLock::State::HeldElsewhere)
+        if (const auto status = askRecorderStatus(cl.dataDir))
+            if (const auto recorder = recorderOf(*status))
+                return runDesktopConsole(cl.dataDir, recorder);
     if (!lock.held()) {
         std::fprintf(stderr, "%s\n", qPrintable(lock.refusal()));
         showStartRefused(lock.refusal());

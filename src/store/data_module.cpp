@@ -146,6 +146,7 @@ bool DataModule::OpenDatabases() {
     }
     if (!log || !sys) m_src.close();
     if (!log || !sys) return false;
+    if (m_attached) return true;
     m_logCheckpoints.start(filePath(kLogFile), kLogKey);
     openSpool();
     return true;

@@ -33,6 +33,11 @@ public:
     QString filePath(const QString& name) const;
     QString photoFolder() const;
 
+    // A process beside the folder's recorder: the recorder's spool and the log's checkpoints
+    // are the recorder's, so opening the files leaves both alone.
+    void setAttached(bool attached) { m_attached = attached; }
+    bool attached() const { return m_attached; }
+
     // A folder holding none of the database files is a new installation: the templates are
     // made from the schema and the live files copied from them.
     Result<bool> prepareDataFolder();
@@ -116,6 +121,7 @@ private:
     QTimer m_spoolTimer;
     Checkpointer m_logCheckpoints;
     int m_logViewHolds = 0;
+    bool m_attached = false;
     QObject m_failureTimerOwner;  // cancels pending reports when the module goes
     QStringList m_failuresPending;
     QString m_failureShowing;

@@ -4,6 +4,7 @@
 #include "store/data_module.h"
 #include "store/schema.h"
 #include "support/console_process.h"
+#include "support/reader_folder.h"
 #include "support/scripted_operator.h"
 #include "support/sim_process.h"
 #include "support/temp_data.h"
@@ -43,16 +44,6 @@ Ran runProgram(const QStringList& args, const QStringList& asUser = {},
             QString::fromUtf8(p.readAllStandardError())};
 }
 
-void pointReaderAt(const QString& folder, quint16 port) {
-    ScriptedOperator op;
-    DataModule data(op);
-    data.setDataFolder(folder);
-    ASSERT_TRUE(data.prepareDataFolder().value_or(false));
-    ASSERT_TRUE(data.OpenDatabases());
-    ASSERT_TRUE(data.src().run(QStringLiteral("UPDATE reader SET enable = 1, ipaddr = '127.0.0.1', "
-                                              "ipport = ?, mode = 1 WHERE PortNo = 1"),
-                               int(port)));
-}
 
 qint64 storedRows(const QString& folder) {
     ScriptedOperator op;

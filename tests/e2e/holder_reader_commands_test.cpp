@@ -12,6 +12,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QTest>
 
 using namespace tallyport;
 using namespace tallyport::test;
@@ -168,17 +169,32 @@ TEST_F(HolderReaderCommands, ReaderRowsAreSetAsTheSetupDialogStoresThem) {
     EXPECT_FALSE(third[QStringLiteral("enabled")].toBool());
 }
 
-// A console recording on the folder: changes are refused and touch nothing, lists read beside.
-TEST_F(HolderReaderCommands, ChangesWaitForTheRecorderListsReadBesideIt) {
+// A console recording on the folder: holders are changed beside it, reader rows through it; a
+// folder held by a command that is no recorder (a restore, say) is not written.
+TEST_F(HolderReaderCommands, ChangesWorkBesideTheRecorderNotBesideOtherCommands) {
     ASSERT_EQ(run({"holder", "add", "5", "Eva"}).code, kExitDone);
-    ConsoleProcess recorder(dir.path());
-    ASSERT_TRUE(recorder.start()) << recorder.standardError().toStdString();
-    EXPECT_EQ(run({"holder", "add", "6", "Ivo"}).code, kExitConsoleRunning);
-    EXPECT_EQ(run({"holder", "remove", "5", "--yes"}).code, kExitConsoleRunning);
-    EXPECT_EQ(run({"reader", "2", "set", "--mode", "in"}).code, kExitConsoleRunning);
-    EXPECT_EQ(holderLines(), QStringList{"5\tEva\tDEFAULT\t"});
-    EXPECT_EQ(run({"reader", "list"}).code, kExitDone);
-    EXPECT_EQ(recorder.terminate(), 0);
+    {
+        ConsoleProcess recorder(dir.path());
+        ASSERT_TRUE(recorder.start()) << recorder.standardError().toStdString();
+        EXPECT_EQ(run({"holder", "add", "6", "Ivo"}).code, kExitDone);
+        EXPECT_EQ(run({"holder", "remove", "5", "--yes"}).code, kExitDone);
+        const Ran set = run({"reader", "2", "set", "--mode", "in"});
+        EXPECT_EQ(set.code, kExitDone) << set.err.toStdString();
+        EXPECT_EQ(holderLines(), QStringList{"6\tIvo\tDEFAULT\t"});
+        EXPECT_TRUE(run({"reader", "list"}).out.contains(QStringLiteral("2\tdisabled\t\tin\t")));
+        EXPECT_EQ(recorder.terminate(), 0);
+    }
+    // The lock held by a process that answers no control request.
+    QProcess holder;
+    holder.start(QStringLiteral("flock"), {dir.path() + QStringLiteral("/tallyport.lock"),
+                                           QStringLiteral("sleep"), QStringLiteral("30")});
+    ASSERT_TRUE(holder.waitForStarted());
+    QTest::qWait(300);
+    EXPECT_EQ(run({"holder", "add", "7", "Ada"}).code, kExitConsoleRunning);
+    EXPECT_EQ(run({"reader", "2", "set", "--mode", "out"}).code, kExitConsoleRunning);
+    holder.kill();
+    holder.waitForFinished();
+    EXPECT_EQ(holderLines(), QStringList{"6\tIvo\tDEFAULT\t"});
 }
 
 }  // namespace

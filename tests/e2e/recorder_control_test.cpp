@@ -6,6 +6,7 @@
 #include "store/data_module.h"
 #include "store/schema.h"
 #include "support/console_process.h"
+#include "support/reader_folder.h"
 #include "support/scripted_operator.h"
 #include "support/sim_process.h"
 #include "support/temp_data.h"
@@ -74,17 +75,6 @@ private:
     QProcess m_proc;
 };
 
-void pointReaderAt(const QString& folder, quint16 port) {
-    ScriptedOperator op;
-    DataModule data(op);
-    data.setDataFolder(folder);
-    ASSERT_TRUE(data.prepareDataFolder().value_or(false));
-    ASSERT_TRUE(data.OpenDatabases());
-    ASSERT_TRUE(data.src().run(QStringLiteral("UPDATE reader SET enable = 1, ipaddr = '127.0.0.1', "
-                                              "ipport = ?, mode = 1, \"desc\" = 'Front door' "
-                                              "WHERE PortNo = 1"),
-                               int(port)));
-}
 
 qint64 storedRows(const QString& folder) {
     ScriptedOperator op;
@@ -263,6 +253,33 @@ TEST_F(RecorderFixture, OtherVersionsAndOversizedRequestsAreRefused) {
     EXPECT_TRUE(ask("{]\n").contains("could not read the request"));
     const Ran r = Command().run(QStringList{QStringLiteral("status")} + folder());
     EXPECT_EQ(r.code, kExitDone);
+}
+
+// The desktop started on a folder the recorder holds opens beside it instead of being refused,
+// and `reader N set` is carried out by the recorder, which connects the changed reader at once.
+TEST_F(RecorderFixture, TheDesktopAttachesAndReaderSetReachesTheRecorder) {
+    Command desktop;
+    QProcess& window = desktop.start(folder());
+    ASSERT_TRUE(window.waitForStarted());
+    // Refused, it would end at once with exit code 3.
+    EXPECT_FALSE(window.waitForFinished(4000)) << window.readAllStandardError().toStdString();
+    window.terminate();
+    const Ran closed = desktop.finish();
+    EXPECT_EQ(closed.code, kExitDone) << closed.err.toStdString();
+    EXPECT_FALSE(closed.err.contains(QStringLiteral("in use by another"))) << closed.err.toStdString();
+
+    const Ran set = Command().run(QStringList{QStringLiteral("reader"), QStringLiteral("1"),
+                                              QStringLiteral("set"), QStringLiteral("--desc"),
+                                              QStringLiteral("Back door")} +
+                                  folder());
+    ASSERT_EQ(set.code, kExitDone) << set.err.toStdString();
+    EXPECT_TRUE(set.out.endsWith(QStringLiteral("\tBack door\n"))) << set.out.toStdString();
+    EXPECT_TRUE(sim.waitForEvent(QStringLiteral("readersim connected %1").arg(sim.port()), 10000));
+    const Ran status =
+        Command().run(QStringList{QStringLiteral("status"), QStringLiteral("--json")} + folder());
+    const QJsonArray readers = parsedStatus(status)[u"readers"].toArray();
+    ASSERT_EQ(readers.size(), 1);
+    EXPECT_EQ(readers[0][u"description"].toString(), QStringLiteral("Back door"));
 }
 
 // `systemctl reload`: a reader added to the table connects, the unchanged one keeps its line.

@@ -7,9 +7,13 @@
 #include "admin/ui/offline_manager_dialog.h"
 #include "admin/ui/reader_setup_dialog.h"
 #include "app/console.h"
+#include "app/control_protocol.h"
+#include "app/recorder_link.h"
+#include "app/ui/recorder_readers_dialog.h"
 #include "app/ui/main_window.h"
 
 #include <QAction>
+#include <algorithm>
 #include <QPushButton>
 #include <QTableView>
 
@@ -54,9 +58,22 @@ void pressDoor(Console& console) {
     console.beeper().beep();
 }
 
+const QString kPinsOnRecorderText = QStringLiteral(
+    "The System PINs are written to the readers by the console that runs them: set them on the "
+    "recorder's console (process %1, user %2).");
+const QString kReaderSetupCaption = QStringLiteral("Reader Setup");
+
+// Attached: the recorder runs the readers, and carries out what is asked of them.
+void openRecorderReaders(Console& console, MainWindow* window) {
+    RecorderReadersDialog dialog(console, window);
+    if (!dialog.hasReaders()) return console.op().error(admin_text::NoPortEnabled);
+    dialog.exec();
+}
+
 }  // namespace
 
 void openAccessManager(Console& console, MainWindow* window) {
+    if (console.attachedTo()) return openRecorderReaders(console, window);
     hideLogGrid(window);
     {
         OfflineManagerDialog dialog(console.readers(), console.data(), console.op(), window);
@@ -71,6 +88,9 @@ void openAccessManager(Console& console, MainWindow* window) {
 }
 
 void openSystemPins(Console& console, MainWindow* window) {
+    if (const auto& recorder = console.attachedTo())
+        return console.op().information(
+            kPinsOnRecorderText.arg(recorder->pid).arg(recorder->user));
     hideLogGrid(window);
     {
         OfflineManagerDialog dialog(console.readers(), console.data(), console.op(), window);
@@ -91,7 +111,14 @@ void openReaderSetup(Console& console, MainWindow* window) {
         dialog.exec();
         changed = dialog.changed();
     }
-    reconfigureChanged(console.readers(), changed);
+    // Attached: the rows are stored; the recorder reads them again and reconnects what changed.
+    if (console.attachedTo()) {
+        if (std::any_of(changed.begin(), changed.end(), [](bool c) { return c; }))
+            (void)carryOutOnRecorder(console.op(), console.data().dataFolder(),
+                                     kReaderSetupCaption, kReloadCommand, {});
+    } else {
+        reconfigureChanged(console.readers(), changed);
+    }
     showLogAgain(console, window);
 }
 

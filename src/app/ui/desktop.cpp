@@ -17,7 +17,7 @@
 
 namespace tallyport {
 
-int runDesktopConsole(const QString& dataFolder) {
+int runDesktopConsole(const QString& dataFolder, const std::optional<AttachedRecorder>& recorder) {
     // A dialog closed while the window hides in the notification area must not end the
     // program: only closing the main window does.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -27,6 +27,7 @@ int runDesktopConsole(const QString& dataFolder) {
     const std::unique_ptr<SpeechVoice> voice = makeSpeechVoice();
     GuiBeeper beeper;
     Console console(op, dataFolder);
+    if (recorder) console.attachTo(*recorder);
     console.setPeripherals({nullptr, voice.get(), &beeper});
     MainWindow window(console);
     console.setPeripherals({window.webcam(), voice.get(), &beeper});
@@ -36,7 +37,8 @@ int runDesktopConsole(const QString& dataFolder) {
     QObject::connect(&window, &MainWindow::closed, qApp, &QCoreApplication::quit);
     // This console records: commands and attached desktops on the folder ask it.
     RecorderRequests requests(console);
-    if (auto listening = requests.listen(); !listening) op.warning(listening.error().text);
+    if (!recorder)
+        if (auto listening = requests.listen(); !listening) op.warning(listening.error().text);
     // SIGINT/SIGTERM (a logout, `kill`, a service stop) close the window as Exit does, so the
     // shutdown runs in order.
     SignalWatcher signals;

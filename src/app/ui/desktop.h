@@ -1,13 +1,18 @@
 #pragma once
 
+#include "app/recorder_link.h"
+
 #include <QString>
+#include <optional>
 
 namespace tallyport {
 
 // The console on the desktop, called by main once the QApplication exists and the instance
 // guard is taken: splash, operator, console and main window, then the event loop. Returns the
 // program's exit code; 1 without entering the loop when start-up failed (its messages shown).
-int runDesktopConsole(const QString& dataFolder);
+// With a recorder the console opens attached to it instead of recording.
+int runDesktopConsole(const QString& dataFolder,
+                      const std::optional<AttachedRecorder>& recorder = std::nullopt);
 
 // A second launch: tells the person that the console runs already.
 void showAnotherInstance();

@@ -59,6 +59,8 @@ MainWindow::MainWindow(Console& console, QWidget* parent)
     connect(&m_console, &Console::logChanged, this, &MainWindow::showRecordCount);
     connect(&m_console, &Console::readerStatus, m_readerLine,
             [this](int, const QString& text) { m_readerLine->setText(text); });
+    if (const auto& recorder = m_console.attachedTo())
+        setWindowTitle(QStringLiteral(TALLYPORT_PRODUCT " — %1").arg(attachedText(*recorder)));
     startUpStep();
     creationStep();
     connectLive();

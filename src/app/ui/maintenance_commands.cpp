@@ -1,5 +1,6 @@
 #include "app/ui/maintenance_commands.h"
 
+#include "app/attached_commands.h"
 #include "app/console.h"
 #include "app/ui/main_window.h"
 #include "base/clock.h"
@@ -32,6 +33,10 @@ void eraseLogDatabase(MainWindow& window, Console& console) {
     window.showSnapshot(first.cardNo, first.sysTime);
 }
 
+const QString kRestoreWord = QStringLiteral("Restore");
+const QString kFormatWord = QStringLiteral("Format");
+const QString kEraseWord = QStringLiteral("Erase");
+
 template <typename F>
 void onTriggered(MainWindow& window, const char* command, F&& run) {
     QObject::connect(window.action(QLatin1String(command)), &QAction::triggered, &window,
@@ -46,31 +51,43 @@ void connectMaintenanceCommands(MainWindow& window, Console& console) {
     onTriggered(window, "actBupLogs", [&data, &op] { BackupDatabase(data, op, DbKind::Log); });
     onTriggered(window, "actBupSys", [&data, &op] { BackupDatabase(data, op, DbKind::System); });
     onTriggered(window, "actRstLogs", [&window, &console] {
+        if (refusedWhileAttached(console, kRestoreWord)) return;
         RestoreDatabase(console.data(), console.op(), DbKind::Log);
         endUnlessOpen(window, console);
     });
     onTriggered(window, "actRstSys", [&window, &console] {
+        if (refusedWhileAttached(console, kRestoreWord)) return;
         if (RestoreDatabase(console.data(), console.op(), DbKind::System))
             Q_EMIT console.holdersChanged();
         endUnlessOpen(window, console);
     });
     onTriggered(window, "actdelete", [&window, &console] {
+        if (refusedWhileAttached(console, kFormatWord)) return;
         // Even a format that failed half-way may have replaced one of the files.
         FormatDatabase(console.data(), console.op());
         Q_EMIT console.holdersChanged();
         endUnlessOpen(window, console);
     });
-    onTriggered(window, "actreset", [&window, &console] { eraseLogDatabase(window, console); });
+    onTriggered(window, "actreset", [&window, &console] {
+        if (refusedWhileAttached(console, kEraseWord)) return;
+        eraseLogDatabase(window, console);
+    });
     onTriggered(window, "actxerasestaffs", [&console] {
         EraseStaffRecords(console.data(), console.op());
         Q_EMIT console.holdersChanged();
     });
     onTriggered(window, "actImportLog", [&console] {
-        ImportLogRecords(console.data(), console.op());
+        if (console.attachedTo())
+            importOnRecorder(console, true);
+        else
+            ImportLogRecords(console.data(), console.op());
         Q_EMIT console.logChanged();
     });
     onTriggered(window, "actImportSys", [&console] {
-        ImportStaffRecords(console.data(), console.op());
+        if (console.attachedTo())
+            importOnRecorder(console, false);
+        else
+            ImportStaffRecords(console.data(), console.op());
         Q_EMIT console.holdersChanged();
     });
 }

@@ -2,9 +2,11 @@
 
 #include "admin/reader_setup.h"
 #include "app/console.h"
+#include "app/status_command.h"
 #include "readers/reader_bank.h"
 
 #include <QHBoxLayout>
+#include <QJsonArray>
 #include <QLabel>
 #include <QTimer>
 
@@ -14,6 +16,8 @@ namespace {
 const QString kIndicatorText = QStringLiteral("<span style=\"color:%1\">&#9679;</span> %2: %3");
 const QString kLastPunchText = QStringLiteral(" · %1");
 const QString kLastPunchHint = QStringLiteral("Last punch %1");
+const QString kRecorderSilentText = QStringLiteral("the recorder does not answer");
+const QString kRetryingText = QStringLiteral("retrying in %1 s");
 
 QString colourOf(ReaderLinkKind kind) {
     switch (kind) {
@@ -49,6 +53,8 @@ ReaderIndicators::ReaderIndicators(Console& console, QWidget* parent)
         refresh();
     });
     connect(&m_console, &Console::readerStatus, this, &ReaderIndicators::refresh);
+    if (RecorderWatch* watch = m_console.recorderWatch())
+        connect(watch, &RecorderWatch::updated, this, &ReaderIndicators::refresh);
     // The retry countdown moves on without any signal.
     m_timer = new QTimer(this);
     connect(m_timer, &QTimer::timeout, this, &ReaderIndicators::refresh);
@@ -57,6 +63,7 @@ ReaderIndicators::ReaderIndicators(Console& console, QWidget* parent)
 }
 
 void ReaderIndicators::refresh() {
+    if (m_console.recorderWatch()) return refreshFromRecorder();
     if (!m_console.hasReaders()) return;
     for (int port = 1; port <= 8; ++port) {
         const ReaderClient& r = m_console.readers().reader(port);
@@ -74,6 +81,51 @@ void ReaderIndicators::refresh() {
             const QString at = last.toString(QStringLiteral("HH:mm:ss"));
             text += kLastPunchText.arg(at);
             hint << kLastPunchHint.arg(last.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+        }
+        label->setText(text);
+        label->setToolTip(hint.join(u'\n'));
+    }
+}
+
+}  // namespace tallyport
+
+namespace tallyport {
+
+// The recorder's readers as its last status named them; all of them marked when it stops
+// answering.
+void ReaderIndicators::refreshFromRecorder() {
+    namespace key = status_key;
+    const RecorderWatch& watch = *m_console.recorderWatch();
+    std::array<QJsonObject, 8> byPort{};
+    for (const QJsonValue& v : watch.latest().value(key::Readers).toArray()) {
+        const QJsonObject r = v.toObject();
+        const int port = r.value(key::Port).toInt();
+        if (ReaderBank::validPort(port)) byPort[size_t(port - 1)] = r;
+    }
+    for (int port = 1; port <= 8; ++port) {
+        const QJsonObject& r = byPort[size_t(port - 1)];
+        QLabel* label = indicator(port);
+        label->setVisible(!r.isEmpty());
+        if (r.isEmpty()) continue;
+        const QString state = r.value(key::State).toString();
+        ReaderLinkKind kind = state == kConnected ? ReaderLinkKind::Connected
+                              : state == kRetrying ? ReaderLinkKind::Retrying
+                                                   : ReaderLinkKind::NotConnected;
+        QString stateText = state == kRetrying
+                                ? kRetryingText.arg(r.value(key::RetryIn).toInt())
+                                : state;
+        if (!watch.answering()) {
+            kind = ReaderLinkKind::NotConnected;
+            stateText = kRecorderSilentText;
+        }
+        const QString desc = r.value(key::Description).toString();
+        QString text = kIndicatorText.arg(colourOf(kind), desc.toHtmlEscaped(), stateText);
+        QStringList hint{desc + QStringLiteral(": ") + stateText,
+                         r.value(key::Address).toString()};
+        const QString last = r.value(key::LastPunch).toString();
+        if (!last.isEmpty()) {
+            text += kLastPunchText.arg(last.mid(11, 8));
+            hint << kLastPunchHint.arg(last);
         }
         label->setText(text);
         label->setToolTip(hint.join(u'\n'));

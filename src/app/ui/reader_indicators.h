@@ -14,6 +14,7 @@ class Console;
 // One small indicator per reader in use on the status bar: its description, its link
 // (connected, retrying in N s, not connected) and the time of its last punch; the reason of a
 // failure is in the tooltip. A reader that goes down is seen whatever the others report.
+// Attached to a recorder, the indicators show the recorder's readers as its status tells.
 class ReaderIndicators : public QWidget {
     Q_OBJECT
 public:
@@ -24,6 +25,8 @@ public:
     void refresh();
 
 private:
+    void refreshFromRecorder();
+
     Console& m_console;
     std::array<QLabel*, 8> m_labels{};
     std::array<QDateTime, 8> m_lastPunch{};
