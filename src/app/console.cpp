@@ -36,7 +36,7 @@ Console::Console(Operator& op, const QString& dataFolder, QObject* parent)
     setSettingsFailureReporter(
         [this](const QString& text, const QString& reason) { m_op.errorDetail(text, reason); });
     m_data.setReopenHook([this] {
-        if (m_readers && m_data.isOpen()) m_readers->ConfigureReaders();
+        if (m_readers && m_data.isOpen()) m_readers->ConfigureReaders(!m_attachedTo);
         m_web->reopenConnections();
         Q_EMIT logChanged();
     });
@@ -61,7 +61,9 @@ bool Console::startUp() {
     connect(m_autoDownload.get(), &AutoDownload::logAdded, this, &Console::logChanged);
     attachCardEvents();
     if (!m_endRequested) watchCommits();
-    if (m_attachedTo) return !m_endRequested;  // the readers and the timers are the recorder's
+    // The readers and the timers are the recorder's: the clients only name the readers.
+    if (m_attachedTo && !m_endRequested) m_readers->ConfigureReaders(false);
+    if (m_attachedTo) return !m_endRequested;
     if (!m_endRequested) m_readers->ConfigureReaders();
     if (!m_endRequested) m_mail->configureTimer();
     return !m_endRequested;

@@ -183,7 +183,7 @@ int changeHolders(const HolderRequest& q) {
     DataModule data(op);
     data.setAttached(besideRecorder);
     data.setDataFolder(q.dataDir);
-    if (!data.OpenDatabases()) return kExitFailed;
+    if (!openSettingUp(data, op)) return kExitFailed;
     Database& src = data.src();
     switch (q.action) {
         case HolderAction::Add: {

@@ -229,7 +229,7 @@ int runReaderRowCommand(const QStringList& args) {
     TerminalOperator op(false);
     DataModule data(op);
     data.setDataFolder(q.dataDir);
-    if (!data.OpenDatabases()) return kExitFailed;
+    if (!openSettingUp(data, op)) return kExitFailed;
     const auto row = changeReaderRow(data.src(), q.port, q.change);
     if (!row) return printLine(stderr, row.error().text), kExitFailed;
     printLine(stdout, rowLine(*row));

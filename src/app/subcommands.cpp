@@ -1,5 +1,7 @@
 #include "app/subcommands.h"
 
+#include "store/data_module.h"
+
 #include "app/control_client.h"
 #include "app/export_command.h"
 #include "app/holder_command.h"
@@ -39,6 +41,14 @@ const Subcommand* findSubcommand(const char* name) {
     for (const Subcommand& s : subcommands())
         if (std::strcmp(s.name, name) == 0) return &s;
     return nullptr;
+}
+
+bool openSettingUp(DataModule& data, Operator& op) {
+    if (auto made = data.prepareDataFolder(); !made) {
+        op.error(made.error().text);
+        return false;
+    }
+    return data.OpenDatabases();
 }
 
 DataFolderLock holdDataFolderOrSay(const QString& folder) {

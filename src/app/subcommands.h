@@ -19,6 +19,9 @@ enum ExitCode : int {
 // A batch job of the menus as a command of its own: `tallyport NAME ARGS...`. `run` gets the
 // whole command line (argv[1] is NAME) and answers an ExitCode; it makes its own application
 // object when it needs one.
+class DataModule;
+class Operator;
+
 struct Subcommand {
     const char* name;
     const char* summary;  // one line for `tallyport --help`
@@ -26,6 +29,11 @@ struct Subcommand {
 };
 const std::vector<Subcommand>& subcommands();
 const Subcommand* findSubcommand(const char* name);
+
+// The folder's databases opened for a command that sets a folder up (holders, reader rows): a
+// folder holding none of them is a new installation and is made first, as the console makes
+// it. False when they did not open (said).
+bool openSettingUp(DataModule& data, Operator& op);
 
 // For commands that change the data: the data folder's lock, held for as long as the returned
 // object lives, so no console or other command writes the folder meanwhile. When it is not

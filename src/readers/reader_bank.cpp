@@ -75,15 +75,15 @@ void ReaderBank::pollAll() {
     for (auto& r : m_readers) r->Poll();
 }
 
-void ReaderBank::ConfigureReaders() {
+void ReaderBank::ConfigureReaders(bool link) {
     if (!m_data.isOpen()) return m_op.error(msg::ReformatDatabase);
     const auto rows = readRows(m_data.src());
     if (!rows) return m_op.errorDetail(msg::ReformatDatabase, rows.error().text);
     if (rows->size() != 8) return m_op.error(msg::ReformatDatabase);
-    for (int port = 1; port <= 8; ++port) ConfigureReader(port);
+    for (int port = 1; port <= 8; ++port) ConfigureReader(port, link);
 }
 
-bool ReaderBank::ConfigureReader(int port) {
+bool ReaderBank::ConfigureReader(int port, bool link) {
     if (!validPort(port) || !m_data.isOpen()) return false;
     const auto rows = readRows(m_data.src());
     if (!rows) {
@@ -104,7 +104,7 @@ bool ReaderBank::ConfigureReader(int port) {
     r.setRemoteHost(row->ipaddr);
     r.setRemotePort(row->ipport);
     // Enable comes true when the connection stands; until then the reader is retried.
-    const bool wanted = row->enable && validAddress(*row);
+    const bool wanted = link && row->enable && validAddress(*row);
     r.setAutoReconnect(wanted);
     if (wanted) r.startConnect();
     return true;

@@ -27,9 +27,11 @@ public:
     ReaderClient& reader(int port) { return *m_readers.at(size_t(port - 1)); }
     static bool validPort(int port) { return port >= 1 && port <= 8; }
 
-    void ConfigureReaders();
+    // `link` false: the clients take their rows (description, mode, address) but connect
+    // nothing, for a console whose readers another process runs.
+    void ConfigureReaders(bool link = true);
     // False when the table holds no row for the port (the client is left as it was).
-    bool ConfigureReader(int port);
+    bool ConfigureReader(int port, bool link = true);
     void DisconnectReaders();
 
     QTimer& TmrIprox() { return m_poll; }

@@ -169,6 +169,25 @@ TEST_F(HolderReaderCommands, ReaderRowsAreSetAsTheSetupDialogStoresThem) {
     EXPECT_FALSE(third[QStringLiteral("enabled")].toBool());
 }
 
+// A console set up from a terminal before its first start: the first command makes the new
+// installation, as the console would.
+TEST(HolderReaderCommandsOnANewFolder, TheFirstCommandMakesTheFiles) {
+    TempDataDir fresh;
+    const auto run = [&](QStringList args) {
+        args << QStringLiteral("--data-dir") << fresh.path();
+        QProcess p;
+        p.start(BuiltProgram(QStringLiteral("tallyport")), args);
+        p.waitForFinished(60000);
+        return Ran{p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+                   QString::fromUtf8(p.readAllStandardError())};
+    };
+    const Ran set = run({"reader", "1", "set", "--address", "127.0.0.1:1668", "--enable"});
+    EXPECT_EQ(set.code, kExitDone) << set.err.toStdString();
+    EXPECT_EQ(run({"holder", "add", "4711", "Anna"}).code, kExitDone);
+    EXPECT_TRUE(run({"reader", "list"}).out.startsWith(QStringLiteral("1\tenabled\t127.0.0.1:1668\t")));
+    EXPECT_EQ(run({"holder", "list"}).out, QStringLiteral("4711\tAnna\tDEFAULT\t\n"));
+}
+
 // A console recording on the folder: holders are changed beside it, reader rows through it; a
 // folder held by a command that is no recorder (a restore, say) is not written.
 TEST_F(HolderReaderCommands, ChangesWorkBesideTheRecorderNotBesideOtherCommands) {

@@ -116,6 +116,7 @@ void openReaderSetup(Console& console, MainWindow* window) {
         if (std::any_of(changed.begin(), changed.end(), [](bool c) { return c; }))
             (void)carryOutOnRecorder(console.op(), console.data().dataFolder(),
                                      kReaderSetupCaption, kReloadCommand, {});
+        console.readers().ConfigureReaders(false);  // the names the log view shows
     } else {
         reconfigureChanged(console.readers(), changed);
     }

@@ -65,11 +65,15 @@ TEST_F(AttachedDesktop, SeesThePunchesAndTheReadersOfTheRecorder) {
     punch(4711);
     ASSERT_TRUE(QTest::qWaitFor([&] { return model->rowCount() == 1; }, 5000));
     EXPECT_EQ(model->record(0)->cardNo, 4711);
+    // The reader is named as the recorder names it.
+    EXPECT_EQ(model->index(0, LogModel::ColReader).data().toString(), QStringLiteral("Front door"));
     // Its status bar shows the recorder's reader, as the recorder tells it.
     auto* indicators = w.findChild<ReaderIndicators*>();
     ASSERT_NE(indicators, nullptr);
     EXPECT_TRUE(QTest::qWaitFor(
-        [&] { return indicators->indicator(1)->text().contains(QStringLiteral("Front door: connected")); },
+        [&] {
+            return indicators->indicator(1)->text().contains(QStringLiteral("Front door: connected"));
+        },
         5000))
         << indicators->indicator(1)->text().toStdString();
 }
