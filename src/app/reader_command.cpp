@@ -34,7 +34,15 @@ const std::map<QString, ReaderAction> kActions{
     {QStringLiteral("download"), ReaderAction::Download},
     {QStringLiteral("clear"), ReaderAction::Clear},
     {QStringLiteral("upload"), ReaderAction::Upload},
+    {QStringLiteral("pins"), ReaderAction::Pins},
 };
+
+// A system PIN: a 16-bit word, as the Access Manager's fields take it.
+bool parsePin(const QString& text, int& pin) {
+    bool ok = false;
+    pin = text.toInt(&ok, 10);
+    return ok && pin >= 0 && pin <= 65535;
+}
 
 bool needsValue(const QStringList& args, qsizetype i) {
     return i + 1 < args.size();
@@ -69,12 +77,17 @@ ReaderRequest parseReaderArguments(const QStringList& args) {
     if (r.help || !r.error.isEmpty()) return r;
     bool ok = false;
     r.port = words.value(0).toInt(&ok);
-    if (words.size() != 2 || !ok || r.port < 1 || r.port > 8)
-        r.error = QStringLiteral("Give the reader's port number 1 to 8 and one action");
+    const bool pins = words.value(1) == u"pins";
+    if (words.size() != (pins ? 4 : 2) || !ok || r.port < 1 || r.port > 8)
+        r.error = pins ? QStringLiteral("pins takes the access PIN and the control PIN")
+                       : QStringLiteral("Give the reader's port number 1 to 8 and one action");
     else if (!kActions.count(words[1]))
         r.error = QStringLiteral("Unknown action: ") + words[1];
     else
         r.action = kActions.at(words[1]);
+    if (pins && r.error.isEmpty() &&
+        (!parsePin(words[2], r.accessPin) || !parsePin(words[3], r.controlPin)))
+        r.error = QStringLiteral("A PIN is a number from 0 to 65535");
     if (r.clearAfter && r.action != ReaderAction::Download && r.error.isEmpty())
         r.error = QStringLiteral("--clear goes with download");
     if (r.error.isEmpty() && r.yes != (r.action == ReaderAction::Clear))
@@ -246,11 +259,11 @@ QString readerUsageText() {
         "set changes row N of the reader setup as the Reader Setup dialog does (a blank\n"
         "description becomes COMn; a row is enabled only with an address) and prints it;\n"
         "list prints every row: number, enabled or disabled, address, mode, description.\n"
-        "list reads beside a running console; every other action is refused meanwhile.\n"
         "\n"
         "Administers reader N (its port number 1 to 8 in the reader setup) at that row's\n"
-        "address, as the Access Manager does. Refused while another process\n"
-        "(a console, another command) holds the data folder.\n"
+        "address, as the Access Manager does. While a console records on the data folder,\n"
+        "it carries the action (and set) out on the reader it runs; refused while another\n"
+        "command holds the folder.\n"
         "\n"
         "  show                the reader's clock, display lines, options, mode, timetable\n"
         "                      and the number of records it stores\n"
@@ -265,6 +278,7 @@ QString readerUsageText() {
         "                      is required\n"
         "  upload              send the access table: every card holder and whether the\n"
         "                      card may pass reader N\n"
+        "  pins ACCESS CONTROL send the system PINs (0 to 65535) and keep them\n"
         "  --data-dir DIR      folder of the databases (default ~/.local/share/Tallyport)\n"
         "  --reply-wait MS     wait MS for each reply instead of 3 s (4 s for a block of the\n"
         "                      access table, 8 s for clearing)\n"
@@ -275,7 +289,7 @@ QString readerUsageText() {
         "\n"
         "Exit codes: 0 done, 1 failed (the reader is absent or does not answer, a download\n"
         "with --clear left the reader uncleared, or the data cannot be read), 2 bad usage,\n"
-        "3 another process holds the data folder (nothing was touched).\n");
+        "3 another command holds the data folder (nothing was touched).\n");
 }
 
 namespace {
@@ -382,6 +396,8 @@ Task<bool> runReaderAction(ReaderRequest q, AccessManager& m, bool& quietInforma
             co_return co_await m.Clear();
         case ReaderAction::Upload:
             co_return co_await m.Upload();
+        case ReaderAction::Pins:
+            co_return co_await m.PutSystemPins(q.accessPin, q.controlPin);
     }
     co_return false;
 }
@@ -394,6 +410,8 @@ QStringList recorderReaderArguments(const ReaderRequest& q) {
     QStringList args{QString::number(q.port)};
     for (const auto& [word, action] : kActions)
         if (action == q.action) args << word;
+    if (q.action == ReaderAction::Pins)
+        args << QString::number(q.accessPin) << QString::number(q.controlPin);
     if (q.clearAfter) args << QStringLiteral("--clear");
     if (q.yes) args << QStringLiteral("--yes");
     return args;

@@ -16,13 +16,15 @@ inline const QString kReaderCommand = QStringLiteral("reader");
 // `tallyport reader N ACTION`: the Access Manager's workflows for scripts and for consoles
 // run as a service, on the same code as the dialog. N is the port number 1..8 of the reader
 // setup; the command talks to that row's address.
-enum class ReaderAction { Show, SyncClock, Download, Clear, Upload };
+enum class ReaderAction { Show, SyncClock, Download, Clear, Upload, Pins };
 
 struct ReaderRequest {
     int port = 0;
     ReaderAction action = ReaderAction::Show;
     bool clearAfter = false;  // download --clear
     bool yes = false;         // clear --yes: it asks nothing
+    int accessPin = 0;        // pins ACCESS CONTROL
+    int controlPin = 0;
     QString dataDir;
     int replyWaitMs = 0;  // 0: the usual reply times
     bool help = false;

@@ -75,7 +75,7 @@ TEST(ReaderArguments, BadUsage) {
 
 TEST_F(ReaderCommandTest, BadUsageIsExitTwoAndTouchesNothing) {
     ASSERT_TRUE(sim.ok("log fill 3"));
-    for (const char* line : {"9 show", "x show", "1 fly", "1 clear"}) {
+    for (const char* line : {"9 show", "x show", "1 fly", "1 clear", "1 pins 5", "1 pins 5 70000"}) {
         const Ran r = tallyport(line);
         EXPECT_EQ(r.code, kExitUsage) << line;
         EXPECT_TRUE(r.err.contains("tallyport reader --help")) << qPrintable(r.err);

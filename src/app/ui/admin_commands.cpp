@@ -58,9 +58,6 @@ void pressDoor(Console& console) {
     console.beeper().beep();
 }
 
-const QString kPinsOnRecorderText = QStringLiteral(
-    "The System PINs are written to the readers by the console that runs them: set them on the "
-    "recorder's console (process %1, user %2).");
 const QString kReaderSetupCaption = QStringLiteral("Reader Setup");
 
 // Attached: the recorder runs the readers, and carries out what is asked of them.
@@ -88,9 +85,13 @@ void openAccessManager(Console& console, MainWindow* window) {
 }
 
 void openSystemPins(Console& console, MainWindow* window) {
-    if (const auto& recorder = console.attachedTo())
-        return console.op().information(
-            kPinsOnRecorderText.arg(recorder->pid).arg(recorder->user));
+    if (console.attachedTo()) {
+        RecorderReadersDialog dialog(console, window);
+        if (!dialog.hasReaders()) return console.op().error(admin_text::NoPortEnabled);
+        dialog.enterPinLayout();
+        dialog.exec();
+        return;
+    }
     hideLogGrid(window);
     {
         OfflineManagerDialog dialog(console.readers(), console.data(), console.op(), window);

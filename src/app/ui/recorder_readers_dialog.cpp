@@ -1,6 +1,7 @@
 #include "app/ui/recorder_readers_dialog.h"
 
 #include "admin/admin_texts.h"
+#include "admin/manager_settings.h"
 #include "admin/reader_setup.h"
 #include "app/console.h"
 #include "app/reader_command.h"
@@ -8,9 +9,12 @@
 
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 namespace tallyport {
@@ -21,6 +25,15 @@ const QString kIntro = QStringLiteral(
     "The recorder runs the readers: what you start here it carries out on the reader it runs, "
     "behind any download already running there.");
 const QString kReaderText = QStringLiteral("%1: %2");
+const QString kPinsTitle = QStringLiteral("Master PIN (carried out by the recorder)");
+
+QSpinBox* pinBox(const char* name, int value) {
+    auto* s = new QSpinBox;
+    s->setObjectName(QLatin1String(name));
+    s->setRange(0, 65535);
+    s->setValue(value);
+    return s;
+}
 
 }  // namespace
 
@@ -39,9 +52,11 @@ RecorderReadersDialog::RecorderReadersDialog(Console& console, QWidget* parent)
     } else {
         console.data().reportFailure(rows.error());
     }
-    auto* buttons = new QHBoxLayout;
+    m_workflows = new QWidget(this);
+    auto* buttons = new QHBoxLayout(m_workflows);
+    buttons->setContentsMargins(0, 0, 0, 0);
     const auto add = [&](const QString& name, auto slot) {
-        auto* b = new QPushButton(name, this);
+        auto* b = new QPushButton(name, m_workflows);
         b->setObjectName(name);
         b->setEnabled(hasReaders());
         connect(b, &QPushButton::clicked, this, slot);
@@ -55,12 +70,25 @@ RecorderReadersDialog::RecorderReadersDialog(Console& console, QWidget* parent)
     add(QStringLiteral("Clear"), [this] { clearReader(); });
     add(QStringLiteral("Upload"),
         [this] { run(admin_text::UploadingCaption, {QStringLiteral("upload")}); });
+    m_pins = new QGroupBox(QStringLiteral("System PINs"), this);
+    auto* pinForm = new QFormLayout(m_pins);
+    m_accessPin = pinBox("semasterpin", console.data().GetKeyInt(kMasterPinKey));
+    m_controlPin = pinBox("secontrolpin", console.data().GetKeyInt(kControlPinKey));
+    pinForm->addRow(QStringLiteral("Access PIN"), m_accessPin);
+    pinForm->addRow(QStringLiteral("Control PIN"), m_controlPin);
+    auto* put = new QPushButton(QStringLiteral("Put"), m_pins);
+    put->setObjectName(QStringLiteral("Put"));
+    put->setEnabled(hasReaders());
+    connect(put, &QPushButton::clicked, this, &RecorderReadersDialog::putPins);
+    pinForm->addRow(put);
+    m_pins->hide();
     auto* close = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(close, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(intro);
     layout->addWidget(m_readers);
-    layout->addLayout(buttons);
+    layout->addWidget(m_workflows);
+    layout->addWidget(m_pins);
     layout->addWidget(close);
 }
 
@@ -84,6 +112,18 @@ void RecorderReadersDialog::run(const QString& caption, const QStringList& actio
                              kReaderCommand, QStringList{QString::number(port)} + action);
     setEnabled(true);
     Q_EMIT m_console.logChanged();
+}
+
+void RecorderReadersDialog::enterPinLayout() {
+    setWindowTitle(kPinsTitle);
+    m_workflows->hide();
+    m_pins->show();
+}
+
+void RecorderReadersDialog::putPins() {
+    run(admin_text::step::PutAccessPin,
+        {QStringLiteral("pins"), QString::number(m_accessPin->value()),
+         QString::number(m_controlPin->value())});
 }
 
 // The question is the dialog's own; the recorder is told the answer.

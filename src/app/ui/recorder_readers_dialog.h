@@ -4,7 +4,9 @@
 #include <QJsonObject>
 
 class QComboBox;
+class QGroupBox;
 class QPushButton;
+class QSpinBox;
 
 namespace tallyport {
 
@@ -21,15 +23,23 @@ public:
     // Ports of the recorder's readers in the list; 0 when none is chosen.
     int chosenPort() const;
     bool hasReaders() const;
-    // The buttons, by workflow: "Get", "Sync Clock", "Download", "Clear", "Upload".
+    // The buttons, by workflow: "Get", "Sync Clock", "Download", "Clear", "Upload", and "Put"
+    // of the system PINs.
     QPushButton* button(const QString& name) const;
+    // System PINs: the two PINs as stored, sent by Put; the workflows hidden.
+    void enterPinLayout();
 
 private:
     void run(const QString& caption, const QStringList& action);
     void clearReader();
+    void putPins();
 
     Console& m_console;
     QComboBox* m_readers = nullptr;
+    QWidget* m_workflows = nullptr;
+    QGroupBox* m_pins = nullptr;
+    QSpinBox* m_accessPin = nullptr;
+    QSpinBox* m_controlPin = nullptr;
 };
 
 }  // namespace tallyport

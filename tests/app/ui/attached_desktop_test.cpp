@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSpinBox>
 
 namespace tallyport::test {
 namespace {
@@ -128,6 +129,20 @@ TEST_F(AttachedDesktop, TheAccessManagerIsCarriedOutByTheRecorder) {
     op.answerYesNo(false);
     dialog.button(QStringLiteral("Clear"))->click();
     EXPECT_EQ(op.shown(QStringLiteral("yesno")).size(), 1);
+
+    // The system PINs go to the reader through the recorder, and are kept.
+    RecorderReadersDialog pins(console(), &w);
+    pins.enterPinLayout();
+    pins.findChild<QSpinBox*>(QStringLiteral("semasterpin"))->setValue(4321);
+    pins.findChild<QSpinBox*>(QStringLiteral("secontrolpin"))->setValue(8765);
+    op.clear();
+    pins.button(QStringLiteral("Put"))->click();
+    EXPECT_TRUE(op.shown(QStringLiteral("error")).isEmpty())
+        << op.shown(QStringLiteral("error")).join(u'\n').toStdString();
+    const QStringList state = sim.command(QStringLiteral("state"));
+    EXPECT_TRUE(state.contains(QStringLiteral("accesspin=4321"))) << state.join(u' ').toStdString();
+    EXPECT_TRUE(state.contains(QStringLiteral("controlpin=8765")));
+    EXPECT_EQ(console().data().GetKeyInt(QStringLiteral("CONTROLPIN")), 8765);
 }
 
 }  // namespace
