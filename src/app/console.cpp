@@ -71,6 +71,7 @@ bool Console::startUp() {
 
 void Console::attachTo(const AttachedRecorder& recorder) {
     m_attachedTo = recorder;
+    m_attachedMark = AttachedMark::take(m_data.dataFolder());
     m_data.setAttached(true);
     m_recorderWatch = std::make_unique<RecorderWatch>(m_data.dataFolder());
 }
@@ -147,6 +148,7 @@ void Console::Shutdown() {
     if (m_cardEvents) m_cardEvents->motiontimer().stop();
     m_autoDownload.reset();  // before the readers and databases it works with
     m_data.CloseDatabases();
+    m_attachedMark = AttachedMark();  // the files are closed: a restore may replace them
     m_cardEvents.reset();
     m_readers.reset();
 }

@@ -6,6 +6,7 @@
 #include "base/operator.h"
 #include "peripherals/peripherals.h"
 #include "readers/reader_bank.h"
+#include "store/attached_mark.h"
 #include "store/data_module.h"
 
 #include <QObject>
@@ -123,6 +124,7 @@ private:
     std::unique_ptr<MailQueue> m_mail;
     std::unique_ptr<WebReporter> m_web;
     std::optional<AttachedRecorder> m_attachedTo;
+    AttachedMark m_attachedMark;  // held while attached: no restore or format meanwhile
     std::unique_ptr<RecorderWatch> m_recorderWatch;
     std::unique_ptr<CommitWatch> m_logCommits;
     std::unique_ptr<CommitWatch> m_systemCommits;

@@ -7,6 +7,7 @@
 #include "app/subcommands.h"
 #include "app/terminal_operator.h"
 #include "staff/holder_register.h"
+#include "store/attached_mark.h"
 #include "store/data_module.h"
 #include "store/schema.h"
 
@@ -179,6 +180,8 @@ int changeHolders(const HolderRequest& q) {
         printLine(stderr, held.refusal());
         return refusedExitCode(held);
     }
+    const AttachedMark mark =
+        besideRecorder ? AttachedMark::take(q.dataDir) : AttachedMark();
     TerminalOperator op(false);
     DataModule data(op);
     data.setAttached(besideRecorder);

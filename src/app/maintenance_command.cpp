@@ -1,5 +1,7 @@
 #include "app/maintenance_command.h"
 
+#include "store/attached_mark.h"
+
 #include "app/command_line.h"
 #include "app/subcommands.h"
 #include "app/terminal_operator.h"
@@ -165,6 +167,14 @@ void sayKept(Operator& op, const QString& path) {
     if (!path.isEmpty()) op.information(msg::KeptCopy + QDir::toNativeSeparators(path));
 }
 
+// Consoles attached to the folder (a desktop beside a recorder that was stopped since) still
+// have the files open: what replaces them waits until they are closed.
+bool attachedConsolesSaid(const QString& folder) {
+    if (!consolesAttached(folder)) return false;
+    std::fprintf(stderr, "%s\n", qPrintable(consolesAttachedText(folder)));
+    return true;
+}
+
 }  // namespace
 
 int runBackupCommand(int argc, char** argv) {
@@ -188,6 +198,7 @@ int runRestoreCommand(int argc, char** argv) {
     Job job(argc, argv, a.dataDir);
     const DataFolderLock held = holdDataFolderOrSay(a.dataDir);
     if (!held.held()) return refusedExitCode(held);
+    if (attachedConsolesSaid(a.dataDir)) return kExitConsoleRunning;
     const auto kept = restoreDatabaseFrom(job.data, job.op, *kind, a.words[1]);
     if (!kept) return kExitFailed;
     sayKept(job.op, *kept);
@@ -238,6 +249,7 @@ int runFormatCommand(int argc, char** argv) {
     Job job(argc, argv, a.dataDir);
     const DataFolderLock held = holdDataFolderOrSay(a.dataDir);
     if (!held.held()) return refusedExitCode(held);
+    if (attachedConsolesSaid(a.dataDir)) return kExitConsoleRunning;
     const FormatOutcome formatted = formatDataFolder(job.data, job.op);
     for (const QString& kept : formatted.kept) sayKept(job.op, kept);
     if (!formatted.formatted) return kExitFailed;

@@ -1,5 +1,7 @@
 #include "store/maintenance.h"
 
+#include "store/attached_mark.h"
+
 #include "base/clock.h"
 #include "store/data_module.h"
 #include "store/date_time.h"
@@ -228,8 +230,20 @@ bool BackupDatabase(DataModule& data, Operator& op, DbKind kind) {
     return true;
 }
 
+namespace {
+
+// Consoles attached to the folder write the open files: replacing them would lose their edits.
+bool refusedForAttached(DataModule& data, Operator& op) {
+    if (!consolesAttached(data.dataFolder())) return false;
+    op.error(consolesAttachedText(data.dataFolder()));
+    return true;
+}
+
+}  // namespace
+
 std::optional<QString> restoreDatabaseFrom(DataModule& data, Operator& op, DbKind kind,
                                            const QString& source) {
+    if (refusedForAttached(data, op)) return std::nullopt;
     auto copy = judgedRestore(data, op, kind, source);
     if (!copy) return std::nullopt;
     auto kept = keepAndReplaceOnWorker(op, kind, *copy);
@@ -241,7 +255,7 @@ bool RestoreDatabase(DataModule& data, Operator& op, DbKind kind) {
     const DbKindInfo& k = kindInfo(kind);
     const auto path =
         op.chooseOpenFile(k.restoreTitle, lastPathOf(data, k), msg::DatabaseChooserFilter);
-    if (!path) return false;
+    if (!path || refusedForAttached(data, op)) return false;
     auto copy = judgedRestore(data, op, kind, *path);
     if (!copy) return false;
     const QString file = QDir::toNativeSeparators(*path);
@@ -270,6 +284,7 @@ bool RestoreDatabase(DataModule& data, Operator& op, DbKind kind) {
 // whole never replaces a working database.
 // The copies of the live files take seconds on a large log: they are made on a worker.
 FormatOutcome formatDataFolder(DataModule& data, Operator& op) {
+    if (refusedForAttached(data, op)) return {};
     struct Replaced {
         FormatOutcome out;
         QStringList failures;  // the message, then its reason

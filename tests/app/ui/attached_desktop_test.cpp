@@ -18,6 +18,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QSpinBox>
 
@@ -105,6 +106,32 @@ TEST_F(AttachedDesktop, RestoreEraseAndFormatAreRefusedWithWhatToDo) {
         EXPECT_TRUE(op.shown(QStringLiteral("error"))[0].contains(QString::number(recorder.process().processId())));
     }
     EXPECT_EQ(console().data().logCount(), 1);
+}
+
+// The recorder stopped while the desktop stays open: what would replace the files the desktop
+// still writes waits until it is closed.
+TEST_F(AttachedDesktop, NoFormatOrRestoreWhileADesktopIsAttached) {
+    auto w = std::make_unique<MainWindow>(console());
+    ASSERT_FALSE(w->endRequested());
+    ASSERT_EQ(recorder.terminate(), 0);
+    const auto run = [&](const QStringList& args) {
+        QProcess p;
+        p.start(BuiltProgram(QStringLiteral("tallyport")),
+                args + QStringList{QStringLiteral("--data-dir"), data.path()});
+        p.waitForFinished(60000);
+        return std::pair{p.exitCode(), QString::fromUtf8(p.readAllStandardError())};
+    };
+    for (const QStringList& args : {QStringList{QStringLiteral("format"), QStringLiteral("--yes")},
+                                    QStringList{QStringLiteral("restore"), QStringLiteral("sys"),
+                                                data.path() + QStringLiteral("/sysdat-b.db")}}) {
+        const auto [code, err] = run(args);
+        EXPECT_EQ(code, 3) << args.join(u' ').toStdString();
+        EXPECT_TRUE(err.contains(QStringLiteral("attached to the data folder"))) << err.toStdString();
+    }
+    ASSERT_TRUE(addHolder(console().data().src(), 77, QStringLiteral("Mia"), QString()));
+    w.reset();
+    console().Shutdown();
+    EXPECT_EQ(run({QStringLiteral("format"), QStringLiteral("--yes")}).first, 0);
 }
 
 TEST_F(AttachedDesktop, TheAccessManagerIsCarriedOutByTheRecorder) {
