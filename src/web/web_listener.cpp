@@ -139,7 +139,7 @@ void WebListener::send(QTcpSocket* socket, const QList<QByteArray>& parts, bool 
         if (part.isEmpty()) continue;
         it->parts << part;
         it->queued += part.size();
-        m_unsentTotal += part.size();
+        hold(part);
     }
     it->closeWhenSent = it->closeWhenSent || close;
     pump(socket);
@@ -154,8 +154,8 @@ void WebListener::pump(QTcpSocket* socket) {
         socket->write(part.constData() + it->sent, n);
         it->sent += n;
         it->queued -= n;
-        m_unsentTotal -= n;
         if (it->sent == part.size()) {
+            release(part);
             it->parts.removeFirst();
             it->sent = 0;
         }
@@ -169,10 +169,26 @@ qint64 WebListener::unsent(QTcpSocket* socket) const {
     return (it == m_open.cend() ? 0 : it->queued) + socket->bytesToWrite();
 }
 
+// A part the connection sends from is kept whole until its last byte is handed to the socket.
+void WebListener::hold(const QByteArray& part) {
+    Held& h = m_held[part.constData()];
+    if (h.uses++ == 0) {
+        h.size = part.size();
+        m_heldBytes += h.size;
+    }
+}
+
+void WebListener::release(const QByteArray& part) {
+    const auto it = m_held.find(part.constData());
+    if (it == m_held.end() || --it->uses > 0) return;
+    m_heldBytes -= it->size;
+    m_held.erase(it);
+}
+
 void WebListener::forget(QTcpSocket* socket) {
     const auto it = m_open.find(socket);
     if (it == m_open.end()) return;
-    m_unsentTotal -= it->queued;
+    for (const QByteArray& part : std::as_const(it->parts)) release(part);
     if (const auto a = m_perAddress.find(it->address); a != m_perAddress.end() && --*a <= 0)
         m_perAddress.erase(a);
     m_open.erase(it);
