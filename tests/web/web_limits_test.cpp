@@ -148,6 +148,31 @@ TEST_F(WebLimitsTest, AClientThatAsksWithoutReadingIsCutOff) {
     EXPECT_LT(answers.count("HTTP/1.1 200 OK"), asked);
 }
 
+// A page far larger than what is handed to a socket at a time arrives whole, in time, at a client
+// that reads it; so does the next one on the same connection.
+TEST_F(WebLimitsTest, ALargePageArrivesWholeAtAClientThatReadsIt) {
+    {
+        Transaction tx(data.att());
+        for (int i = 0; i < 2000; ++i)
+            ASSERT_NO_FATAL_FAILURE(addLog(QStringLiteral("2024-03-01 10:00:00"), 23456));
+        ASSERT_TRUE(tx.commit());
+    }
+    QTcpSocket s;
+    ASSERT_NO_FATAL_FAILURE(connect(s));
+    for (const QByteArray target : {"/logs?2000", "/logs?1999"}) {
+        SCOPED_TRACE(target.toStdString());
+        QElapsedTimer t;
+        t.start();
+        sendGet(s, target);
+        const HttpReply r = readReply(s, 5000);
+        EXPECT_EQ(r.status, 200);
+        EXPECT_GT(r.body.size(), 256 * 1024);
+        EXPECT_EQ(r.body.size(), r.headers.value("content-length").toLongLong());
+        EXPECT_TRUE(r.body.endsWith("</body>\r\n")) << r.body.right(40).constData();
+        EXPECT_LT(t.elapsed(), 2000);
+    }
+}
+
 // Answers asked for and not read hold memory until they are sent. A page that several such
 // clients wait for counts once; past the bound for all connections together a large page is
 // refused "503" with Retry-After while an ordinary one is still answered, until the clients go.
