@@ -16,10 +16,10 @@
 // measured against (this machine has two cores). The bench itself waits for events and never
 // polls, for the same reason.
 // Usage: bench_web_reporter [seconds per phase, default 10] [data folder to keep and reuse]
-#include "app/headless_operator.h"
-#include "bench_log.h"
+#include "bench_http.h"
+#include "bench_punches.h"
+#include "bench_site.h"
 #include "bench_support.h"
-#include "store/data_module.h"
 #include "store/setting_names.h"
 #include "store/settings.h"
 
@@ -72,29 +72,17 @@ struct LoadResult {
 
 struct Conn {
     int fd = -1;
+    int host = 1;  // connects from 127.0.0.host
     std::string in;
     Clock::time_point sent;
 };
-
-// A whole answer at the front of `in`: its length and status, or 0 while incomplete.
-size_t completeAnswer(const std::string& in, int& status) {
-    const size_t head = in.find("\r\n\r\n");
-    if (head == std::string::npos) return 0;
-    status = std::atoi(in.c_str() + 9);
-    size_t length = 0;
-    for (size_t at = 0; at < head;) {
-        const size_t eol = in.find("\r\n", at);
-        if (strncasecmp(in.c_str() + at, "content-length:", 15) == 0)
-            length = std::strtoul(in.c_str() + at + 15, nullptr, 10);
-        at = eol + 2;
-    }
-    return in.size() >= head + 4 + length ? head + 4 + length : 0;
-}
 
 bool openConn(Conn& c, uint16_t port, int ep) {
     c.fd = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in a{};
     a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(0x7f000000u | uint32_t(c.host));
+    if (::bind(c.fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) return false;
     a.sin_port = htons(port);
     a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     if (::connect(c.fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) return false;
@@ -117,6 +105,8 @@ LoadResult runLoad(uint16_t port, const std::string& request, int expect, int co
     LoadResult r;
     const int ep = ::epoll_create1(0);
     std::vector<Conn> all(static_cast<size_t>(conns));
+    // Browsers on several machines: 25 connections an address, below the server's limit.
+    for (size_t i = 0; i < all.size(); ++i) all[i].host = 1 + int(i / 25);
     for (Conn& c : all) {
         if (!openConn(c, port, ep)) ++r.errors;
         sendRequest(c, request);
@@ -165,46 +155,6 @@ std::string requestFor(const char* path, bool withToken) {
     return r + "\r\n";
 }
 
-// ---- the site ----
-
-// A folder that holds a log already keeps it: only the readers are pointed at the simulator.
-bool prepare(const QString& folder, const QList<quint16>& ports) {
-    HeadlessOperator op;
-    DataModule data(op);
-    data.setDataFolder(folder);
-    const auto fresh = data.prepareDataFolder();
-    if (!fresh || !data.OpenDatabases()) return false;
-    if (*fresh && !FillBenchLog(data, kRows)) return false;
-    // Every run starts with no record today, as a fresh fill does.
-    if (!*fresh && !data.att().run(QStringLiteral("DELETE FROM recorder WHERE SYSTIME >= ?"),
-                                   QDate::currentDate().toString(Qt::ISODate)))
-        return false;
-    for (int p = 1; p <= kReaders; ++p)
-        if (!data.src().run(QStringLiteral("UPDATE reader SET enable = 1, ipaddr = '127.0.0.1', "
-                                           "ipport = ?, \"desc\" = ?, mode = 1 WHERE PortNo = ?"),
-                            int(ports.value(p - 1)), QStringLiteral("Door %1").arg(p), p))
-            return false;
-    for (int c = 1000; c < 1500 && *fresh; ++c)
-        if (!data.src().run(
-                QStringLiteral("INSERT INTO staffs(CARDNO, NAME, WORKGRP) VALUES (?, ?, 1)"), c,
-                QStringLiteral("Holder %1").arg(c)))
-            return false;
-    data.CloseDatabases();
-    return true;
-}
-
-quint16 freePort() {
-    QTcpServer probe;
-    return probe.listen(QHostAddress::LocalHost) ? probe.serverPort() : 0;
-}
-
-qint64 storedRows(const QString& folder) {
-    HeadlessOperator op;
-    DataModule data(op);
-    data.setDataFolder(folder);
-    return data.OpenDatabases() ? data.logCount() : -1;
-}
-
 struct Phase {
     const char* name;
     const char* path;  // null: no HTTP load
@@ -216,49 +166,26 @@ struct Phase {
 }  // namespace
 
 int main(int argc, char** argv) {
-    QTemporaryDir dir, runtime, config;
-    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
-    qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
     QCoreApplication app(argc, argv);
+    RecordingSite site;
+    QTemporaryDir dir;
     const double seconds = argc > 1 ? QString::fromLocal8Bit(argv[1]).toDouble() : 10;
     const QString folder = argc > 2 ? QString::fromLocal8Bit(argv[2]) : dir.path();
 
-    QProcess sim;
-    sim.start(binDir() + QStringLiteral("/tallyport-readersim"),
-              {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--ports"),
-               QString::number(kReaders)});
-    QList<quint16> ports;
-    if (!waitForLine(sim, QStringLiteral("readersim ready"), &ports, 60000) ||
-        ports.size() != kReaders)
-        return 1;
-    QElapsedTimer fill;
-    fill.start();
-    if (!prepare(folder, ports)) return std::fprintf(stderr, "web_reporter: fill failed\n"), 1;
-    const qint64 fillMs = fill.elapsed();
-    const qint64 rowsBefore = storedRows(folder);
-    const quint16 webPort = freePort();
-    WriteSettingBool(setting::WebEnabled, true);
-    WriteSettingInt(setting::WebPortNo, webPort);
-    WriteSettingText(setting::WebToken, QString::fromLatin1(kToken));
-
-    QProcess console;
-    console.start(binDir() + QStringLiteral("/tallyport"),
-                  {QStringLiteral("--headless"), QStringLiteral("--data-dir"), folder});
-    const auto failed = [&](const char* what) {
-        std::fprintf(stderr, "web_reporter: %s\n%s\n", what,
-                     console.readAllStandardError().constData());
-        return 1;
-    };
-    if (!waitForLine(console, QStringLiteral("Tallyport"), nullptr, 60000))
-        return failed("the console did not start");
-    for (int i = 0; i < kReaders; ++i)
-        if (!waitForLine(sim, QStringLiteral("readersim connected"), nullptr, 60000))
-            return failed("the readers did not connect");
+    if (const QString failure = site.start(folder, kRows, kReaders, QString::fromLatin1(kToken));
+        !failure.isEmpty())
+        return std::fprintf(stderr, "web_reporter: %s\n", qPrintable(failure)), 1;
+    QProcess& console = site.console;
+    const quint16 webPort = site.webPort;
     // The server's keyed opens happen before the first phase.
     bool answered = false;
     for (int i = 0; i < 30 && !answered; ++i)
         answered = runLoad(webPort, requestFor("/logs", true), 200, 1, 1).done > 0;
-    if (!answered) return failed("the web reporter does not answer");
+    if (!answered)
+        return std::fprintf(
+                   stderr, "web_reporter: %s\n",
+                   qPrintable(site.failure(QStringLiteral("the web reporter does not answer")))),
+               1;
 
     const std::vector<Phase> phases = {
         {"no HTTP load", nullptr, false, 0, 0},      {"trivial (401)", "/today", false, 401, 2},
@@ -289,64 +216,29 @@ int main(int argc, char** argv) {
         loadDone = true;
     });
 
-    QElapsedTimer clock;
-    clock.start();
-    QHash<int, std::pair<qint64, int>> sentAt;  // card -> (ns, phase)
-    std::vector<std::vector<double>> delays(phases.size());
-    size_t seen = 0;
-    QObject::connect(&console, &QProcess::readyReadStandardOutput, [&] {
-        while (console.canReadLine()) {
-            const QList<QByteArray> f = console.readLine().split('\t');
-            if (f.size() < 5) continue;
-            const auto it = sentAt.constFind(f[1].toInt());
-            if (it == sentAt.cend()) continue;
-            delays[size_t(it->second)].push_back(double(clock.nsecsElapsed() - it->first) / 1e6);
-            ++seen;
-        }
-    });
-    QObject::connect(&sim, &QProcess::readyReadStandardOutput,
-                     [&] { sim.readAllStandardOutput(); });
-    int sent = 0;
-    const qint64 stepNs = 1'000'000'000LL / (kPerSecond * kReaders);
-    QTimer send;
-    send.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&send, &QTimer::timeout, [&] {
-        while (!loadDone && qint64(sent) * stepNs <= clock.nsecsElapsed()) {
-            const int card = 100000 + sent;
-            sentAt.insert(card, {clock.nsecsElapsed(), phase.load()});
-            sim.write(
-                QStringLiteral("@%1 card 6 %2\n").arg(ports[sent % kReaders]).arg(card).toUtf8());
-            ++sent;
-        }
-    });
-    send.start(2);
+    PunchClock punches(console, site.sim, site.ports, kPerSecond);
+    punches.start([&] { return phase.load(); });
     // Waits for events rather than polling: a spinning loop here would take a core from the
-    // console it measures. The tick wakes the drain below once the sender has stopped.
+    // console it measures.
     QTimer tick;
     tick.start(10);
     while (!loadDone) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    send.stop();
-    QElapsedTimer drain;
-    drain.start();
-    while (seen < size_t(sent) && drain.elapsed() < 5000)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    punches.stop();
+    punches.drain(5000);
     load.join();
-    console.terminate();
-    console.waitForFinished(30000);
-    sim.kill();
-    sim.waitForFinished(5000);
-    const qint64 rows = storedRows(folder) - rowsBefore;
+    site.stop();
+    const qint64 rows = storedRows(folder) - site.rowsBefore;
 
     std::printf(
         "web_reporter: log of %lld rows (prepared in %.1f s), %d readers x %d punches/s, "
         "%.0f s per phase\n",
-        (long long)rowsBefore, double(fillMs) / 1000, kReaders, kPerSecond, seconds);
+        (long long)site.rowsBefore, site.fillSeconds, kReaders, kPerSecond, seconds);
     std::printf("  %-14s %5s %10s %9s %9s %7s %8s | %s\n", "page", "conns", "req/s", "p50 ms",
                 "p99 ms", "errors", "srv us", "punch send->stored p50 / p99 / max ms");
     for (size_t i = 0; i < phases.size(); ++i) {
         const Phase& p = phases[i];
         const LoadResult& r = results[i];
-        const auto& d = delays[i];
+        const std::vector<double> d = punches.delays(int(i));
         if (p.path)
             std::printf("  %-14s %5d %10.0f %9.2f %9.2f %7llu %8.1f | %.2f / %.2f / %.2f (%zu)\n",
                         p.name, p.conns, double(r.done) / r.seconds, percentile(r.ms, 0.5),
@@ -358,8 +250,8 @@ int main(int argc, char** argv) {
                         "-", "-", "-", "-", "-", "-", percentile(d, 0.5), percentile(d, 0.99),
                         percentile(d, 1.0), d.size());
     }
-    std::printf("  punches sent %d, rows stored %lld, lost %lld, lines seen %zu\n", sent,
-                (long long)rows, (long long)(sent - rows), seen);
+    std::printf("  punches sent %d, rows stored %lld, lost %lld, lines seen %zu\n", punches.sent(),
+                (long long)rows, (long long)(punches.sent() - rows), punches.seen());
     std::printf("  targets: >= 20000 req/s and p99 < 20 ms at 50 connections; punch p99 < 10 ms\n");
-    return rows == sent ? 0 : 1;
+    return rows == punches.sent() ? 0 : 1;
 }

@@ -13,6 +13,10 @@ namespace {
 // enough that an answer a client does not read stays in the shared page, not in a buffer per
 // connection.
 constexpr qint64 kSliceBytes = 64 * 1024;
+// What the system may hold unsent for one connection (it reserves about twice this). Left to
+// itself it grows the buffer to megabytes for a client that does not read; memory the service's
+// limit counts too, and that no bound here would see.
+constexpr int kSystemSendBuffer = 256 * 1024;
 
 }  // namespace
 
@@ -62,6 +66,7 @@ void WebListener::incomingConnection(qintptr descriptor) {
         return;
     }
     socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    socket->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, kSystemSendBuffer);
     if (auto* tls = qobject_cast<QSslSocket*>(socket)) {
         tls->setSslConfiguration(*m_tls);
         tls->startServerEncryption();
@@ -139,28 +144,34 @@ void WebListener::send(QTcpSocket* socket, const QList<QByteArray>& parts, bool 
         if (part.isEmpty()) continue;
         it->parts << part;
         it->queued += part.size();
-        m_unsentTotal += part.size();
+        hold(part);
     }
     it->closeWhenSent = it->closeWhenSent || close;
     pump(socket);
 }
 
+// Slices go to the socket and on to the system now, rather than from the event loop's next turn,
+// until the system takes no more. The socket does not signal bytes written while its signal
+// for earlier ones is being handled (where this runs, mostly), so what the system took at once
+// is followed here, not left waiting for a signal that does not come.
 void WebListener::pump(QTcpSocket* socket) {
     const auto it = m_open.find(socket);
     if (it == m_open.end()) return;
-    while (!it->parts.isEmpty() && socket->bytesToWrite() < kSliceBytes) {
-        const QByteArray& part = it->parts.constFirst();
-        const qint64 n = std::min<qint64>(kSliceBytes, part.size() - it->sent);
-        socket->write(part.constData() + it->sent, n);
-        it->sent += n;
-        it->queued -= n;
-        m_unsentTotal -= n;
-        if (it->sent == part.size()) {
-            it->parts.removeFirst();
-            it->sent = 0;
+    do {
+        while (!it->parts.isEmpty() && socket->bytesToWrite() < kSliceBytes) {
+            const QByteArray& part = it->parts.constFirst();
+            const qint64 n = std::min<qint64>(kSliceBytes, part.size() - it->sent);
+            socket->write(part.constData() + it->sent, n);
+            it->sent += n;
+            it->queued -= n;
+            if (it->sent == part.size()) {
+                release(part);
+                it->parts.removeFirst();
+                it->sent = 0;
+            }
         }
-    }
-    socket->flush();  // now, rather than from the event loop's next turn
+        socket->flush();
+    } while (!it->parts.isEmpty() && socket->bytesToWrite() < kSliceBytes);
     if (it->parts.isEmpty() && it->closeWhenSent) socket->disconnectFromHost();
 }
 
@@ -169,10 +180,26 @@ qint64 WebListener::unsent(QTcpSocket* socket) const {
     return (it == m_open.cend() ? 0 : it->queued) + socket->bytesToWrite();
 }
 
+// A part the connection sends from is kept whole until its last byte is handed to the socket.
+void WebListener::hold(const QByteArray& part) {
+    Held& h = m_held[part.constData()];
+    if (h.uses++ == 0) {
+        h.size = part.size();
+        m_heldBytes += h.size;
+    }
+}
+
+void WebListener::release(const QByteArray& part) {
+    const auto it = m_held.find(part.constData());
+    if (it == m_held.end() || --it->uses > 0) return;
+    m_heldBytes -= it->size;
+    m_held.erase(it);
+}
+
 void WebListener::forget(QTcpSocket* socket) {
     const auto it = m_open.find(socket);
     if (it == m_open.end()) return;
-    m_unsentTotal -= it->queued;
+    for (const QByteArray& part : std::as_const(it->parts)) release(part);
     if (const auto a = m_perAddress.find(it->address); a != m_perAddress.end() && --*a <= 0)
         m_perAddress.erase(a);
     m_open.erase(it);

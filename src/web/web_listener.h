@@ -31,8 +31,9 @@ struct WebLimits {
     // What may wait unsent on one connection when it asks again: a browser asks again only
     // once it has read the whole answer, so more means a client that asks without reading.
     qint64 maxUnsentBytes = 8 * 1024 * 1024;
-    // What may wait unsent on all connections together; a request that would pass it is
-    // answered "503" with Retry-After.
+    // What answers waiting on all connections may hold together (a page waiting for many
+    // connections counts once); past it, a request for more than a few rows is answered "503"
+    // with Retry-After.
     qint64 maxUnsentTotal = 48 * 1024 * 1024;
 };
 
@@ -68,9 +69,11 @@ public:
     // Queues an answer's parts (shared, not copied) behind what the connection still has to
     // send; `close` ends the connection once they are sent.
     void send(QTcpSocket* socket, const QList<QByteArray>& parts, bool close);
-    // What waits unsent on the connection, and on all of them.
+    // What waits unsent on the connection.
     qint64 unsent(QTcpSocket* socket) const;
-    qint64 unsentTotal() const { return m_unsentTotal; }
+    // The memory the answers waiting on all connections hold: each buffer whole until its last
+    // byte is sent, and once however many connections share it.
+    qint64 unsentTotal() const { return m_heldBytes; }
 
 protected:
     void incomingConnection(qintptr descriptor) override;
@@ -89,6 +92,8 @@ private:
     void received(QTcpSocket* socket);
     void pump(QTcpSocket* socket);
     static std::optional<bool> http10(QTcpSocket* socket);
+    void hold(const QByteArray& part);
+    void release(const QByteArray& part);
     void forget(QTcpSocket* socket);
     void pauseSoon();
     void closeIdle();
@@ -99,7 +104,12 @@ private:
     QTimer m_sweep;
     QHash<QTcpSocket*, Traffic> m_open;
     QHash<QByteArray, int> m_perAddress;
-    qint64 m_unsentTotal = 0;
+    struct Held {
+        qint64 size = 0;
+        int uses = 0;
+    };
+    QHash<const char*, Held> m_held;  // by the buffer's data
+    qint64 m_heldBytes = 0;
 };
 
 }  // namespace tallyport

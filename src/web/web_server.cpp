@@ -58,6 +58,8 @@ const QByteArray kTooManyFailures =
 const QByteArray kBusy =
     QByteArrayLiteral("The Web Reporter is busy sending other answers; try again shortly.\n");
 constexpr int kBusyRetrySeconds = 5;
+// Rows a page or an API answer may list and still be answered when the server is busy.
+constexpr int kSmallAnswerRows = 100;
 
 // Parts below this are copied into the answer's head; larger ones are sent from where they are.
 constexpr qsizetype kSmallPart = 16 * 1024;
@@ -153,7 +155,7 @@ bool WebServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* soc
                  QByteArrayLiteral("WWW-Authenticate: Basic realm=\"Tallyport\"\r\n")});
         return true;
     }
-    if (m_listener && m_listener->unsentTotal() > m_listener->limits().maxUnsentTotal) {
+    if (busy(request)) {
         respond(request, socket,
                 {kBusy, kText, ServiceUnavailable,
                  "Retry-After: " + QByteArray::number(kBusyRetrySeconds) + "\r\n"});
@@ -196,6 +198,22 @@ void WebServer::respond(const QHttpServerRequest& request, QTcpSocket* socket, c
 }
 
 void WebServer::missingHandler(const QHttpServerRequest&, QTcpSocket*) {}
+
+// Past the bound of what waits for all connections, large answers wait; one of a few rows is a
+// few kilobytes (all connections together stay small), so a browser asking for an ordinary
+// page is not turned away because other clients asked for large ones and do not read them.
+bool WebServer::busy(const QHttpServerRequest& request) const {
+    if (!m_listener || m_listener->unsentTotal() <= m_listener->limits().maxUnsentTotal)
+        return false;
+    const QUrl url = request.url();
+    if (url.path() == kApiLogsPath) {
+        const auto filter = parseApiQuery(QUrlQuery(url));
+        return filter && filter->rows > kSmallAnswerRows;
+    }
+    const PageRequest r = parsePageRequest(
+        url.path(), positionalParameters(url.hasQuery(), url.query(QUrl::FullyDecoded)));
+    return !r.tooMany && r.limit > kSmallAnswerRows;
+}
 
 bool WebServer::authorized(const QHttpServerRequest& request) const {
     return m_token.isEmpty() || sameBytes(carriedToken(request.value("Authorization")), m_token);

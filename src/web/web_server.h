@@ -64,6 +64,7 @@ private:
     void noteFailure(const Error& e);
     void readSettingsWhenChanged();
     bool authorized(const QHttpServerRequest& request) const;
+    bool busy(const QHttpServerRequest& request) const;
     std::optional<int> blockedSeconds(const QByteArray& address);
     void noteFailedToken(const QByteArray& address);
     const QByteArray& opening();

@@ -1,10 +1,14 @@
 // How connections are kept and closed: as the HTTP version and the request ask, and within
 // what they may take of the console (idle ones are closed, a request may not grow without end,
 // only so many are served at once).
+#include "web/web_request.h"
 #include "web_fixture.h"
 
 #include <QElapsedTimer>
+#include <QTest>
 #include <QThread>
+#include <memory>
+#include <vector>
 
 namespace tallyport::test {
 namespace {
@@ -142,6 +146,74 @@ TEST_F(WebLimitsTest, AClientThatAsksWithoutReadingIsCutOff) {
     answers += greedy.readAll();
     EXPECT_EQ(greedy.state(), QAbstractSocket::UnconnectedState);
     EXPECT_LT(answers.count("HTTP/1.1 200 OK"), asked);
+}
+
+// A page far larger than what is handed to a socket at a time arrives whole, in time, at a client
+// that reads it; so does the next one on the same connection.
+TEST_F(WebLimitsTest, ALargePageArrivesWholeAtAClientThatReadsIt) {
+    {
+        Transaction tx(data.att());
+        for (int i = 0; i < 2000; ++i)
+            ASSERT_NO_FATAL_FAILURE(addLog(QStringLiteral("2024-03-01 10:00:00"), 23456));
+        ASSERT_TRUE(tx.commit());
+    }
+    QTcpSocket s;
+    ASSERT_NO_FATAL_FAILURE(connect(s));
+    for (const QByteArray target : {"/logs?2000", "/logs?1999"}) {
+        SCOPED_TRACE(target.toStdString());
+        QElapsedTimer t;
+        t.start();
+        sendGet(s, target);
+        const HttpReply r = readReply(s, 5000);
+        EXPECT_EQ(r.status, 200);
+        EXPECT_GT(r.body.size(), 256 * 1024);
+        EXPECT_EQ(r.body.size(), r.headers.value("content-length").toLongLong());
+        EXPECT_TRUE(r.body.endsWith("</body>\r\n")) << r.body.right(40).constData();
+        EXPECT_LT(t.elapsed(), 2000);
+    }
+}
+
+// Answers asked for and not read hold memory until they are sent. A page that several such
+// clients wait for counts once; past the bound for all connections together a large page is
+// refused "503" with Retry-After while an ordinary one is still answered, until the clients go.
+TEST_F(WebLimitsTest, PastTheBoundOfWaitingAnswersLargePagesWaitAndOrdinaryOnesGoOn) {
+    {
+        Transaction tx(data.att());
+        for (int i = 0; i < kMaxListedRows; ++i)
+            ASSERT_NO_FATAL_FAILURE(addLog(QStringLiteral("2024-03-01 10:00:00"), 23456));
+        ASSERT_TRUE(tx.commit());
+    }
+    ASSERT_NO_FATAL_FAILURE(restartWith({.maxUnsentTotal = 5 * 1024 * 1024}));
+    std::vector<std::unique_ptr<QTcpSocket>> silent;
+    // Asks for a page of some 3.5 MB and reads nothing: it stays waiting for the client.
+    const auto askAndRead = [&](const QByteArray& target) {
+        auto& s = silent.emplace_back(std::make_unique<QTcpSocket>());
+        s->setReadBufferSize(1);
+        ASSERT_NO_FATAL_FAILURE(connect(*s));
+        sendGet(*s, target);
+        s->waitForBytesWritten(1000);
+        QThread::msleep(300);  // answered on the server's thread
+    };
+    for (int i = 0; i < 4; ++i) ASSERT_NO_FATAL_FAILURE(askAndRead("/logs?20000"));
+    EXPECT_EQ(get("/logs?19999").status, 200);  // one page waits, if for four clients
+    for (const char* other : {"/logs?19998", "/logs?19997"})
+        ASSERT_NO_FATAL_FAILURE(askAndRead(other));
+
+    struct Case {
+        QByteArray target;
+        int status;
+    };
+    for (const Case& c : {Case{"/logs?19990", 503}, Case{"/api/logs?limit=5000", 503},
+                          Case{"/logs", 200}, Case{"/today?100", 200}, Case{"/api/logs", 200}}) {
+        SCOPED_TRACE(c.target.toStdString());
+        const HttpReply r = get(c.target);
+        EXPECT_EQ(r.status, c.status);
+        if (c.status == 503) {
+            EXPECT_EQ(r.headers.value("retry-after"), "5");
+        }
+    }
+    silent.clear();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return get("/logs?19990").status == 200; }, 5000));
 }
 
 // Past the number of connections served at once, a new one waits until another closes.

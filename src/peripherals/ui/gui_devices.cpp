@@ -19,19 +19,17 @@ void GuiBeeper::beep() {
 }
 
 std::unique_ptr<SpeechVoice> makeSpeechVoice() {
+    // Either way the first greeting says why, once, through the operator: a line here as well
+    // would say it twice, and also when greetings are off.
     const Result<void> ready = EspeakSynthesiser::available();
-    if (!ready) {
-        qWarning("No spoken greetings: %s", qPrintable(ready.error().text));
+    if (!ready)
         return std::make_unique<UnavailableVoice>(QStringLiteral("No spoken greeting: ") +
                                                   ready.error().text);
-    }
     // Without a sound device (a service with PrivateDevices=, a machine without one) nothing
-    // is synthesised at all: the first greeting says why, once.
-    if (QMediaDevices::audioOutputs().isEmpty()) {
-        qWarning("No spoken greetings: %s", qPrintable(kNoSoundDevice));
+    // is synthesised at all.
+    if (QMediaDevices::audioOutputs().isEmpty())
         return std::make_unique<UnavailableVoice>(QStringLiteral("No spoken greeting: ") +
                                                   kNoSoundDevice);
-    }
     return std::make_unique<SpeechQueue>(std::make_unique<EspeakSynthesiser>(),
                                          std::make_unique<AudioPlayer>());
 }

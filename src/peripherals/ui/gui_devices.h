@@ -13,8 +13,8 @@ public:
 };
 
 // The spoken greetings: the speech engine in memory, played through the default audio
-// output on the calling thread's event loop. Null, with a warning, when the engine or its
-// voice data is missing; the console then stays silent.
+// output on the calling thread's event loop. When the engine, its voice data or a sound output
+// is missing, a voice that stays silent and says why at the first greeting.
 std::unique_ptr<SpeechVoice> makeSpeechVoice();
 
 }  // namespace tallyport

@@ -7,6 +7,8 @@
 #include "store/setting_names.h"
 #include "support/dialog_fixture.h"
 
+#include "../smtp_sink.h"
+
 #include <QAction>
 #include <QCheckBox>
 #include <QLabel>
@@ -99,6 +101,42 @@ TEST_F(EmailSetupDialogTest, ConfirmStoresTrimmedEntriesEachRecordAndTheScramble
     EXPECT_EQ(ReadSettingText(setting::EmailUser, {}), QStringLiteral("clock"));
     EXPECT_EQ(data.GetKeyValue(QStringLiteral("SMTPPASS")).second,
               ScramblePassword(QStringLiteral("pa55")));
+}
+
+// "Send test mail" sends one message now with the settings as shown and says what the server
+// answered; a server that cannot be reached is said as an error. Nothing is stored.
+TEST_F(EmailSetupDialogTest, SendTestMailSendsOneMessageAndSaysWhatTheServerAnswered) {
+    SmtpSink sink;
+    ASSERT_TRUE(sink.ready());
+    EmailSetupDialog d(data, op);
+    d.show();
+    fill(d, "127.0.0.1", "boss@example.test", "clock@example.test");
+    control<QSpinBox>(&d, "smtpport")->setValue(sink.port());
+    click(&d, "bTestMail");
+    ASSERT_EQ(op.shown().size(), 1);
+    EXPECT_TRUE(op.shown()[0].startsWith(QStringLiteral("information: ") +
+                                         kTestMailSent.arg(QStringLiteral("250"))))
+        << qPrintable(op.shown()[0]);
+    ASSERT_TRUE(sink.waitForMails(1));
+    const SunkMail mail = sink.mails()[0];
+    EXPECT_EQ(mail.subject, kTestMailSubject);
+    EXPECT_EQ(mail.rcptTos, QStringList{QStringLiteral("boss@example.test")});
+    EXPECT_EQ(mail.mailFrom, QStringLiteral("clock@example.test"));
+    EXPECT_TRUE(d.isVisible());
+    EXPECT_TRUE(d.isEnabled());
+
+    QTcpServer closed;
+    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
+    const int deadPort = closed.serverPort();
+    closed.close();
+    op.clear();
+    control<QSpinBox>(&d, "smtpport")->setValue(deadPort);
+    click(&d, "bTestMail");
+    ASSERT_EQ(op.shown().size(), 1);
+    EXPECT_TRUE(op.shown()[0].startsWith(QStringLiteral("error: "))) << qPrintable(op.shown()[0]);
+    EXPECT_EQ(sink.mails().size(), 1);
+    EXPECT_EQ(ReadSettingText(setting::EmailSmtpServer, QStringLiteral("unset")),
+              QStringLiteral("unset"));
 }
 
 using MainWindowEmail = ConsoleFixture;

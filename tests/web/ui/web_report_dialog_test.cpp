@@ -74,6 +74,33 @@ TEST_F(WebReportDialogTest, SwitchedOnItTellsTheMachinesIPv4Addresses) {
     }
 }
 
+// The token shows as dots until Show is ticked; Generate puts a new random token worth having in
+// the field at each press, and OK stores the one shown.
+TEST_F(WebReportDialogTest, TheTokenIsMaskedShowRevealsItAndGenerateMakesANewOneEachPress) {
+    WebReportDialog d(op);
+    auto* token = control<QLineEdit>(&d, "eToken");
+    token->setText(QStringLiteral("s3cret-of-the-gate"));
+    EXPECT_EQ(token->echoMode(), QLineEdit::Password);
+    EXPECT_FALSE(token->displayText().contains(QStringLiteral("s3cret")));
+    click(&d, "cbShowToken");
+    EXPECT_EQ(token->displayText(), QStringLiteral("s3cret-of-the-gate"));
+    click(&d, "cbShowToken");
+    EXPECT_EQ(token->echoMode(), QLineEdit::Password);
+
+    click(&d, "bGenerate");
+    const QString first = token->text();
+    EXPECT_GE(first.size(), kMinWebTokenLength);
+    EXPECT_TRUE(checkWebToken(first).has_value()) << qPrintable(first);
+    EXPECT_EQ(token->echoMode(), QLineEdit::Password);  // generating does not reveal it
+    click(&d, "bGenerate");
+    const QString second = token->text();
+    EXPECT_NE(second, first);
+    EXPECT_GE(second.size(), kMinWebTokenLength);
+    click(&d, "OK");
+    EXPECT_EQ(d.result(), QDialog::Accepted);
+    EXPECT_EQ(ReadSettingText(setting::WebToken, {}), second);
+}
+
 using MainWindowWeb = ConsoleFixture;
 
 TEST_F(MainWindowWeb, TheCommandStartsAndStopsTheServerAndTicksAsTheSettingSays) {
