@@ -42,9 +42,10 @@ try:
     socket.socket(socket.AF_PACKET, socket.SOCK_RAW); print('packet opened')
 except OSError as e: print('packet refused', e.errno)
 socket.socket(socket.AF_INET6, socket.SOCK_STREAM).close(); print('inet6 opened')
+os.setpriority(os.PRIO_PROCESS, 0, 5); print('priority set')
 try:
-    os.setpriority(os.PRIO_PROCESS, 0, 5); print('priority set')
-except PermissionError: print('priority refused')
+    os.sched_setaffinity(0, {0}); print('affinity set')
+except PermissionError: print('affinity refused')
 )py")});
     ASSERT_TRUE(python.waitForFinished(15000));
     EXPECT_EQ(python.exitCode(), 0) << python.readAllStandardError().constData();
@@ -52,7 +53,7 @@ except PermissionError: print('priority refused')
         QString::fromUtf8(python.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
     EXPECT_EQ(lines, (QStringList{"no_new_privs 1 seccomp 2", "umask 0o7", "wx refused",
                                   QStringLiteral("packet refused %1").arg(EAFNOSUPPORT),
-                                  "inet6 opened", "priority refused"}));
+                                  "inet6 opened", "priority set", "affinity refused"}));
 }
 
 quint16 freePort() {
