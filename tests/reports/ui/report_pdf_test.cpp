@@ -135,6 +135,41 @@ TEST_F(ReportPdf, ACancelledPrintToAFileLeavesNoFile) {
     }
 }
 
+// Cancel pressed as the last page is drawn: the file is not written. Once it is written, a
+// Cancel comes too late: the result (a file there) is handed back and told, never dropped.
+TEST_F(ReportPdf, ACancelAfterTheLastPageNeverHidesAWrittenFile) {
+    struct LastPageCancels : PagedDocument {
+        explicit LastPageCancels(WorkContext& work) : m_work(work) {}
+        int pageCount() const override { return 2; }
+        QPageLayout pageLayout() const override { return reportPageLayout(); }
+        QString title() const override { return QStringLiteral("Late"); }
+        std::unique_ptr<PagePainter> makePainter() const override {
+            struct Painter : PagePainter {
+                Painter(const QPageLayout& layout, WorkContext& work)
+                    : PagePainter(layout), w(work) {}
+                void paintPage(QPainter& p, int index) override {
+                    p.drawText(QPointF(100, 100), QString::number(index));
+                    if (index == 1) w.cancel();
+                }
+                WorkContext& w;
+            };
+            return std::make_unique<Painter>(pageLayout(), m_work);
+        }
+        WorkContext& m_work;
+    };
+    WorkContext work;
+    const auto written = writeReportPdf(LastPageCancels(work), pdfPath(), &work);
+    ASSERT_FALSE(written);
+    EXPECT_EQ(written.error().text, kWorkCancelled);
+    EXPECT_FALSE(QFile::exists(pdfPath()));
+
+    WorkContext done;  // not cancelled: from the commit on, a Cancel is not heard
+    ASSERT_TRUE(writeReportPdf(CancellingPages(work), pdfPath(), &done));
+    done.cancel();
+    EXPECT_FALSE(done.cancelled());
+    EXPECT_TRUE(QFile::exists(pdfPath()));
+}
+
 TEST_F(ReportPdf, TheProgramWritesThePdf) {
     addTwoMonths();
     QProcess p;
