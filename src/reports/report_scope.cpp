@@ -66,8 +66,8 @@ ReportScope readScopeDefaults(ScopeDialog dialog, const QDate& today) {
     const int persons = ReadSettingInt(PrintPersons, 0);
     if (late && persons >= 0 && persons <= 2) s.persons = PersonsChoice(persons);
     s.groupName = ReadSettingText(PrintGroup, QString());
-    if (dialog != ScopeDialog::Who) readRange(s);
     if (dialog != ScopeDialog::Who) {
+        readRange(s);
         s.blankLines = ReadSettingBool(PrintBlankLines, false);
         s.firstInLastOutOnly = ReadSettingBool(PrintFILO, false);
         const int rec = ReadSettingInt(PrintRecordsScope, 0);
