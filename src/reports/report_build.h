@@ -75,6 +75,7 @@ Result<void> writePersons(Writer& w, const ReportScope& s, const Setup& setup, D
 struct Setup {
     DateRange range;
     std::vector<PersonRow> persons;
+    QString groupName;  // the group's own name when the persons are a group's; empty otherwise
 };
 Result<Setup> prepareReport(const ReportScope& scope, const QDate& today, Database& att,
                             Database& src);

@@ -3,6 +3,7 @@
 #include "base/long_work.h"
 #include "reports/report_build.h"
 #include "reports/report_texts.h"
+#include "staff/groups.h"
 #include "store/messages.h"
 
 namespace tallyport {
@@ -131,6 +132,13 @@ Result<Setup> prepareReport(const ReportScope& scope, const QDate& today, Databa
     auto persons = selectReportPersons(src, scope.persons, scope.groupName);
     if (!persons) return fail(msg::DatabaseError);
     s.persons = std::move(*persons);
+    if (scope.persons == PersonsChoice::Group) {
+        // As stored, whatever letter case the scope named it in.
+        const auto id = GroupId(src, scope.groupName);
+        const auto stored = id && *id ? GroupName(src, *id) : Result<QString>(QString());
+        if (!id || !stored) return fail(msg::DatabaseError);
+        s.groupName = stored->isEmpty() ? scope.groupName : *stored;
+    }
     return s;
 }
 
@@ -140,6 +148,27 @@ bool stopAt(WorkContext* work, size_t done, const Setup& setup) {
     return work->cancelled();
 }
 
+namespace {
+
+const QString kGroupLine = QStringLiteral("Group: ");
+
+Result<ReportContents> buildContents(ReportKind kind, const ReportScope& scope, const Setup& setup,
+                                     Database& att, WorkContext* work) {
+    switch (kind) {
+        case ReportKind::TimeLogs:
+        case ReportKind::TotalHours:
+            return buildLogs(kind, scope, setup, att, work);
+        case ReportKind::Daily:
+            return buildDaily(scope, setup.persons, att);
+        case ReportKind::Who:
+            return buildWho(scope, setup.persons, att);
+        default:
+            return buildDetail(kind, scope, setup, att, work);
+    }
+}
+
+}  // namespace
+
 }  // namespace report_build
 
 Result<ReportContents> buildReport(ReportKind kind, const ReportScope& scope, const QDate& today,
@@ -147,17 +176,10 @@ Result<ReportContents> buildReport(ReportKind kind, const ReportScope& scope, co
     using namespace report_build;
     auto setup = prepareReport(scope, today, att, src);
     if (!setup) return std::unexpected(setup.error());
-    switch (kind) {
-        case ReportKind::TimeLogs:
-        case ReportKind::TotalHours:
-            return buildLogs(kind, scope, *setup, att, work);
-        case ReportKind::Daily:
-            return buildDaily(scope, setup->persons, att);
-        case ReportKind::Who:
-            return buildWho(scope, setup->persons, att);
-        default:
-            return buildDetail(kind, scope, *setup, att, work);
-    }
+    auto rc = buildContents(kind, scope, *setup, att, work);
+    // A group's report says whose it is, above the hours it was judged by.
+    if (rc && !setup->groupName.isEmpty()) rc->headerLines.prepend(kGroupLine + setup->groupName);
+    return rc;
 }
 
 }  // namespace tallyport

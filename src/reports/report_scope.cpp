@@ -18,6 +18,10 @@ Session readSession(const QString& start, const QString& end, QTime s, QTime e) 
     return {readTime(start, s.hour(), s.minute()), readTime(end, e.hour(), e.minute())};
 }
 
+QDate readDate(const QString& name) {
+    return QDate::fromString(ReadSettingText(name, QString()), Qt::ISODate);
+}
+
 void readHours(ScopeDialog dialog, WorkingHours& h) {
     using namespace setting;
     if (dialog == ScopeDialog::OneSession) {
@@ -37,6 +41,14 @@ void readHours(ScopeDialog dialog, WorkingHours& h) {
     h.otFree = ReadSettingInt(LastOtFree, 0);
 }
 
+// The range last confirmed; a missing or unreadable date stays on today.
+void readRange(ReportScope& s) {
+    const QDate from = readDate(setting::PrintDateFrom);
+    const QDate to = readDate(setting::PrintDateTo);
+    if (from.isValid()) s.from = from;
+    if (to.isValid()) s.to = to;
+}
+
 // Stored as 2 × choice + 2; anything else opens on "4".
 int recordsPerLine(int stored) {
     return stored == 2 || stored == 4 || stored == 6 || stored == 8 ? stored : 4;
@@ -53,7 +65,9 @@ ReportScope readScopeDefaults(ScopeDialog dialog, const QDate& today) {
     if (dialog != ScopeDialog::Who && range >= 0 && range <= 5) s.dateChoice = DateChoice(range);
     const int persons = ReadSettingInt(PrintPersons, 0);
     if (late && persons >= 0 && persons <= 2) s.persons = PersonsChoice(persons);
+    s.groupName = ReadSettingText(PrintGroup, QString());
     if (dialog != ScopeDialog::Who) {
+        readRange(s);
         s.blankLines = ReadSettingBool(PrintBlankLines, false);
         s.firstInLastOutOnly = ReadSettingBool(PrintFILO, false);
         const int rec = ReadSettingInt(PrintRecordsScope, 0);
@@ -115,6 +129,13 @@ void writeScopeSettings(ScopeDialog dialog, const ReportScope& s) {
         WriteSettingInt(PrintRecordsScope, int(s.records));
     }
     if (late) WriteSettingInt(PrintPersons, int(s.persons));
+    // The group and the range as confirmed: the next dialog opens on them, whichever report.
+    if (s.persons == PersonsChoice::Group && !s.groupName.isEmpty())
+        WriteSettingText(PrintGroup, s.groupName);
+    if (dialog != ScopeDialog::Who && s.dateChoice == DateChoice::Range) {
+        WriteSettingText(PrintDateFrom, s.from.toString(Qt::ISODate));
+        WriteSettingText(PrintDateTo, s.to.toString(Qt::ISODate));
+    }
     WriteSettingBool(PrintBreakPage, s.newPage);
     WriteSettingBool(PrintEnhance, s.enhanced);
     WriteSettingBool(PrintPreviewOnly, s.previewOnly);
@@ -126,7 +147,7 @@ void writeScopeSettings(ScopeDialog dialog, const ReportScope& s) {
 std::optional<ScopeField> firstInvalidField(ScopeDialog dialog, const ReportScope& s) {
     const WorkingHours& h = s.hours;
     if (!isLateDialog(dialog)) return std::nullopt;
-    if (s.to < s.from) return ScopeField::From;
+    if (s.dateChoice == DateChoice::Range && s.to < s.from) return ScopeField::From;
     if (dialog == ScopeDialog::OneSession) {
         if (badSession(h.standard)) return ScopeField::Standard;
         if (h.satOn && badSession(h.saturday)) return ScopeField::Saturday;
@@ -139,6 +160,49 @@ std::optional<ScopeField> firstInvalidField(ScopeDialog dialog, const ReportScop
     if (h.sat2On && (badSession(h.sat2) || !timeAfter(h.sat2.start, h.sat1.end)))
         return ScopeField::Saturday2;
     return std::nullopt;
+}
+
+namespace {
+
+const QString kRangeInverted =
+    QStringLiteral("The range ends before it starts: \"To\" is before \"From\".");
+const QString kEndBeforeStart = QStringLiteral("The end of %1 is before its start.");
+const QString kEndAtStart = QStringLiteral("The end of %1 is the same as its start.");
+const QString kSession2BeforeSession1 = QStringLiteral("Session 2 starts before session 1.");
+const QString kSaturday2Alone =
+    QStringLiteral("Saturday session 2 is checked without Saturday session 1.");
+const QString kSaturday2Overlaps =
+    QStringLiteral("Saturday session 2 must start after Saturday session 1 ends.");
+
+QString sessionText(const QString& name, const Session& session) {
+    return (timeAfter(session.start, session.end) ? kEndBeforeStart : kEndAtStart).arg(name);
+}
+
+}  // namespace
+
+QString scopeRefusalText(const ReportScope& s, ScopeField field) {
+    const WorkingHours& h = s.hours;
+    switch (field) {
+        case ScopeField::From:
+            return kRangeInverted;
+        case ScopeField::Standard:
+            return sessionText(QStringLiteral("the standard time"), h.standard);
+        case ScopeField::Saturday:
+            return sessionText(QStringLiteral("the Saturday time"), h.saturday);
+        case ScopeField::Session1:
+            return sessionText(QStringLiteral("session 1"), h.session1);
+        case ScopeField::Session2:
+            return badSession(h.session2) ? sessionText(QStringLiteral("session 2"), h.session2)
+                                          : kSession2BeforeSession1;
+        case ScopeField::Saturday1:
+            return sessionText(QStringLiteral("Saturday session 1"), h.sat1);
+        case ScopeField::Saturday1Check:
+            return kSaturday2Alone;
+        case ScopeField::Saturday2:
+            break;
+    }
+    return badSession(h.sat2) ? sessionText(QStringLiteral("Saturday session 2"), h.sat2)
+                              : kSaturday2Overlaps;
 }
 
 namespace {

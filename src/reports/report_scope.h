@@ -42,7 +42,8 @@ struct ReportScope {
 };
 
 // A scope as the dialog opens: the remembered settings, the persons on "All" where the dialog
-// does not remember them, the range pickers and the single day on today.
+// does not remember them, the range pickers on the range last confirmed with "Range" (today
+// while none is), the group last confirmed with "Group", the single day on today.
 ReportScope readScopeDefaults(ScopeDialog dialog, const QDate& today);
 // What a dialog remembers on Confirm, each dialog its own subset of the settings.
 void writeScopeSettings(ScopeDialog dialog, const ReportScope& s);
@@ -61,9 +62,13 @@ enum class ScopeField {
     Saturday2
 };
 // The first field refused, in the order the dialog checks; nothing when the scope is
-// acceptable. Only the calendar dates of the range count, and times equal within a
-// millisecond are not "after". The other two dialogs accept anything.
+// acceptable. The range counts only while "Range" is chosen (the pickers are disabled
+// otherwise), and only its calendar dates; times equal within a millisecond are not "after".
+// The other two dialogs accept anything.
 std::optional<ScopeField> firstInvalidField(ScopeDialog dialog, const ReportScope& s);
+// What the operator is told when `field` of `s` is refused: the field by name, and what is
+// wrong with it ("The end of session 1 is before its start.").
+QString scopeRefusalText(const ReportScope& s, ScopeField field);
 
 // The days a scope covers. For all dates the first and last record of the whole log (whole
 // seconds), and no date condition anywhere.

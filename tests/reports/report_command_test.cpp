@@ -107,8 +107,8 @@ TEST_F(ReportProgram, WritesTheReportAsText) {
     EXPECT_TRUE(out.isEmpty());
 }
 
-// A group named in another letter case brings its own people and its own hours; a group that
-// does not exist is an error, not an empty report.
+// A group named in another letter case brings its own people and its own hours, and the
+// header names it; a group that does not exist is an error, not an empty report.
 TEST_F(ReportProgram, AGroupBringsItsPeopleAndHoursByOneNameRule) {
     addGroup(2, QStringLiteral("OFFICE"));
     ASSERT_TRUE(data.src().run(QStringLiteral(
@@ -126,6 +126,7 @@ TEST_F(ReportProgram, AGroupBringsItsPeopleAndHoursByOneNameRule) {
               0)
         << err.toStdString();
     EXPECT_TRUE(out.contains(QStringLiteral("Standard: 07:00 to 15:00"))) << out.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("\nGroup: OFFICE\n")));  // as stored, not as asked
     EXPECT_TRUE(out.contains(QStringLiteral("[101] Ann")));
     EXPECT_FALSE(out.contains(QStringLiteral("Bob")));
     EXPECT_TRUE(out.contains(QStringLiteral("[L(00:10:00)]"))) << out.toStdString();

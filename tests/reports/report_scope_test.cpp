@@ -213,6 +213,7 @@ using F = std::optional<ScopeField>;
 TEST(ScopeDefaults, LateDialogsCheckInOrder) {
     const auto two = [](const std::function<void(ReportScope&)>& change) {
         ReportScope s;
+        s.dateChoice = DateChoice::Range;
         s.from = s.to = QDate(2026, 1, 5);
         s.hours.sat1On = true;
         change(s);
@@ -224,6 +225,11 @@ TEST(ScopeDefaults, LateDialogsCheckInOrder) {
                   s.hours.session1.end = s.hours.session1.start;
               }),
               F(ScopeField::From));
+    EXPECT_EQ(two([](ReportScope& s) {
+                  s.dateChoice = DateChoice::LastWeek;  // the pickers count for "Range" only
+                  s.to = s.from.addDays(-1);
+              }),
+              F());
     EXPECT_EQ(two([](ReportScope& s) {
                   s.hours.session1.end = s.hours.session1.start;
                   s.hours.session2.end = s.hours.session2.start;
@@ -262,6 +268,7 @@ TEST(ScopeDefaults, LateDialogsCheckInOrder) {
     EXPECT_EQ(two([](ReportScope& s) { s.hours.sat1On = false; }), F());
 
     ReportScope one;
+    one.dateChoice = DateChoice::Range;
     one.from = QDate(2026, 1, 5);
     one.to = QDate(2026, 1, 4);
     EXPECT_EQ(firstInvalidField(ScopeDialog::Scope, one), F());  // accepted as it is
@@ -274,6 +281,68 @@ TEST(ScopeDefaults, LateDialogsCheckInOrder) {
     EXPECT_EQ(firstInvalidField(ScopeDialog::OneSession, one), F());  // Saturday off
     one.hours.satOn = true;
     EXPECT_EQ(firstInvalidField(ScopeDialog::OneSession, one), F(ScopeField::Saturday));
+}
+
+// What a refusal says names the field and what is wrong with it.
+TEST(ScopeDefaults, RefusalsNameTheField) {
+    const qint64 h = kHourMs;
+    struct Case {
+        ScopeField field;
+        std::function<void(WorkingHours&)> hours;
+        const char* text;
+    };
+    const Case cases[] = {
+        {ScopeField::From, [](WorkingHours&) {},
+         "The range ends before it starts: \"To\" is before \"From\"."},
+        {ScopeField::Standard,
+         [h](WorkingHours& w) {
+             w.standard = {17 * h, 9 * h};
+         },
+         "The end of the standard time is before its start."},
+        {ScopeField::Saturday,
+         [h](WorkingHours& w) {
+             w.saturday = {9 * h, 9 * h};
+         },
+         "The end of the Saturday time is the same as its start."},
+        {ScopeField::Session1,
+         [h](WorkingHours& w) {
+             w.session1 = {13 * h, 9 * h};
+         },
+         "The end of session 1 is before its start."},
+        {ScopeField::Session2,
+         [h](WorkingHours& w) {
+             w.session2 = {14 * h, 14 * h};
+         },
+         "The end of session 2 is the same as its start."},
+        {ScopeField::Session2,
+         [h](WorkingHours& w) {
+             w.session2 = {8 * h, 12 * h};
+         },
+         "Session 2 starts before session 1."},
+        {ScopeField::Saturday1,
+         [h](WorkingHours& w) {
+             w.sat1 = {13 * h, 9 * h};
+         },
+         "The end of Saturday session 1 is before its start."},
+        {ScopeField::Saturday1Check, [](WorkingHours&) {},
+         "Saturday session 2 is checked without Saturday session 1."},
+        {ScopeField::Saturday2,
+         [h](WorkingHours& w) {
+             w.sat2 = {15 * h, 14 * h};
+         },
+         "The end of Saturday session 2 is before its start."},
+        {ScopeField::Saturday2,
+         [h](WorkingHours& w) {
+             w.sat2 = {12 * h, 15 * h};
+         },
+         "Saturday session 2 must start after Saturday session 1 ends."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        ReportScope s;
+        c.hours(s.hours);
+        EXPECT_EQ(scopeRefusalText(s, c.field), QString::fromUtf8(c.text));
+    }
 }
 
 TEST_F(ScopeData, BandsColoursAndPages) {

@@ -316,6 +316,12 @@ Result<void> writeReportPdf(const PagedDocument& doc, const QString& path, WorkC
             return cannot(QStringLiteral("the pages cannot be drawn"));
         }
     }
+    if (work) {
+        // Cancel after the last page: the file is still not written. Once it is, a late Cancel
+        // must not drop the result, or the file would be there and nobody told.
+        if (work->cancelled()) return fail(kWorkCancelled);
+        work->runToEnd();
+    }
     if (!file.commit()) return cannot(file.errorString());
     return {};
 }

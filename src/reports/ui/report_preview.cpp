@@ -1,5 +1,7 @@
 #include "reports/ui/report_preview.h"
 
+#include "base/long_work.h"
+#include "reports/report_pdf_file.h"
 #include "reports/ui/report_page_view.h"
 #include "reports/ui/report_printing.h"
 
@@ -71,6 +73,7 @@ QWidget* ReportPreview::makeToolBar() {
     auto* bar = new QWidget(this);
     auto* row = new QHBoxLayout(bar);
     auto* print = button(bar, "bPrint", QStringLiteral("&Print..."));
+    auto* pdf = button(bar, "bSavePdf", QStringLiteral("Save as P&DF..."));
     auto* first = button(bar, "bFirst", QStringLiteral("|<"));
     auto* previous = button(bar, "bPrevious", QStringLiteral("<"));
     m_page = new QSpinBox(bar);
@@ -88,12 +91,13 @@ QWidget* ReportPreview::makeToolBar() {
     auto* zoomIn = button(bar, "bZoomIn", QStringLiteral("+"));
     auto* fit = button(bar, "bFitWidth", QStringLiteral("Page &Width"));
     auto* close = button(bar, "bClose", QStringLiteral("&Close"));
-    for (QWidget* w : std::initializer_list<QWidget*>{print, first, previous, m_page, next, last,
-                                                      zoomOut, m_zoom, zoomIn, fit})
+    for (QWidget* w : std::initializer_list<QWidget*>{print, pdf, first, previous, m_page, next,
+                                                      last, zoomOut, m_zoom, zoomIn, fit})
         row->addWidget(w);
     row->addStretch(1);
     row->addWidget(close);
     connect(print, &QPushButton::clicked, this, &ReportPreview::print);
+    connect(pdf, &QPushButton::clicked, this, &ReportPreview::savePdf);
     connect(first, &QPushButton::clicked, this, [this] { m_view->showPage(0); });
     connect(previous, &QPushButton::clicked, this,
             [this] { m_view->showPage(m_view->currentPage() - 1); });
@@ -139,6 +143,16 @@ void ReportPreview::print() {
     if (!printer) return;
     prepareReportPrinter(*printer, *m_doc);
     printReport(*m_doc, *printer, m_op, m_view->currentPage());
+}
+
+void ReportPreview::savePdf() {
+    const auto path = choosePdfFile(m_op, m_doc->title());
+    if (!path) return;
+    const PagedDocument& doc = *m_doc;
+    const auto written = runLongWork<void>(
+        m_op, m_doc->title(),
+        [&doc, file = *path](WorkContext& work) { return writeReportPdf(doc, file, &work); });
+    if (written) m_op.information(pdfWrittenText(*path));
 }
 
 }  // namespace tallyport

@@ -16,9 +16,9 @@ class Operator;
 class ReportPageView;
 
 // The modal preview of a laid-out document (a report, a card sheet, a list): its pages at the page
-// width, page by page or scrolled, zoomed, and printed from here (the system's print dialog, then
-// the pages painted on a worker with a progress window that can cancel). Opens over most of the
-// screen.
+// width, page by page or scrolled, zoomed, printed from here (the system's print dialog, then
+// the pages painted on a worker with a progress window that can cancel) or saved as a PDF file.
+// Opens over most of the screen.
 class ReportPreview final : public QDialog {
     Q_OBJECT
 public:
@@ -34,6 +34,9 @@ public:
     void setPrinterChooser(PrinterChooser chooser) { m_choosePrinter = std::move(chooser); }
 
     void print();
+    // Asks for a file (the operator's save-file question), writes the pages there as PDF on a
+    // worker, as the printer would get them, and says the path once written.
+    void savePdf();
 
 private:
     QWidget* makeToolBar();

@@ -299,8 +299,10 @@ void ReportScopeDialog::confirm() {
     const ReportScope s = scope();
     if (!m_overnight) {
         if (const auto bad = firstInvalidField(m_kind, s)) {
-            if (auto* w = findChild<QWidget*>(QLatin1String(controlOf(*bad)))) w->setFocus();
-            m_op.error(msg::InvalidInput);
+            auto* w = findChild<QWidget*>(QLatin1String(controlOf(*bad)));
+            m_op.error(scopeRefusalText(s, *bad));
+            // After the message: its box took the focus while it was open.
+            if (w) w->setFocus(Qt::OtherFocusReason);
             return;
         }
     }

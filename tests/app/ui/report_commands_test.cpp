@@ -12,6 +12,8 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
@@ -223,6 +225,61 @@ TEST_F(ReportCommands, PreviewShowsTheReportPagesAtAUsableSize) {
     EXPECT_GE(size.height(), screen.height() * 8 / 10);
     EXPECT_EQ(op.shown(QStringLiteral("work")), QStringList{QStringLiteral("Time Logs")});
     EXPECT_FALSE(QFile::exists(printed()));  // previewed, not printed
+}
+
+// A group's 2-session report over a range, saved as PDF from the preview: the PDF's header
+// names the group and the hours it was judged by, the operator is told where the file is, and
+// the report opened again from the menu shows that group and that range.
+TEST_F(ReportCommands, AGroupsReportSavesAsPdfAndReopensOnItsScope) {
+    auto w = window();
+    addLogs();
+    Database& src = console().data().src();
+    ASSERT_TRUE(src.run(QStringLiteral(
+        "INSERT INTO gid(id, descx, wd_from_1, wd_to_1, wd_from_2, wd_to_2, sat_enable_1, "
+        "sat_from_1, sat_to_1, ot_min, ot_multi) VALUES (2, 'SHOP', '7:30:0', '12:0:0', "
+        "'13:0:0', '16:45:0', 1, '8:0:0', '11:0:0', 30, 10)")));
+    ASSERT_TRUE(src.run(QStringLiteral("UPDATE staffs SET WORKGRP = 2 WHERE CARDNO = 7")));
+    const QString pdf = outFile(QStringLiteral("shop.pdf"));
+    const QDate from(2026, 3, 2), to(2026, 3, 10);
+    OnNextModal([&](QWidget* d) {
+        click(d, "rbgroup");
+        control<QComboBox>(d, "cbgroup")->setCurrentText(QStringLiteral("SHOP"));
+        click(d, "rbrange");
+        control<QDateEdit>(d, "dpfrom")->setDate(from);
+        control<QDateEdit>(d, "dpto")->setDate(to);
+        setChecked(d, "cbpreview", true);
+        OnNextModal([&](QWidget* preview) {
+            op.answerFile(pdf);
+            click(preview, "bSavePdf");
+            OnNextModal([](QWidget* again) { click(again, "bCancel"); });
+            preview->close();
+        });
+        click(d, "bConfirm");
+    });
+    w->action(QStringLiteral("actNsess"))->trigger();
+    EXPECT_EQ(op.shown(QStringLiteral("information")),
+              QStringList{QStringLiteral("The PDF file ") + pdf + QStringLiteral(" is written.")});
+    const QStringList pages = PdfPages(pdf);
+    ASSERT_EQ(pages.size(), 1);
+    for (const char* text :
+         {"2-Session (All)", "From: 2/Mar/2026 To: 10/Mar/2026", "Group: SHOP",
+          "Standard: 07:30-12:00 13:00-16:45", "Saturday: 08:00-11:00", "[7] Ann Miller"})
+        EXPECT_TRUE(pages[0].contains(QLatin1String(text))) << text << "\n"
+                                                            << pages[0].toStdString();
+
+    QString group;
+    bool groupChecked = false;
+    std::pair<QDate, QDate> range;
+    OnNextModal([&](QWidget* d) {
+        groupChecked = control<QRadioButton>(d, "rbgroup")->isChecked();
+        group = control<QComboBox>(d, "cbgroup")->currentText();
+        range = {control<QDateEdit>(d, "dpfrom")->date(), control<QDateEdit>(d, "dpto")->date()};
+        click(d, "bCancel");
+    });
+    w->action(QStringLiteral("actNsess"))->trigger();
+    EXPECT_TRUE(groupChecked);
+    EXPECT_EQ(group, QStringLiteral("SHOP"));
+    EXPECT_EQ(range, std::pair(from, to));
 }
 
 // Cancel in the progress window while the report is built: nothing is printed, nothing is

@@ -95,27 +95,32 @@ TEST_F(ReportPdf, AFailedWriteLeavesNoFile) {
     EXPECT_FALSE(QFile::exists(path));
 }
 
-// Pages whose painting cancels the work, as Cancel pressed while the first page is drawn.
+// Three pages whose painting cancels the work, as Cancel pressed while page `cancelAt` (from
+// 0) is drawn.
 class CancellingPages : public PagedDocument {
 public:
-    explicit CancellingPages(WorkContext& work) : m_work(work) {}
+    explicit CancellingPages(WorkContext& work, int cancelAt = 0)
+        : m_work(work), m_cancelAt(cancelAt) {}
     int pageCount() const override { return 3; }
     QPageLayout pageLayout() const override { return reportPageLayout(); }
     QString title() const override { return QStringLiteral("Cancelled"); }
     std::unique_ptr<PagePainter> makePainter() const override {
         struct Painter : PagePainter {
-            Painter(const QPageLayout& layout, WorkContext& work) : PagePainter(layout), w(work) {}
+            Painter(const QPageLayout& layout, WorkContext& work, int at)
+                : PagePainter(layout), w(work), cancelAt(at) {}
             void paintPage(QPainter& p, int index) override {
                 p.drawText(QPointF(100, 100), QString::number(index));
-                w.cancel();
+                if (index == cancelAt) w.cancel();
             }
             WorkContext& w;
+            int cancelAt;
         };
-        return std::make_unique<Painter>(pageLayout(), m_work);
+        return std::make_unique<Painter>(pageLayout(), m_work, m_cancelAt);
     }
 
 private:
     WorkContext& m_work;
+    int m_cancelAt;
 };
 
 // A printer that prints to a file cannot drop a job: a cancelled print leaves no cut-short file,
@@ -133,6 +138,22 @@ TEST_F(ReportPdf, ACancelledPrintToAFileLeavesNoFile) {
         EXPECT_EQ(printed.error().text, kWorkCancelled);
         EXPECT_FALSE(QFile::exists(pdfPath()));
     }
+}
+
+// Cancel pressed as the last page is drawn: the file is not written. Once it is written, a
+// Cancel comes too late: the result (a file there) is handed back and told, never dropped.
+TEST_F(ReportPdf, ACancelAfterTheLastPageNeverHidesAWrittenFile) {
+    WorkContext work;
+    const auto written = writeReportPdf(CancellingPages(work, 2), pdfPath(), &work);
+    ASSERT_FALSE(written);
+    EXPECT_EQ(written.error().text, kWorkCancelled);
+    EXPECT_FALSE(QFile::exists(pdfPath()));
+
+    WorkContext other, done;  // not cancelled: from the commit on, a Cancel is not heard
+    ASSERT_TRUE(writeReportPdf(CancellingPages(other), pdfPath(), &done));
+    done.cancel();
+    EXPECT_FALSE(done.cancelled());
+    EXPECT_TRUE(QFile::exists(pdfPath()));
 }
 
 TEST_F(ReportPdf, TheProgramWritesThePdf) {

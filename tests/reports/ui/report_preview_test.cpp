@@ -6,6 +6,12 @@
 #include "support/dialog_fixture.h"
 #include "support/pdf_text.h"
 
+#include "store/setting_names.h"
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 #include <QLabel>
 #include <QPrinter>
 #include <QSpinBox>
@@ -41,6 +47,37 @@ ReportDocument laidOut(const ReportContents& rc) {
 class ReportPreviewTest : public DialogFixture {
 protected:
     ScriptedOperator op;
+};
+
+// A folder no one can write into, root included: where the mode bits do not stop root, the
+// immutable flag does. Writable again when it goes, so it can be removed.
+class LockedFolder {
+public:
+    LockedFolder() {
+        QFile::setPermissions(m_dir.path(), QFile::ReadOwner | QFile::ExeOwner);
+        if (::access(QFile::encodeName(m_dir.path()).constData(), W_OK) == 0) setImmutable(true);
+    }
+    ~LockedFolder() {
+        setImmutable(false);
+        QFile::setPermissions(m_dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    QString filePath(const QString& name) const { return m_dir.filePath(name); }
+    QStringList entries() const {
+        return QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    }
+
+private:
+    void setImmutable(bool on) {
+        const int fd = ::open(QFile::encodeName(m_dir.path()).constData(), O_RDONLY | O_DIRECTORY);
+        if (fd < 0) return;
+        int flags = 0;
+        if (::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
+            flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+            ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
+        }
+        ::close(fd);
+    }
+    QTemporaryDir m_dir;
 };
 
 TEST_F(ReportPreviewTest, ThousandsOfPagesPaintOnlyWhatIsInView) {
@@ -169,6 +206,80 @@ TEST_F(ReportPreviewTest, PrintsThePagesThePrinterDialogChose) {
             EXPECT_TRUE(printed[i].contains(first.simplified())) << first.toStdString();
         }
     }
+}
+
+// Save as PDF: the operator names a file, the pages go there as the printer gets them (on a
+// worker), the path is said; the next time the question starts in that folder.
+TEST_F(ReportPreviewTest, SavesAsPdfWhereTheOperatorSaysAndTellsThePath) {
+    QTemporaryDir out;
+    const ReportDocument doc = laidOut(manyLines(3, 70));
+    ReportPreview preview(doc, op);
+    preview.show();
+    op.answerFile(out.filePath(QStringLiteral("march")));  // typed without ".pdf"
+    click(&preview, "bSavePdf");
+    const QString file = out.filePath(QStringLiteral("march.pdf"));
+    EXPECT_EQ(op.shown(),
+              (QStringList{QStringLiteral("save: Save as PDF | PDF File (*.pdf);;All File (*)"),
+                           QStringLiteral("work: Time Logs (All)"),
+                           QStringLiteral("information: The PDF file ") + file +
+                               QStringLiteral(" is written.")}));
+    const QStringList pages = PdfPages(file);
+    ASSERT_EQ(pages.size(), doc.pageCount());
+    for (int i = 0; i < doc.pageCount(); ++i) {
+        SCOPED_TRACE(i + 1);
+        EXPECT_TRUE(pages[i].contains(QStringLiteral("Time Logs (All)")));
+        EXPECT_TRUE(pages[i].contains(QStringLiteral("P.%1").arg(i + 1)));
+        EXPECT_TRUE(pages[i].contains(QStringLiteral("Printed on 2026-03-02 08:15:00")));
+        const QString first = doc.contents().lines[doc.firstLine(i)].text.simplified();
+        EXPECT_TRUE(pages[i].contains(first)) << first.toStdString();
+    }
+    EXPECT_EQ(ReadSettingText(setting::PrintPdfFolder, QString()), out.path());
+
+    // The folder remembered, the title proposed; "march" again is "march.pdf", which exists:
+    // No keeps it as it was.
+    op.clear();
+    QFile::resize(file, 10);
+    op.answerFile(out.filePath(QStringLiteral("march")));
+    op.answerYesNo(false);
+    click(&preview, "bSavePdf");
+    EXPECT_EQ(op.lastSuggested(), out.filePath(QStringLiteral("Time Logs (All).pdf")));
+    EXPECT_EQ(op.shown(QStringLiteral("yesno")),
+              QStringList{file + QStringLiteral(" already exists.\nDo you want to replace it?")});
+    EXPECT_EQ(QFileInfo(file).size(), 10);
+    EXPECT_TRUE(op.shown(QStringLiteral("work")).isEmpty());
+}
+
+// A folder that cannot be written: the operator is told which file and why, nothing is said
+// to be written, and no file (not even a temporary one) is left. Cancel in the progress
+// window and Cancel in the question write nothing and say nothing.
+TEST_F(ReportPreviewTest, SavingAsPdfWhereNothingCanBeWrittenSaysSoAndLeavesNoFile) {
+    LockedFolder locked;
+    ASSERT_FALSE(QFile(locked.filePath(QStringLiteral("probe"))).open(QIODevice::WriteOnly))
+        << "the folder must refuse files for this test";
+    ReportPreview preview(laidOut(manyLines(2, 10)), op);
+    const QString file = locked.filePath(QStringLiteral("report.pdf"));
+    op.answerFile(file);
+    click(&preview, "bSavePdf");
+    const QStringList errors = op.shown(QStringLiteral("error"));
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors[0].startsWith(QStringLiteral("The file \"") + file +
+                                     QStringLiteral("\" cannot be written: ")))
+        << errors[0].toStdString();
+    EXPECT_TRUE(op.shown(QStringLiteral("information")).isEmpty());
+    EXPECT_EQ(locked.entries(), QStringList());
+
+    QTemporaryDir out;
+    ReportPreview big(laidOut(manyLines(100, 260)), op);  // hundreds of pages: Cancel is in time
+    op.clear();
+    op.answerFile(out.filePath(QStringLiteral("cancelled.pdf")));
+    op.cancelNextWork();
+    click(&big, "bSavePdf");
+    click(&preview, "bSavePdf");  // no file given: Cancel in the question
+    EXPECT_EQ(op.shown(QStringLiteral("work")), QStringList{QStringLiteral("Time Logs (All)")});
+    EXPECT_TRUE(op.shown(QStringLiteral("information")).isEmpty());
+    EXPECT_TRUE(op.shown(QStringLiteral("error")).isEmpty());
+    EXPECT_EQ(QDir(out.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList());
 }
 
 TEST_F(ReportPreviewTest, NoPrinterChosenPrintsNothing) {

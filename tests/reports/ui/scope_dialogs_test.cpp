@@ -5,7 +5,6 @@
 #include "reports/ui/one_session_scope_dialog.h"
 #include "reports/ui/two_session_scope_dialog.h"
 #include "reports/ui/who_scope_dialog.h"
-#include "store/messages.h"
 #include "store/setting_names.h"
 #include "support/dialog_fixture.h"
 #include "support/store_fixture.h"
@@ -139,7 +138,9 @@ TEST_F(ScopeDialogs, PlainScopeTakesAnInvertedRangeAndRemembersOnConfirmOnly) {
     EXPECT_TRUE(checked(&again, "rbrange"));
     EXPECT_TRUE(checked(&again, "rballstaff"));
     EXPECT_EQ(choice(&again, "rgrecord"), QStringLiteral("8"));
-    EXPECT_EQ(control<QDateEdit>(&again, "dpto")->date(), QDate(2026, 3, 11));  // always today
+    // The range as confirmed, inverted as it was.
+    EXPECT_EQ(control<QDateEdit>(&again, "dpfrom")->date(), QDate(2026, 3, 11));
+    EXPECT_EQ(control<QDateEdit>(&again, "dpto")->date(), QDate(2026, 3, 1));
     WriteSettingInt(setting::PrintRecordsPerLine, 2);
     WriteSettingInt(setting::PrintDateRange, 9);  // out of range: "This Week"
     GeneralScopeDialog third(data.src(), op);
@@ -181,11 +182,14 @@ TEST_F(ScopeDialogs, OneSessionRefusesBadHoursAndChoosingAGroupBringsItsHours) {
     control<QDateEdit>(&d, "dpto")->setDate(QDate(2026, 3, 10));
     setTime(&d, "dtpSTDstart", 18, 0);
     EXPECT_FALSE(confirm(d));
-    EXPECT_TRUE(op.saw(msg::InvalidInput));
     EXPECT_EQ(d.focusWidget()->objectName(), QStringLiteral("dpfrom"));
-    control<QDateEdit>(&d, "dpto")->setDate(QDate(2026, 3, 11));
+    click(&d, "rbthisweek");  // the pickers no longer count
     EXPECT_FALSE(confirm(d));
     EXPECT_EQ(d.focusWidget()->objectName(), QStringLiteral("dtpSTDstart"));
+    EXPECT_EQ(op.shown(QStringLiteral("error")),
+              (QStringList{QStringLiteral("The range ends before it starts: \"To\" is before "
+                                          "\"From\"."),
+                           QStringLiteral("The end of the standard time is before its start.")}));
     EXPECT_EQ(ReadSettingInt(setting::PrintDateRange, -1), -1);  // nothing written yet
 
     control<QSpinBox>(&d, "seOTfree")->setValue(-5);  // no limits
@@ -207,8 +211,8 @@ TEST_F(ScopeDialogs, OneSessionRefusesBadHoursAndChoosingAGroupBringsItsHours) {
     WriteSettingTime(setting::LastStdStart, QTime(6, 0));  // a remembered group brings its hours
     OneSessionScopeDialog again(data.src(), op);
     EXPECT_TRUE(checked(&again, "rbgroup"));
-    EXPECT_EQ(control<QComboBox>(&again, "cbgroup")->currentText(), QStringLiteral("DEFAULT"));
-    EXPECT_EQ(time(&again, "dtpSTDstart"), QTime(9, 0));
+    EXPECT_EQ(control<QComboBox>(&again, "cbgroup")->currentText(), QStringLiteral("SHOP"));
+    EXPECT_EQ(time(&again, "dtpSTDstart"), QTime(7, 30));
 }
 
 TEST_F(ScopeDialogs, OvernightModeTakesNightHoursAndLoadsNoGroup) {
@@ -229,27 +233,87 @@ TEST_F(ScopeDialogs, OvernightModeTakesNightHoursAndLoadsNoGroup) {
     EXPECT_EQ(d.scope().hours.standard.start, 20 * kHourMs);
 }
 
-TEST_F(ScopeDialogs, TwoSessionFocusesTheFirstRefusedControl) {
+// Each refusal names what is wrong, and the focus is on that field when the message is gone.
+TEST_F(ScopeDialogs, TwoSessionNamesAndFocusesTheFirstRefusedField) {
     TwoSessionScopeDialog d(data.src(), op);
     d.show();
     EXPECT_EQ(time(&d, "dtpSTDend2"), QTime(17, 30));
     EXPECT_EQ(time(&d, "dtpSATend2"), QTime(15, 30));
+    const auto refused = [&](const char* focus, const QString& text) {
+        op.clear();
+        EXPECT_FALSE(confirm(d));
+        EXPECT_EQ(d.focusWidget()->objectName(), QLatin1String(focus));
+        EXPECT_EQ(op.shown(), QStringList{QStringLiteral("error: ") + text});
+    };
+    setTime(&d, "dtpSTDend1", 8, 0);
+    refused("dtpSTDstart1", QStringLiteral("The end of session 1 is before its start."));
+    setTime(&d, "dtpSTDend1", 9, 0);
+    refused("dtpSTDstart1", QStringLiteral("The end of session 1 is the same as its start."));
+    setTime(&d, "dtpSTDend1", 13, 0);
     click(&d, "cbsat2");  // Saturday session 2 without session 1
-    EXPECT_FALSE(confirm(d));
-    EXPECT_EQ(d.focusWidget()->objectName(), QStringLiteral("cbsat1"));
+    refused("cbsat1", QStringLiteral("Saturday session 2 is checked without Saturday session 1."));
     setTime(&d, "dtpSTDstart2", 8, 0);  // session 2 before session 1 is found first
-    EXPECT_FALSE(confirm(d));
-    EXPECT_EQ(d.focusWidget()->objectName(), QStringLiteral("dtpSTDstart2"));
-    EXPECT_EQ(op.shown(QStringLiteral("error")).size(), 2);
+    refused("dtpSTDstart2", QStringLiteral("Session 2 starts before session 1."));
     setTime(&d, "dtpSTDstart2", 14, 0);
     click(&d, "cbsat1");
     setTime(&d, "dtpSATstart2", 13, 0);  // starts as Saturday session 1 ends
-    EXPECT_FALSE(confirm(d));
-    EXPECT_EQ(d.focusWidget()->objectName(), QStringLiteral("dtpSATstart2"));
+    refused("dtpSATstart2",
+            QStringLiteral("Saturday session 2 must start after Saturday session 1 ends."));
     setTime(&d, "dtpSATstart2", 13, 30);
     ASSERT_TRUE(confirm(d));
     EXPECT_TRUE(ReadSettingBool(setting::LastSatEnable2, false));
     EXPECT_EQ(ReadSettingTime(setting::LastSatStart2, QTime()), QTime(13, 30));
+}
+
+// Whichever report comes next opens on the group and the range last confirmed: the late
+// dialogs with that group checked and its hours, the others with the group in the list (they
+// open on "All"); the one-day dialog stays on today.
+TEST_F(ScopeDialogs, ReopenedDialogsShowTheGroupAndRangeLastConfirmed) {
+    addHoursGroup(4, QStringLiteral("SHOP"));
+    const auto dates = [](QWidget* d) {
+        return std::pair{control<QDateEdit>(d, "dpfrom")->date(),
+                         control<QDateEdit>(d, "dpto")->date()};
+    };
+    const std::pair february{QDate(2026, 2, 2), QDate(2026, 2, 27)};
+    {
+        TwoSessionScopeDialog d(data.src(), op);
+        click(&d, "rbgroup");
+        control<QComboBox>(&d, "cbgroup")->setCurrentText(QStringLiteral("SHOP"));
+        click(&d, "rbrange");
+        control<QDateEdit>(&d, "dpfrom")->setDate(february.first);
+        control<QDateEdit>(&d, "dpto")->setDate(february.second);
+        ASSERT_TRUE(confirm(d));
+    }
+    TwoSessionScopeDialog two(data.src(), op);
+    EXPECT_TRUE(checked(&two, "rbgroup"));
+    EXPECT_EQ(control<QComboBox>(&two, "cbgroup")->currentText(), QStringLiteral("SHOP"));
+    EXPECT_EQ(time(&two, "dtpSTDstart1"), QTime(7, 30));
+    EXPECT_EQ(time(&two, "dtpSATend2"), QTime(14, 0));
+    EXPECT_TRUE(checked(&two, "rbrange"));
+    EXPECT_EQ(dates(&two), february);
+
+    OneSessionScopeDialog one(data.src(), op);
+    EXPECT_EQ(control<QComboBox>(&one, "cbgroup")->currentText(), QStringLiteral("SHOP"));
+    EXPECT_EQ(time(&one, "dtpSTDend"), QTime(16, 45));
+    EXPECT_EQ(dates(&one), february);
+
+    GeneralScopeDialog plain(data.src(), op);
+    EXPECT_TRUE(checked(&plain, "rballstaff"));
+    EXPECT_EQ(control<QComboBox>(&plain, "cbgroup")->currentText(), QStringLiteral("SHOP"));
+    EXPECT_EQ(dates(&plain), february);
+    click(&plain, "rbthisweek");  // neither "All" nor "This Week" forgets them
+    ASSERT_TRUE(confirm(plain));
+
+    WhoScopeDialog who(data.src(), op);
+    EXPECT_EQ(control<QComboBox>(&who, "cbgroup")->currentText(), QStringLiteral("SHOP"));
+    EXPECT_EQ(control<QDateEdit>(&who, "dpfrom")->date(), QDate(2026, 3, 11));
+
+    ASSERT_TRUE(data.src().run(QStringLiteral("DELETE FROM gid WHERE id = 4")));
+    TwoSessionScopeDialog gone(data.src(), op);  // the first group and its hours instead
+    EXPECT_EQ(control<QComboBox>(&gone, "cbgroup")->currentText(), QStringLiteral("DEFAULT"));
+    EXPECT_EQ(time(&gone, "dtpSTDstart1"), QTime(9, 0));
+    click(&gone, "rbrange");
+    EXPECT_EQ(dates(&gone), february);
 }
 
 }  // namespace
