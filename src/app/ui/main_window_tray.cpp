@@ -44,9 +44,12 @@ void MainWindow::buildTray() {
     setTrayAvailable(QSystemTrayIcon::isSystemTrayAvailable());
 }
 
+// Without a notification area "Hide to Systray" is not offered: nothing could bring the window
+// back.
 void MainWindow::setTrayAvailable(bool available) {
     m_trayAvailable = available;
     m_tray->setVisible(available && QSystemTrayIcon::isSystemTrayAvailable());
+    action(cmd::acthide)->setVisible(available);
 }
 
 void MainWindow::animateTray() {
