@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <chrono>
 
 namespace tallyport {
 
@@ -9,8 +10,11 @@ namespace tallyport {
 // program's exit code; 1 without entering the loop when start-up failed (its messages shown).
 int runDesktopConsole(const QString& dataFolder);
 
-// A second launch: tells the person that the console runs already.
-void showAnotherInstance();
+// A second launch: tells the person that the console runs already, on standard error too. The
+// box closes itself after `closeAfter` when nobody answers it, so a script that started the
+// launch gets its exit code (second_instance.cpp).
+inline constexpr std::chrono::seconds kAnotherInstanceWait{10};
+void showAnotherInstance(std::chrono::milliseconds closeAfter = kAnotherInstanceWait);
 // A console that may not start (the data folder is held by another process): says why.
 void showStartRefused(const QString& text);
 
