@@ -16,7 +16,9 @@ SpareWidthColumn::SpareWidthColumn(QTableView* grid, int column)
     grid->viewport()->installEventFilter(this);
 }
 
+// A grid not on screen has no room to share yet; it gets its fit when it shows.
 void SpareWidthColumn::fit() {
+    if (!m_grid->isVisible()) return;
     const QHeaderView* header = m_grid->horizontalHeader();
     int others = 0;
     for (int c = 0; c < header->count(); ++c)

@@ -23,6 +23,10 @@ class LogGrid;
 class AnalogClock;
 class Webcam;
 
+// "Hide to Systray", and what the entry says where there is no notification area.
+extern const QString kHideToTray;
+extern const QString kMinimiseNoTray;
+
 // The status bar clock: "dd/mmm/yyyy ddd  AM/PM hh:mm:ss" with 12-hour hours.
 QString statusClockText(const QDateTime& t);
 // The window's size at a first start: 1024 x 700, or 80 % of a screen smaller than that.
