@@ -26,8 +26,9 @@ struct FirstRunState {
 
     // Nothing set up and nothing recorded yet: the guide opens in place of the empty grid.
     bool fresh() const { return !password && !reader && !holders && !logged; }
-    // Cards can be read and named: the guide has done its work.
-    bool complete() const { return reader && holders; }
+    // Cards can be read and named, or are being logged already: the guide has done its work
+    // (the grid it stands in for is empty no longer).
+    bool complete() const { return (reader && holders) || logged; }
     bool operator==(const FirstRunState&) const = default;
 };
 
@@ -35,7 +36,8 @@ Result<FirstRunState> readFirstRunState(DataModule& data);
 
 // The first-run guide's rule, without its window: it opens on a fresh data folder (or on the
 // folder whose guide was left open at the last exit), follows the steps as they are done and
-// ends once a reader is enabled and a holder exists, or when the operator closes it.
+// ends once a reader is enabled and a holder exists, once the log gains a row, or when the
+// operator closes it.
 class FirstRunGuide : public QObject {
     Q_OBJECT
 public:

@@ -67,6 +67,16 @@ TEST_F(FirstRunTest, AReaderAndAHolderEndItWithoutAPasswordOrGroups) {
     EXPECT_FALSE(guide.state().groups);
 }
 
+// The grid it stands in for is no longer empty: the rows show.
+TEST_F(FirstRunTest, TheFirstLoggedCardEndsIt) {
+    FirstRunGuide guide(data);
+    guide.start();
+    ASSERT_TRUE(guide.shown());
+    addLog(QStringLiteral("2024-05-06 07:08:09"), 4711);
+    guide.refresh();
+    EXPECT_FALSE(guide.shown());
+}
+
 // A folder in use shows no guide; a guide left open comes back on its own folder only.
 TEST_F(FirstRunTest, OnlyAFreshFolderOrOneWhoseGuideWasLeftOpenShowsIt) {
     setPassword();
@@ -83,6 +93,7 @@ TEST_F(FirstRunTest, OnlyAFreshFolderOrOneWhoseGuideWasLeftOpenShowsIt) {
         EXPECT_FALSE(guide.shown());
         EXPECT_TRUE(guide.state().logged);
     }
+    ASSERT_TRUE(data.att().exec(QStringLiteral("DELETE FROM recorder")));
     setPassword();
     WriteSettingText(setting::FirstRunGuide, QStringLiteral("/another/folder"));
     {

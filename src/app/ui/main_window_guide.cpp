@@ -43,6 +43,7 @@ void MainWindow::buildFirstRunGuide() {
         connect(a, &QAction::triggered, m_firstRun, refresh);
     connect(&m_console, &Console::holdersChanged, m_firstRun, refresh);
     connect(&m_console, &Console::readerStatus, m_firstRun, refresh);
+    connect(&m_console, &Console::logChanged, m_firstRun, refresh);
     m_firstRun->start();
 }
 
