@@ -48,7 +48,7 @@ int runHeadless(int argc, char** argv, CommandLine cl) {
     app.setApplicationName(QStringLiteral(TALLYPORT_PRODUCT));
     InstanceGuard guard;
     if (!guard.acquired()) {
-        HeadlessOperator().information(kAnotherInstance);
+        HeadlessOperator().information(kAlreadyRunning);
         return 0;
     }
     Demo demo;

@@ -3,7 +3,6 @@
 #include "app/signal_watcher.h"
 
 #include "app/console.h"
-#include "app/instance_guard.h"
 #include "app/recorder_requests.h"
 #include "app/ui/artwork.h"
 #include "app/ui/gui_operator.h"
@@ -48,10 +47,6 @@ int runDesktopConsole(const QString& dataFolder, const std::optional<AttachedRec
     else if (!window.trayAvailable())
         window.showMinimized();  // no notification area to come back from
     return QApplication::exec();
-}
-
-void showAnotherInstance() {
-    GuiOperator().information(kAnotherInstance);
 }
 
 void showStartRefused(const QString& text) {

@@ -3,6 +3,7 @@
 #include "app/recorder_link.h"
 
 #include <QString>
+#include <chrono>
 #include <optional>
 
 namespace tallyport {
@@ -14,8 +15,11 @@ namespace tallyport {
 int runDesktopConsole(const QString& dataFolder,
                       const std::optional<AttachedRecorder>& recorder = std::nullopt);
 
-// A second launch: tells the person that the console runs already.
-void showAnotherInstance();
+// A second launch: tells the person that the console runs already, on standard error too. The
+// box closes itself after `closeAfter` when nobody answers it, so a script that started the
+// launch gets its exit code (second_instance.cpp).
+inline constexpr std::chrono::seconds kAnotherInstanceWait{10};
+void showAnotherInstance(std::chrono::milliseconds closeAfter = kAnotherInstanceWait);
 // A console that may not start (the data folder is held by another process): says why.
 void showStartRefused(const QString& text);
 

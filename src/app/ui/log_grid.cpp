@@ -5,6 +5,7 @@
 #include "app/console.h"
 #include "app/log_model.h"
 #include "app/login.h"
+#include "app/ui/log_grid_fit.h"
 #include "store/log_texts.h"
 #include "store/photo_codec.h"
 #include "store/photo_files.h"
@@ -95,7 +96,6 @@ LogGrid::LogGrid(Console& console, QWidget* window, QTableView* info, QGroupBox*
     // Rows as high as their text needs: the log shows as many as its space allows.
     info->verticalHeader()->setMinimumSectionSize(1);
     info->verticalHeader()->setDefaultSectionSize(info->fontMetrics().height() + 6);
-    info->horizontalHeader()->setStretchLastSection(true);
     info->viewport()->installEventFilter(this);
     info->installEventFilter(this);
     connect(deleteRecord, &QAction::triggered, this, &LogGrid::deleteRecord);
@@ -105,6 +105,8 @@ LogGrid::LogGrid(Console& console, QWidget* window, QTableView* info, QGroupBox*
     for (int c = 0; c < LogModel::ColumnCount; ++c) info->setColumnWidth(c, kDesignedWidths[c]);
     info->setColumnWidth(LogModel::ColTime, dateColumnWidth());
     info->setColumnHidden(kHiddenColumn, true);
+    // The names take the room a wide window gives, not the reader column at the end.
+    m_nameColumn = new SpareWidthColumn(info, LogModel::ColCard);
 }
 
 int LogGrid::dateColumnWidth() const {
@@ -120,6 +122,13 @@ void LogGrid::restoreColumns() {
         m_info->setColumnWidth(c, c == LogModel::ColTime ? dateColumnWidth() : kDesignedWidths[c]);
     }
     m_info->setColumnHidden(kHiddenColumn, true);
+}
+
+// The name column is kept at its own width, not at the room this window happened to give it.
+void LogGrid::saveColumns() {
+    SaveGridColumns(setting::InfoGrid, m_info);
+    WriteSettingInt(setting::InfoGrid + QStringLiteral("_%1").arg(LogModel::ColCard),
+                    m_nameColumn->ownWidth());
 }
 
 void LogGrid::setHeld(bool held) {

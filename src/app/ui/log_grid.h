@@ -18,6 +18,7 @@ namespace tallyport {
 
 class Console;
 class LogModel;
+class SpareWidthColumn;
 
 namespace msg {
 inline const QString NoRecordToDelete = QStringLiteral("No record to delete.");  // information
@@ -63,6 +64,7 @@ public:
     std::optional<LogRecord> currentRecord() const;
     // The stored widths under "InfoGrid", the designed ones where none is stored.
     void restoreColumns();
+    void saveColumns();
     // The date column's width when none is stored: the designed 185, or more when the widest
     // date and time of the grid's font needs it.
     int dateColumnWidth() const;
@@ -95,6 +97,7 @@ private:
     QLabel* m_capture;
     QGroupBox* m_captureGroup;
     LogModel* m_model;
+    SpareWidthColumn* m_nameColumn = nullptr;
     std::optional<Target> m_menuTarget;  // while the context menu is open
     bool m_held = false;
 };

@@ -81,7 +81,10 @@ void MainWindow::startUpStep() {
     m_console.startUp();
     const bool hide = ReadSettingBool(setting::HideOnStartup, false);
     action(cmd::actHideIt)->setChecked(hide);
-    RestoreFormLayout(setting::MainForm, this);
+    // Nothing stored yet (a first start): the first-start size stays.
+    if (!ReadSettingText(setting::MainForm + QStringLiteral("_WIDTH"), QString()).isEmpty() ||
+        ReadSettingBool(setting::MainForm + QStringLiteral("_MAX"), false))
+        RestoreFormLayout(setting::MainForm, this);
     m_logGrid->restoreColumns();
     m_showAtStart = !hide;
     refreshLogGrid(true);
@@ -95,6 +98,7 @@ void MainWindow::creationStep() {
     m_iopanel->setVisible(ReadSettingBool(setting::AutoInOut, false));
     if (!m_console.creationStep()) return;
     setupDevices();
+    buildFirstRunGuide();
     m_logGrid->showCurrent();
     showDoorButton(*this, m_console);
 }
@@ -108,7 +112,7 @@ void MainWindow::shutdown() {
     m_trayTimer->stop();
     WriteSettingBool(setting::HideOnStartup, action(cmd::actHideIt)->isChecked());
     SaveFormLayout(setting::MainForm, this);
-    SaveGridColumns(setting::InfoGrid, m_info);
+    m_logGrid->saveColumns();
     m_tray->hide();
 }
 

@@ -17,9 +17,15 @@ class QTimer;
 namespace tallyport {
 
 class Console;
+class FirstRunGuide;
+class FirstRunPanel;
 class LogGrid;
 class AnalogClock;
 class Webcam;
+
+// "Hide to Systray", and what the entry says where there is no notification area.
+extern const QString kHideToTray;
+extern const QString kMinimiseNoTray;
 
 // The status bar clock: "dd/mmm/yyyy ddd  AM/PM hh:mm:ss" with 12-hour hours.
 QString statusClockText(const QDateTime& t);
@@ -54,6 +60,9 @@ public:
     QMenu* trayMenu() const { return m_trayMenu; }
     // The camera of the webcam panel; null until the creation step made it.
     Webcam* webcam() const { return m_webcam; }
+    // The checklist of a new data folder; null when start-up failed.
+    FirstRunGuide* firstRunGuide() const { return m_firstRun; }
+    FirstRunPanel* firstRunPanel() const { return m_firstRunPanel; }
 
 public Q_SLOTS:
     void showMainWindow();
@@ -100,6 +109,7 @@ private:
     void stopDevices();
     // main_window_log.cpp
     void buildLogView();
+    void buildFirstRunGuide();  // main_window_guide.cpp
     // main_window.cpp
     void startUpStep();
     void creationStep();
@@ -119,6 +129,8 @@ private:
     QTimer* m_timer2 = nullptr;
     AnalogClock* m_clock = nullptr;
     Webcam* m_webcam = nullptr;
+    FirstRunGuide* m_firstRun = nullptr;
+    FirstRunPanel* m_firstRunPanel = nullptr;
     QSystemTrayIcon* m_tray = nullptr;
     QMenu* m_trayMenu = nullptr;
     QTimer* m_trayTimer = nullptr;

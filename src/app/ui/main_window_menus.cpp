@@ -26,7 +26,7 @@ const std::map<QString, QString>& menuCaptions() {
         {cmd::actLogin, QStringLiteral("&Login")},
         {cmd::actLogout, QStringLiteral("L&ogout")},
         {cmd::actsetpasswd, QStringLiteral("&Set Password")},
-        {cmd::acthide, QStringLiteral("&Hide to Systray")},
+        {cmd::acthide, kHideToTray},
         {cmd::actexit, QStringLiteral("&Exit")},
     };
     return captions;

@@ -8,6 +8,10 @@
 #include <QTimer>
 
 namespace tallyport {
+
+const QString kHideToTray = QStringLiteral("&Hide to Systray");
+const QString kMinimiseNoTray = QStringLiteral("&Minimise (no system tray)");
+
 namespace {
 
 QAction* menuEntry(QMenu* menu, const QString& caption, const char* name) {
@@ -44,9 +48,12 @@ void MainWindow::buildTray() {
     setTrayAvailable(QSystemTrayIcon::isSystemTrayAvailable());
 }
 
+// Without a notification area nothing could bring a hidden window back: the entry says that it
+// minimises instead.
 void MainWindow::setTrayAvailable(bool available) {
     m_trayAvailable = available;
     m_tray->setVisible(available && QSystemTrayIcon::isSystemTrayAvailable());
+    action(cmd::acthide)->setText(available ? kHideToTray : kMinimiseNoTray);
 }
 
 void MainWindow::animateTray() {

@@ -3,6 +3,7 @@
 #include "app/ui/main_window.h"
 #include "support/dialog_fixture.h"
 
+#include <QElapsedTimer>
 #include <QMessageBox>
 
 namespace tallyport::test {
@@ -82,10 +83,32 @@ TEST(Desktop, HiddenStartWithoutANotificationAreaMinimises) {
     EXPECT_TRUE(minimised);
 }
 
-TEST(Desktop, SecondInstanceIsTold) {
+// The offscreen platform has no notification area: the box does not point to one.
+TEST(Desktop, SecondInstanceIsToldThatTheConsoleRunsAlready) {
     BoxCloser boxes;
     showAnotherInstance();
-    EXPECT_EQ(boxes.texts, QStringList{kAnotherInstance});
+    EXPECT_EQ(boxes.texts, QStringList{kAlreadyRunning});
+    EXPECT_EQ(anotherInstanceText(true), kAnotherInstance);
+}
+
+// Nobody at the screen: the box counts down on its button and closes itself.
+TEST(Desktop, SecondInstanceBoxClosesItselfWhenNobodyAnswers) {
+    QStringList captions;
+    QTimer watch;
+    watch.setInterval(20);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+            if (!captions.contains(box->buttons().value(0)->text()))
+                captions << box->buttons().value(0)->text();
+    });
+    watch.start();
+    QElapsedTimer took;
+    took.start();
+    showAnotherInstance(std::chrono::milliseconds(2500));
+    EXPECT_GE(took.elapsed(), 2400);
+    EXPECT_LT(took.elapsed(), 6000);
+    EXPECT_EQ(captions, (QStringList{"OK (3)", "OK (2)", "OK (1)"}));
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 }  // namespace

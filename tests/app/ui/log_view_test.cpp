@@ -320,7 +320,7 @@ TEST_F(LogView, GroupAndCardChangesShowInTheGrid) {
 }
 
 // The window keeps its layout from card to card: the photo pane, the clock and the grid keep
-// their places whether the holder has a photo or not, the last column takes the spare width,
+// their places whether the holder has a photo or not, the name column takes the spare width,
 // and the newest row stays in view.
 TEST_F(LogView, LayoutStaysSteadyAndTheNewestRowInView) {
     addHolder(7, QStringLiteral("ANNA"), 1, *encodeJpeg(Picture(120, 160, 255, 0, 0)));
@@ -349,9 +349,12 @@ TEST_F(LogView, LayoutStaysSteadyAndTheNewestRowInView) {
         ASSERT_TRUE(grid->viewport()->rect().contains(newest)) << i;
     }
     EXPECT_GE(grid->height() / grid->rowHeight(0), 5);  // more than a few rows under the clock
+    // The names take the spare width; the reader column at the end keeps its own.
     const int last = LogModel::ColReader;
     EXPECT_EQ(grid->columnViewportPosition(last) + grid->columnWidth(last),
               grid->viewport()->width());
+    EXPECT_EQ(grid->columnWidth(last), 100);
+    EXPECT_GT(grid->columnWidth(LogModel::ColCard), 165);
 }
 
 // Text starts 2 pixels in from the cell's corner and never leaves the cell.

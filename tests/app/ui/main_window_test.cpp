@@ -1,5 +1,6 @@
 #include "app/ui/main_window.h"
 #include "app/commands.h"
+#include "app/first_run.h"
 #include "base/clock.h"
 #include "store/setting_names.h"
 #include "support/dialog_fixture.h"
@@ -57,7 +58,8 @@ TEST_F(MainWindowTest, MenusHoldTheirEntriesInOrder) {
               (QStringList{"&Actions", "Database", "Setup", "Card Manager", "Reports", "Options"}));
     const std::map<QString, QStringList> expected = {
         {"Actions",
-         {"Login", "Logout", "Set Password", "Hide to Systray", "Exit", "About Tallyport"}},
+         {"Login", "Logout", "Set Password", "Minimise (no system tray)", "Exit",
+          "About Tallyport"}},  // offscreen: no notification area
         {"Database",
          {"Backup Log Database", "Backup System Database", "Restore Log Database",
           "Restore System Database", "Export to Excel File", "Export to Text File",
@@ -215,14 +217,18 @@ TEST_F(MainWindowTest, HideOnStartupStartsHiddenAndShowMeRestoresTheStoredPlace)
 TEST_F(MainWindowTest, HideToSystrayHidesOnlyWhereTheIconCanBringItBack) {
     MainWindow w(console());
     w.showMainWindow();
+    // Offscreen there is no notification area: the entry says what it does instead.
+    EXPECT_EQ(w.action(cmd::acthide)->text(), kMinimiseNoTray);
     w.action(cmd::popLogin)->trigger();
     w.setTrayAvailable(true);
+    EXPECT_EQ(w.action(cmd::acthide)->text(), QStringLiteral("&Hide to Systray"));
     w.action(cmd::acthide)->trigger();
     EXPECT_FALSE(w.isVisible());
     Q_EMIT w.trayIcon()->activated(QSystemTrayIcon::DoubleClick);
     EXPECT_TRUE(w.isVisible());
 
     w.setTrayAvailable(false);
+    EXPECT_EQ(w.action(cmd::acthide)->text(), kMinimiseNoTray);
     w.action(cmd::acthide)->trigger();
     EXPECT_TRUE(w.isVisible());
     EXPECT_TRUE(w.isMinimized());
@@ -261,6 +267,42 @@ TEST_F(MainWindowTest, ExitStoresTheCheckMarkTheLayoutAndTheColumns) {
     EXPECT_TRUE(w.logGrid()->isColumnHidden(4));
     w.showMainWindow();
     EXPECT_EQ(w.geometry().size(), QSize(650, 520));
+}
+
+int visibleWidths(const QTableView* grid) {
+    int sum = 0;
+    for (int c = 0; c < grid->model()->columnCount(); ++c)
+        if (!grid->isColumnHidden(c)) sum += grid->columnWidth(c);
+    return sum;
+}
+
+// A wide window gives its room to the names; a narrow one keeps the names' own width and
+// scrolls. The reader column keeps its width either way.
+TEST_F(MainWindowTest, TheNameColumnTakesTheSpareWidth) {
+    {
+        MainWindow w(console());
+        w.showMainWindow();
+        w.firstRunGuide()->close();  // the grid in its place
+        QTableView* info = w.logGrid();
+        w.resize(1200, 700);
+        QApplication::processEvents();
+        EXPECT_EQ(info->columnWidth(3), 100);
+        EXPECT_GT(info->columnWidth(1), 165);
+        EXPECT_EQ(visibleWidths(info), info->viewport()->width());
+
+        w.resize(500, 600);
+        QApplication::processEvents();
+        EXPECT_EQ(info->columnWidth(1), 165);
+        EXPECT_EQ(info->columnWidth(3), 100);
+
+        w.resize(1200, 700);
+        QApplication::processEvents();
+        info->setColumnWidth(3, 180);  // the operator widens the reader column: names give way
+        EXPECT_EQ(visibleWidths(info), info->viewport()->width());
+        EXPECT_EQ(info->columnWidth(3), 180);
+    }
+    EXPECT_EQ(ReadSettingInt(QStringLiteral("InfoGrid_1"), 0), 165);  // its own, not the room
+    EXPECT_EQ(ReadSettingInt(QStringLiteral("InfoGrid_3"), 0), 180);
 }
 
 TEST_F(MainWindowTest, MaximisedAtExitKeepsTheLastNormalPlacement) {
