@@ -17,6 +17,12 @@
 
 namespace tallyport::bench {
 
+// The site the web benchmarks measure against: a year's log of a large company, eight readers
+// each punching 20 times a second.
+constexpr int kRows = 2'000'000;
+constexpr int kReaders = 8;
+constexpr int kPerSecond = 20;  // per reader
+
 // A folder that holds a log already keeps it: only the readers are pointed at the simulator.
 inline bool prepareSite(const QString& folder, const QList<quint16>& ports, int rows) {
     HeadlessOperator op;

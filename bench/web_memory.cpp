@@ -50,9 +50,6 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-constexpr int kRows = 2'000'000;
-constexpr int kReaders = 8;
-constexpr int kPerSecond = 20;  // per reader
 constexpr int kAskedRows = 100'000;
 constexpr int kPages = 60;
 constexpr int kSilent = 40;  // ask once, never read

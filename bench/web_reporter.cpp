@@ -55,9 +55,6 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-constexpr int kRows = 2'000'000;
-constexpr int kReaders = 8;
-constexpr int kPerSecond = 20;  // per reader
 const char* const kToken = "bench-token";
 
 // ---- the load generator ----
